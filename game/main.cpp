@@ -1,0 +1,9 @@
+#include <memory>
+
+#include "game/quillomar_game.h"
+
+int main() {
+    // The game object embeds large pools, so it always lives on the heap.
+    auto the_game = std::make_unique<quillomar::quillomar_game>();
+    return the_game->run();
+}

@@ -1,0 +1,76 @@
+#include "render/shader_program.h"
+
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "framework/asset_paths.h"
+
+namespace quillomar {
+namespace {
+
+constexpr GLsizei info_log_size = 512;
+
+GLuint compile_stage(GLenum stage, const std::string& source, const char* failure_message) {
+    const GLuint shader = glCreateShader(stage);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok == 0) {
+        char log[info_log_size] = {};
+        glGetShaderInfoLog(shader, info_log_size, nullptr, log);
+        std::cout << failure_message << log << std::endl;
+    }
+    return shader;
+}
+
+}  // namespace
+
+shader_program::shader_program(const char* vertex_path, const char* fragment_path) {
+    std::string vertex_source;
+    std::string fragment_source;
+    try {
+        std::ifstream vertex_file(platform_path(vertex_path));
+        std::ifstream fragment_file(platform_path(fragment_path));
+        std::stringstream vertex_stream;
+        std::stringstream fragment_stream;
+        // A stream that did not open inserts nothing; the driver then rejects the empty source.
+        if (vertex_file) {
+            vertex_stream << vertex_file.rdbuf();
+        }
+        if (fragment_file) {
+            fragment_stream << fragment_file.rdbuf();
+        }
+        vertex_file.close();
+        fragment_file.close();
+        vertex_source = vertex_stream.str();
+        fragment_source = fragment_stream.str();
+    } catch (const std::exception&) {
+        std::cout << "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ" << std::endl;
+    }
+
+    const GLuint vertex = compile_stage(GL_VERTEX_SHADER, vertex_source,
+                                        "ERROR::SHADER::VERTEX::COMPILATION_FAILED\n");
+    const GLuint fragment = compile_stage(GL_FRAGMENT_SHADER, fragment_source,
+                                          "ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\n");
+
+    program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    GLint ok = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok == 0) {
+        char log[info_log_size] = {};
+        glGetProgramInfoLog(program, info_log_size, nullptr, log);
+        std::cout << "ERROR::SHADER::PROGRAM::LINKING_FAILED\n" << log << std::endl;
+    }
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+}
+
+}  // namespace quillomar

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <GL/glew.h>
+
+#include <string>
+
+namespace quillomar {
+
+struct mesh;
+
+// Loads an image file (any format FreeImage detects) into a mip-mapped RGBA8 texture that clamps
+// to its edges. A missing or undecodable file prints one line naming it and gives a texture
+// without image.
+GLuint load_texture(const std::string& path);
+
+// Loads `directory` + "\" + `file_name` into a mip-mapped RGBA8 texture that repeats.
+GLuint texture_from_file(const char* file_name, const std::string& directory);
+
+// Sets the min and mag filters of the texture bound to GL_TEXTURE_2D from the mesh's
+// mipmap_mode (0 off, 1 nearest, 2 linear) and nearest_sampling; other modes change nothing.
+void apply_sampling(const mesh& m);
+
+}  // namespace quillomar

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian or Ubuntu machine for Quillomar, builds it, and then either plays the
+# game (./run.sh play) or runs every test (./run.sh test).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode="${1:-play}"
+build_dir="${QUILLOMAR_BUILD_DIR:-build}"
+
+packages=(build-essential cmake pkg-config libglfw3-dev libglew-dev libglm-dev libbullet-dev
+          libassimp-dev libfreeimage-dev libfreetype-dev libopenal-dev libsndfile1-dev
+          libgtest-dev fonts-dejavu-core xvfb xauth)
+
+install_missing_packages() {
+    local missing=()
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+}
+
+build() {
+    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$build_dir" -j "$(nproc)"
+}
+
+with_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        "$@"
+    else
+        xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+    fi
+}
+
+install_missing_packages
+build
+case "$mode" in
+    play)
+        exec "$build_dir/quillomar"
+        ;;
+    test)
+        export ALSOFT_DRIVERS=null
+        with_display ctest --test-dir "$build_dir" --output-on-failure -j 1
+        ;;
+    *)
+        echo "usage: $0 [play|test]" >&2
+        exit 2
+        ;;
+esac
