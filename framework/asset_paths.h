@@ -10,7 +10,8 @@ namespace quillomar::assets {
 inline constexpr const char* level_file = "level.txt";
 inline constexpr const char* cube_model = ".\\Quillomar\\objects\\cube\\cube.obj";
 inline constexpr const char* cube_vertex_shader = ".\\Quillomar\\shader\\cube\\cube_vertex.glsl";
-inline constexpr const char* cube_fragment_shader = ".\\Quillomar\\shader\\cube\\cube_fragment.glsl";
+inline constexpr const char* cube_fragment_shader =
+    ".\\Quillomar\\shader\\cube\\cube_fragment.glsl";
 inline constexpr const char* sphere_model = ".\\Quillomar\\objects\\sphere\\sphere.obj";
 inline constexpr const char* orbel_vertex_shader = ".\\Quillomar\\shader\\orbel\\orbel_vertex.glsl";
 inline constexpr const char* orbel_fragment_shader =
@@ -30,7 +31,8 @@ inline constexpr const char* enemy_fragment_shader =
     ".\\Quillomar\\shader\\enemy\\enemy_fragment.glsl";
 inline constexpr const char* item_model = ".\\Quillomar\\objects\\item\\item.obj";
 inline constexpr const char* item_vertex_shader = ".\\Quillomar\\shader\\item\\item_vertex.glsl";
-inline constexpr const char* item_fragment_shader = ".\\Quillomar\\shader\\item\\item_fragment.glsl";
+inline constexpr const char* item_fragment_shader =
+    ".\\Quillomar\\shader\\item\\item_fragment.glsl";
 inline constexpr const char* light_vertex_shader = ".\\Quillomar\\shader\\light\\light_vertex.glsl";
 inline constexpr const char* light_fragment_shader =
     ".\\Quillomar\\shader\\light\\light_fragment.glsl";
@@ -39,7 +41,8 @@ inline constexpr const char* object_vertex_shader =
 inline constexpr const char* object_fragment_shader =
     ".\\Quillomar\\shader\\object\\object_fragment.glsl";
 inline constexpr const char* text_vertex_shader = ".\\Quillomar\\shader\\text\\text_vertex.glsl";
-inline constexpr const char* text_fragment_shader = ".\\Quillomar\\shader\\text\\text_fragment.glsl";
+inline constexpr const char* text_fragment_shader =
+    ".\\Quillomar\\shader\\text\\text_fragment.glsl";
 inline constexpr const char* font_file = ".\\Quillomar\\fonts\\georgia.ttf";
 inline constexpr const char* asset_dir = ".\\Quillomar\\";
 // The sounds lie in "sounds"; this directory name has always read "sound" and nothing opens it.
@@ -54,8 +57,10 @@ inline constexpr const char* shadow_fragment_shader =
     ".\\Quillomar\\shader\\vsm\\shadowShader_fragment.glsl";
 inline constexpr const char* passthrough_vertex_shader =
     ".\\Quillomar\\shader\\vsm\\Passthrough_vertex.glsl";
-inline constexpr const char* blur_h_fragment_shader = ".\\Quillomar\\shader\\vsm\\blurH_fragment.glsl";
-inline constexpr const char* blur_v_fragment_shader = ".\\Quillomar\\shader\\vsm\\blurV_fragment.glsl";
+inline constexpr const char* blur_h_fragment_shader =
+    ".\\Quillomar\\shader\\vsm\\blurH_fragment.glsl";
+inline constexpr const char* blur_v_fragment_shader =
+    ".\\Quillomar\\shader\\vsm\\blurV_fragment.glsl";
 inline constexpr const char* projector_vertex_shader =
     ".\\Quillomar\\shader\\projectedTexture\\projector_vertex.glsl";
 inline constexpr const char* projector_fragment_shader =

@@ -33,8 +33,12 @@ bool key_down(GLFWwindow* window, int key) {
     return window != nullptr && glfwGetKey(window, key) == GLFW_PRESS;
 }
 
-void set_clock(clock_function clock) { installed_clock() = std::move(clock); }
+void set_clock(clock_function clock) {
+    installed_clock() = std::move(clock);
+}
 
-void set_key_reader(key_reader reader) { installed_key_reader() = std::move(reader); }
+void set_key_reader(key_reader reader) {
+    installed_key_reader() = std::move(reader);
+}
 
 }  // namespace quillomar

@@ -107,20 +107,22 @@ mesh model::process_mesh(const aiMesh* source, const aiScene* scene) {
     result.vertices.reserve(source->mNumVertices);
     for (unsigned i = 0; i < source->mNumVertices; ++i) {
         vertex v;
-        v.position = glm::vec3(source->mVertices[i].x, source->mVertices[i].y,
-                               source->mVertices[i].z);
+        v.position =
+            glm::vec3(source->mVertices[i].x, source->mVertices[i].y, source->mVertices[i].z);
         if (source->mNormals != nullptr) {
-            v.normal = glm::vec3(source->mNormals[i].x, source->mNormals[i].y,
-                                 source->mNormals[i].z);
+            v.normal =
+                glm::vec3(source->mNormals[i].x, source->mNormals[i].y, source->mNormals[i].z);
         }
         if (source->mTextureCoords[0] != nullptr) {
-            v.tex_coords = glm::vec2(source->mTextureCoords[0][i].x, source->mTextureCoords[0][i].y);
+            v.tex_coords =
+                glm::vec2(source->mTextureCoords[0][i].x, source->mTextureCoords[0][i].y);
         }
         result.vertices.push_back(v);
     }
     for (unsigned f = 0; f < source->mNumFaces; ++f) {
         const aiFace& face = source->mFaces[f];
-        result.indices.insert(result.indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
+        result.indices.insert(result.indices.end(), face.mIndices,
+                              face.mIndices + face.mNumIndices);
     }
 
     const aiMaterial* source_material = source->mMaterialIndex < scene->mNumMaterials
@@ -185,8 +187,9 @@ void mesh::setup_mesh() {
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(vertex)),
                  vertices.data(), GL_STATIC_DRAW);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned)),
-                 indices.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                 static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned)), indices.data(),
+                 GL_STATIC_DRAW);
 
     struct attribute {
         GLuint location;

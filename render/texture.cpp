@@ -33,8 +33,8 @@ GLuint load_with_wrap(const std::string& game_path, GLint wrap) {
     glBindTexture(GL_TEXTURE_2D, name);
     if (image != nullptr) {
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(FreeImage_GetWidth(image)),
-                     static_cast<GLsizei>(FreeImage_GetHeight(image)), 0, GL_BGRA,
-                     GL_UNSIGNED_BYTE, FreeImage_GetBits(image));
+                     static_cast<GLsizei>(FreeImage_GetHeight(image)), 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                     FreeImage_GetBits(image));
         glGenerateMipmap(GL_TEXTURE_2D);
     } else {
         std::cout << "Unable to load texture: " << game_path << std::endl;
@@ -52,7 +52,9 @@ GLuint load_with_wrap(const std::string& game_path, GLint wrap) {
 
 }  // namespace
 
-GLuint load_texture(const std::string& path) { return load_with_wrap(path, GL_CLAMP_TO_EDGE); }
+GLuint load_texture(const std::string& path) {
+    return load_with_wrap(path, GL_CLAMP_TO_EDGE);
+}
 
 GLuint texture_from_file(const char* file_name, const std::string& directory) {
     return load_with_wrap(directory + "\\" + file_name, GL_REPEAT);
@@ -74,7 +76,8 @@ void apply_sampling(const mesh& m) {
             return;
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, m.nearest_sampling ? GL_NEAREST : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
+                    m.nearest_sampling ? GL_NEAREST : GL_LINEAR);
 }
 
 }  // namespace quillomar

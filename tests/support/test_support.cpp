@@ -46,9 +46,13 @@ void gl_test::SetUp() {
 stream_capture::stream_capture(std::ostream& stream)
     : stream_(stream), previous_(stream.rdbuf(buffer_.rdbuf())) {}
 
-stream_capture::~stream_capture() { stream_.rdbuf(previous_); }
+stream_capture::~stream_capture() {
+    stream_.rdbuf(previous_);
+}
 
-std::vector<std::string> stream_capture::lines() const { return split_lines(text()); }
+std::vector<std::string> stream_capture::lines() const {
+    return split_lines(text());
+}
 
 std::vector<std::string> split_lines(const std::string& text) {
     std::vector<std::string> result;
@@ -81,6 +85,8 @@ std::string scratch_dir::write(const std::string& name, const std::string& conte
     return file.string();
 }
 
-std::filesystem::path source_dir() { return QUILLOMAR_SOURCE_DIR; }
+std::filesystem::path source_dir() {
+    return QUILLOMAR_SOURCE_DIR;
+}
 
 }  // namespace quillomar::test

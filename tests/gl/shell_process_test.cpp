@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "tests/support/process.h"
+#include "tests/support/test_support.h"
+
+// Xlib defines macros such as None and Bool that clash with GoogleTest, so it comes last.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace quillomar {
+namespace {
+
+std::string game_binary() {
+    return std::string(QUILLOMAR_BINARY_DIR) + "/quillomar";
+}
+
+Window find_window_named(Display* display, Window root, const std::string& name) {
+    char* window_name = nullptr;
+    if (XFetchName(display, root, &window_name) != 0 && window_name != nullptr) {
+        const bool match = name == window_name;
+        XFree(window_name);
+        if (match) {
+            return root;
+        }
+    }
+    Window root_return = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, root, &root_return, &parent, &children, &count) == 0) {
+        return 0;
+    }
+    Window found = 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+        found = find_window_named(display, children[i], name);
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return found;
+}
+
+class ShellProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::getenv("DISPLAY") == nullptr) {
+            GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
+        }
+        display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr);
+    }
+    void TearDown() override {
+        if (display != nullptr) {
+            XCloseDisplay(display);
+        }
+    }
+
+    Window wait_for_game_window(test::child_process& game) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < deadline && game.running()) {
+            const Window w = find_window_named(display, DefaultRootWindow(display), "Quillomar.");
+            if (w != 0) {
+                return w;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return 0;
+    }
+
+    Display* display = nullptr;
+};
+
+TEST_F(ShellProcessTest, OpensTheConfiguredWindowAndExitsCleanlyOnEscape) {
+    test::child_process game(game_binary(), test::source_dir());
+    const Window window = wait_for_game_window(game);
+    ASSERT_NE(window, 0u) << game.standard_output() << game.standard_error();
+    XWindowAttributes attributes;
+    ASSERT_NE(XGetWindowAttributes(display, window, &attributes), 0);
+    EXPECT_EQ(attributes.width, 1024);
+    EXPECT_EQ(attributes.height, 768);
+
+    // Let a few frames pass, then hold Escape until the loop notices it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const std::string command = "xdotool windowfocus --sync " + std::to_string(window) +
+                                " keydown Escape sleep 1 keyup Escape >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(game.wait(60), 0) << game.standard_output() << game.standard_error();
+}
+
+TEST_F(ShellProcessTest, ExitsCleanlyWhenTheWindowIsClosed) {
+    test::child_process game(game_binary(), test::source_dir());
+    const Window window = wait_for_game_window(game);
+    ASSERT_NE(window, 0u) << game.standard_output() << game.standard_error();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = window;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    close.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &close);
+    XFlush(display);
+    EXPECT_EQ(game.wait(60), 0) << game.standard_output() << game.standard_error();
+}
+
+TEST(ShellWithoutDisplay, ReportsTheWindowFailureAndExitsNonZeroWithoutWaiting) {
+    test::child_process game(game_binary(), test::source_dir(), {"DISPLAY", "WAYLAND_DISPLAY"});
+    const int status = game.wait(30);
+    EXPECT_NE(status, -1) << "the process hung";
+    EXPECT_NE(status, 0);
+    EXPECT_NE(game.standard_error().find("Failed to open GLFW window.\n"), std::string::npos)
+        << game.standard_error();
+}
+
+}  // namespace
+}  // namespace quillomar

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace quillomar::test {
+
+// A child process with standard input from /dev/null and its output captured to files.
+class child_process {
+public:
+    // Starts `program` in `working_dir`; `unset_env` names variables removed from its environment.
+    child_process(const std::string& program, const std::string& working_dir,
+                  const std::vector<std::string>& unset_env = {},
+                  const std::vector<std::string>& set_env = {});
+    ~child_process();
+    child_process(const child_process&) = delete;
+    child_process& operator=(const child_process&) = delete;
+
+    // Waits up to `seconds`; returns the exit status, or -1 when it had to be killed.
+    int wait(double seconds);
+    bool running();
+    std::string standard_output() const;
+    std::string standard_error() const;
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+    bool finished_ = false;
+    std::string out_path_;
+    std::string err_path_;
+};
+
+}  // namespace quillomar::test
