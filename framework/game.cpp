@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "framework/console.h"
+#include "framework/game_window.h"
 #include "framework/qlmFramework.h"
 #include "framework/seams.h"
 #include "framework/window_config.h"
@@ -13,13 +14,6 @@ int game::run() {
         std::cerr << "coudln't load glw " << std::flush;
         console_pause();
     }
-
-    glfwWindowHint(GLFW_SAMPLES, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
-    glfwWindowHint(GLFW_REFRESH_RATE, 60);
 
     GLFWmonitor* monitor = glfwGetPrimaryMonitor();
     const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
@@ -34,30 +28,12 @@ int game::run() {
         window_monitor = monitor;
     }
 
-    window = glfwCreateWindow(width, height, "Quillomar.", window_monitor, nullptr);
+    window = open_game_window(width, height, window_monitor);
     if (window == nullptr) {
-        std::cerr << "Failed to open GLFW window.\n" << std::flush;
+        // Both failures have printed their message; neither is reported as success.
         glfwTerminate();
         console_pause();
         return EXIT_FAILURE;
-    }
-
-    glfwMakeContextCurrent(window);
-    check_gl_error(__FILE__, __LINE__);
-    glewExperimental = GL_TRUE;
-    check_gl_error(__FILE__, __LINE__);
-    if (glewInit() != GLEW_OK) {
-        check_gl_error(__FILE__, __LINE__);
-        std::cerr << "Failed to initilize glew" << std::flush;
-        check_gl_error(__FILE__, __LINE__);
-        console_pause();
-        glfwTerminate();
-        window = nullptr;
-        return EXIT_FAILURE;
-    }
-    // Some drivers leave GL_INVALID_ENUM behind glewInit; drain it silently so the first check
-    // of the game reports only the game's own errors.
-    while (glGetError() != GL_NO_ERROR) {
     }
 
     check_gl_error(__FILE__, __LINE__);

@@ -1,0 +1,178 @@
+#include "physics/orbel.h"
+
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "framework/asset_paths.h"
+#include "framework/qlmFramework.h"
+#include "framework/seams.h"
+
+namespace quillomar {
+namespace {
+
+constexpr float ball_mass = 0.05f;
+constexpr float turn_torque = 0.1f;
+constexpr float push_force = 0.25f;
+
+std::unique_ptr<btRigidBody> make_ball_body(btDefaultMotionState* state, btSphereShape* shape,
+                                            const btVector3& inertia) {
+    btRigidBody::btRigidBodyConstructionInfo info(ball_mass, state, shape, inertia);
+    info.m_linearDamping = 0.05f;
+    info.m_angularDamping = 0.5f;
+    info.m_friction = 0.5f;
+    info.m_rollingFriction = 0.5f;
+    info.m_restitution = 0.5f;
+    return std::make_unique<btRigidBody>(info);
+}
+
+void set_matrix(GLuint program, const char* name, const glm::mat4& m) {
+    glUniformMatrix4fv(glGetUniformLocation(program, name), 1, GL_FALSE, glm::value_ptr(m));
+}
+
+void set_vector(GLuint program, const char* name, const glm::vec3& v) {
+    glUniform3fv(glGetUniformLocation(program, name), 1, glm::value_ptr(v));
+}
+
+void set_int(GLuint program, const char* name, GLint value) {
+    glUniform1i(glGetUniformLocation(program, name), value);
+}
+
+}  // namespace
+
+glm::vec3 heading_from_rotation(const btQuaternion& q, const glm::vec3& previous) {
+    const float w = std::clamp(static_cast<float>(q.w()), -1.0f, 1.0f);
+    const float angle = 2.0f * std::acos(w);
+    const float s_squared = 1.0f - w * w;
+    glm::vec3 axis(1.0f, 0.0f, 0.0f);
+    if (s_squared >= 1.1920929e-6f) {
+        axis = glm::vec3(q.x(), q.y(), q.z()) / std::sqrt(s_squared);
+    }
+    const glm::vec3 v(0.0f, 0.0f, -1.0f);
+    const glm::vec3 o = axis * glm::dot(axis, v);
+    const glm::vec3 rotated = o + (v - o) * std::cos(angle) + glm::cross(axis, v) * std::sin(angle);
+    const glm::vec2 flat(rotated.x, rotated.z);
+    const float length = glm::length(flat);
+    if (!(length > 1e-6f) || !std::isfinite(length)) {
+        return previous;
+    }
+    return glm::vec3(flat.x / length, 0.0f, flat.y / length);
+}
+
+void orbel::init(const glm::vec2& start) {
+    position = glm::vec3(start.x, 25.0f, start.y);
+    if (!model_loaded_) {
+        model.load_model(assets::sphere_model);
+        model_loaded_ = true;
+    }
+    heading = glm::vec3(0.0f, 0.0f, -1.0f);
+    shape = std::make_unique<btSphereShape>(1.0f);
+    motion_state = std::make_unique<btDefaultMotionState>(
+        btTransform(btQuaternion(0, 0, 0, 1), btVector3(position.x, position.y, position.z)));
+    mass = ball_mass;
+    btVector3 local_inertia(0, 0, 0);
+    shape->calculateLocalInertia(mass, local_inertia);
+    inertia = glm::vec3(local_inertia.x(), local_inertia.y(), local_inertia.z());
+    body = make_ball_body(motion_state.get(), shape.get(), local_inertia);
+    heading_motion_state = std::make_unique<btDefaultMotionState>(
+        btTransform(btQuaternion(0, 0, 0, 1), btVector3(0, 0, 0)));
+    heading_body = make_ball_body(heading_motion_state.get(), shape.get(), local_inertia);
+}
+
+void orbel::destroy_bodies() {
+    body.reset();
+    motion_state.reset();
+    heading_body.reset();
+    heading_motion_state.reset();
+}
+
+void orbel::control(GLFWwindow* window) {
+    torque = glm::vec3(0.0f);
+    force = glm::vec3(0.0f);
+    if (key_down(window, GLFW_KEY_A)) {
+        torque.y = turn_torque;
+        heading_body->activate();
+        body->activate();
+    }
+    if (key_down(window, GLFW_KEY_D)) {
+        torque.y = -turn_torque;
+        heading_body->activate();
+        body->activate();
+    }
+    const btVector3 turn(torque.x, torque.y, torque.z);
+    heading_body->applyTorque(turn);
+    body->applyTorque(turn);
+    if (key_down(window, GLFW_KEY_W)) {
+        force = glm::vec3(push_force * heading.x, 0.0f, push_force * heading.z);
+        body->activate();
+        body->applyCentralForce(btVector3(force.x, force.y, force.z));
+    }
+    if (key_down(window, GLFW_KEY_S)) {
+        force = glm::vec3(-push_force * heading.x, 0.0f, -push_force * heading.z);
+        body->activate();
+        body->applyCentralForce(btVector3(force.x, force.y, force.z));
+    }
+    sync();
+}
+
+void orbel::sync() {
+    btTransform transform;
+    body->getMotionState()->getWorldTransform(transform);
+    const btVector3& origin = transform.getOrigin();
+    position = glm::vec3(origin.x(), origin.y(), origin.z());
+    const btQuaternion q = transform.getRotation();
+    rotation = glm::quat(q.w(), q.x(), q.y(), q.z());
+
+    btTransform heading_transform;
+    heading_body->getMotionState()->getWorldTransform(heading_transform);
+    heading = heading_from_rotation(heading_transform.getRotation(), heading);
+}
+
+glm::mat4 orbel::model_matrix() const {
+    return glm::translate(glm::mat4(1.0f), position) * glm::mat4_cast(rotation);
+}
+
+void orbel::draw(const glm::mat4& projection, const glm::mat4& view,
+                 const glm::mat4& shadow_matrix, const glm::mat4& projected_matrix,
+                 const glm::mat4& projected_matrix2, const glm::vec3& light_pos,
+                 const glm::vec3& cam_pos, unsigned mipmap_mode, bool nearest_sampling) {
+    check_gl_error("orbel", 80);
+    const glm::mat4 m = model_matrix();
+    set_matrix(program, "projection", projection);
+    set_matrix(program, "view", view);
+    set_matrix(program, "model", m);
+    set_vector(program, "light_pos", light_pos);
+    set_vector(program, "cam_pos", cam_pos);
+    set_matrix(program, "shadow", shadow_matrix * m);
+    set_int(program, "shadow_tex", 5);
+    check_gl_error("orbel", 95);
+    set_matrix(program, "projectedMat", projected_matrix * m);
+    check_gl_error("orbel", 97);
+    set_int(program, "projector_depth_tex", 11);
+    check_gl_error("orbel", 99);
+    set_int(program, "proj_tex", 10);
+    set_matrix(program, "projectedMat2", projected_matrix2 * m);
+    check_gl_error("orbel", 103);
+    set_int(program, "projector_depth_tex2", 13);
+    check_gl_error("orbel", 105);
+    set_int(program, "proj_tex2", 12);
+    check_gl_error("orbel", 109);
+    if (!model.meshes.empty()) {
+        model.meshes.front().mipmap_mode = static_cast<int>(mipmap_mode);
+        model.meshes.front().nearest_sampling = nearest_sampling;
+    }
+    for (const mesh& m_ : model.meshes) {
+        m_.draw(program);
+    }
+    check_gl_error("orbel", 113);
+}
+
+void orbel::draw_depth(const glm::mat4& vp, GLint location) const {
+    glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(vp * model_matrix()));
+    model.draw_depth();
+}
+
+}  // namespace quillomar

@@ -1,0 +1,56 @@
+// Drives the real game object frame by frame in the shared hidden window, with a manual clock
+// and scripted keys, capturing its console log.
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+
+#include "game/quillomar_game.h"
+#include "tests/support/test_support.h"
+
+namespace quillomar::test {
+
+class game_driver {
+public:
+    // Starts a game on the given level text (written to a scratch file).
+    explicit game_driver(const std::string& level_text, bool start = true);
+    ~game_driver();
+    game_driver(const game_driver&) = delete;
+    game_driver& operator=(const game_driver&) = delete;
+
+    void startup();
+    // Advances the manual clock by one 60th of a second and renders one frame.
+    void frame();
+    void frames(int count);
+    // Runs frames until the predicate holds or `max_frames` have passed; true when it held.
+    template <typename Predicate>
+    bool frames_until(Predicate done, int max_frames) {
+        for (int i = 0; i < max_frames; ++i) {
+            if (done()) {
+                return true;
+            }
+            frame();
+        }
+        return done();
+    }
+
+    void hold(int key) { held_.insert(key); }
+    void release(int key) { held_.erase(key); }
+    // Holds the key for one frame, then lets it go for one frame.
+    void tap(int key);
+
+    quillomar_game& game() { return *game_; }
+    std::string log() const { return log_.text(); }
+    std::vector<std::string> log_lines() const { return log_.lines(); }
+    double time = 1000.0;
+
+private:
+    scratch_dir dir_;
+    std::set<int> held_;
+    stream_capture log_;
+    std::unique_ptr<quillomar_game> game_;
+    bool started_ = false;
+};
+
+}  // namespace quillomar::test

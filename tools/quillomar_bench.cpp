@@ -1,0 +1,133 @@
+// Runs the game on a level for a number of frames on a manual clock (1/60 s a frame) in a
+// 1024 x 768 window, with the ball rolling and an item burst running, and prints one
+// "name: value" line per figure.
+//
+//   quillomar_bench LEVEL_FILE [FRAMES]      (from the repository root)
+#include <GLFW/glfw3.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "framework/game_window.h"
+#include "framework/seams.h"
+#include "game/quillomar_game.h"
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+const clock_type::time_point process_start = clock_type::now();
+
+double ms_since(clock_type::time_point start) {
+    return std::chrono::duration<double, std::milli>(clock_type::now() - start).count();
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+// Times the update that render runs inside the game-state step.
+class bench_game : public quillomar::quillomar_game {
+public:
+    void update() override {
+        const auto start = clock_type::now();
+        quillomar_game::update();
+        update_ms.push_back(ms_since(start));
+    }
+    std::vector<double> update_ms;
+};
+
+void print(const char* name, double value) { std::printf("%s: %.3f\n", name, value); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << "usage: quillomar_bench LEVEL_FILE [FRAMES]\n";
+        return 2;
+    }
+    const std::string level_file = argv[1];
+    const int frames = argc > 2 ? std::max(1, std::atoi(argv[2])) : 600;
+
+    double game_time = 0.0;
+    quillomar::set_clock([&] { return game_time; });
+    quillomar::set_key_reader(
+        [](GLFWwindow*, int key) { return key == GLFW_KEY_W ? GLFW_PRESS : GLFW_RELEASE; });
+
+    if (glfwInit() == GLFW_FALSE) {
+        std::cerr << "no display: run under xvfb-run -a\n";
+        return 1;
+    }
+    GLFWwindow* window = quillomar::open_game_window(1024, 768, nullptr);
+    if (window == nullptr) {
+        glfwTerminate();
+        return 1;
+    }
+
+    auto game = std::make_unique<bench_game>();
+    game->window = window;
+    game->width = 1024;
+    game->height = 768;
+    game->level_path = level_file;
+    {
+        // The start-up log is not a benchmark figure.
+        std::ostringstream discarded;
+        std::streambuf* previous = std::cout.rdbuf(discarded.rdbuf());
+        game->startup();
+        std::cout.rdbuf(previous);
+    }
+    const double startup_s = ms_since(process_start) / 1000.0;
+
+    std::vector<double> frame_ms;
+    frame_ms.reserve(static_cast<std::size_t>(frames));
+    std::ostringstream frame_log;
+    std::streambuf* previous = std::cout.rdbuf(frame_log.rdbuf());
+    for (int frame = 0; frame < frames; ++frame) {
+        game_time += 1.0 / 60.0;
+        // Keep a burst running over the ball, as after a pick-up.
+        if (!game->particles_active) {
+            game->particles_active = true;
+            game->pickup_time = game_time;
+            game->emitter_pos = game->ball.position;
+        }
+        const auto start = clock_type::now();
+        game->render();
+        glFinish();
+        frame_ms.push_back(ms_since(start));
+        glfwSwapBuffers(window);
+        glfwPollEvents();
+        frame_log.str("");
+    }
+    std::cout.rdbuf(previous);
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+
+    print("startup_s", startup_s);
+    print("frames", frames);
+    print("frame_ms_median", percentile(frame_ms, 0.5));
+    print("frame_ms_p95", percentile(frame_ms, 0.95));
+    print("fps_median", 1000.0 / std::max(1e-9, percentile(frame_ms, 0.5)));
+    print("update_ms_median", percentile(game->update_ms, 0.5));
+    print("update_ms_p95", percentile(game->update_ms, 0.95));
+    print("peak_rss_mib", static_cast<double>(usage.ru_maxrss) / 1024.0);
+
+    game->shutdown();
+    game.reset();
+    glfwTerminate();
+    quillomar::set_clock({});
+    quillomar::set_key_reader({});
+    return 0;
+}
