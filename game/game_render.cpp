@@ -78,34 +78,45 @@ void quillomar_game::draw_scene() {
     }
 }
 
-void quillomar_game::draw_hud() {
-    const auto sx = static_cast<float>(2.0 / width);
-    const auto sy = static_cast<float>(2.0 / height);
-    if (won || lost) {
-        hud_text.render_text(lost ? "You lost the game" : "You finished the game!", -60 * sx,
-                             1 - 150 * sy, sx, sy);
-    }
-    hud_text.render_text(("Change: " + to_text(change_count)).c_str(), -1 + 8 * sx, 1 - 50 * sy,
-                         sx, sy);
-    hud_text.render_text(("Leben: " + to_text(lives)).c_str(), -1 + 8 * sx, 1 - 100 * sy, sx, sy);
+void quillomar_game::update_message_timer() {
     if (message_visible && !message_timer_started) {
         message_timer_started = true;
         message_start_time = now();
     }
+    if (message_visible && now() - message_start_time >= message_seconds) {
+        message_visible = false;
+        message_timer_started = false;
+    }
+}
+
+std::vector<hud_line> quillomar_game::hud_lines() const {
+    std::vector<hud_line> lines;
+    if (won || lost) {
+        lines.push_back({lost ? "You lost the game" : "You finished the game!", false, -60, 150});
+    }
+    lines.push_back({"Change: " + to_text(change_count), true, 8, 50});
+    lines.push_back({"Leben: " + to_text(lives), true, 8, 100});
     if (message_visible) {
-        if (now() - message_start_time < message_seconds) {
-            hud_text.render_text(message.c_str(), -1 + 8 * sx, 1 - 600 * sy, sx, sy);
-        } else {
-            message_visible = false;
-            message_timer_started = false;
-        }
+        lines.push_back({message, true, 8, 600});
     }
     // Once the game is lost the end message stands alone; the countdown would run negative.
     if (dying && !lost) {
-        hud_text.render_text(countdown_text.c_str(), -60 * sx, 1 - 150 * sy, sx, sy);
+        lines.push_back({countdown_text, false, -60, 150});
     }
     if (show_frame_time) {
-        hud_text.render_text(fps_text.c_str(), -60 * sx, 1 - 50 * sy, sx, sy);
+        lines.push_back({fps_text, false, -60, 50});
+    }
+    return lines;
+}
+
+void quillomar_game::draw_hud() {
+    update_message_timer();
+    const auto sx = static_cast<float>(2.0 / width);
+    const auto sy = static_cast<float>(2.0 / height);
+    for (const hud_line& line : hud_lines()) {
+        const float x = (line.from_left_edge ? -1.0f : 0.0f) + static_cast<float>(line.x_pixels) * sx;
+        hud_text.render_text(line.text.c_str(), x, 1.0f - static_cast<float>(line.y_pixels) * sy,
+                             sx, sy);
     }
 }
 
@@ -118,7 +129,7 @@ void quillomar_game::render() {
     glViewport(0, 0, width, height);
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
 
-    game_state_step();
+    step_game_state();
     apply_active_camera();
     draw_scene();
 

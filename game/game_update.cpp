@@ -33,7 +33,7 @@ void release_latch(GLFWwindow* window, int key, bool& latch) {
 
 }  // namespace
 
-void quillomar_game::game_state_step() {
+void quillomar_game::step_game_state() {
     const double time = now();
     if (dying) {
         if (!death_reported) {

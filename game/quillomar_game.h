@@ -25,6 +25,15 @@
 
 namespace quillomar {
 
+// One HUD text line: where its baseline starts, in pixels down from the top, and across from
+// the window's left edge or from its centre.
+struct hud_line {
+    std::string text;
+    bool from_left_edge = false;
+    int x_pixels = 0;
+    int y_pixels = 0;
+};
+
 class quillomar_game : public game {
 public:
     quillomar_game();
@@ -44,6 +53,10 @@ public:
     void build_cube_bodies();
     // Copies the active camera into projection, view and cam_pos and places the frustum.
     void apply_active_camera();
+    // The rules of one frame without drawing: the death countdown, the update, or the win sound.
+    void step_game_state();
+    // The HUD lines of this frame, in drawing order.
+    std::vector<hud_line> hud_lines() const;
 
     ::quillomar::follow_camera follow_camera;
     ::quillomar::free_camera free_camera;
@@ -141,7 +154,6 @@ private:
     void add_ball_bodies();
     void remove_ball_bodies();
 
-    void game_state_step();
     void handle_flip_keys();
     void handle_view_and_music_keys();
     void sweep_light();
@@ -156,6 +168,7 @@ private:
     void render_projectors();
     void render_shadow_map();
     void draw_scene();
+    void update_message_timer();
     void draw_hud();
 
     bool has_previous_time_ = false;

@@ -46,11 +46,23 @@ void game_driver::frames(int count) {
     }
 }
 
+void game_driver::step() {
+    time += 1.0 / 60.0;
+    game_->step_game_state();
+    game_->apply_active_camera();
+}
+
+void game_driver::steps(int count) {
+    for (int i = 0; i < count; ++i) {
+        step();
+    }
+}
+
 void game_driver::tap(int key) {
     hold(key);
-    frame();
+    step();
     release(key);
-    frame();
+    step();
 }
 
 }  // namespace quillomar::test

@@ -20,25 +20,31 @@ public:
     game_driver& operator=(const game_driver&) = delete;
 
     void startup();
-    // Advances the manual clock by one 60th of a second and renders one frame.
+    // Advances the manual clock by one 60th of a second and renders one whole frame.
     void frame();
     void frames(int count);
-    // Runs frames until the predicate holds or `max_frames` have passed; true when it held.
+    // Advances the clock by one 60th of a second and runs the frame's rules without drawing:
+    // much faster on a software renderer, for long stretches of play.
+    void step();
+    void steps(int count);
+    // Steps until the predicate holds or `max_steps` have passed; true when it held.
     template <typename Predicate>
-    bool frames_until(Predicate done, int max_frames) {
-        for (int i = 0; i < max_frames; ++i) {
+    bool steps_until(Predicate done, int max_steps) {
+        for (int i = 0; i < max_steps; ++i) {
             if (done()) {
                 return true;
             }
-            frame();
+            step();
         }
         return done();
     }
 
     void hold(int key) { held_.insert(key); }
     void release(int key) { held_.erase(key); }
-    // Holds the key for one frame, then lets it go for one frame.
+    // Holds the key for one step, then lets it go for one step.
     void tap(int key);
+    // Drops what was logged so far.
+    void clear_log() { log_.clear(); }
 
     quillomar_game& game() { return *game_; }
     std::string log() const { return log_.text(); }

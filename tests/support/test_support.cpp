@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <atomic>
+
+#include "framework/game_window.h"
 #include <fstream>
 
 namespace quillomar::test {
@@ -14,24 +16,7 @@ GLFWwindow* shared_gl_window() {
         if (glfwInit() == GLFW_FALSE) {
             return static_cast<GLFWwindow*>(nullptr);
         }
-        glfwWindowHint(GLFW_SAMPLES, 4);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-        glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
-        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-        GLFWwindow* created = glfwCreateWindow(1024, 768, "Quillomar tests", nullptr, nullptr);
-        if (created == nullptr) {
-            return created;
-        }
-        glfwMakeContextCurrent(created);
-        glewExperimental = GL_TRUE;
-        if (glewInit() != GLEW_OK) {
-            return static_cast<GLFWwindow*>(nullptr);
-        }
-        while (glGetError() != GL_NO_ERROR) {
-        }
-        return created;
+        return open_game_window(1024, 768, nullptr, false);
     }();
     return window;
 }

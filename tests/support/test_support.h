@@ -33,6 +33,7 @@ public:
     stream_capture& operator=(const stream_capture&) = delete;
 
     std::string text() const { return buffer_.str(); }
+    void clear() { buffer_.str(""); }
     std::vector<std::string> lines() const;
 
 private:
