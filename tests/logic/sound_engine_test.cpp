@@ -135,17 +135,6 @@ TEST_F(SoundEngineTest, GamePathsAreMappedToThisPlatform) {
     EXPECT_EQ(engine->playing_count(), 1);
 }
 
-TEST_F(SoundEngineTest, ManySoundsStartAndAllStop) {
-    const std::string tone = write_tone(dir, "tone.wav", 1.0);
-    for (int i = 0; i < 64; ++i) {
-        engine->play_2d(tone, false);
-    }
-    EXPECT_EQ(engine->playing_count(), 64);
-    engine->stop_all_sounds();
-    EXPECT_EQ(engine->active_sources(), 0u);
-    EXPECT_EQ(engine->playing_count(), 0);
-}
-
 TEST_F(SoundEngineTest, RunningOutOfSourcesPrintsALinePerRefusedSound) {
     const std::string tone = write_tone(dir, "tone.wav", 2.0);
     constexpr int plays = 1000;
@@ -156,6 +145,9 @@ TEST_F(SoundEngineTest, RunningOutOfSourcesPrintsALinePerRefusedSound) {
     EXPECT_LT(engine->active_sources(), static_cast<std::size_t>(plays)) << "none was refused";
     EXPECT_EQ(engine->active_sources() + out.lines().size(), static_cast<std::size_t>(plays));
     EXPECT_EQ(engine->playing_count(), static_cast<int>(engine->active_sources()));
+    engine->stop_all_sounds();
+    EXPECT_EQ(engine->active_sources(), 0u);
+    EXPECT_EQ(engine->playing_count(), 0);
 }
 
 TEST(SoundEngine, CreateGivesNullWhenTheDeviceCannotOpen) {
