@@ -1,0 +1,10 @@
+#version 330 core
+// HUD glyph quads arrive already in clip space: xy is the position, zw the atlas coordinate.
+layout(location = 0) in vec4 coord;
+
+out vec2 atlas_coord;
+
+void main() {
+    gl_Position = vec4(coord.xy, 0.0, 1.0);
+    atlas_coord = coord.zw;
+}

@@ -1,0 +1,188 @@
+#include "render/text_renderer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <glm/glm.hpp>
+#include <iostream>
+#include <string>
+
+#include "framework/asset_paths.h"
+#include "framework/qlmFramework.h"
+
+namespace quillomar {
+
+std::array<glyph_info, 128> glyph_table{};
+
+namespace {
+
+constexpr FT_UInt pixel_height = 32;
+constexpr unsigned char first_char = 32;
+constexpr unsigned char last_char = 127;
+
+}  // namespace
+
+text_renderer::~text_renderer() {
+    release_font();
+}
+
+void text_renderer::release_font() {
+    if (face != nullptr) {
+        FT_Done_Face(face);
+        face = nullptr;
+    }
+    if (library != nullptr) {
+        FT_Done_FreeType(library);
+        library = nullptr;
+    }
+}
+
+void text_renderer::setup() {
+    release_font();
+    // The table is shared; a font that fails now must not leave another load's metrics behind.
+    glyph_table.fill(glyph_info{});
+
+    if (FT_Init_FreeType(&library) != 0) {
+        library = nullptr;
+        std::cout << "freetype failed!" << std::endl;
+    }
+    if (library != nullptr &&
+        FT_New_Face(library, platform_path(assets::font_file).c_str(), 0, &face) == 0) {
+        std::cout << "font loaded!" << std::endl;
+    } else {
+        face = nullptr;
+        std::cout << "font loading failed!" << std::endl;
+    }
+    if (face != nullptr) {
+        FT_Set_Pixel_Sizes(face, 0, pixel_height);
+    }
+
+    text_shader = shader_program(assets::text_vertex_shader, assets::text_fragment_shader);
+
+    // Without a face every glyph would fail; the one line above already says why.
+    atlas_width = 0;
+    int height = 0;
+    if (face != nullptr) {
+        for (unsigned c = first_char; c <= last_char; ++c) {
+            if (FT_Load_Char(face, c, FT_LOAD_RENDER) != 0) {
+                std::fprintf(stderr, "Loading character %c failed!\n", static_cast<int>(c));
+                continue;
+            }
+            atlas_width += static_cast<GLint>(face->glyph->bitmap.width);
+            height = std::max(height, static_cast<int>(face->glyph->bitmap.rows));
+        }
+    }
+    atlas_height = height;
+
+    glGenVertexArrays(1, &vertex_array);
+    glBindVertexArray(vertex_array);
+    glGenBuffers(1, &vertex_buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+
+    glActiveTexture(GL_TEXTURE15);
+    glGenTextures(1, &atlas_texture);
+    glBindTexture(GL_TEXTURE_2D, atlas_texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Glyph rows are byte-packed; the rest of the game relies on this alignment staying 1.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, atlas_width, atlas_height, 0, GL_RED, GL_UNSIGNED_BYTE,
+                 nullptr);
+
+    if (face != nullptr) {
+        int x = 0;
+        for (unsigned c = first_char; c <= last_char; ++c) {
+            if (FT_Load_Char(face, c, FT_LOAD_RENDER) != 0) {
+                continue;
+            }
+            const FT_GlyphSlot glyph = face->glyph;
+            const int width = static_cast<int>(glyph->bitmap.width);
+            const int rows = static_cast<int>(glyph->bitmap.rows);
+            if (width > 0 && rows > 0) {
+                glTexSubImage2D(GL_TEXTURE_2D, 0, x, 0, width, rows, GL_RED, GL_UNSIGNED_BYTE,
+                                glyph->bitmap.buffer);
+            }
+            glyph_info& info = glyph_table[c];
+            info.advance_x = static_cast<float>(glyph->advance.x >> 6);
+            info.advance_y = static_cast<float>(glyph->advance.y >> 6);
+            info.bitmap_width = static_cast<float>(width);
+            info.bitmap_rows = static_cast<float>(rows);
+            info.bitmap_left = static_cast<float>(glyph->bitmap_left);
+            info.bitmap_top = static_cast<float>(glyph->bitmap_top);
+            info.atlas_x = atlas_width > 0 ? static_cast<float>(x) / atlas_width : 0.0f;
+            x += width;
+        }
+    }
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    std::cout << "finished loading" << std::endl;
+    check_gl_error("text", 149);
+}
+
+void text_renderer::render_text(const char* text, float x, float y, float sx, float sy) {
+    check_gl_error("text", 153);
+    glBindVertexArray(vertex_array);
+    check_gl_error("text", 155);
+    glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
+    check_gl_error("text", 157);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+    check_gl_error("text", 159);
+
+    glUseProgram(text_shader.program);
+    glUniform1i(glGetUniformLocation(text_shader.program, "tex"), 15);
+    glActiveTexture(GL_TEXTURE15);
+    glBindTexture(GL_TEXTURE_2D, atlas_texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    // Zeroed so the unused tail of the fixed-size upload never carries stale stack bytes.
+    std::array<glm::vec4, max_vertices> vertices{};
+    int n = 0;
+    const char* bytes = text != nullptr ? text : "";
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes); *p != '\0'; ++p) {
+        if (*p >= glyph_table.size()) {
+            continue;
+        }
+        const glyph_info& g = glyph_table[*p];
+        const float x2 = x + g.bitmap_left * sx;
+        const float y2 = -y - g.bitmap_top * sy;
+        const float w = g.bitmap_width * sx;
+        const float h = g.bitmap_rows * sy;
+        x += g.advance_x * sx;
+        y += g.advance_y * sy;
+        if (w == 0.0f || h == 0.0f) {
+            continue;
+        }
+        if (n + 6 > max_vertices) {
+            break;
+        }
+        const float s0 = g.atlas_x;
+        const float s1 = s0 + g.bitmap_width / atlas_width;
+        const float t1 = g.bitmap_rows / atlas_height;
+        vertices[n++] = glm::vec4(x2, -y2, s0, 0.0f);
+        vertices[n++] = glm::vec4(x2 + w, -y2, s1, 0.0f);
+        vertices[n++] = glm::vec4(x2, -y2 - h, s0, t1);
+        vertices[n++] = glm::vec4(x2 + w, -y2, s1, 0.0f);
+        vertices[n++] = glm::vec4(x2, -y2 - h, s0, t1);
+        vertices[n++] = glm::vec4(x2 + w, -y2 - h, s1, t1);
+    }
+
+    glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices.data(), GL_DYNAMIC_DRAW);
+    glDrawArrays(GL_TRIANGLES, 0, n);
+    last_vertex_count = n;
+
+    glDisableVertexAttribArray(0);
+    glDisable(GL_BLEND);
+}
+
+}  // namespace quillomar
