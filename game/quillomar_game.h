@@ -141,6 +141,8 @@ public:
     // Not game rules: where the level is read from (the benchmark and tests pick other levels),
     // and what the last frames did, for tests and the benchmark to observe.
     std::string level_path = assets::level_file;
+    // The sound output device to open; empty for the system's default.
+    std::string sound_device;
     int last_physics_steps = 0;
     float last_dt = 0.0f;
     long updates_run = 0;

@@ -2,6 +2,7 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "tests/support/game_driver.h"
@@ -70,6 +71,40 @@ TEST(GameStartup, LogsEveryStepInOrderWithTheRealAssets) {
     EXPECT_TRUE(g.level.enemies_walk);
     EXPECT_EQ(g.cube_bodies.size(), g.level.cubes.size());
     EXPECT_NE(g.sound_engine, nullptr);
+}
+
+TEST(GameStartup, WithoutASoundDeviceStartsSilentlyAndSoundKeysDoNothing) {
+    test::game_driver driver(small_level, false);
+    driver.game().sound_device = "no such sound device";
+    driver.startup();
+    std::vector<std::string> expected = startup_lines("center point: 4, 2");
+    const auto sound_done =
+        std::find(expected.begin(), expected.end(), "sound stuff in quillomar_game.startup() done.");
+    expected.insert(sound_done, "could not start sound engine!");
+    EXPECT_EQ(driver.log_lines(), expected);
+    quillomar_game& g = driver.game();
+    EXPECT_EQ(g.sound_engine, nullptr);
+    driver.tap(GLFW_KEY_M);
+    EXPECT_TRUE(g.music_on);
+    g.won = true;
+    driver.steps(3);
+    EXPECT_TRUE(g.win_sound_played);
+}
+
+TEST(GameSound, MusicLoopsUntilMAgainAndTheWinSoundStartsOnce) {
+    test::game_driver driver(small_level);
+    quillomar_game& g = driver.game();
+    ASSERT_NE(g.sound_engine, nullptr) << "ALSOFT_DRIVERS=null gives a silent device";
+    driver.tap(GLFW_KEY_M);
+    EXPECT_TRUE(g.music_on);
+    EXPECT_EQ(g.sound_engine->playing_count(), 1);
+    driver.tap(GLFW_KEY_M);
+    EXPECT_FALSE(g.music_on);
+    EXPECT_EQ(g.sound_engine->playing_count(), 0);
+    g.won = true;
+    driver.steps(5);
+    EXPECT_EQ(g.sound_engine->playing_count(), 1);
+    EXPECT_TRUE(g.win_sound_played);
 }
 
 TEST(GameStartup, ShutdownLogsItsPairAndReleasesThePhysics) {

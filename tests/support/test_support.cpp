@@ -29,7 +29,7 @@ void gl_test::SetUp() {
 }
 
 stream_capture::stream_capture(std::ostream& stream)
-    : stream_(stream), previous_(stream.rdbuf(buffer_.rdbuf())) {}
+    : buffer_(), stream_(stream), previous_(stream.rdbuf(buffer_.rdbuf())) {}
 
 stream_capture::~stream_capture() {
     stream_.rdbuf(previous_);

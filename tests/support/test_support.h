@@ -37,9 +37,10 @@ public:
     std::vector<std::string> lines() const;
 
 private:
+    // The buffer is built before the stream is pointed at it.
+    std::ostringstream buffer_;
     std::ostream& stream_;
     std::streambuf* previous_;
-    std::ostringstream buffer_;
 };
 
 // A fresh empty directory below the system's temporary directory, removed with the object.
