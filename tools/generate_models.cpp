@@ -329,7 +329,8 @@ std::vector<dvec3> leg_path(int index) {
     const double side = index % 2 == 0 ? 1.0 : -1.0;  // left is +z when facing -x
     const double a = shape.angle_degrees * pi / 180.0;
     const dvec3 out(-std::cos(a), 0.0, side * std::sin(a));
-    const dvec3 hip = head_centre + out * 0.05 + dvec3(0.0, -0.03, 0.0);
+    // Low in the head, so that the open end of the tube stays inside it when the leg is lifted.
+    const dvec3 hip = head_centre + out * 0.04 + dvec3(0.0, -0.07, 0.0);
     auto at = [&](double along, double y) {
         dvec3 p = hip + out * (shape.reach * along);
         p.y = y;

@@ -1,6 +1,11 @@
 // Wavefront OBJ and MTL text for the generated models. Every object gets its own "o" line and its
 // own "usemtl", so Assimp imports each one as a mesh of its own, in file order. Positions, normals
 // and texture coordinates are shared between faces where their printed text is equal.
+//
+// Faces are written as triangles only. Assimp gives every corner of a triangle a vertex of its
+// own, in face order, and the game's loader builds tangents from each run of three consecutive
+// vertices; a quad would come in as four vertices for two triangles and mix the tangents of
+// neighbouring faces.
 #pragma once
 
 #include <cstdio>
@@ -77,18 +82,21 @@ inline std::string obj_text(const std::string& comment, const std::string& mtl_f
     for (const obj_object& object : objects) {
         text += "o " + object.name + "\n";
         std::string faces_text;
-        for (const face& f : object.faces) {
-            std::string line = "f";
-            for (const corner& c : f) {
-                const int v = index_of(
-                    v_index, format_numbers("v", {c.position.x, c.position.y, c.position.z}));
-                const int vt = index_of(vt_index, format_numbers("vt", {c.uv.x, c.uv.y}));
-                const glm::dvec3 n = glm::normalize(c.normal);
-                const int vn = index_of(vn_index, format_numbers("vn", {n.x, n.y, n.z}));
-                line +=
-                    " " + std::to_string(v) + "/" + std::to_string(vt) + "/" + std::to_string(vn);
+        for (const face& polygon : object.faces) {
+            for (std::size_t k = 1; k + 1 < polygon.size(); ++k) {
+                const face f = {polygon[0], polygon[k], polygon[k + 1]};
+                std::string line = "f";
+                for (const corner& c : f) {
+                    const int v = index_of(
+                        v_index, format_numbers("v", {c.position.x, c.position.y, c.position.z}));
+                    const int vt = index_of(vt_index, format_numbers("vt", {c.uv.x, c.uv.y}));
+                    const glm::dvec3 n = glm::normalize(c.normal);
+                    const int vn = index_of(vn_index, format_numbers("vn", {n.x, n.y, n.z}));
+                    line += " " + std::to_string(v) + "/" + std::to_string(vt) + "/" +
+                            std::to_string(vn);
+                }
+                faces_text += line + "\n";
             }
-            faces_text += line + "\n";
         }
         text += "usemtl " + object.material + "\n";
         text += "s off\n";
