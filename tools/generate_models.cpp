@@ -48,8 +48,8 @@ double engraving(double u, double v) {
 }
 
 double cube_pit(double u, double v) {
-    const double grain = fractal_noise(u, v, 64, 2, 91U);
-    return smoothstep(0.68, 0.74, grain);
+    const double grain = fractal_noise(u, v, 96, 2, 91U);
+    return smoothstep(0.75, 0.79, grain);
 }
 
 double cube_height(double u, double v) {

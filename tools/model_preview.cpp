@@ -306,31 +306,38 @@ int main(int argc, char** argv) {
             }
         }
     }
-    begin_picture(program, {{4.0f, 10.0f, 19.0f}, {4.0f, 2.0f, 4.0f}, 50.0f},
-                  glm::vec3(14.0f, 18.0f, 12.0f));
     const GLuint start_image = quillomar::load_texture(quillomar::assets::start_texture);
     const GLuint finish_image = quillomar::load_texture(quillomar::assets::finish_texture);
-    glActiveTexture(GL_TEXTURE10);
-    glBindTexture(GL_TEXTURE_2D, start_image);
-    glActiveTexture(GL_TEXTURE11);
-    glBindTexture(GL_TEXTURE_2D, finish_image);
-    glUniform1i(glGetUniformLocation(program, "start_image"), 10);
-    glUniform1i(glGetUniformLocation(program, "finish_image"), 11);
-    glUniform1i(glGetUniformLocation(program, "projecting"), 1);
-    set_matrix(program, "projected_start", projector_matrix({4.0f, 10.0f}, 4.0f, 1.0f));
-    set_matrix(program, "projected_finish", projector_matrix({4.0f, 0.0f}, 4.0f, -1.0f));
-    for (std::size_t i = 0; i < cubes.size(); ++i) {
-        draw(program, cube, cube_matrix(cubes[i], static_cast<int>(i)));
-    }
-    draw(program, sphere,
-         glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(4.0f, 4.0f, 10.0f)), 0.8f,
-                     glm::vec3(1, 0, 0)));
-    for (glm::vec3 p : {glm::vec3(4.0f, 6.0f, 4.0f), glm::vec3(0.0f, 4.0f, 6.0f)}) {
-        draw(program, item, glm::scale(glm::translate(glm::mat4(1.0f), p), glm::vec3(0.5f)));
-    }
-    draw_spider(program, spider, glm::vec3(2.0f, 3.4f, 2.0f), 0.0f, walking);
-    draw_spider(program, spider, glm::vec3(8.0f, 3.4f, 6.0f), glm::half_pi<float>(), resting);
+    auto draw_level = [&](const camera& cam) {
+        begin_picture(program, cam, glm::vec3(14.0f, 18.0f, 12.0f));
+        glActiveTexture(GL_TEXTURE10);
+        glBindTexture(GL_TEXTURE_2D, start_image);
+        glActiveTexture(GL_TEXTURE11);
+        glBindTexture(GL_TEXTURE_2D, finish_image);
+        glUniform1i(glGetUniformLocation(program, "start_image"), 10);
+        glUniform1i(glGetUniformLocation(program, "finish_image"), 11);
+        glUniform1i(glGetUniformLocation(program, "projecting"), 1);
+        set_matrix(program, "projected_start", projector_matrix({4.0f, 10.0f}, 4.0f, 1.0f));
+        set_matrix(program, "projected_finish", projector_matrix({4.0f, 0.0f}, 4.0f, -1.0f));
+        for (std::size_t i = 0; i < cubes.size(); ++i) {
+            draw(program, cube, cube_matrix(cubes[i], static_cast<int>(i)));
+        }
+        draw(program, sphere,
+             glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(4.0f, 4.0f, 10.0f)), 0.8f,
+                         glm::vec3(1, 0, 0)));
+        for (glm::vec3 p : {glm::vec3(4.0f, 6.0f, 4.0f), glm::vec3(0.0f, 4.0f, 6.0f)}) {
+            draw(program, item, glm::scale(glm::translate(glm::mat4(1.0f), p), glm::vec3(0.5f)));
+        }
+        draw_spider(program, spider, glm::vec3(2.0f, 3.4f, 2.0f), 0.0f, walking);
+        draw_spider(program, spider, glm::vec3(8.0f, 3.4f, 6.0f), glm::half_pi<float>(), resting);
+        glUniform1i(glGetUniformLocation(program, "projecting"), 0);
+    };
+    // Seen from behind the start, as the follow camera first shows it, and from the far side,
+    // where the finish mark reads the right way up.
+    draw_level({{4.0f, 10.0f, 19.0f}, {4.0f, 2.0f, 4.0f}, 50.0f});
     all_saved &= save_picture(out / "scene.png");
+    draw_level({{4.0f, 10.0f, -9.0f}, {4.0f, 2.0f, 6.0f}, 50.0f});
+    all_saved &= save_picture(out / "scene_finish.png");
 
     glfwDestroyWindow(window);
     glfwTerminate();
