@@ -295,6 +295,11 @@ int main(int argc, char** argv) {
     draw_spider(program, spider, glm::vec3(0.0f, 1.4f, 0.0f), 0.0f, resting);
     all_saved &= save_picture(out / "spider_side.png");
 
+    begin_picture(program, {{0.3f, 3.6f, 0.6f}, {0.0f, 1.2f, 0.0f}}, light);
+    draw(program, cube, cube_matrix(glm::vec3(0.0f), 1));
+    draw_spider(program, spider, glm::vec3(0.0f, 1.4f, 0.0f), 0.0f, walking);
+    all_saved &= save_picture(out / "spider_top.png");
+
     // A small level seen like the follow camera sees it: digit rows, the ball on the start cell,
     // two items, two spiders, and the start and finish images cast by the level's projectors.
     const char* const rows[] = {"11111", "11211", "11211", "11111", "1 111", "11111"};
