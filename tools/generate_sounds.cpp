@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     if (dir.empty()) {
         return 1;
     }
-    if (!write_wav((dir / "loop.wav").string(), to_pcm16(loop_music(), 0.8)) ||
+    if (!write_wav((dir / "loop.wav").string(), to_pcm16(loop_music(), 0.7)) ||
         !write_wav((dir / "winning.wav").string(), to_pcm16(winning_jingle(), 0.85))) {
         return 1;
     }
