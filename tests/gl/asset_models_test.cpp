@@ -239,7 +239,7 @@ TEST_F(asset_models_test, item_stands_on_its_origin_about_two_units_across) {
     }
 }
 
-class spider_model_test : public asset_models_test {
+class asset_spider_model_test : public asset_models_test {
 protected:
     void SetUp() override {
         asset_models_test::SetUp();
@@ -263,7 +263,7 @@ protected:
     loaded_model spider;
 };
 
-TEST_F(spider_model_test, is_about_a_hundred_units_across_and_faces_minus_x) {
+TEST_F(asset_spider_model_test, is_about_a_hundred_units_across_and_faces_minus_x) {
     const bounds all = bounds_of(spider.m);
     EXPECT_GT(all.size().x, 80.0f);
     EXPECT_LT(all.size().x, 130.0f);
@@ -277,7 +277,7 @@ TEST_F(spider_model_test, is_about_a_hundred_units_across_and_faces_minus_x) {
 // The level puts a spider 0.6 below the ball's resting height over its cube, which is 1.4 above
 // the cube's position, and the visible cube top is 1.0 above it; the spider is scaled by 0.01 in
 // y. So the feet must sit 40 model units below the origin to stand on the cube.
-TEST_F(spider_model_test, feet_stand_on_the_cube_top_and_the_body_clears_it) {
+TEST_F(asset_spider_model_test, feet_stand_on_the_cube_top_and_the_body_clears_it) {
     const float spider_y_over_cube = 2.0f - 0.6f;
     const float cube_top_over_cube = 1.0f;
     for (int l = 0; l < 8; ++l) {
@@ -293,7 +293,7 @@ TEST_F(spider_model_test, feet_stand_on_the_cube_top_and_the_body_clears_it) {
 
 // The leg strokes are shared out by leg index: pairs from front to back, left (+z when facing -x)
 // before right.
-TEST_F(spider_model_test, legs_come_in_pairs_from_front_to_back_left_then_right) {
+TEST_F(asset_spider_model_test, legs_come_in_pairs_from_front_to_back_left_then_right) {
     for (int pair = 0; pair < 4; ++pair) {
         SCOPED_TRACE("pair " + std::to_string(pair));
         const glm::vec3 left = foot(2 * pair);
@@ -309,7 +309,7 @@ TEST_F(spider_model_test, legs_come_in_pairs_from_front_to_back_left_then_right)
 
 // A leg is lifted by up to 12 of its units. The leg is an open tube; its open end must stay
 // inside the head at every lift, or the hole would show.
-TEST_F(spider_model_test, a_lifted_leg_keeps_its_open_end_inside_the_head) {
+TEST_F(asset_spider_model_test, a_lifted_leg_keeps_its_open_end_inside_the_head) {
     const bounds head = bounds_of(spider.m.meshes[1]);
     const glm::vec3 head_radii = head.size() * 0.5f;
     for (int l = 0; l < 8; ++l) {
