@@ -1,6 +1,9 @@
 // Reading the level file: keywords, the argument rule, the layout, the printed lines, bad input.
+#include <algorithm>
 #include <climits>
+#include <iterator>
 #include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "level/header_line_scanner.h"
@@ -250,6 +253,37 @@ TEST(level_parse_bad_input, too_many_items_stop_at_the_limit_with_one_line) {
     EXPECT_EQ(r.lines, (std::vector<std::string>{
                            "Level file has more than 65536 items; the rest are ignored.",
                            "center point: 0, 0"}));
+}
+
+// An input that never ends: "path", then one row of '1' after another without a line feed.
+class endless_layout : public std::streambuf {
+public:
+    endless_layout() { setg(start_, start_, start_ + 5); }
+
+protected:
+    int_type underflow() override {
+        std::fill(std::begin(ones_), std::end(ones_), '1');
+        setg(ones_, ones_, ones_ + sizeof ones_);
+        return traits_type::to_int_type('1');
+    }
+
+private:
+    char start_[6] = "path\n";
+    char ones_[4096];
+};
+
+TEST(level_parse_bad_input, an_endless_input_stops_at_the_cube_and_size_limits) {
+    endless_layout source;
+    std::istream in(&source);
+    level lvl;
+    stream_capture capture;
+    lvl.read_stream(in);
+    EXPECT_EQ(lvl.cubes.size(), level::max_cubes);
+    EXPECT_EQ(capture.lines(), (std::vector<std::string>{
+                                   "path is starting",
+                                   "Level file has more than 4194304 cubes; the rest are ignored.",
+                                   "Level file is longer than 67108864 bytes; the rest is ignored.",
+                                   "center point: 67108859, 1"}));
 }
 
 TEST(level_parse_bad_input, a_thousand_by_thousand_layout_is_read_whole) {
