@@ -1,0 +1,29 @@
+// Draws one cube of the level with the object shader program.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <glm/glm.hpp>
+#include <string>
+
+#include "framework/asset_paths.h"
+#include "render/model.h"
+
+namespace quillomar {
+
+struct cube {
+    quillomar::model model;
+    GLuint program = 0;
+
+    // Loads the cube model; reports pending OpenGL errors around the load.
+    void init(const std::string& path = assets::cube_model);
+
+    // `shadow`, `projected` and `projected2` already include the model matrix `m`. The sampling
+    // options are stored into the first mesh, which carries the cube's textures.
+    void draw(const glm::mat4& projection, const glm::mat4& view, const glm::mat4& m,
+              const glm::mat4& shadow, const glm::mat4& projected, const glm::mat4& projected2,
+              const glm::vec3& light_pos, const glm::vec3& cam_pos, unsigned mipmap_mode,
+              bool nearest_sampling);
+};
+
+}  // namespace quillomar

@@ -1,0 +1,73 @@
+#include "level/level.h"
+
+#include <iostream>
+
+#include "actors/enemy_walk.h"
+#include "actors/item_pickup.h"
+#include "actors/leg_animation.h"
+#include "framework/seams.h"
+
+namespace quillomar {
+
+float level::height_at(float x, float z) const {
+    return cube_top_at(cubes, x, z);
+}
+
+void level::place_items() {
+    const ground_index ground(cubes, items.size() + initial_items.size());
+    for (glm::vec3& p : items) {
+        p.y = ground.height_at(p.x, p.z);
+    }
+    for (glm::vec3& p : initial_items) {
+        p.y = ground.height_at(p.x, p.z);
+    }
+}
+
+void level::place_enemies() {
+    const ground_index ground(cubes, enemies.size());
+    for (glm::vec3& p : enemies) {
+        // At start-up the sink is subtracted in double precision; a flip subtracts in single.
+        p.y = static_cast<float>(static_cast<double>(ground.height_at(p.x, p.z)) - 0.6);
+        headings.emplace_back(-1.0f, 0.0f, 0.0f);
+    }
+    for (int l = 0; l < 8; ++l) {
+        leg_offsets.emplace_back(0.0f);
+        leg_durations.push_back(0.5);
+        leg_started.push_back(0.0);
+        leg_moving.push_back(false);
+        leg_from.emplace_back(0.0f);
+    }
+    leg_amplitudes.insert(leg_amplitudes.end(), {5.0f, 5.0f, 4.0f, 4.0f, 5.0f, 5.0f, 6.0f, 6.0f});
+}
+
+void level::update_actors(double dt) {
+    animate_legs({leg_offsets, leg_from, leg_durations, leg_started, leg_moving, leg_amplitudes},
+                 now());
+    if (!enemies_walk) {
+        return;
+    }
+    walk_enemies(enemies, headings, cubes, static_cast<float>(dt));
+}
+
+std::vector<glm::vec3> level::pick_up_items(const glm::vec3& ball) {
+    std::vector<glm::vec3> collected = quillomar::pick_up_items(items, ball);
+    for (std::size_t i = 0; i < collected.size(); ++i) {
+        std::cout << "removed item" << std::endl;
+    }
+    return collected;
+}
+
+void level::restore_items() {
+    items = initial_items;
+}
+
+bool level::enemy_touches(const glm::vec3& ball) const {
+    for (const glm::vec3& e : enemies) {
+        if (enemy_touches_ball(e, ball)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace quillomar

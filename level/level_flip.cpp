@@ -1,0 +1,71 @@
+#include <algorithm>
+
+#include "actors/enemy_walk.h"
+#include "framework/seams.h"
+#include "level/level.h"
+
+namespace quillomar {
+namespace {
+
+// The mirror plane of the flip and its duration in seconds.
+constexpr float middle = 4.0f;
+constexpr double flip_seconds = 2.0;
+
+}  // namespace
+
+void level::flip() {
+    if (!flipping) {
+        flipping = true;
+        flip_done = false;
+        flipped = !flipped;
+        saved_heights.clear();
+        saved_heights.reserve(cubes.size());
+        for (const glm::vec3& c : cubes) {
+            saved_heights.push_back(c.y);
+        }
+        flip_started = now();
+    }
+    const double t = now() - flip_started;
+    // Only cubes that are not at the middle move, so a cube that lands exactly on 4 at some step
+    // stays there for the rest of this flip.
+    const std::size_t count = std::min(cubes.size(), saved_heights.size());
+    if (t >= flip_seconds) {
+        for (std::size_t i = 0; i < count; ++i) {
+            float& y = cubes[i].y;
+            if (y == middle) {
+                continue;
+            }
+            const float s = saved_heights[i];
+            y = y <= middle ? (middle - s) * 2.0f + s : s - (s - middle) * 2.0f;
+        }
+        flip_done = true;
+    } else {
+        const double progress = t * 0.5;
+        for (std::size_t i = 0; i < count; ++i) {
+            float& y = cubes[i].y;
+            if (y == middle) {
+                continue;
+            }
+            const float s = saved_heights[i];
+            if (y <= middle) {
+                const float span = (middle - s) * 2.0f;
+                y = static_cast<float>(static_cast<double>(span) * progress +
+                                       static_cast<double>(s));
+            } else {
+                const float span = (s - middle) * 2.0f;
+                y = static_cast<float>(static_cast<double>(s) -
+                                       static_cast<double>(span) * progress);
+            }
+        }
+    }
+
+    const ground_index ground(cubes, items.size() + enemies.size());
+    for (glm::vec3& p : items) {
+        p.y = ground.height_at(p.x, p.z);
+    }
+    for (glm::vec3& p : enemies) {
+        p.y = ground.height_at(p.x, p.z) - enemy_sink;
+    }
+}
+
+}  // namespace quillomar

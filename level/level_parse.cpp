@@ -1,0 +1,219 @@
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+#include <istream>
+
+#include "framework/asset_paths.h"
+#include "level/header_line_scanner.h"
+#include "level/level.h"
+
+namespace quillomar {
+namespace {
+
+float grid_to_world(int v) {
+    return static_cast<float>(2.0 * static_cast<double>(v));
+}
+
+// The level file as a stream of bytes: header lines up to and including the first "path" line,
+// then layout rows. No line is ever held in memory, so a line of any length costs nothing but
+// time. A carriage return counts as part of a line unless a line feed follows it directly.
+class level_text_reader {
+public:
+    explicit level_text_reader(level& target) : level_(target) {}
+
+    void feed(const char* data, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i) {
+            const auto c = static_cast<unsigned char>(data[i]);
+            if (carriage_return_pending_) {
+                carriage_return_pending_ = false;
+                if (c == '\n') {
+                    end_line();
+                    continue;
+                }
+                line_byte('\r');
+            }
+            if (c == '\r') {
+                carriage_return_pending_ = true;
+                line_open_ = true;
+            } else if (c == '\n') {
+                end_line();
+            } else {
+                line_byte(c);
+            }
+        }
+    }
+
+    // The end of the input ends a last line that has no line feed.
+    void finish() {
+        if (carriage_return_pending_) {
+            carriage_return_pending_ = false;
+            line_byte('\r');
+        }
+        if (line_open_) {
+            end_line();
+        }
+    }
+
+    // The character count of the last layout row and the number of layout rows.
+    std::uint64_t columns() const { return row_width_; }
+    std::uint64_t rows() const { return rows_; }
+
+private:
+    void line_byte(unsigned char c) {
+        line_open_ = true;
+        if (!in_layout_) {
+            header_.feed(c);
+            return;
+        }
+        if (c >= '1' && c <= '9') {
+            add_cube(c - '0');
+        }
+        ++columns_;
+    }
+
+    void end_line() {
+        line_open_ = false;
+        if (in_layout_) {
+            ++rows_;
+            row_width_ = columns_;
+            columns_ = 0;
+            return;
+        }
+        const header_line line = header_.result();
+        header_.reset();
+        switch (line.keyword) {
+            case header_keyword::start:
+                level_.start = glm::vec2(grid_to_world(line.x), grid_to_world(line.z));
+                break;
+            case header_keyword::finish:
+                level_.finish = glm::vec2(grid_to_world(line.x), grid_to_world(line.z));
+                break;
+            case header_keyword::enemy:
+                add_enemy(line);
+                break;
+            case header_keyword::item:
+                add_item(line);
+                break;
+            case header_keyword::path:
+                std::cout << "path is starting" << std::endl;
+                in_layout_ = true;
+                break;
+            case header_keyword::none:
+                break;
+        }
+    }
+
+    void add_cube(int digit) {
+        if (level_.cubes.size() >= level::max_cubes) {
+            warn_once(cubes_warned_, "cubes", level::max_cubes);
+            return;
+        }
+        level_.cubes.emplace_back(static_cast<float>(2.0 * static_cast<double>(columns_)),
+                                  static_cast<float>(2 * digit),
+                                  static_cast<float>(2.0 * static_cast<double>(rows_)));
+    }
+
+    void add_enemy(const header_line& line) {
+        if (level_.enemies.size() >= level::max_enemies) {
+            warn_once(enemies_warned_, "enemies", level::max_enemies);
+            return;
+        }
+        level_.enemies.emplace_back(grid_to_world(line.x), 0.0f, grid_to_world(line.z));
+    }
+
+    void add_item(const header_line& line) {
+        if (level_.items.size() >= level::max_items) {
+            warn_once(items_warned_, "items", level::max_items);
+            return;
+        }
+        const glm::vec3 p(grid_to_world(line.x), 0.0f, grid_to_world(line.z));
+        level_.items.push_back(p);
+        level_.initial_items.push_back(p);
+    }
+
+    static void warn_once(bool& warned, const char* what, std::size_t limit) {
+        if (!warned) {
+            std::cout << "Level file has more than " << limit << " " << what
+                      << "; the rest are ignored." << std::endl;
+            warned = true;
+        }
+    }
+
+    level& level_;
+    header_line_scanner header_;
+    bool in_layout_ = false;
+    bool line_open_ = false;
+    bool carriage_return_pending_ = false;
+    std::uint64_t columns_ = 0;
+    std::uint64_t row_width_ = 0;
+    std::uint64_t rows_ = 0;
+    bool cubes_warned_ = false;
+    bool enemies_warned_ = false;
+    bool items_warned_ = false;
+};
+
+}  // namespace
+
+bool level::read_file(const std::string& path) {
+    flipping = false;
+    flipped = false;
+    std::ifstream in(platform_path(path), std::ios::binary);
+    if (!in.is_open()) {
+        std::cout << "Unable to open levelfile: " << std::endl;
+        return false;
+    }
+    read_stream(in);
+    return true;
+}
+
+void level::read_stream(std::istream& in) {
+    level_text_reader reader(*this);
+    char buffer[1 << 16];
+    std::size_t total = 0;
+    // A read error ends the input like the end of the file does: what was read stays.
+    while (in && total < max_file_bytes) {
+        const std::size_t room = max_file_bytes - total;
+        in.read(buffer, static_cast<std::streamsize>(room < sizeof buffer ? room : sizeof buffer));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got == 0) {
+            break;
+        }
+        reader.feed(buffer, got);
+        total += got;
+    }
+    if (total >= max_file_bytes && in && in.peek() != std::char_traits<char>::eof()) {
+        std::cout << "Level file is longer than " << max_file_bytes
+                  << " bytes; the rest is ignored." << std::endl;
+    }
+    reader.finish();
+    centre =
+        glm::vec3(static_cast<float>(reader.columns()), 30.0f, static_cast<float>(reader.rows()));
+    std::cout << "center point: " << reader.columns() << ", " << reader.rows() << std::endl;
+}
+
+void level::parse(const std::string& path) {
+    if (read_file(path)) {
+        load_renderers();
+    }
+}
+
+void level::load_renderers() {
+    std::cout << "initialize cube in quillomar_game.startup() ..." << std::endl;
+    cube_renderer.init();
+    cube_renderer.program = program;
+    std::cout << "initialize cube in quillomar_game.startup() done." << std::endl;
+
+    std::cout << "initialize item in quillomar_game.startup() ..." << std::endl;
+    item_renderer.init();
+    item_renderer.program = program;
+    place_items();
+    std::cout << "initialize item in quillomar_game.startup() done." << std::endl;
+
+    std::cout << "initialize enemy in quillomar_game.startup() ..." << std::endl;
+    enemy_renderer.init();
+    enemy_renderer.program = program;
+    place_enemies();
+    std::cout << "initialize enemy in quillomar_game.startup() done." << std::endl;
+}
+
+}  // namespace quillomar
