@@ -1,0 +1,24 @@
+#version 330 core
+// Separable 9-tap Gaussian (sigma 2 texels), horizontal half. The viewport matches the source
+// texture, so every tap sits on a texel centre and is read with texelFetch: no filtering work.
+// Taps beyond the map read as empty, as the border colour does for the object shader.
+uniform sampler2D textureMap;
+
+out vec4 blurred;
+
+const float weights[5] = float[](0.20417, 0.18017, 0.12383, 0.06629, 0.02763);
+
+vec3 tap(ivec2 texel, ivec2 size) {
+    bool inside = texel.x >= 0 && texel.x < size.x;
+    return inside ? texelFetch(textureMap, clamp(texel, ivec2(0), size - 1), 0).rgb : vec3(0.0);
+}
+
+void main() {
+    ivec2 size = textureSize(textureMap, 0);
+    ivec2 texel = ivec2(gl_FragCoord.xy);
+    vec3 sum = weights[0] * texelFetch(textureMap, texel, 0).rgb;
+    for (int i = 1; i <= 4; ++i) {
+        sum += weights[i] * (tap(texel + ivec2(i, 0), size) + tap(texel - ivec2(i, 0), size));
+    }
+    blurred = vec4(sum, 1.0);
+}

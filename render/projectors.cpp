@@ -1,0 +1,134 @@
+#include "render/projectors.h"
+
+#include <iostream>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "framework/asset_paths.h"
+#include "framework/qlmFramework.h"
+#include "render/texture.h"
+
+namespace quillomar {
+namespace {
+
+void create_target(GLenum filter, GLuint& fbo, GLuint& color, GLuint& depth, const char* message) {
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+
+    glGenTextures(1, &color);
+    glBindTexture(GL_TEXTURE_2D, color);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, projector_map_size, projector_map_size, 0, GL_RGB,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(filter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    glGenTextures(1, &depth);
+    glBindTexture(GL_TEXTURE_2D, depth);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, projector_map_size, projector_map_size, 0,
+                 GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(filter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, color, 0);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, depth, 0);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::cout << message << std::endl;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+}  // namespace
+
+glm::mat4 projector_view_at(const glm::vec2& cell, float top, float z_offset) {
+    const glm::vec3 eye(cell.x, top + 2.0f, cell.y + z_offset);
+    const glm::vec3 target(cell.x, top, cell.y);
+    return glm::lookAt(eye, target, glm::vec3(0.0f, 1.0f, 0.0f));
+}
+
+void projectors::setup() {
+    projector_shader =
+        shader_program(assets::projector_vertex_shader, assets::projector_fragment_shader);
+    projector_mvp_location = glGetUniformLocation(projector_shader.program, "mvp");
+    create_target(projector_filter, projector_depth_fbo, projector_color_texture,
+                  projector_depth_texture,
+                  "ERROR::FRAMEBUFFER:: Framebuffer projector_depth_fbo IS NOT COMPLETE");
+    create_target(projector_filter, projector_depth_fbo2, projector_color_texture2,
+                  projector_depth_texture2,
+                  "ERROR::FRAMEBUFFER:: Framebuffer projector_depth_fbo2 IS NOT COMPLETE");
+    start_image = load_texture(assets::start_texture);
+    finish_image = load_texture(assets::finish_texture);
+}
+
+projector_matrices projectors::render(const glm::vec2& start, const glm::vec2& finish,
+                                      const height_lookup& height_at,
+                                      const glm::mat4& projector_projection, const glm::mat4& bias,
+                                      const depth_draw& draw_scene) {
+    auto top_at = [&](const glm::vec2& cell) {
+        return height_at ? height_at(cell.x, cell.y) : -22.0f;
+    };
+    const GLenum color_target = GL_COLOR_ATTACHMENT0;
+    projector_matrices result;
+
+    glBindFramebuffer(GL_FRAMEBUFFER, projector_depth_fbo);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    result.projector_view = projector_view_at(start, top_at(start), 1.0f);
+    result.projector_mvp = projector_projection * result.projector_view;
+    result.projected_matrix = bias * projector_projection * result.projector_view;
+
+    glViewport(0, 0, projector_map_size, projector_map_size);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.1f, 4.0f);
+    glUseProgram(projector_shader.program);
+    glDrawBuffers(1, &color_target);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glActiveTexture(GL_TEXTURE15);
+    glBindTexture(GL_TEXTURE_2D, start_image);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glUniform1i(glGetUniformLocation(projector_shader.program, "tex"), 15);
+    if (draw_scene) {
+        draw_scene(result.projector_mvp, projector_mvp_location);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    check_gl_error("game", 1090);
+
+    result.projector_view = projector_view_at(finish, top_at(finish), -1.0f);
+    result.projector_mvp = projector_projection * result.projector_view;
+    result.projected_matrix2 = bias * projector_projection * result.projector_view;
+
+    glBindFramebuffer(GL_FRAMEBUFFER, projector_depth_fbo2);
+    glDrawBuffers(1, &color_target);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glActiveTexture(GL_TEXTURE15);
+    glBindTexture(GL_TEXTURE_2D, finish_image);
+    glUniform1i(glGetUniformLocation(projector_shader.program, "tex"), 15);
+    if (draw_scene) {
+        draw_scene(result.projector_mvp, projector_mvp_location);
+    }
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glUseProgram(0);
+    return result;
+}
+
+void projectors::destroy_framebuffers() {
+    glDeleteFramebuffers(1, &projector_depth_fbo);
+    glDeleteFramebuffers(1, &projector_depth_fbo2);
+    projector_depth_fbo = 0;
+    projector_depth_fbo2 = 0;
+}
+
+}  // namespace quillomar

@@ -1,0 +1,65 @@
+// The two projectors that cast the start and finish images onto the level. Each frame every
+// projector draws the scene's depth from just above its field into a 512 x 512 colour and depth
+// target; the main pass overlays the colour where its own depth comparison passes.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <functional>
+#include <glm/glm.hpp>
+
+#include "render/shader_program.h"
+
+namespace quillomar {
+
+// Draws depth-only geometry: sets the mat4 uniform at `location` of the program in use to
+// view_projection times each object's model matrix and draws the object's triangles.
+using depth_draw = std::function<void(const glm::mat4& view_projection, GLint location)>;
+
+// Top of the cube under a world point (x, z), or -22 where there is none.
+using height_lookup = std::function<float(float x, float z)>;
+
+inline constexpr int projector_map_size = 512;
+
+// The projector matrices of one frame. projector_view and projector_mvp are the finish
+// projector's, the last one rendered.
+struct projector_matrices {
+    glm::mat4 projector_view{1.0f};
+    glm::mat4 projector_mvp{1.0f};
+    glm::mat4 projected_matrix{1.0f};   // bias x projection x start projector's view
+    glm::mat4 projected_matrix2{1.0f};  // bias x projection x finish projector's view
+};
+
+// The view of a projector over the field at `cell` (x, z) whose top is `top`: from 2 units above
+// the top and `z_offset` units along z, looking down at the field's corner point.
+glm::mat4 projector_view_at(const glm::vec2& cell, float top, float z_offset);
+
+struct projectors {
+    shader_program projector_shader;
+    GLint projector_mvp_location = -1;
+    GLuint projector_depth_fbo = 0;
+    GLuint projector_color_texture = 0;
+    GLuint projector_depth_texture = 0;
+    GLuint projector_depth_fbo2 = 0;
+    GLuint projector_color_texture2 = 0;
+    GLuint projector_depth_texture2 = 0;
+    GLuint start_image = 0;
+    GLuint finish_image = 0;
+    GLenum projector_filter = GL_LINEAR;  // min and mag filter of the four targets
+
+    // Builds the program, both framebuffers and loads the two images. Prints only when a
+    // framebuffer is incomplete.
+    void setup();
+
+    // The two projector passes of a frame, start then finish. `draw_scene` draws the ball and the
+    // level's depth with the matrix and location it is given. Ends with framebuffer 0, no program,
+    // a 512 x 512 viewport, polygon offset fill on and the clear colour (0, 0, 0, 1).
+    projector_matrices render(const glm::vec2& start, const glm::vec2& finish,
+                              const height_lookup& height_at, const glm::mat4& projector_projection,
+                              const glm::mat4& bias, const depth_draw& draw_scene);
+
+    // Deletes projector_depth_fbo, then projector_depth_fbo2.
+    void destroy_framebuffers();
+};
+
+}  // namespace quillomar

@@ -1,0 +1,344 @@
+#include "render/variance_shadow_map.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "framework/asset_paths.h"
+#include "framework/qlmFramework.h"
+
+namespace quillomar {
+namespace {
+
+// Beyond this many separate regions one bounding box is cheaper than the draw calls.
+constexpr std::size_t max_regions = 32;
+
+texel_rect bounding_box(const texel_rect& a, const texel_rect& b) {
+    if (a.empty()) {
+        return b;
+    }
+    if (b.empty()) {
+        return a;
+    }
+    return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+bool touching(const texel_rect& a, const texel_rect& b) {
+    return a.x0 <= b.x1 && b.x0 <= a.x1 && a.y0 <= b.y1 && b.y0 <= a.y1;
+}
+
+bool contains(const texel_rect& outer, const texel_rect& inner) {
+    return outer.x0 <= inner.x0 && outer.y0 <= inner.y0 && inner.x1 <= outer.x1 &&
+           inner.y1 <= outer.y1;
+}
+
+texel_rect grown(const texel_rect& r, int margin) {
+    return {std::max(r.x0 - margin, 0), std::max(r.y0 - margin, 0),
+            std::min(r.x1 + margin, shadow_map_size), std::min(r.y1 + margin, shadow_map_size)};
+}
+
+void set_texture_parameters(GLint min_filter) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, shadow_map_size, shadow_map_size, 0, GL_RGBA,
+                 GL_FLOAT, nullptr);
+}
+
+void scissor(const texel_rect& r) {
+    if (r.empty()) {
+        glScissor(0, 0, 0, 0);
+    } else {
+        glScissor(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
+    }
+}
+
+}  // namespace
+
+light_matrices compute_light_matrices(const glm::vec3& light_pos, const glm::vec3& centre,
+                                      const glm::vec3& light_up, const glm::mat4& light_projection,
+                                      const glm::mat4& bias) {
+    light_matrices result;
+    result.light_view = glm::lookAt(light_pos, centre, light_up);
+    result.light_mvp = light_projection * result.light_view;
+    result.shadow_matrix = bias * light_projection * result.light_view;
+    return result;
+}
+
+bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>& spheres,
+                       std::vector<texel_rect>& footprints) {
+    footprints.clear();
+    for (const glm::vec4& sphere : spheres) {
+        const float r = std::fabs(sphere.w);
+        float min_x = INFINITY;
+        float min_y = INFINITY;
+        float max_x = -INFINITY;
+        float max_y = -INFINITY;
+        // The projected corners of the sphere's bounding cube enclose the sphere's footprint as
+        // long as every corner lies in front of the light.
+        for (int corner = 0; corner < 8; ++corner) {
+            const glm::vec3 offset((corner & 1) != 0 ? r : -r, (corner & 2) != 0 ? r : -r,
+                                   (corner & 4) != 0 ? r : -r);
+            const glm::vec4 clip = light_mvp * glm::vec4(glm::vec3(sphere) + offset, 1.0f);
+            if (!(clip.w > 1e-4f)) {
+                return false;
+            }
+            const float x = (clip.x / clip.w * 0.5f + 0.5f) * shadow_map_size;
+            const float y = (clip.y / clip.w * 0.5f + 0.5f) * shadow_map_size;
+            if (!std::isfinite(x) || !std::isfinite(y)) {
+                return false;
+            }
+            min_x = std::min(min_x, x);
+            min_y = std::min(min_y, y);
+            max_x = std::max(max_x, x);
+            max_y = std::max(max_y, y);
+        }
+        // Far outside the map the float bounds would overflow int: clamp before converting.
+        const float limit = static_cast<float>(shadow_map_size);
+        texel_rect rect;
+        rect.x0 = static_cast<int>(std::floor(std::clamp(min_x, -1.0f, limit + 1.0f))) - 1;
+        rect.y0 = static_cast<int>(std::floor(std::clamp(min_y, -1.0f, limit + 1.0f))) - 1;
+        rect.x1 = static_cast<int>(std::ceil(std::clamp(max_x, -1.0f, limit + 1.0f))) + 1;
+        rect.y1 = static_cast<int>(std::ceil(std::clamp(max_y, -1.0f, limit + 1.0f))) + 1;
+        rect = grown(rect, 0);
+        if (!rect.empty()) {
+            footprints.push_back(rect);
+        }
+    }
+    return true;
+}
+
+std::vector<texel_rect> merge_regions(std::vector<texel_rect> regions) {
+    regions.erase(std::remove_if(regions.begin(), regions.end(),
+                                 [](const texel_rect& r) { return r.empty(); }),
+                  regions.end());
+    bool merged = true;
+    while (merged) {
+        merged = false;
+        for (std::size_t i = 0; i < regions.size() && !merged; ++i) {
+            for (std::size_t j = i + 1; j < regions.size(); ++j) {
+                const texel_rect joint = bounding_box(regions[i], regions[j]);
+                if (touching(regions[i], regions[j]) ||
+                    joint.area() <= regions[i].area() + regions[j].area()) {
+                    regions[i] = joint;
+                    regions.erase(regions.begin() + static_cast<std::ptrdiff_t>(j));
+                    merged = true;
+                    break;
+                }
+            }
+        }
+    }
+    if (regions.size() > max_regions) {
+        texel_rect all;
+        for (const texel_rect& r : regions) {
+            all = bounding_box(all, r);
+        }
+        regions.assign(1, all);
+    }
+    return regions;
+}
+
+void variance_shadow_map::create_programs() {
+    shadow_shader = shader_program(assets::shadow_vertex_shader, assets::shadow_fragment_shader);
+    blur_h_shader =
+        shader_program(assets::passthrough_vertex_shader, assets::blur_h_fragment_shader);
+    blur_v_shader =
+        shader_program(assets::passthrough_vertex_shader, assets::blur_v_fragment_shader);
+}
+
+void variance_shadow_map::create_quad() {
+    quad_indices.clear();
+    quad_indices.insert(quad_indices.end(), {0, 1, 2, 0, 2, 3});
+    const GLfloat corners[] = {0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f};
+    glGenVertexArrays(1, &quad_vao);
+    glGenBuffers(1, &quad_vbo);
+    glGenBuffers(1, &quad_ebo);
+    glBindVertexArray(quad_vao);
+    glBindBuffer(GL_ARRAY_BUFFER, quad_vbo);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(corners), corners, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quad_ebo);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                 static_cast<GLsizeiptr>(quad_indices.size() * sizeof(GLushort)),
+                 quad_indices.data(), GL_STATIC_DRAW);
+}
+
+void variance_shadow_map::create_framebuffers() {
+    glGenFramebuffers(1, &shadow_fbo);
+    glGenRenderbuffers(1, &shadow_depth_rb);
+    glBindFramebuffer(GL_FRAMEBUFFER, shadow_fbo);
+    glBindRenderbuffer(GL_RENDERBUFFER, shadow_depth_rb);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32, shadow_map_size, shadow_map_size);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+
+    glGenTextures(1, &moments_texture);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, moments_texture);
+    set_texture_parameters(GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 4);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, moments_texture, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                              shadow_depth_rb);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+        std::cout << "FBO setup successful." << std::endl;
+    } else {
+        std::cout << "Problem in FBO setup." << std::endl;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    glGenFramebuffers(1, &filter_fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, filter_fbo);
+    glGenTextures(2, filter_textures);
+    for (GLenum i = 0; i < 2; ++i) {
+        glBindTexture(GL_TEXTURE_2D, filter_textures[i]);
+        set_texture_parameters(GL_LINEAR);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D,
+                               filter_textures[i], 0);
+    }
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+        std::cout << "Filtering FBO setup successful." << std::endl;
+    } else {
+        std::cout << "Problem in Filtering FBO setup." << std::endl;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    // Fresh textures hold no defined values: the first frame works on the whole map.
+    last_draw_box = whole_shadow_map;
+    last_blur_regions.assign(1, whole_shadow_map);
+}
+
+void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& draw_casters) {
+    run_pass(light_mvp, draw_casters, whole_shadow_map, {whole_shadow_map}, {whole_shadow_map},
+             false);
+    last_draw_box = whole_shadow_map;
+    last_blur_regions.assign(1, whole_shadow_map);
+}
+
+void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& draw_casters,
+                                 const std::vector<glm::vec4>& caster_spheres) {
+    std::vector<texel_rect> footprints;
+    if (!caster_footprints(light_mvp, caster_spheres, footprints)) {
+        render(light_mvp, draw_casters);
+        return;
+    }
+    // Outside a footprint grown by the blur radius the blur reads only cleared texels, so there
+    // the blurred map already holds what a whole-map pass would write: the blur of the clear
+    // colour, left by the frame that last covered the texel.
+    texel_rect draw_box;
+    std::vector<texel_rect> reached;
+    for (const texel_rect& f : footprints) {
+        draw_box = bounding_box(draw_box, f);
+        reached.push_back(grown(f, shadow_blur_radius));
+    }
+    reached = merge_regions(reached);
+    std::vector<texel_rect> blur_regions = reached;
+    blur_regions.insert(blur_regions.end(), last_blur_regions.begin(), last_blur_regions.end());
+    blur_regions = merge_regions(blur_regions);
+
+    std::vector<texel_rect> clear_boxes;
+    if (contains(draw_box, last_draw_box)) {
+        clear_boxes = {draw_box};
+    } else if (contains(last_draw_box, draw_box)) {
+        clear_boxes = {last_draw_box};
+    } else {
+        clear_boxes = {last_draw_box, draw_box};
+    }
+
+    run_pass(light_mvp, draw_casters, draw_box, clear_boxes, blur_regions, true);
+    last_draw_box = draw_box;
+    last_blur_regions = reached;
+}
+
+void variance_shadow_map::run_pass(const glm::mat4& light_mvp, const depth_draw& draw_casters,
+                                   const texel_rect& draw_box,
+                                   const std::vector<texel_rect>& clear_boxes,
+                                   const std::vector<texel_rect>& blur_regions, bool scissored) {
+    glBindFramebuffer(GL_FRAMEBUFFER, shadow_fbo);
+    // The projector pass leaves this clear colour; set here too, the cleared texels always read
+    // as "no caster" whatever ran before.
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    if (scissored) {
+        glEnable(GL_SCISSOR_TEST);
+        for (const texel_rect& box : clear_boxes) {
+            if (!box.empty()) {
+                scissor(box);
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            }
+        }
+        scissor(draw_box);
+    } else {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    glViewport(0, 0, shadow_map_size, shadow_map_size);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glUseProgram(shadow_shader.program);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.1f, 4.0f);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
+
+    if (draw_casters) {
+        draw_casters(light_mvp, glGetUniformLocation(shadow_shader.program, "MVP"));
+    }
+
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDisable(GL_CULL_FACE);
+    glUseProgram(0);
+
+    auto draw_quad = [&] {
+        if (!scissored) {
+            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
+            return;
+        }
+        for (const texel_rect& region : blur_regions) {
+            scissor(region);
+            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
+        }
+    };
+
+    glBindFramebuffer(GL_FRAMEBUFFER, filter_fbo);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glBindVertexArray(quad_vao);
+    glUseProgram(blur_v_shader.program);
+    glActiveTexture(GL_TEXTURE20);
+    glBindTexture(GL_TEXTURE_2D, moments_texture);
+    glUniform1i(glGetUniformLocation(blur_v_shader.program, "textureMap"), 20);
+    draw_quad();
+
+    glDrawBuffer(GL_COLOR_ATTACHMENT1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(blur_h_shader.program);
+    glActiveTexture(GL_TEXTURE21);
+    glBindTexture(GL_TEXTURE_2D, filter_textures[0]);
+    glUniform1i(glGetUniformLocation(blur_h_shader.program, "textureMap"), 21);
+    draw_quad();
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    check_gl_error("game", 1199);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDrawBuffer(GL_BACK);
+    if (scissored) {
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+void variance_shadow_map::destroy_framebuffers() {
+    glDeleteRenderbuffers(1, &shadow_depth_rb);
+    glDeleteFramebuffers(1, &shadow_fbo);
+    shadow_depth_rb = 0;
+    shadow_fbo = 0;
+}
+
+}  // namespace quillomar

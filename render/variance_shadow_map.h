@@ -1,0 +1,109 @@
+// Soft shadows from the sweeping light: the casters are drawn from the light into a float map of
+// depth statistics, which is blurred vertically and then horizontally; the main pass samples the
+// result on texture unit 5.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <functional>
+#include <glm/glm.hpp>
+#include <vector>
+
+#include "render/shader_program.h"
+
+namespace quillomar {
+
+// Draws depth-only geometry: sets the mat4 uniform at `location` of the program in use to
+// view_projection times each object's model matrix and draws the object's triangles.
+using depth_draw = std::function<void(const glm::mat4& view_projection, GLint location)>;
+
+inline constexpr int shadow_map_size = 1024;
+// Taps on either side of the centre in each blur direction.
+inline constexpr int shadow_blur_radius = 4;
+
+// The light's matrices of one frame.
+struct light_matrices {
+    glm::mat4 light_view{1.0f};
+    glm::mat4 light_mvp{1.0f};      // light_projection x light_view
+    glm::mat4 shadow_matrix{1.0f};  // bias x light_projection x light_view
+};
+
+light_matrices compute_light_matrices(const glm::vec3& light_pos, const glm::vec3& centre,
+                                      const glm::vec3& light_up, const glm::mat4& light_projection,
+                                      const glm::mat4& bias);
+
+// A half-open rectangle of shadow-map texels: x0 <= x < x1, y0 <= y < y1.
+struct texel_rect {
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = 0;
+    int y1 = 0;
+
+    bool empty() const { return x1 <= x0 || y1 <= y0; }
+    long long area() const { return empty() ? 0 : static_cast<long long>(x1 - x0) * (y1 - y0); }
+    bool operator==(const texel_rect& other) const {
+        return x0 == other.x0 && y0 == other.y0 && x1 == other.x1 && y1 == other.y1;
+    }
+};
+
+inline constexpr texel_rect whole_shadow_map{0, 0, shadow_map_size, shadow_map_size};
+
+// Texels of the map that the given world-space spheres (centre xyz, radius w) can cover when
+// drawn with light_mvp, one rectangle per sphere that reaches the map, each grown by one texel.
+// Returns false when a sphere reaches behind the light, where no rectangle bounds it.
+bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>& spheres,
+                       std::vector<texel_rect>& footprints);
+
+// Joins overlapping rectangles, and neighbours whose joint bounding box is no larger than the two
+// together, so each region is processed once with few draws.
+std::vector<texel_rect> merge_regions(std::vector<texel_rect> regions);
+
+struct variance_shadow_map {
+    shader_program shadow_shader;
+    shader_program blur_h_shader;
+    shader_program blur_v_shader;
+    GLuint quad_vao = 0;
+    GLuint quad_vbo = 0;
+    GLuint quad_ebo = 0;
+    std::vector<GLushort> quad_indices;
+    GLuint shadow_fbo = 0;
+    GLuint shadow_depth_rb = 0;
+    GLuint moments_texture = 0;
+    GLuint filter_fbo = 0;
+    GLuint filter_textures[2] = {0, 0};  // the second holds the blurred map of the main pass
+
+    // What the previous frame touched, so the next one can wipe it: the box its casters were drawn
+    // in, and the regions it blurred. The whole map until the first frame has run.
+    texel_rect last_draw_box = whole_shadow_map;
+    std::vector<texel_rect> last_blur_regions{whole_shadow_map};
+
+    void create_programs();
+    // The unit quad that the blur passes stretch over the whole viewport; leaves it bound.
+    void create_quad();
+    // Prints "FBO setup successful." or "Problem in FBO setup.", then "Filtering FBO setup
+    // successful." or "Problem in Filtering FBO setup.".
+    void create_framebuffers();
+
+    // The frame's shadow pass over the whole map: draws the casters from the light with
+    // light_mvp (given to draw_casters with the location of "MVP"), then blurs. Ends with
+    // framebuffer 0, draw buffer GL_BACK, a 1024 x 1024 viewport and face culling off.
+    void render(const glm::mat4& light_mvp, const depth_draw& draw_casters);
+
+    // The same pass, restricted to the texels that the casters can reach: the caller promises
+    // that everything draw_casters draws lies inside the given world-space spheres (centre xyz,
+    // radius w). The blurred map is the same texel for texel as from the whole-map pass, as long
+    // as the promise holds and the clear colour stays (0, 0, 0, 1); clearing, drawing and blurring
+    // are limited to the spheres' footprints and those of the previous frame.
+    void render(const glm::mat4& light_mvp, const depth_draw& draw_casters,
+                const std::vector<glm::vec4>& caster_spheres);
+
+    // Deletes shadow_depth_rb, then shadow_fbo.
+    void destroy_framebuffers();
+
+private:
+    void run_pass(const glm::mat4& light_mvp, const depth_draw& draw_casters,
+                  const texel_rect& draw_box, const std::vector<texel_rect>& clear_boxes,
+                  const std::vector<texel_rect>& blur_regions, bool scissored);
+};
+
+}  // namespace quillomar
