@@ -1,7 +1,6 @@
 #include "framework/seams.h"
 #include "game/quillomar_game.h"
 #include "game/to_text.h"
-#include "render/camera_math.h"
 
 namespace quillomar {
 namespace {
@@ -31,24 +30,49 @@ void quillomar_game::apply_active_camera() {
 }
 
 void quillomar_game::render_projectors() {
-    projector.render(
-        projector_frame{level.start, level.finish, bias, projector_projection,
-                        [this](float x, float z) { return level.height_at(x, z); }},
-        projector_view, projector_mvp, projected_matrix, projected_matrix2,
-        [this](const glm::mat4& vp, GLint location) {
+    const projector_matrices matrices = projector.render(
+        level.start, level.finish, [this](float x, float z) { return level.height_at(x, z); },
+        projector_projection, bias, [this](const glm::mat4& vp, GLint location) {
             ball.draw_depth(vp, location);
             level.draw_depth(vp, location);
         });
+    projector_view = matrices.projector_view;
+    projector_mvp = matrices.projector_mvp;
+    projected_matrix = matrices.projected_matrix;
+    projected_matrix2 = matrices.projected_matrix2;
+}
+
+std::vector<glm::vec4> quillomar_game::shadow_caster_spheres() const {
+    // Generous bounds of what the casters draw: the ball (radius 1), an item model (about one
+    // unit across at its scale, standing on its origin) and a spider with its legs stretched out.
+    constexpr float ball_radius = 1.1f;
+    constexpr float item_radius = 1.6f;
+    constexpr float spider_radius = 2.5f;
+    std::vector<glm::vec4> spheres;
+    spheres.reserve(1 + level.items.size() + level.enemies.size());
+    spheres.emplace_back(ball.position, ball_radius);
+    for (const glm::vec3& item : level.items) {
+        spheres.emplace_back(item, item_radius);
+    }
+    for (const glm::vec3& enemy : level.enemies) {
+        spheres.emplace_back(enemy, spider_radius);
+    }
+    return spheres;
 }
 
 void quillomar_game::render_shadow_map() {
-    light_view = look_at(light_pos, level.centre, light_up);
-    light_mvp = light_projection * light_view;
-    shadow_matrix = bias * light_projection * light_view;
-    shadow_map.render(light_mvp, [this](const glm::mat4& vp, GLint location) {
-        ball.draw_depth(vp, location);
-        level.draw_casters(vp, location);
-    });
+    const light_matrices light =
+        compute_light_matrices(light_pos, level.centre, light_up, light_projection, bias);
+    light_view = light.light_view;
+    light_mvp = light.light_mvp;
+    shadow_matrix = light.shadow_matrix;
+    shadow_map.render(
+        light_mvp,
+        [this](const glm::mat4& vp, GLint location) {
+            ball.draw_depth(vp, location);
+            level.draw_casters(vp, location);
+        },
+        shadow_caster_spheres());
 }
 
 void quillomar_game::draw_scene() {

@@ -199,7 +199,6 @@ void quillomar_game::apply_rules(double time) {
         emitter_pos = item;
         pickup_time = time;
         particles_active = true;
-        std::cout << "removed item" << std::endl;
     }
     if (level.enemy_touches(ball.position)) {
         dying = true;

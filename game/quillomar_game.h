@@ -167,6 +167,7 @@ private:
     void count_frame(float dt);
     void show_message(const std::string& text);
 
+    std::vector<glm::vec4> shadow_caster_spheres() const;
     void render_projectors();
     void render_shadow_map();
     void draw_scene();
