@@ -70,6 +70,45 @@ light_matrices compute_light_matrices(const glm::vec3& light_pos, const glm::vec
     return result;
 }
 
+model_bounds bounds_of(const model& m) {
+    model_bounds result;
+    for (const mesh& part : m.meshes) {
+        for (const vertex& v : part.vertices) {
+            if (result.empty) {
+                result.min = result.max = v.position;
+                result.empty = false;
+            } else {
+                result.min = glm::min(result.min, v.position);
+                result.max = glm::max(result.max, v.position);
+            }
+        }
+    }
+    return result;
+}
+
+glm::vec4 bounding_sphere(const model_bounds& bounds, const glm::mat4& model_matrix) {
+    if (bounds.empty) {
+        return glm::vec4(glm::vec3(model_matrix[3]), 0.0f);
+    }
+    glm::vec3 corners[8];
+    glm::vec3 low(INFINITY);
+    glm::vec3 high(-INFINITY);
+    for (int i = 0; i < 8; ++i) {
+        const glm::vec3 local((i & 1) != 0 ? bounds.max.x : bounds.min.x,
+                              (i & 2) != 0 ? bounds.max.y : bounds.min.y,
+                              (i & 4) != 0 ? bounds.max.z : bounds.min.z);
+        corners[i] = glm::vec3(model_matrix * glm::vec4(local, 1.0f));
+        low = glm::min(low, corners[i]);
+        high = glm::max(high, corners[i]);
+    }
+    const glm::vec3 centre = (low + high) * 0.5f;
+    float radius = 0.0f;
+    for (const glm::vec3& corner : corners) {
+        radius = std::max(radius, glm::length(corner - centre));
+    }
+    return glm::vec4(centre, radius);
+}
+
 bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>& spheres,
                        std::vector<texel_rect>& footprints) {
     footprints.clear();

@@ -9,6 +9,7 @@
 #include <glm/glm.hpp>
 #include <vector>
 
+#include "render/model.h"
 #include "render/shader_program.h"
 
 namespace quillomar {
@@ -53,6 +54,21 @@ inline constexpr texel_rect whole_shadow_map{0, 0, shadow_map_size, shadow_map_s
 // Returns false when a sphere reaches behind the light, where no rectangle bounds it.
 bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>& spheres,
                        std::vector<texel_rect>& footprints);
+
+// Axis-aligned bounds of a model's vertices in its own space; `empty` when it has none.
+struct model_bounds {
+    glm::vec3 min{0.0f};
+    glm::vec3 max{0.0f};
+    bool empty = true;
+};
+
+// Computed once per model (it walks every vertex), then reused for every caster and frame.
+model_bounds bounds_of(const model& m);
+
+// A world-space sphere (centre xyz, radius w) that contains the model's bounds placed with
+// model_matrix: the caster sphere for the restricted shadow pass. An empty model gives a sphere
+// of radius 0 at the matrix's origin.
+glm::vec4 bounding_sphere(const model_bounds& bounds, const glm::mat4& model_matrix);
 
 // Joins overlapping rectangles, and neighbours whose joint bounding box is no larger than the two
 // together, so each region is processed once with few draws.
