@@ -101,8 +101,9 @@ struct variance_shadow_map {
     void create_framebuffers();
 
     // The frame's shadow pass over the whole map: draws the casters from the light with
-    // light_mvp (given to draw_casters with the location of "MVP"), then blurs. Ends with
-    // framebuffer 0, draw buffer GL_BACK, a 1024 x 1024 viewport and face culling off.
+    // light_mvp (given to draw_casters with the location of "MVP"), then blurs. Expects the depth
+    // test on with GL_LESS, as every frame leaves it. Ends with framebuffer 0, draw buffer
+    // GL_BACK, a 1024 x 1024 viewport, face culling off and the unit quad bound.
     void render(const glm::mat4& light_mvp, const depth_draw& draw_casters);
 
     // The same pass, restricted to the texels that the casters can reach: the caller promises

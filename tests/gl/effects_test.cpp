@@ -170,6 +170,13 @@ void bind_effect_textures(GLuint shadow, GLuint color, GLuint depth, GLuint colo
     glActiveTexture(GL_TEXTURE0);
 }
 
+// What every frame leaves behind for the next frame's off-screen passes.
+void frame_state() {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDisable(GL_BLEND);
+}
+
 void begin_main_pass(glm::vec4 clear_color = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f)) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDrawBuffer(GL_BACK);
@@ -269,7 +276,13 @@ TEST_F(effect_programs, the_effect_programs_build_silently_with_their_uniforms) 
 // ---------------------------------------------------------------------------------------------
 // Shadow map set-up and pass state
 
-class shadow_map : public test::gl_test {};
+class shadow_map : public test::gl_test {
+protected:
+    void SetUp() override {
+        test::gl_test::SetUp();
+        frame_state();
+    }
+};
 
 TEST_F(shadow_map, set_up_reports_both_framebuffers_complete_in_order) {
     variance_shadow_map vsm;
@@ -412,6 +425,7 @@ class shadow_scene : public test::gl_test {
 protected:
     void SetUp() override {
         test::gl_test::SetUp();
+        frame_state();
         test::stream_capture quiet;
         object = shader_program(assets::object_vertex_shader, assets::object_fragment_shader);
         vsm.create_programs();
@@ -541,6 +555,7 @@ class projector_scene : public test::gl_test {
 protected:
     void SetUp() override {
         test::gl_test::SetUp();
+        frame_state();
         test::stream_capture console;
         object = shader_program(assets::object_vertex_shader, assets::object_fragment_shader);
         projection.setup();
