@@ -108,19 +108,14 @@ struct variance_shadow_map {
 
     // The same pass, restricted to the texels that the casters can reach: the caller promises
     // that everything draw_casters draws lies inside the given world-space spheres (centre xyz,
-    // radius w). The blurred map is the same texel for texel as from the whole-map pass, as long
-    // as the promise holds and the clear colour stays (0, 0, 0, 1); clearing, drawing and blurring
-    // are limited to the spheres' footprints and those of the previous frame.
+    // radius w). The blurred map is then the same texel for texel as from the whole-map pass,
+    // while clearing, drawing and blurring are limited to the spheres' footprints and those of
+    // the previous frame. A sphere reaching behind the light makes it a whole-map pass.
     void render(const glm::mat4& light_mvp, const depth_draw& draw_casters,
                 const std::vector<glm::vec4>& caster_spheres);
 
     // Deletes shadow_depth_rb, then shadow_fbo.
     void destroy_framebuffers();
-
-private:
-    void run_pass(const glm::mat4& light_mvp, const depth_draw& draw_casters,
-                  const texel_rect& draw_box, const std::vector<texel_rect>& clear_boxes,
-                  const std::vector<texel_rect>& blur_regions, bool scissored);
 };
 
 }  // namespace quillomar
