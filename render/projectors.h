@@ -52,8 +52,9 @@ struct projectors {
     void setup();
 
     // The two projector passes of a frame, start then finish. `draw_scene` draws the ball and the
-    // level's depth with the matrix and location it is given. Ends with framebuffer 0, no program,
-    // a 512 x 512 viewport, polygon offset fill on and the clear colour (0, 0, 0, 1).
+    // level's depth with the matrix and location it is given. Expects the depth test on with
+    // GL_LESS, as every frame leaves it. Ends with framebuffer 0, no program, a 512 x 512
+    // viewport, polygon offset fill on and the clear colour (0, 0, 0, 1).
     projector_matrices render(const glm::vec2& start, const glm::vec2& finish,
                               const height_lookup& height_at, const glm::mat4& projector_projection,
                               const glm::mat4& bias, const depth_draw& draw_scene);

@@ -58,6 +58,82 @@ void scissor(const texel_rect& r) {
     }
 }
 
+// One shadow pass: clear, caster draw, vertical and horizontal blur. When `scissored`, the clears
+// cover clear_boxes, the casters are clipped to draw_box and each blur covers blur_regions only.
+void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
+              const depth_draw& draw_casters, const texel_rect& draw_box,
+              const std::vector<texel_rect>& clear_boxes,
+              const std::vector<texel_rect>& blur_regions, bool scissored) {
+    glBindFramebuffer(GL_FRAMEBUFFER, vsm.shadow_fbo);
+    // The projector pass leaves this clear colour; set here too, the cleared texels always read
+    // as "no caster" whatever ran before.
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    if (scissored) {
+        glEnable(GL_SCISSOR_TEST);
+        for (const texel_rect& box : clear_boxes) {
+            if (!box.empty()) {
+                scissor(box);
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            }
+        }
+        scissor(draw_box);
+    } else {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    glViewport(0, 0, shadow_map_size, shadow_map_size);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glUseProgram(vsm.shadow_shader.program);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.1f, 4.0f);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
+
+    if (draw_casters) {
+        draw_casters(light_mvp, glGetUniformLocation(vsm.shadow_shader.program, "MVP"));
+    }
+
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDisable(GL_CULL_FACE);
+    glUseProgram(0);
+
+    auto draw_quad = [&] {
+        if (!scissored) {
+            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
+            return;
+        }
+        for (const texel_rect& region : blur_regions) {
+            scissor(region);
+            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
+        }
+    };
+
+    glBindFramebuffer(GL_FRAMEBUFFER, vsm.filter_fbo);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glBindVertexArray(vsm.quad_vao);
+    glUseProgram(vsm.blur_v_shader.program);
+    glActiveTexture(GL_TEXTURE20);
+    glBindTexture(GL_TEXTURE_2D, vsm.moments_texture);
+    glUniform1i(glGetUniformLocation(vsm.blur_v_shader.program, "textureMap"), 20);
+    draw_quad();
+
+    glDrawBuffer(GL_COLOR_ATTACHMENT1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(vsm.blur_h_shader.program);
+    glActiveTexture(GL_TEXTURE21);
+    glBindTexture(GL_TEXTURE_2D, vsm.filter_textures[0]);
+    glUniform1i(glGetUniformLocation(vsm.blur_h_shader.program, "textureMap"), 21);
+    draw_quad();
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    check_gl_error("game", 1199);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDrawBuffer(GL_BACK);
+    if (scissored) {
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
 }  // namespace
 
 light_matrices compute_light_matrices(const glm::vec3& light_pos, const glm::vec3& centre,
@@ -68,6 +144,45 @@ light_matrices compute_light_matrices(const glm::vec3& light_pos, const glm::vec
     result.light_mvp = light_projection * result.light_view;
     result.shadow_matrix = bias * light_projection * result.light_view;
     return result;
+}
+
+model_bounds bounds_of(const model& m) {
+    model_bounds result;
+    for (const mesh& part : m.meshes) {
+        for (const vertex& v : part.vertices) {
+            if (result.empty) {
+                result.min = result.max = v.position;
+                result.empty = false;
+            } else {
+                result.min = glm::min(result.min, v.position);
+                result.max = glm::max(result.max, v.position);
+            }
+        }
+    }
+    return result;
+}
+
+glm::vec4 bounding_sphere(const model_bounds& bounds, const glm::mat4& model_matrix) {
+    if (bounds.empty) {
+        return glm::vec4(glm::vec3(model_matrix[3]), 0.0f);
+    }
+    glm::vec3 corners[8];
+    glm::vec3 low(INFINITY);
+    glm::vec3 high(-INFINITY);
+    for (int i = 0; i < 8; ++i) {
+        const glm::vec3 local((i & 1) != 0 ? bounds.max.x : bounds.min.x,
+                              (i & 2) != 0 ? bounds.max.y : bounds.min.y,
+                              (i & 4) != 0 ? bounds.max.z : bounds.min.z);
+        corners[i] = glm::vec3(model_matrix * glm::vec4(local, 1.0f));
+        low = glm::min(low, corners[i]);
+        high = glm::max(high, corners[i]);
+    }
+    const glm::vec3 centre = (low + high) * 0.5f;
+    float radius = 0.0f;
+    for (const glm::vec3& corner : corners) {
+        radius = std::max(radius, glm::length(corner - centre));
+    }
+    return glm::vec4(centre, radius);
 }
 
 bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>& spheres,
@@ -219,8 +334,8 @@ void variance_shadow_map::create_framebuffers() {
 }
 
 void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& draw_casters) {
-    run_pass(light_mvp, draw_casters, whole_shadow_map, {whole_shadow_map}, {whole_shadow_map},
-             false);
+    run_pass(*this, light_mvp, draw_casters, whole_shadow_map, {whole_shadow_map},
+             {whole_shadow_map}, false);
     last_draw_box = whole_shadow_map;
     last_blur_regions.assign(1, whole_shadow_map);
 }
@@ -255,83 +370,9 @@ void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& d
         clear_boxes = {last_draw_box, draw_box};
     }
 
-    run_pass(light_mvp, draw_casters, draw_box, clear_boxes, blur_regions, true);
+    run_pass(*this, light_mvp, draw_casters, draw_box, clear_boxes, blur_regions, true);
     last_draw_box = draw_box;
     last_blur_regions = reached;
-}
-
-void variance_shadow_map::run_pass(const glm::mat4& light_mvp, const depth_draw& draw_casters,
-                                   const texel_rect& draw_box,
-                                   const std::vector<texel_rect>& clear_boxes,
-                                   const std::vector<texel_rect>& blur_regions, bool scissored) {
-    glBindFramebuffer(GL_FRAMEBUFFER, shadow_fbo);
-    // The projector pass leaves this clear colour; set here too, the cleared texels always read
-    // as "no caster" whatever ran before.
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    if (scissored) {
-        glEnable(GL_SCISSOR_TEST);
-        for (const texel_rect& box : clear_boxes) {
-            if (!box.empty()) {
-                scissor(box);
-                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            }
-        }
-        scissor(draw_box);
-    } else {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
-    glViewport(0, 0, shadow_map_size, shadow_map_size);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glUseProgram(shadow_shader.program);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.1f, 4.0f);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_FRONT);
-
-    if (draw_casters) {
-        draw_casters(light_mvp, glGetUniformLocation(shadow_shader.program, "MVP"));
-    }
-
-    glDisable(GL_POLYGON_OFFSET_FILL);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDisable(GL_CULL_FACE);
-    glUseProgram(0);
-
-    auto draw_quad = [&] {
-        if (!scissored) {
-            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
-            return;
-        }
-        for (const texel_rect& region : blur_regions) {
-            scissor(region);
-            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
-        }
-    };
-
-    glBindFramebuffer(GL_FRAMEBUFFER, filter_fbo);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glBindVertexArray(quad_vao);
-    glUseProgram(blur_v_shader.program);
-    glActiveTexture(GL_TEXTURE20);
-    glBindTexture(GL_TEXTURE_2D, moments_texture);
-    glUniform1i(glGetUniformLocation(blur_v_shader.program, "textureMap"), 20);
-    draw_quad();
-
-    glDrawBuffer(GL_COLOR_ATTACHMENT1);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glUseProgram(blur_h_shader.program);
-    glActiveTexture(GL_TEXTURE21);
-    glBindTexture(GL_TEXTURE_2D, filter_textures[0]);
-    glUniform1i(glGetUniformLocation(blur_h_shader.program, "textureMap"), 21);
-    draw_quad();
-
-    glBindTexture(GL_TEXTURE_2D, 0);
-    check_gl_error("game", 1199);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDrawBuffer(GL_BACK);
-    if (scissored) {
-        glDisable(GL_SCISSOR_TEST);
-    }
 }
 
 void variance_shadow_map::destroy_framebuffers() {

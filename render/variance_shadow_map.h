@@ -9,6 +9,7 @@
 #include <glm/glm.hpp>
 #include <vector>
 
+#include "render/model.h"
 #include "render/shader_program.h"
 
 namespace quillomar {
@@ -54,6 +55,21 @@ inline constexpr texel_rect whole_shadow_map{0, 0, shadow_map_size, shadow_map_s
 bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>& spheres,
                        std::vector<texel_rect>& footprints);
 
+// Axis-aligned bounds of a model's vertices in its own space; `empty` when it has none.
+struct model_bounds {
+    glm::vec3 min{0.0f};
+    glm::vec3 max{0.0f};
+    bool empty = true;
+};
+
+// Computed once per model (it walks every vertex), then reused for every caster and frame.
+model_bounds bounds_of(const model& m);
+
+// A world-space sphere (centre xyz, radius w) that contains the model's bounds placed with
+// model_matrix: the caster sphere for the restricted shadow pass. An empty model gives a sphere
+// of radius 0 at the matrix's origin.
+glm::vec4 bounding_sphere(const model_bounds& bounds, const glm::mat4& model_matrix);
+
 // Joins overlapping rectangles, and neighbours whose joint bounding box is no larger than the two
 // together, so each region is processed once with few draws.
 std::vector<texel_rect> merge_regions(std::vector<texel_rect> regions);
@@ -85,25 +101,21 @@ struct variance_shadow_map {
     void create_framebuffers();
 
     // The frame's shadow pass over the whole map: draws the casters from the light with
-    // light_mvp (given to draw_casters with the location of "MVP"), then blurs. Ends with
-    // framebuffer 0, draw buffer GL_BACK, a 1024 x 1024 viewport and face culling off.
+    // light_mvp (given to draw_casters with the location of "MVP"), then blurs. Expects the depth
+    // test on with GL_LESS, as every frame leaves it. Ends with framebuffer 0, draw buffer
+    // GL_BACK, a 1024 x 1024 viewport, face culling off and the unit quad bound.
     void render(const glm::mat4& light_mvp, const depth_draw& draw_casters);
 
     // The same pass, restricted to the texels that the casters can reach: the caller promises
     // that everything draw_casters draws lies inside the given world-space spheres (centre xyz,
-    // radius w). The blurred map is the same texel for texel as from the whole-map pass, as long
-    // as the promise holds and the clear colour stays (0, 0, 0, 1); clearing, drawing and blurring
-    // are limited to the spheres' footprints and those of the previous frame.
+    // radius w). The blurred map is then the same texel for texel as from the whole-map pass,
+    // while clearing, drawing and blurring are limited to the spheres' footprints and those of
+    // the previous frame. A sphere reaching behind the light makes it a whole-map pass.
     void render(const glm::mat4& light_mvp, const depth_draw& draw_casters,
                 const std::vector<glm::vec4>& caster_spheres);
 
     // Deletes shadow_depth_rb, then shadow_fbo.
     void destroy_framebuffers();
-
-private:
-    void run_pass(const glm::mat4& light_mvp, const depth_draw& draw_casters,
-                  const texel_rect& draw_box, const std::vector<texel_rect>& clear_boxes,
-                  const std::vector<texel_rect>& blur_regions, bool scissored);
 };
 
 }  // namespace quillomar

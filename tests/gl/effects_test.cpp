@@ -170,6 +170,13 @@ void bind_effect_textures(GLuint shadow, GLuint color, GLuint depth, GLuint colo
     glActiveTexture(GL_TEXTURE0);
 }
 
+// What every frame leaves behind for the next frame's off-screen passes.
+void frame_state() {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDisable(GL_BLEND);
+}
+
 void begin_main_pass(glm::vec4 clear_color = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f)) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDrawBuffer(GL_BACK);
@@ -269,7 +276,13 @@ TEST_F(effect_programs, the_effect_programs_build_silently_with_their_uniforms) 
 // ---------------------------------------------------------------------------------------------
 // Shadow map set-up and pass state
 
-class shadow_map : public test::gl_test {};
+class shadow_map : public test::gl_test {
+protected:
+    void SetUp() override {
+        test::gl_test::SetUp();
+        frame_state();
+    }
+};
 
 TEST_F(shadow_map, set_up_reports_both_framebuffers_complete_in_order) {
     variance_shadow_map vsm;
@@ -367,6 +380,36 @@ TEST(shadow_footprints, spheres_outside_the_map_are_dropped_and_behind_the_light
         caster_footprints(light.light_mvp, {glm::vec4(6.0f, 30.0f, 6.0f, 2.0f)}, footprints));
 }
 
+TEST(shadow_footprints, a_bounding_sphere_holds_every_vertex_of_the_placed_model) {
+    model spider;
+    spider.meshes.resize(2);
+    const glm::vec3 points[] = {
+        {-40.0f, 0.0f, -30.0f}, {40.0f, 25.0f, 30.0f}, {0.0f, 60.0f, 5.0f}, {-10.0f, -5.0f, 35.0f}};
+    for (int i = 0; i < 4; ++i) {
+        vertex v;
+        v.position = points[i];
+        spider.meshes[static_cast<std::size_t>(i % 2)].vertices.push_back(v);
+    }
+    const model_bounds bounds = bounds_of(spider);
+    ASSERT_FALSE(bounds.empty);
+    EXPECT_EQ(bounds.min, glm::vec3(-40.0f, -5.0f, -30.0f));
+    EXPECT_EQ(bounds.max, glm::vec3(40.0f, 60.0f, 35.0f));
+
+    const glm::mat4 placed =
+        glm::rotate(glm::scale(glm::translate(glm::mat4(1.0f), glm::vec3(6.0f, 4.0f, 10.0f)),
+                               glm::vec3(0.015f, 0.01f, 0.015f)),
+                    1.5707964f, glm::vec3(0.0f, 1.0f, 0.0f));
+    const glm::vec4 sphere = bounding_sphere(bounds, placed);
+    for (const glm::vec3& p : points) {
+        const glm::vec3 world(placed * glm::vec4(p, 1.0f));
+        EXPECT_LE(glm::length(world - glm::vec3(sphere)), sphere.w + 1e-5f);
+    }
+    EXPECT_LT(sphere.w, 1.0f) << "no looser than the box around the placed model";
+
+    const glm::vec4 nothing = bounding_sphere(bounds_of(model{}), placed);
+    EXPECT_EQ(nothing, glm::vec4(6.0f, 4.0f, 10.0f, 0.0f));
+}
+
 TEST(shadow_footprints, overlapping_regions_merge_and_distant_ones_stay_apart) {
     const std::vector<texel_rect> merged =
         merge_regions({{10, 10, 50, 50}, {40, 40, 80, 80}, {500, 500, 520, 520}, {0, 0, 0, 0}});
@@ -382,6 +425,7 @@ class shadow_scene : public test::gl_test {
 protected:
     void SetUp() override {
         test::gl_test::SetUp();
+        frame_state();
         test::stream_capture quiet;
         object = shader_program(assets::object_vertex_shader, assets::object_fragment_shader);
         vsm.create_programs();
@@ -511,6 +555,7 @@ class projector_scene : public test::gl_test {
 protected:
     void SetUp() override {
         test::gl_test::SetUp();
+        frame_state();
         test::stream_capture console;
         object = shader_program(assets::object_vertex_shader, assets::object_fragment_shader);
         projection.setup();
