@@ -74,8 +74,8 @@ void quillomar_game::update() {
     last_dt = dt;
     ++updates_run;
 
-    last_physics_steps =
-        dynamics_world->stepSimulation(dt, max_physics_substeps, physics_substep);
+    last_physics_steps = 0;
+    dynamics_world->stepSimulation(dt, max_physics_substeps, physics_substep);
 
     handle_flip_keys();
     handle_view_and_music_keys();

@@ -143,7 +143,7 @@ public:
     std::string level_path = assets::level_file;
     // The sound output device to open; empty for the system's default.
     std::string sound_device;
-    int last_physics_steps = 0;
+    int last_physics_steps = 0;  // fixed sub-steps the last update's physics step took
     float last_dt = 0.0f;
     long updates_run = 0;
     std::string countdown_text;

@@ -46,8 +46,8 @@ void game_driver::frames(int count) {
     }
 }
 
-void game_driver::step() {
-    time += 1.0 / 60.0;
+void game_driver::step(double seconds) {
+    time += seconds;
     game_->step_game_state();
     game_->apply_active_camera();
 }

@@ -25,7 +25,7 @@ public:
     void frames(int count);
     // Advances the clock by one 60th of a second and runs the frame's rules without drawing:
     // much faster on a software renderer, for long stretches of play.
-    void step();
+    void step(double seconds = 1.0 / 60.0);
     void steps(int count);
     // Steps until the predicate holds or `max_steps` have passed; true when it held.
     template <typename Predicate>
