@@ -87,8 +87,9 @@ void main() {
 
     vec4 start = projected(projector_coord, proj_tex, projector_depth_tex);
     vec4 finish = projected(projector_coord2, proj_tex2, projector_depth_tex2);
-    albedo = mix(albedo, start.rgb, start.a);
-    albedo = mix(albedo, finish.rgb, finish.a);
+    // The marks are light on black: black lets the surface show through, like a decal.
+    albedo = mix(albedo, start.rgb, start.a * max(start.r, max(start.g, start.b)));
+    albedo = mix(albedo, finish.rgb, finish.a * max(finish.r, max(finish.g, finish.b)));
 
     vec3 to_light = normalize(light_pos - world_position);
     vec3 to_eye = normalize(cam_pos - world_position);
