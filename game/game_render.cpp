@@ -97,8 +97,16 @@ void quillomar_game::draw_scene() {
         bind_texture(unit, 0);
     }
     glUseProgram(0);
+    part_done("main");
     if (particles_active) {
         particles.draw(view, projection * view);
+    }
+    part_done("particles");
+}
+
+void quillomar_game::part_done(const char* part) const {
+    if (frame_part_done) {
+        frame_part_done(part);
     }
 }
 
@@ -146,7 +154,9 @@ void quillomar_game::draw_hud() {
 
 void quillomar_game::render() {
     render_projectors();
+    part_done("projectors");
     render_shadow_map();
+    part_done("shadow");
 
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -154,6 +164,7 @@ void quillomar_game::render() {
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
 
     step_game_state();
+    part_done("update");
     apply_active_camera();
     draw_scene();
 
@@ -164,6 +175,7 @@ void quillomar_game::render() {
     glUseProgram(0);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
+    part_done("hud");
 }
 
 }  // namespace quillomar

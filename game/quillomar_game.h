@@ -4,6 +4,7 @@
 
 #include <btBulletDynamicsCommon.h>
 
+#include <functional>
 #include <glm/glm.hpp>
 #include <memory>
 #include <string>
@@ -147,6 +148,9 @@ public:
     float last_dt = 0.0f;
     long updates_run = 0;
     std::string countdown_text;
+    // Called after each part of a frame ("projectors", "shadow", "update", "main", "particles",
+    // "hud") when set; the benchmark times the passes with it.
+    std::function<void(const char* part)> frame_part_done;
 
 private:
     void reset_state();
@@ -171,6 +175,7 @@ private:
     void render_projectors();
     void render_shadow_map();
     void draw_scene();
+    void part_done(const char* part) const;
     void update_message_timer();
     void draw_hud();
 

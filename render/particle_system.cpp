@@ -39,10 +39,64 @@ float sort_key(float camera_distance) {
     return std::isnan(camera_distance) ? -1.0f : camera_distance;
 }
 
+bool farther(const particle& a, const particle& b) {
+    return sort_key(a.camera_distance) > sort_key(b.camera_distance);
+}
+
+// Sorts far to near by insertion, which is quick for the pool as the previous frame left it
+// (sorted, with particles that moved a little). Gives up and returns false once the moves exceed
+// a few per particle: the order was upset (a fresh burst filling free slots, a camera switch).
+bool insertion_sort_far_to_near(std::vector<particle>& pool, std::size_t count) {
+    std::ptrdiff_t budget = 4 * static_cast<std::ptrdiff_t>(count);
+    for (std::size_t i = 1; i < count; ++i) {
+        if (!farther(pool[i], pool[i - 1])) {
+            continue;
+        }
+        const particle moving = pool[i];
+        std::size_t j = i;
+        do {
+            pool[j] = pool[j - 1];
+            --j;
+            --budget;
+        } while (j > 0 && farther(moving, pool[j - 1]));
+        pool[j] = moving;
+        if (budget < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 particle_system::particle_system()
-    : pool(max_particles), colors(max_particles), sizes(max_particles), positions(max_particles) {}
+    : pool(max_particles),
+      colors(max_particles),
+      sizes(max_particles),
+      positions(max_particles),
+      sort_order(max_particles),
+      sort_scratch(max_particles) {}
+
+// Equal distances may come out in either order, as with any unstable sort.
+void particle_system::sort_far_to_near() {
+    const auto n = static_cast<std::size_t>(max_particles);
+    if (insertion_sort_far_to_near(pool, n)) {
+        return;
+    }
+    // Sorting small (distance, index) pairs and moving each record once beats sorting the
+    // records themselves.
+    for (std::size_t i = 0; i < n; ++i) {
+        sort_order[i] = {sort_key(pool[i].camera_distance), static_cast<int>(i)};
+    }
+    std::sort(sort_order.begin(), sort_order.end(),
+              [](const std::pair<float, int>& a, const std::pair<float, int>& b) {
+                  return a.first > b.first;
+              });
+    for (std::size_t i = 0; i < n; ++i) {
+        sort_scratch[i] = pool[static_cast<std::size_t>(sort_order[i].second)];
+    }
+    pool.swap(sort_scratch);
+}
 
 void particle_system::init() {
     shader = shader_program(assets::particle_vertex_shader, assets::particle_fragment_shader);
@@ -125,9 +179,7 @@ void particle_system::simulate(float dt, const glm::vec3& camera_position) {
             p.camera_distance = -1.0f;
         }
     }
-    std::sort(pool.begin(), pool.begin() + max_particles, [](const particle& a, const particle& b) {
-        return sort_key(a.camera_distance) > sort_key(b.camera_distance);
-    });
+    sort_far_to_near();
 }
 
 void particle_system::draw(const glm::mat4& view, const glm::mat4& vp) {

@@ -5,6 +5,7 @@
 #include <GL/glew.h>
 
 #include <glm/glm.hpp>
+#include <utility>
 #include <vector>
 
 #include "render/particle.h"
@@ -33,6 +34,9 @@ struct particle_system {
     std::vector<float> sizes;
     std::vector<glm::vec3> positions;
     int count = 0;  // live particles written to the staging arrays by the last simulate
+    // Scratch space of the far-to-near sort, sized once with the pool.
+    std::vector<std::pair<float, int>> sort_order;
+    std::vector<particle> sort_scratch;
 
     // Sizes the pool and the staging arrays; touches no OpenGL, so the logic runs without a
     // context.
@@ -60,6 +64,9 @@ struct particle_system {
 
     // Ends the effect: every particle dead, so the next burst finds the whole pool free.
     void kill_all();
+
+private:
+    void sort_far_to_near();
 };
 
 }  // namespace quillomar

@@ -96,6 +96,9 @@ void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDisable(GL_CULL_FACE);
     glUseProgram(0);
+    if (vsm.after_caster_draw) {
+        vsm.after_caster_draw();
+    }
 
     auto draw_quad = [&] {
         if (!scissored) {

@@ -93,6 +93,9 @@ struct variance_shadow_map {
     texel_rect last_draw_box = whole_shadow_map;
     std::vector<texel_rect> last_blur_regions{whole_shadow_map};
 
+    // Called between the caster draw and the blur, when set; lets a benchmark time them apart.
+    std::function<void()> after_caster_draw;
+
     void create_programs();
     // The unit quad that the blur passes stretch over the whole viewport; leaves it bound.
     void create_quad();

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -42,6 +43,9 @@ double percentile(std::vector<double> values, double p) {
 class bench_game : public quillomar::quillomar_game {
 public:
     void update() override {
+        // The passes drawn before the update still run on the renderer's threads; let them
+        // finish, so the figure is the update's own time and not a share of the cores.
+        glFinish();
         const auto start = clock_type::now();
         quillomar_game::update();
         update_ms.push_back(ms_since(start));
@@ -60,11 +64,17 @@ int main(int argc, char** argv) {
     }
     const std::string level_file = argv[1];
     const int frames = argc > 2 ? std::max(1, std::atoi(argv[2])) : 600;
+    // QUILLOMAR_BENCH_NO_BURST=1 leaves the particle burst out, to see what it costs.
+    const bool with_burst = std::getenv("QUILLOMAR_BENCH_NO_BURST") == nullptr;
 
     double game_time = 0.0;
     quillomar::set_clock([&] { return game_time; });
-    quillomar::set_key_reader(
-        [](GLFWwindow*, int key) { return key == GLFW_KEY_W ? GLFW_PRESS : GLFW_RELEASE; });
+    // W all the time and a touch of A now and then: the ball rolls on in wide curves.
+    int frame_number = 0;
+    quillomar::set_key_reader([&](GLFWwindow*, int key) {
+        const bool pressed = key == GLFW_KEY_W || (key == GLFW_KEY_A && frame_number % 40 == 0);
+        return pressed ? GLFW_PRESS : GLFW_RELEASE;
+    });
 
     if (glfwInit() == GLFW_FALSE) {
         std::cerr << "no display: run under xvfb-run -a\n";
@@ -94,10 +104,11 @@ int main(int argc, char** argv) {
     frame_ms.reserve(static_cast<std::size_t>(frames));
     std::ostringstream frame_log;
     std::streambuf* previous = std::cout.rdbuf(frame_log.rdbuf());
-    for (int frame = 0; frame < frames; ++frame) {
+    auto run_frame = [&] {
         game_time += 1.0 / 60.0;
+        ++frame_number;
         // Keep a burst running over the ball, as after a pick-up.
-        if (!game->particles_active) {
+        if (with_burst && !game->particles_active) {
             game->particles_active = true;
             game->pickup_time = game_time;
             game->emitter_pos = game->ball.position;
@@ -105,11 +116,40 @@ int main(int argc, char** argv) {
         const auto start = clock_type::now();
         game->render();
         glFinish();
-        frame_ms.push_back(ms_since(start));
+        const double ms = ms_since(start);
         glfwSwapBuffers(window);
         glfwPollEvents();
         frame_log.str("");
+        return ms;
+    };
+    for (int frame = 0; frame < frames; ++frame) {
+        frame_ms.push_back(run_frame());
+        if (std::getenv("QUILLOMAR_BENCH_TRACE") != nullptr) {
+            std::fprintf(stderr, "frame %d %.1f ms ball y %.1f\n", frame, frame_ms.back(),
+                         game->ball.position.y);
+        }
     }
+    const std::size_t timed_updates = game->update_ms.size();
+
+    // A second run with the GPU drained after every pass, to see where a frame goes. The
+    // draining itself costs a little, so the whole-frame figures come from the run above.
+    std::map<std::string, std::vector<double>> pass_ms;
+    clock_type::time_point mark;
+    auto pass_done = [&](const std::string& pass) {
+        glFinish();
+        pass_ms[pass].push_back(ms_since(mark));
+        mark = clock_type::now();
+    };
+    game->frame_part_done = [&](const char* part) { pass_done(part); };
+    game->shadow_map.after_caster_draw = [&] { pass_done("shadow_casters"); };
+    const int pass_frames = std::min(frames, 120);
+    for (int frame = 0; frame < pass_frames; ++frame) {
+        mark = clock_type::now();
+        run_frame();
+    }
+    game->frame_part_done = nullptr;
+    game->shadow_map.after_caster_draw = nullptr;
+    game->update_ms.resize(timed_updates);
     std::cout.rdbuf(previous);
 
     rusage usage{};
@@ -123,6 +163,13 @@ int main(int argc, char** argv) {
     print("update_ms_median", percentile(game->update_ms, 0.5));
     print("update_ms_p95", percentile(game->update_ms, 0.95));
     print("peak_rss_mib", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    print("pass_projectors_ms_median", percentile(pass_ms["projectors"], 0.5));
+    print("pass_shadow_ms_median", percentile(pass_ms["shadow_casters"], 0.5));
+    print("pass_blur_ms_median", percentile(pass_ms["shadow"], 0.5));
+    print("pass_update_ms_median", percentile(pass_ms["update"], 0.5));
+    print("pass_main_ms_median", percentile(pass_ms["main"], 0.5));
+    print("pass_particles_ms_median", percentile(pass_ms["particles"], 0.5));
+    print("pass_hud_ms_median", percentile(pass_ms["hud"], 0.5));
 
     game->shutdown();
     game.reset();
