@@ -32,7 +32,8 @@ void quillomar_game::apply_active_camera() {
 void quillomar_game::render_projectors() {
     const projector_matrices matrices = projector.render(
         level.start, level.finish, [this](float x, float z) { return level.height_at(x, z); },
-        projector_projection, bias, [this](const glm::mat4& vp, GLint location) {
+        projector_projection, bias,
+        [this](const glm::mat4& vp, GLint location) {
             ball.draw_depth(vp, location);
             level.draw_depth(vp, location);
         });
@@ -146,7 +147,8 @@ void quillomar_game::draw_hud() {
     const auto sx = static_cast<float>(2.0 / width);
     const auto sy = static_cast<float>(2.0 / height);
     for (const hud_line& line : hud_lines()) {
-        const float x = (line.from_left_edge ? -1.0f : 0.0f) + static_cast<float>(line.x_pixels) * sx;
+        const float x =
+            (line.from_left_edge ? -1.0f : 0.0f) + static_cast<float>(line.x_pixels) * sx;
         hud_text.render_text(line.text.c_str(), x, 1.0f - static_cast<float>(line.y_pixels) * sy,
                              sx, sy);
     }

@@ -7,7 +7,9 @@
 namespace quillomar {
 namespace {
 
-void log(const char* line) { std::cout << line << std::endl; }
+void log(const char* line) {
+    std::cout << line << std::endl;
+}
 
 }  // namespace
 
@@ -122,8 +124,8 @@ void quillomar_game::startup() {
     log("text stuff in quillomar_game.startup() done.");
 
     log("sound stuff in quillomar_game.startup() ...");
-    sound_engine = ::quillomar::sound_engine::create(
-        sound_device.empty() ? nullptr : sound_device.c_str());
+    sound_engine =
+        ::quillomar::sound_engine::create(sound_device.empty() ? nullptr : sound_device.c_str());
     if (!sound_engine) {
         log("could not start sound engine!");
     }

@@ -15,6 +15,8 @@ constexpr int max_physics_substeps = 2;
 constexpr double countdown_seconds = 3.0;
 constexpr double particle_effect_seconds = 2.5;
 constexpr double light_sweep_seconds = 15.0;
+// Closer than this to the ground plane, the ball has reached it.
+constexpr float ground_contact_distance = 0.05f;
 
 // A key acts once per press: when it reads pressed while its latch is clear.
 bool pressed_once(GLFWwindow* window, int key, bool& latch) {
@@ -162,7 +164,10 @@ void quillomar_game::sweep_light() {
 }
 
 bool quillomar_game::ball_fell() {
-    // Only the rolling ball on the ground plane counts; the steering sphere lives there.
+    // Only the rolling ball on the ground plane counts; the steering sphere lives there. Any
+    // contact counts, not only a penetrating one: a ball that drops softly from a low edge can
+    // first touch the plane a little above it and then rest exactly on it, and would otherwise
+    // roll around down there for ever.
     const int manifolds = dispatcher->getNumManifolds();
     for (int i = 0; i < manifolds; ++i) {
         const btPersistentManifold* manifold = dispatcher->getManifoldByIndexInternal(i);
@@ -170,7 +175,7 @@ bool quillomar_game::ball_fell() {
             continue;
         }
         for (int c = 0; c < manifold->getNumContacts(); ++c) {
-            if (manifold->getContactPoint(c).getDistance() < 0.0f) {
+            if (manifold->getContactPoint(c).getDistance() < ground_contact_distance) {
                 return true;
             }
         }
@@ -242,8 +247,7 @@ void quillomar_game::handle_function_keys() {
     if (pressed_once(window, GLFW_KEY_F5, f5_latch)) {
         // 2 -> 0 -> 1 -> 2: linear, off, nearest.
         mipmap_mode = (mipmap_mode + 1) % 3;
-        static const char* const names[] = {"MMQ: off.", "MMQ: Nearest Neighbor.",
-                                            "MMQ: Linear."};
+        static const char* const names[] = {"MMQ: off.", "MMQ: Nearest Neighbor.", "MMQ: Linear."};
         show_message(names[mipmap_mode]);
     }
     release_latch(window, GLFW_KEY_F5, f5_latch);

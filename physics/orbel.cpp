@@ -135,10 +135,10 @@ glm::mat4 orbel::model_matrix() const {
     return glm::translate(glm::mat4(1.0f), position) * glm::mat4_cast(rotation);
 }
 
-void orbel::draw(const glm::mat4& projection, const glm::mat4& view,
-                 const glm::mat4& shadow_matrix, const glm::mat4& projected_matrix,
-                 const glm::mat4& projected_matrix2, const glm::vec3& light_pos,
-                 const glm::vec3& cam_pos, unsigned mipmap_mode, bool nearest_sampling) {
+void orbel::draw(const glm::mat4& projection, const glm::mat4& view, const glm::mat4& shadow_matrix,
+                 const glm::mat4& projected_matrix, const glm::mat4& projected_matrix2,
+                 const glm::vec3& light_pos, const glm::vec3& cam_pos, unsigned mipmap_mode,
+                 bool nearest_sampling) {
     check_gl_error("orbel", 80);
     const glm::mat4 m = model_matrix();
     set_matrix(program, "projection", projection);

@@ -53,7 +53,9 @@ public:
     std::vector<double> update_ms;
 };
 
-void print(const char* name, double value) { std::printf("%s: %.3f\n", name, value); }
+void print(const char* name, double value) {
+    std::printf("%s: %.3f\n", name, value);
+}
 
 }  // namespace
 
@@ -160,6 +162,7 @@ int main(int argc, char** argv) {
     print("frame_ms_median", percentile(frame_ms, 0.5));
     print("frame_ms_p95", percentile(frame_ms, 0.95));
     print("fps_median", 1000.0 / std::max(1e-9, percentile(frame_ms, 0.5)));
+    print("updates", static_cast<double>(game->update_ms.size()));
     print("update_ms_median", percentile(game->update_ms, 0.5));
     print("update_ms_p95", percentile(game->update_ms, 0.95));
     print("peak_rss_mib", static_cast<double>(usage.ru_maxrss) / 1024.0);

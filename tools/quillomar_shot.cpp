@@ -25,18 +25,30 @@ namespace {
 
 int key_for(char c) {
     switch (c) {
-        case '_': return GLFW_KEY_SPACE;
-        case '2': return GLFW_KEY_F2;
-        case '3': return GLFW_KEY_F3;
-        case '4': return GLFW_KEY_F4;
-        case '5': return GLFW_KEY_F5;
-        case '8': return GLFW_KEY_F8;
-        case '9': return GLFW_KEY_F9;
-        case '<': return GLFW_KEY_LEFT;
-        case '>': return GLFW_KEY_RIGHT;
-        case '^': return GLFW_KEY_UP;
-        case 'v': return GLFW_KEY_DOWN;
-        default: return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+        case '_':
+            return GLFW_KEY_SPACE;
+        case '2':
+            return GLFW_KEY_F2;
+        case '3':
+            return GLFW_KEY_F3;
+        case '4':
+            return GLFW_KEY_F4;
+        case '5':
+            return GLFW_KEY_F5;
+        case '8':
+            return GLFW_KEY_F8;
+        case '9':
+            return GLFW_KEY_F9;
+        case '<':
+            return GLFW_KEY_LEFT;
+        case '>':
+            return GLFW_KEY_RIGHT;
+        case '^':
+            return GLFW_KEY_UP;
+        case 'v':
+            return GLFW_KEY_DOWN;
+        default:
+            return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
     }
 }
 
@@ -61,9 +73,8 @@ int main(int argc, char** argv) {
     double game_time = 0.0;
     std::set<int> held;
     quillomar::set_clock([&] { return game_time; });
-    quillomar::set_key_reader([&](GLFWwindow*, int key) {
-        return held.count(key) != 0 ? GLFW_PRESS : GLFW_RELEASE;
-    });
+    quillomar::set_key_reader(
+        [&](GLFWwindow*, int key) { return held.count(key) != 0 ? GLFW_PRESS : GLFW_RELEASE; });
     if (glfwInit() == GLFW_FALSE) {
         return 1;
     }
@@ -104,10 +115,11 @@ int main(int argc, char** argv) {
             save_png(std::string(argv[2]) + "-" + std::to_string(++shot) + ".png", 1024, 768);
             glfwSwapBuffers(window);
         }
-        std::fprintf(stderr, "ball (%.2f, %.2f, %.2f) heading (%.2f, %.2f) lives %d change %d%s%s\n",
+        std::fprintf(stderr,
+                     "ball (%.2f, %.2f, %.2f) heading (%.2f, %.2f) lives %d change %d%s%s\n",
                      game->ball.position.x, game->ball.position.y, game->ball.position.z,
-                     game->ball.heading.x, game->ball.heading.z, game->lives,
-                     game->change_count, game->won ? " WON" : "", game->dying ? " DYING" : "");
+                     game->ball.heading.x, game->ball.heading.z, game->lives, game->change_count,
+                     game->won ? " WON" : "", game->dying ? " DYING" : "");
     }
     game->shutdown();
     game.reset();

@@ -78,8 +78,8 @@ TEST(GameStartup, WithoutASoundDeviceStartsSilentlyAndSoundKeysDoNothing) {
     driver.game().sound_device = "no such sound device";
     driver.startup();
     std::vector<std::string> expected = startup_lines("center point: 4, 2");
-    const auto sound_done =
-        std::find(expected.begin(), expected.end(), "sound stuff in quillomar_game.startup() done.");
+    const auto sound_done = std::find(expected.begin(), expected.end(),
+                                      "sound stuff in quillomar_game.startup() done.");
     expected.insert(sound_done, "could not start sound engine!");
     EXPECT_EQ(driver.log_lines(), expected);
     quillomar_game& g = driver.game();

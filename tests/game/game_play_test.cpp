@@ -198,6 +198,17 @@ TEST(GamePlay, FallingCountsDownRestartsAndTheFifthDeathLosesTheGame) {
     EXPECT_EQ(driver.log(), "");
 }
 
+TEST(GamePlay, ASoftLandingOnTheGroundPlaneIsAFallToo) {
+    test::game_driver driver(no_ground_level);
+    quillomar_game& g = driver.game();
+    driver.steps(2);
+    // Set the ball down gently just above the plane at y = -19: it never penetrates it.
+    g.ball.body->setCenterOfMassTransform(
+        btTransform(btQuaternion(0, 0, 0, 1), btVector3(40.0f, -17.98f, 40.0f)));
+    g.ball.body->setLinearVelocity(btVector3(0, 0, 0));
+    ASSERT_TRUE(driver.steps_until([&] { return g.dying; }, 30));
+}
+
 TEST(GamePlay, ReachingTheFinishWinsPlaysTheWinSoundOnceAndStopsUpdating) {
     test::game_driver driver(runway_level);
     quillomar_game& g = driver.game();
@@ -335,8 +346,7 @@ TEST(GamePlay, FunctionKeysAnnounceAndApplyTheirSettings) {
         EXPECT_EQ(g.message, e.message);
         // Echoed on the console once per frame while visible.
         const std::vector<std::string> lines = driver.log_lines();
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(e.message)), 2)
-            << e.message;
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(e.message)), 2) << e.message;
     }
     EXPECT_TRUE(g.show_frame_time);
     EXPECT_TRUE(g.wireframe);

@@ -9,9 +9,8 @@ namespace quillomar::test {
 game_driver::game_driver(const std::string& level_text, bool start)
     : game_(std::make_unique<quillomar_game>()) {
     set_clock([this] { return time; });
-    set_key_reader([this](GLFWwindow*, int key) {
-        return held_.count(key) != 0 ? GLFW_PRESS : GLFW_RELEASE;
-    });
+    set_key_reader(
+        [this](GLFWwindow*, int key) { return held_.count(key) != 0 ? GLFW_PRESS : GLFW_RELEASE; });
     game_->window = shared_gl_window();
     game_->width = 1024;
     game_->height = 768;

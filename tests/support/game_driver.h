@@ -40,6 +40,7 @@ public:
     }
 
     void hold(int key) { held_.insert(key); }
+    void hold_only(std::set<int> keys) { held_ = std::move(keys); }
     void release(int key) { held_.erase(key); }
     // Holds the key for one step, then lets it go for one step.
     void tap(int key);

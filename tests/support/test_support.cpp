@@ -6,8 +6,8 @@
 
 #include <atomic>
 
-#include "framework/game_window.h"
 #include <fstream>
+#include "framework/game_window.h"
 
 namespace quillomar::test {
 

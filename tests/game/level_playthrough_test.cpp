@@ -1,0 +1,102 @@
+// The shipped levels played through with the real physics by an autopilot that uses only the
+// player's keys: each must be finishable.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "tests/support/autopilot.h"
+#include "tests/support/game_driver.h"
+
+namespace quillomar {
+namespace {
+
+std::string read_level(const std::string& relative) {
+    std::ifstream in(test::source_dir() / relative);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// World point of the middle of cell (column, row), where the ball rests on that cube.
+glm::vec2 cell(int column, int row) {
+    return glm::vec2(2.0f * column, 2.0f * row);
+}
+
+void play_through(const std::string& level_file, const std::vector<test::waypoint>& route,
+                  int max_seconds) {
+    test::game_driver driver(read_level(level_file));
+    quillomar_game& g = driver.game();
+    test::autopilot pilot(g, route);
+    std::size_t best = 0;
+    for (int step = 0; step < max_seconds * 60 && !g.won && !g.lost; ++step) {
+        driver.hold_only(pilot.keys());
+        driver.step();
+        best = std::max(best, pilot.next_waypoint());
+        if (std::getenv("QUILLOMAR_PILOT_TRACE") != nullptr && step % 15 == 0) {
+            const btVector3 v = g.ball.body->getLinearVelocity();
+            std::cerr << step << " " << pilot.status() << " v (" << v.x() << ", " << v.y() << ", "
+                      << v.z() << ")\n";
+        }
+    }
+    std::cerr << level_file << ": won " << g.won << " after " << (driver.time - 1000.0)
+              << " s with " << g.lives << " lives, " << g.level.items.size() << " items left\n";
+    EXPECT_TRUE(g.won) << level_file << ": " << pilot.status() << ", furthest waypoint " << best;
+    EXPECT_FALSE(g.lost);
+}
+
+TEST(LevelPlaythrough, ShippedLevelIsFinishable) {
+    play_through("level.txt",
+                 {{cell(6, 3)},
+                  {cell(10, 3), 2.0f},
+                  {cell(12, 2), 2.0f},
+                  {cell(13, 3), 0.0f, true},
+                  {cell(15, 3)},
+                  {cell(17, 3), 2.0f},
+                  {cell(18, 5)},
+                  {cell(18, 8), 2.0f},
+                  {cell(18, 10)},
+                  {cell(18, 12), 0.0f, true},
+                  {cell(21, 13)},
+                  {cell(24, 13), 1.0f}},
+                 240);
+}
+
+TEST(LevelPlaythrough, TutorialIsFinishable) {
+    play_through("levels/tutorial.txt",
+                 {{cell(5, 3)},
+                  {cell(7, 3), 2.0f},
+                  {cell(8, 3), 0.0f, true},
+                  {cell(10, 3)},
+                  {cell(12, 3), 1.0f}},
+                 180);
+}
+
+TEST(LevelPlaythrough, HardLevelIsFinishable) {
+    play_through("levels/hard.txt",
+                 {{cell(4, 3)},
+                  // A run-up along the terrace, then the jump over the one-cell gap.
+                  {cell(13, 3), 7.5f},
+                  {cell(15, 3), 1.0f},
+                  {cell(16, 5)},
+                  {cell(16, 8), 1.0f},
+                  {cell(16, 9), 0.0f, true},
+                  {cell(16, 11)},
+                  {cell(15, 13), 1.0f},
+                  {cell(18, 13)},
+                  {cell(20, 13), 0.0f, true},
+                  {cell(22, 13)},
+                  {cell(24, 13), 0.0f, true},
+                  {cell(24, 10)},
+                  {cell(24, 8), 1.0f}},
+                 300);
+}
+
+TEST(LevelPlaythrough, BenchmarkLevelIsFinishable) {
+    play_through("levels/benchmark_64x64.txt", {{cell(3, 5)}, {cell(1, 6), 1.0f}}, 60);
+}
+
+}  // namespace
+}  // namespace quillomar

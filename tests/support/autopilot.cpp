@@ -1,0 +1,111 @@
+#include "tests/support/autopilot.h"
+
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+namespace quillomar::test {
+namespace {
+
+// The angle that turns heading h onto direction d, positive in the sense A turns.
+float signed_angle(const glm::vec2& h, const glm::vec2& d) {
+    return std::atan2(h.y * d.x - h.x * d.y, h.x * d.x + h.y * d.y);
+}
+
+}  // namespace
+
+autopilot::autopilot(quillomar_game& game, std::vector<waypoint> route)
+    : game_(game), route_(std::move(route)), lives_seen_(game.lives) {}
+
+std::string autopilot::status() const {
+    std::ostringstream out;
+    out << "waypoint " << next_ << "/" << route_.size() << " ball (" << game_.ball.position.x
+        << ", " << game_.ball.position.y << ", " << game_.ball.position.z << ") lives "
+        << game_.lives << " changes " << game_.change_count;
+    return out.str();
+}
+
+std::set<int> autopilot::keys() {
+    if (game_.lives != lives_seen_) {
+        lives_seen_ = game_.lives;
+        next_ = 0;
+        flip_phase_ = 0;
+        settle_steps_ = 0;
+    }
+    const btVector3 v = game_.ball.body->getLinearVelocity();
+    // Nothing to steer while dying, or while the ball still drops onto its start.
+    if (game_.dying || game_.won || next_ >= route_.size() ||
+        (game_.ball.position.y > 20.0f && v.y() < -0.5f)) {
+        return {};
+    }
+    const waypoint& wp = route_[next_];
+    const glm::vec2 position(game_.ball.position.x, game_.ball.position.z);
+    const glm::vec2 velocity(v.x(), v.z());
+    const glm::vec2 to_target = wp.target - position;
+    const float distance = glm::length(to_target);
+
+    if (wp.flip) {
+        if (flip_phase_ == 0 && distance < 0.7f && glm::length(velocity) < 0.4f) {
+            flip_phase_ = 1;
+        }
+        if (flip_phase_ == 1) {
+            if (game_.level.flipping) {
+                flip_phase_ = 2;
+                return {};
+            }
+            return {GLFW_KEY_SPACE};
+        }
+        if (flip_phase_ == 2) {
+            if (game_.level.flipping) {
+                return {};
+            }
+            if (++settle_steps_ < 90) {
+                return steer_towards(glm::vec2(0.0f));
+            }
+            flip_phase_ = 0;
+            settle_steps_ = 0;
+            ++next_;
+            return {};
+        }
+    } else if (distance < 1.0f) {
+        ++next_;
+        return keys();
+    }
+    // Slow down towards the waypoint's own speed as it comes near.
+    const float speed = std::min(std::max(wp.speed, 4.0f), std::max(wp.speed, 1.2f * distance));
+    const glm::vec2 desired = distance > 1e-4f ? to_target / distance * speed : glm::vec2(0.0f);
+    return steer_towards(desired);
+}
+
+std::set<int> autopilot::steer_towards(const glm::vec2& desired_velocity) {
+    std::set<int> held;
+    const btVector3 v = game_.ball.body->getLinearVelocity();
+    const glm::vec2 error = desired_velocity - glm::vec2(v.x(), v.z());
+    const glm::vec2 heading(game_.ball.heading.x, game_.ball.heading.z);
+    const float error_size = glm::length(error);
+
+    // Push along the error: W when the heading points that way, S when it points away.
+    glm::vec2 axis = error_size > 1e-4f ? error / error_size : heading;
+    const bool backwards = glm::dot(heading, axis) < 0.0f;
+    if (backwards) {
+        axis = -axis;
+    }
+    const float angle = signed_angle(heading, axis);
+    if (error_size > 0.25f && std::fabs(angle) < 0.35f) {
+        held.insert(backwards ? GLFW_KEY_S : GLFW_KEY_W);
+    }
+
+    // The steering sphere coasts: aim for a turn rate that fades as the heading lines up.
+    const float spin = game_.ball.heading_body->getAngularVelocity().y();
+    const float wanted_spin = error_size > 0.25f ? std::clamp(3.0f * angle, -2.5f, 2.5f) : 0.0f;
+    if (spin < wanted_spin - 0.15f) {
+        held.insert(GLFW_KEY_A);
+    } else if (spin > wanted_spin + 0.15f) {
+        held.insert(GLFW_KEY_D);
+    }
+    return held;
+}
+
+}  // namespace quillomar::test
