@@ -2,7 +2,9 @@
 // player's keys: each must be finishable.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -31,9 +33,22 @@ void play_through(const std::string& level_file, const std::vector<test::waypoin
     quillomar_game& g = driver.game();
     test::autopilot pilot(g, route);
     std::size_t best = 0;
-    for (int step = 0; step < max_seconds * 60 && !g.won && !g.lost; ++step) {
+    // QUILLOMAR_PLAYTHROUGH_SHOTS=DIR draws every second of play and saves it as a picture.
+    const char* shots = std::getenv("QUILLOMAR_PLAYTHROUGH_SHOTS");
+    const std::string stem = std::filesystem::path(level_file).stem().string();
+    for (int step = 0; step < max_seconds * 60 + 120 && !g.lost; ++step) {
+        if (g.won && (shots == nullptr || step % 60 == 0)) {
+            break;
+        }
         driver.hold_only(pilot.keys());
-        driver.step();
+        if (shots != nullptr && step % 60 == 59) {
+            driver.frame();
+            char name[64];
+            std::snprintf(name, sizeof name, "/%s-%03d.png", stem.c_str(), step / 60);
+            test::save_screenshot(shots + std::string(name));
+        } else {
+            driver.step();
+        }
         best = std::max(best, pilot.next_waypoint());
         if (std::getenv("QUILLOMAR_PILOT_TRACE") != nullptr && step % 15 == 0) {
             const btVector3 v = g.ball.body->getLinearVelocity();

@@ -61,6 +61,9 @@ private:
 
 std::vector<std::string> split_lines(const std::string& text);
 
+// Saves the back buffer of the current 1024 x 768 window as a PNG file.
+void save_screenshot(const std::string& path);
+
 // The repository root, where the game's assets live.
 std::filesystem::path source_dir();
 
