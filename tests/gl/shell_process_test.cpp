@@ -18,6 +18,11 @@ std::string game_binary() {
     return std::string(QUILLOMAR_BINARY_DIR) + "/quillomar";
 }
 
+// In a sanitizer build the Mesa driver, unloaded by glfwTerminate, leaves a few hundred bytes
+// that LeakSanitizer reports against an unknown module and turns into exit status 1. The game's
+// own code is leak-checked by the in-process suites; here only the exit status matters.
+const std::vector<std::string> child_environment = {"ASAN_OPTIONS=detect_leaks=0"};
+
 Window find_window_named(Display* display, Window root, const std::string& name) {
     char* window_name = nullptr;
     if (XFetchName(display, root, &window_name) != 0 && window_name != nullptr) {
@@ -75,7 +80,7 @@ protected:
 };
 
 TEST_F(ShellProcessTest, OpensTheConfiguredWindowAndExitsCleanlyOnEscape) {
-    test::child_process game(game_binary(), test::source_dir());
+    test::child_process game(game_binary(), test::source_dir(), {}, child_environment);
     const Window window = wait_for_game_window(game);
     ASSERT_NE(window, 0u) << game.standard_output() << game.standard_error();
     XWindowAttributes attributes;
@@ -92,7 +97,7 @@ TEST_F(ShellProcessTest, OpensTheConfiguredWindowAndExitsCleanlyOnEscape) {
 }
 
 TEST_F(ShellProcessTest, ExitsCleanlyWhenTheWindowIsClosed) {
-    test::child_process game(game_binary(), test::source_dir());
+    test::child_process game(game_binary(), test::source_dir(), {}, child_environment);
     const Window window = wait_for_game_window(game);
     ASSERT_NE(window, 0u) << game.standard_output() << game.standard_error();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -110,7 +115,8 @@ TEST_F(ShellProcessTest, ExitsCleanlyWhenTheWindowIsClosed) {
 }
 
 TEST(ShellWithoutDisplay, ReportsTheWindowFailureAndExitsNonZeroWithoutWaiting) {
-    test::child_process game(game_binary(), test::source_dir(), {"DISPLAY", "WAYLAND_DISPLAY"});
+    test::child_process game(game_binary(), test::source_dir(), {"DISPLAY", "WAYLAND_DISPLAY"},
+                             child_environment);
     const int status = game.wait(30);
     EXPECT_NE(status, -1) << "the process hung";
     EXPECT_NE(status, 0);
