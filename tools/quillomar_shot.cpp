@@ -6,7 +6,6 @@
 // Each script word is FRAMES[:KEYS][@]: run FRAMES frames holding KEYS (letters W A S D P C M R
 // and space as '_', F-keys as 2 3 4 5 8 9, arrows as < > ^ v), and with '@' save
 // OUT_PREFIX-N.png after them. Example: 240@ 90:W@ 30:WA 60:W@
-#include <FreeImage.h>
 #include <GLFW/glfw3.h>
 
 #include <cstdio>
@@ -20,6 +19,7 @@
 #include "framework/game_window.h"
 #include "framework/seams.h"
 #include "game/quillomar_game.h"
+#include "render/screenshot.h"
 
 namespace {
 
@@ -50,17 +50,6 @@ int key_for(char c) {
         default:
             return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
     }
-}
-
-void save_png(const std::string& path, int width, int height) {
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width * height * 4));
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
-    FIBITMAP* image = FreeImage_ConvertFromRawBits(pixels.data(), width, height, width * 4, 32,
-                                                   0x00FF0000, 0x0000FF00, 0x000000FF, false);
-    FreeImage_Save(FIF_PNG, image, path.c_str(), 0);
-    FreeImage_Unload(image);
-    std::fprintf(stderr, "saved %s\n", path.c_str());
 }
 
 }  // namespace
@@ -112,7 +101,10 @@ int main(int argc, char** argv) {
             }
         }
         if (save) {
-            save_png(std::string(argv[2]) + "-" + std::to_string(++shot) + ".png", 1024, 768);
+            const std::string path = std::string(argv[2]) + "-" + std::to_string(++shot) + ".png";
+            if (quillomar::save_screenshot(path, 1024, 768)) {
+                std::fprintf(stderr, "saved %s\n", path.c_str());
+            }
             glfwSwapBuffers(window);
         }
         std::fprintf(stderr,

@@ -1,6 +1,5 @@
 #include "tests/support/test_support.h"
 
-#include <FreeImage.h>
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <unistd.h>
@@ -9,6 +8,7 @@
 
 #include <fstream>
 #include "framework/game_window.h"
+#include "render/screenshot.h"
 
 namespace quillomar::test {
 
@@ -76,15 +76,7 @@ std::filesystem::path source_dir() {
 }
 
 void save_screenshot(const std::string& path) {
-    constexpr int width = 1024;
-    constexpr int height = 768;
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width * height * 4));
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
-    FIBITMAP* image = FreeImage_ConvertFromRawBits(pixels.data(), width, height, width * 4, 32,
-                                                   0x00FF0000, 0x0000FF00, 0x000000FF, false);
-    FreeImage_Save(FIF_PNG, image, path.c_str(), 0);
-    FreeImage_Unload(image);
+    quillomar::save_screenshot(path, 1024, 768);
 }
 
 }  // namespace quillomar::test
