@@ -89,11 +89,18 @@ void quillomar_game::draw_scene() {
     } else {
         glDisable(GL_BLEND);
     }
+    // Ball, cubes, items and spiders are closed and opaque: their back faces are always hidden
+    // behind their front faces, so skipping them leaves the picture as it is and halves the
+    // fragments the main pass shades. The shadow pass turned culling off; the particles and the
+    // HUD are drawn without it.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
     const auto mipmap = static_cast<unsigned>(mipmap_mode);
     ball.draw(projection, view, shadow_matrix, projected_matrix, projected_matrix2, light_pos,
               cam_pos, mipmap, nearest_sampling);
     level.draw(projection, view, shadow_matrix, projected_matrix, projected_matrix2, light_pos,
                cam_pos, frustum, mipmap, nearest_sampling);
+    glDisable(GL_CULL_FACE);
     for (GLenum unit : {5u, 10u, 11u, 12u, 13u, 20u, 21u}) {
         bind_texture(unit, 0);
     }
