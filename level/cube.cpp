@@ -19,13 +19,7 @@ void cube::draw(const glm::mat4& projection, const glm::mat4& view, const glm::m
                 bool nearest_sampling) {
     set_object_uniforms(program,
                         {projection, view, &m, light_pos, cam_pos, shadow, projected, projected2});
-    if (!model.meshes.empty()) {
-        model.meshes.front().mipmap_mode = static_cast<int>(mipmap_mode);
-        model.meshes.front().nearest_sampling = nearest_sampling;
-    }
-    for (const mesh& part : model.meshes) {
-        part.draw(program);
-    }
+    draw_with_first_mesh_sampling(model, program, mipmap_mode, nearest_sampling);
 }
 
 }  // namespace quillomar

@@ -160,13 +160,7 @@ void orbel::draw(const glm::mat4& projection, const glm::mat4& view, const glm::
     check_gl_error("orbel", 105);
     set_int(program, "proj_tex2", 12);
     check_gl_error("orbel", 109);
-    if (!model.meshes.empty()) {
-        model.meshes.front().mipmap_mode = static_cast<int>(mipmap_mode);
-        model.meshes.front().nearest_sampling = nearest_sampling;
-    }
-    for (const mesh& m_ : model.meshes) {
-        m_.draw(program);
-    }
+    draw_with_first_mesh_sampling(model, program, mipmap_mode, nearest_sampling);
     check_gl_error("orbel", 113);
 }
 

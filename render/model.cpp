@@ -243,6 +243,17 @@ void mesh::draw(GLuint program) const {
     }
 }
 
+void draw_with_first_mesh_sampling(model& m, GLuint program, unsigned mipmap_mode,
+                                   bool nearest_sampling) {
+    if (!m.meshes.empty()) {
+        m.meshes.front().mipmap_mode = static_cast<int>(mipmap_mode);
+        m.meshes.front().nearest_sampling = nearest_sampling;
+    }
+    for (const mesh& part : m.meshes) {
+        part.draw(program);
+    }
+}
+
 void model::draw_depth() const {
     for (const mesh& m : meshes) {
         glBindVertexArray(m.vao);

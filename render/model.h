@@ -74,6 +74,11 @@ private:
                                                      const char* type_name);
 };
 
+// Draws every mesh of the model with `program` (in use, its object uniforms set), after writing
+// the sampling options into the first mesh only, as the ball, cube and item draws do.
+void draw_with_first_mesh_sampling(model& m, GLuint program, unsigned mipmap_mode,
+                                   bool nearest_sampling);
+
 // The material's colours, shininess (times 0.25) and opacity; absent keys stay 0.
 material load_material(const aiMaterial* source);
 
