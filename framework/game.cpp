@@ -1,10 +1,12 @@
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
 #include <cstdlib>
 #include <iostream>
 
 #include "framework/console.h"
 #include "framework/game_window.h"
 #include "framework/qlmFramework.h"
-#include "framework/seams.h"
 #include "framework/window_config.h"
 
 namespace quillomar {
@@ -45,7 +47,7 @@ int game::run() {
         render();
         glfwSwapBuffers(window);
         glfwPollEvents();
-        if (key_down(window, GLFW_KEY_ESCAPE) || glfwWindowShouldClose(window)) {
+        if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS || glfwWindowShouldClose(window)) {
             running = false;
         }
     } while (running);

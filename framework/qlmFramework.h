@@ -1,8 +1,7 @@
 // The framework every Quillomar game derives from: the window, the context and the frame loop.
 #pragma once
 
-#include <GL/glew.h>
-#include <GLFW/glfw3.h>
+struct GLFWwindow;
 
 namespace quillomar {
 

@@ -7,15 +7,10 @@
 namespace quillomar {
 namespace {
 
-// The installed seams. Empty means the window library's own clock and keyboard.
+// The installed clock. Empty means the window library's own clock.
 clock_function& installed_clock() {
     static clock_function clock;
     return clock;
-}
-
-key_reader& installed_key_reader() {
-    static key_reader reader;
-    return reader;
 }
 
 }  // namespace
@@ -25,20 +20,8 @@ double now() {
     return clock ? clock() : glfwGetTime();
 }
 
-bool key_down(GLFWwindow* window, int key) {
-    const key_reader& reader = installed_key_reader();
-    if (reader) {
-        return reader(window, key) == GLFW_PRESS;
-    }
-    return window != nullptr && glfwGetKey(window, key) == GLFW_PRESS;
-}
-
 void set_clock(clock_function clock) {
     installed_clock() = std::move(clock);
-}
-
-void set_key_reader(key_reader reader) {
-    installed_key_reader() = std::move(reader);
 }
 
 }  // namespace quillomar

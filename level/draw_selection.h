@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "level/level_matrices.h"
-#include "render/view_frustum.h"
+#include "camera/view_frustum.h"
 
 namespace quillomar {
 

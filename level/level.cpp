@@ -1,11 +1,8 @@
 #include "level/level.h"
 
-#include <iostream>
-
 #include "actors/enemy_walk.h"
 #include "actors/item_pickup.h"
 #include "actors/leg_animation.h"
-#include "framework/seams.h"
 
 namespace quillomar {
 
@@ -40,21 +37,24 @@ void level::place_enemies() {
     leg_amplitudes.insert(leg_amplitudes.end(), {5.0f, 5.0f, 4.0f, 4.0f, 5.0f, 5.0f, 6.0f, 6.0f});
 }
 
-void level::update_actors(double dt) {
+void level::update_actors(double dt, double time) {
     animate_legs({leg_offsets, leg_from, leg_durations, leg_started, leg_moving, leg_amplitudes},
-                 now());
+                 time);
     if (!enemies_walk) {
         return;
     }
-    walk_enemies(enemies, headings, cubes, static_cast<float>(dt));
+    // A spider probes half a unit ahead of its cell, so a step longer than that could carry it
+    // past an edge before it looks: a long frame (a hitch, a countdown) walks in short steps.
+    constexpr double longest_step = 0.1;
+    while (dt > 0.0) {
+        const double step = dt < longest_step ? dt : longest_step;
+        walk_enemies(enemies, headings, cubes, static_cast<float>(step));
+        dt -= step;
+    }
 }
 
 std::vector<glm::vec3> level::pick_up_items(const glm::vec3& ball) {
-    std::vector<glm::vec3> collected = quillomar::pick_up_items(items, ball);
-    for (std::size_t i = 0; i < collected.size(); ++i) {
-        std::cout << "removed item" << std::endl;
-    }
-    return collected;
+    return quillomar::pick_up_items(items, ball);
 }
 
 void level::restore_items() {

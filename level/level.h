@@ -1,9 +1,6 @@
-// The level: the cubes the ball rolls on, the items, the spiders, the start and finish cells, the
-// level flip and the renderers that draw it all. Everything but the renderers' drawing and model
-// loading is plain C++ and works without an OpenGL context.
+// The level: the cubes the ball rolls on, the items, the spiders, the start and finish cells and
+// the level flip. Plain data and rules; drawing it is the renderer's business.
 #pragma once
-
-#include <GL/glew.h>
 
 #include <cstddef>
 #include <glm/glm.hpp>
@@ -12,11 +9,6 @@
 #include <vector>
 
 #include "framework/asset_paths.h"
-#include "level/cube.h"
-#include "level/enemy.h"
-#include "level/ground_index.h"
-#include "level/item.h"
-#include "render/view_frustum.h"
 
 namespace quillomar {
 
@@ -32,22 +24,15 @@ struct level {
     bool flipping = false;
     bool flipped = false;
     bool flip_done = false;
-    bool culling = false;
     bool enemies_walk = false;
     std::vector<glm::vec3> leg_from;
     std::vector<double> leg_durations;
     std::vector<double> leg_started;
     std::vector<bool> leg_moving;
     std::vector<float> leg_amplitudes;
-    // Drawing stores the sampling options into the renderers' meshes; that is render state, not
-    // level state, so the const drawing passes may change it.
-    mutable item item_renderer;
-    mutable enemy enemy_renderer;
-    GLuint program = 0;
     glm::vec3 centre{0.0f};  // (columns of the last layout row, 30, layout rows)
-    mutable cube cube_renderer;
     double flip_started = 0.0;
-    std::vector<float> saved_heights;
+    std::vector<float> saved_heights;  // every cube's y when the running flip started
 
     // Guards against level files no one would write by hand; reading stops there with one
     // console line, and what was read so far stays.
@@ -56,25 +41,20 @@ struct level {
     static constexpr std::size_t max_items = std::size_t{1} << 16;
     static constexpr std::size_t max_enemies = std::size_t{1} << 16;
 
+    // True when there is something to play on: at least one cube.
+    bool playable() const { return !cubes.empty(); }
+
     // The top of the first cube (in `cubes` order) whose cell contains the point, borders
     // included; no_ground (−22) where there is none.
     float height_at(float x, float z) const;
 
-    // Reads the level file, then loads the renderers and places items and spiders. The level
-    // must be freshly constructed and `program` set. Needs an OpenGL context.
-    void parse(const std::string& path = assets::level_file);
-
-    // The file part of parse: fills cubes, start, finish, items, enemies and centre and prints
-    // the parser's lines. Makes no OpenGL call. Returns false, after printing
-    // "Unable to open levelfile: ", when the file cannot be opened.
+    // Fills cubes, start, finish, items, enemies and centre from the file and prints the
+    // parser's lines. Returns false, after printing "Unable to open levelfile: " and the path,
+    // when the file cannot be opened.
     bool read_file(const std::string& path = assets::level_file);
 
     // read_file on an open stream; any byte sequence is accepted.
     void read_stream(std::istream& in);
-
-    // The OpenGL part of parse: loads the three models, copies `program` into the renderers and
-    // places items and spiders (place_items, place_enemies), printing the start-up lines.
-    void load_renderers();
 
     // Sets every item's y (in `items` and `initial_items`) to the ground under it.
     void place_items();
@@ -83,17 +63,19 @@ struct level {
     // animation state.
     void place_enemies();
 
-    // Starts a flip when none runs, otherwise advances the running one. Over two seconds every
-    // cube's y is mirrored about 4 (y → 8 − y); a cube at 4 never moves. Items and spiders follow
-    // their cubes at every step. Time comes from quillomar::now().
-    void flip();
+    // Starts a flip at `time` when none runs, otherwise advances the running one to `time`. Over
+    // two seconds every cube's y is mirrored about 4 (y → 8 − y); a cube at 4 never moves. Items
+    // and spiders follow their cubes at every step. Sets flip_done once the heights are final.
+    void flip(double time);
 
-    // Moves the legs and, while enemies_walk is set, walks the spiders by dt seconds.
-    void update_actors(double dt);
+    // Turns a running flip round at `time`: the cubes go back the way they came, taking as long
+    // as they have moved so far, and `flipped` returns to what it was before the flip.
+    void reverse_flip(double time);
 
-    // Removes the items inside the ball's pick-up box and returns their positions in list order,
-    // printing "removed item" for each. The caller adds one change per returned position and
-    // starts the particle burst at it.
+    // Moves the legs to `time` and, while enemies_walk is set, walks the spiders by dt seconds.
+    void update_actors(double dt, double time);
+
+    // Removes the items inside the ball's pick-up box and returns their positions in list order.
     std::vector<glm::vec3> pick_up_items(const glm::vec3& ball);
 
     // Every item returns, at the height it had when the level was loaded.
@@ -101,20 +83,6 @@ struct level {
 
     // True when any spider touches the ball.
     bool enemy_touches(const glm::vec3& ball) const;
-
-    // The main lit pass. The object program must be in use and the shadow and projector
-    // textures bound. Spiders are never culled.
-    void draw(const glm::mat4& projection, const glm::mat4& view, const glm::mat4& shadow_matrix,
-              const glm::mat4& projected_matrix, const glm::mat4& projected_matrix2,
-              const glm::vec3& light_pos, const glm::vec3& cam_pos, const view_frustum& frustum,
-              unsigned mipmap_mode, bool nearest_sampling) const;
-
-    // Cubes, items and spiders, geometry only, with `location` set to vp · model for each; for
-    // the projector depth passes.
-    void draw_depth(const glm::mat4& vp, GLint location) const;
-
-    // The same for items and spiders only: cubes cast no shadow.
-    void draw_casters(const glm::mat4& vp, GLint location) const;
 };
 
 }  // namespace quillomar

@@ -1,7 +1,6 @@
 #include <algorithm>
 
 #include "actors/enemy_walk.h"
-#include "framework/seams.h"
 #include "level/level.h"
 
 namespace quillomar {
@@ -13,7 +12,7 @@ constexpr double flip_seconds = 2.0;
 
 }  // namespace
 
-void level::flip() {
+void level::flip(double time) {
     if (!flipping) {
         flipping = true;
         flip_done = false;
@@ -23,9 +22,9 @@ void level::flip() {
         for (const glm::vec3& c : cubes) {
             saved_heights.push_back(c.y);
         }
-        flip_started = now();
+        flip_started = time;
     }
-    const double t = now() - flip_started;
+    const double t = time - flip_started;
     // Only cubes that are not at the middle move, so a cube that lands exactly on 4 at some step
     // stays there for the rest of this flip.
     const std::size_t count = std::min(cubes.size(), saved_heights.size());
@@ -66,6 +65,21 @@ void level::flip() {
     for (glm::vec3& p : enemies) {
         p.y = ground.height_at(p.x, p.z) - enemy_sink;
     }
+}
+
+void level::reverse_flip(double time) {
+    if (!flipping) {
+        return;
+    }
+    // Every cube moves along y = s + (8 - 2s) * progress; starting from the far end with the
+    // remaining progress retraces the same heights.
+    for (float& s : saved_heights) {
+        s = middle * 2.0f - s;
+    }
+    const double elapsed = std::min(time - flip_started, flip_seconds);
+    flip_started = time - (flip_seconds - elapsed);
+    flipped = !flipped;
+    flip_done = false;
 }
 
 }  // namespace quillomar

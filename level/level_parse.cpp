@@ -159,7 +159,7 @@ bool level::read_file(const std::string& path) {
     flipped = false;
     std::ifstream in(platform_path(path), std::ios::binary);
     if (!in.is_open()) {
-        std::cout << "Unable to open levelfile: " << std::endl;
+        std::cout << "Unable to open levelfile: " << path << std::endl;
         return false;
     }
     read_stream(in);
@@ -189,31 +189,6 @@ void level::read_stream(std::istream& in) {
     centre =
         glm::vec3(static_cast<float>(reader.columns()), 30.0f, static_cast<float>(reader.rows()));
     std::cout << "center point: " << reader.columns() << ", " << reader.rows() << std::endl;
-}
-
-void level::parse(const std::string& path) {
-    if (read_file(path)) {
-        load_renderers();
-    }
-}
-
-void level::load_renderers() {
-    std::cout << "initialize cube in quillomar_game.startup() ..." << std::endl;
-    cube_renderer.init();
-    cube_renderer.program = program;
-    std::cout << "initialize cube in quillomar_game.startup() done." << std::endl;
-
-    std::cout << "initialize item in quillomar_game.startup() ..." << std::endl;
-    item_renderer.init();
-    item_renderer.program = program;
-    place_items();
-    std::cout << "initialize item in quillomar_game.startup() done." << std::endl;
-
-    std::cout << "initialize enemy in quillomar_game.startup() ..." << std::endl;
-    enemy_renderer.init();
-    enemy_renderer.program = program;
-    place_enemies();
-    std::cout << "initialize enemy in quillomar_game.startup() done." << std::endl;
 }
 
 }  // namespace quillomar

@@ -1,15 +1,9 @@
 #include "physics/orbel.h"
 
-#include <GLFW/glfw3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <glm/gtc/matrix_transform.hpp>
-#include <glm/gtc/type_ptr.hpp>
 
-#include "framework/asset_paths.h"
-#include "framework/qlmFramework.h"
-#include "framework/seams.h"
 
 namespace quillomar {
 namespace {
@@ -27,18 +21,6 @@ std::unique_ptr<btRigidBody> make_ball_body(btDefaultMotionState* state, btSpher
     info.m_rollingFriction = 0.5f;
     info.m_restitution = 0.5f;
     return std::make_unique<btRigidBody>(info);
-}
-
-void set_matrix(GLuint program, const char* name, const glm::mat4& m) {
-    glUniformMatrix4fv(glGetUniformLocation(program, name), 1, GL_FALSE, glm::value_ptr(m));
-}
-
-void set_vector(GLuint program, const char* name, const glm::vec3& v) {
-    glUniform3fv(glGetUniformLocation(program, name), 1, glm::value_ptr(v));
-}
-
-void set_int(GLuint program, const char* name, GLint value) {
-    glUniform1i(glGetUniformLocation(program, name), value);
 }
 
 }  // namespace
@@ -64,10 +46,6 @@ glm::vec3 heading_from_rotation(const btQuaternion& q, const glm::vec3& previous
 
 void orbel::init(const glm::vec2& start) {
     position = glm::vec3(start.x, 25.0f, start.y);
-    if (!model_loaded_) {
-        model.load_model(assets::sphere_model);
-        model_loaded_ = true;
-    }
     heading = glm::vec3(0.0f, 0.0f, -1.0f);
     shape = std::make_unique<btSphereShape>(1.0f);
     motion_state = std::make_unique<btDefaultMotionState>(
@@ -89,15 +67,15 @@ void orbel::destroy_bodies() {
     heading_motion_state.reset();
 }
 
-void orbel::control(GLFWwindow* window) {
+void orbel::control(const ball_controls& controls) {
     torque = glm::vec3(0.0f);
     force = glm::vec3(0.0f);
-    if (key_down(window, GLFW_KEY_A)) {
+    if (controls.turn_left) {
         torque.y = turn_torque;
         heading_body->activate();
         body->activate();
     }
-    if (key_down(window, GLFW_KEY_D)) {
+    if (controls.turn_right) {
         torque.y = -turn_torque;
         heading_body->activate();
         body->activate();
@@ -105,12 +83,12 @@ void orbel::control(GLFWwindow* window) {
     const btVector3 turn(torque.x, torque.y, torque.z);
     heading_body->applyTorque(turn);
     body->applyTorque(turn);
-    if (key_down(window, GLFW_KEY_W)) {
+    if (controls.forward) {
         force = glm::vec3(push_force * heading.x, 0.0f, push_force * heading.z);
         body->activate();
         body->applyCentralForce(btVector3(force.x, force.y, force.z));
     }
-    if (key_down(window, GLFW_KEY_S)) {
+    if (controls.back) {
         force = glm::vec3(-push_force * heading.x, 0.0f, -push_force * heading.z);
         body->activate();
         body->applyCentralForce(btVector3(force.x, force.y, force.z));
@@ -133,40 +111,6 @@ void orbel::sync() {
 
 glm::mat4 orbel::model_matrix() const {
     return glm::translate(glm::mat4(1.0f), position) * glm::mat4_cast(rotation);
-}
-
-void orbel::draw(const glm::mat4& projection, const glm::mat4& view, const glm::mat4& shadow_matrix,
-                 const glm::mat4& projected_matrix, const glm::mat4& projected_matrix2,
-                 const glm::vec3& light_pos, const glm::vec3& cam_pos, unsigned mipmap_mode,
-                 bool nearest_sampling) {
-    check_gl_error("orbel", 80);
-    const glm::mat4 m = model_matrix();
-    set_matrix(program, "projection", projection);
-    set_matrix(program, "view", view);
-    set_matrix(program, "model", m);
-    set_vector(program, "light_pos", light_pos);
-    set_vector(program, "cam_pos", cam_pos);
-    set_matrix(program, "shadow", shadow_matrix * m);
-    set_int(program, "shadow_tex", 5);
-    check_gl_error("orbel", 95);
-    set_matrix(program, "projectedMat", projected_matrix * m);
-    check_gl_error("orbel", 97);
-    set_int(program, "projector_depth_tex", 11);
-    check_gl_error("orbel", 99);
-    set_int(program, "proj_tex", 10);
-    set_matrix(program, "projectedMat2", projected_matrix2 * m);
-    check_gl_error("orbel", 103);
-    set_int(program, "projector_depth_tex2", 13);
-    check_gl_error("orbel", 105);
-    set_int(program, "proj_tex2", 12);
-    check_gl_error("orbel", 109);
-    draw_with_first_mesh_sampling(model, program, mipmap_mode, nearest_sampling);
-    check_gl_error("orbel", 113);
-}
-
-void orbel::draw_depth(const glm::mat4& vp, GLint location) const {
-    glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(vp * model_matrix()));
-    model.draw_depth();
 }
 
 }  // namespace quillomar

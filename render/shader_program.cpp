@@ -30,6 +30,27 @@ GLuint compile_stage(GLenum stage, const std::string& source, const char* failur
 
 }  // namespace
 
+shader_program::~shader_program() {
+    if (program != 0) {
+        glDeleteProgram(program);
+    }
+}
+
+shader_program::shader_program(shader_program&& other) noexcept : program(other.program) {
+    other.program = 0;
+}
+
+shader_program& shader_program::operator=(shader_program&& other) noexcept {
+    if (this != &other) {
+        if (program != 0) {
+            glDeleteProgram(program);
+        }
+        program = other.program;
+        other.program = 0;
+    }
+    return *this;
+}
+
 shader_program::shader_program(const char* vertex_path, const char* fragment_path) {
     std::string vertex_source;
     std::string fragment_source;

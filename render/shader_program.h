@@ -11,6 +11,12 @@ struct shader_program {
 
     shader_program() = default;
     shader_program(const char* vertex_path, const char* fragment_path);
+    // The program is deleted with its owner; the context must still be current.
+    ~shader_program();
+    shader_program(const shader_program&) = delete;
+    shader_program& operator=(const shader_program&) = delete;
+    shader_program(shader_program&& other) noexcept;
+    shader_program& operator=(shader_program&& other) noexcept;
 };
 
 }  // namespace quillomar

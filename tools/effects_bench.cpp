@@ -29,7 +29,8 @@
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
 #include "render/model.h"
-#include "render/particle_system.h"
+#include "particles/particle_system.h"
+#include "render/particle_renderer.h"
 #include "render/projectors.h"
 #include "render/shader_program.h"
 #include "render/variance_shadow_map.h"
@@ -324,7 +325,7 @@ int main(int argc, char** argv) {
 
     const shader_program object(assets::object_vertex_shader, assets::object_fragment_shader);
     particle_system particles;
-    particles.init();
+    particle_renderer particle_drawer;
     variance_shadow_map vsm;
     vsm.create_programs();
     vsm.create_quad();
@@ -478,7 +479,7 @@ int main(int argc, char** argv) {
         particles.simulate(1.0f / 60.0f, cam_pos);
         costs[simulate_step] = t.until(stamp::now());
         t = stamp::now();
-        particles.draw(view, projection_matrix * view);
+        particle_drawer.draw(particles, view, projection_matrix * view);
         glFinish();
         costs[particle_pass] = t.until(stamp::now());
         glDisable(GL_BLEND);

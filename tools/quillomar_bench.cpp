@@ -3,11 +3,14 @@
 // "name: value" line per figure.
 //
 //   quillomar_bench LEVEL_FILE [FRAMES]      (from the repository root)
+#include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -19,7 +22,8 @@
 
 #include "framework/game_window.h"
 #include "framework/seams.h"
-#include "game/quillomar_game.h"
+#include "render/frame_renderer.h"
+#include "shell/quillomar_game.h"
 
 namespace {
 
@@ -39,18 +43,22 @@ double percentile(std::vector<double> values, double p) {
     return values[std::min(index, values.size() - 1)];
 }
 
-// Times the update that render runs inside the game-state step.
+// Times the update that render runs before drawing.
 class bench_game : public quillomar::quillomar_game {
 public:
     void update() override {
-        // The passes drawn before the update still run on the renderer's threads; let them
+        // The previous frame's passes may still run on the renderer's threads; let them
         // finish, so the figure is the update's own time and not a share of the cores.
         glFinish();
         const auto start = clock_type::now();
         quillomar_game::update();
         update_ms.push_back(ms_since(start));
+        if (after_update) {
+            after_update();
+        }
     }
     std::vector<double> update_ms;
+    std::function<void()> after_update;
 };
 
 void print(const char* name, double value) {
@@ -75,11 +83,14 @@ int main(int argc, char** argv) {
     // QUILLOMAR_BENCH_STILL=1 leaves the ball resting on its start cell instead.
     const bool rolling = std::getenv("QUILLOMAR_BENCH_STILL") == nullptr;
     int frame_number = 0;
-    quillomar::set_key_reader([&](GLFWwindow*, int key) {
-        const bool pressed =
-            rolling && (key == GLFW_KEY_W || (key == GLFW_KEY_A && frame_number % 40 == 0));
-        return pressed ? GLFW_PRESS : GLFW_RELEASE;
-    });
+    quillomar::held_to_presses presses;
+    auto input = [&](double time) {
+        std::array<bool, quillomar::command_count> held{};
+        held[static_cast<std::size_t>(quillomar::command::forward)] = rolling;
+        held[static_cast<std::size_t>(quillomar::command::turn_left)] =
+            rolling && frame_number % 40 == 0;
+        return presses.next(time, held);
+    };
 
     if (glfwInit() == GLFW_FALSE) {
         std::cerr << "no display: run under xvfb-run -a\n";
@@ -96,6 +107,7 @@ int main(int argc, char** argv) {
     game->width = 1024;
     game->height = 768;
     game->level_path = level_file;
+    game->input_source = input;
     {
         // The start-up log is not a benchmark figure.
         std::ostringstream discarded;
@@ -113,10 +125,11 @@ int main(int argc, char** argv) {
         game_time += 1.0 / 60.0;
         ++frame_number;
         // Keep a burst running over the ball, as after a pick-up.
-        if (with_burst && !game->particles_active) {
-            game->particles_active = true;
-            game->pickup_time = game_time;
-            game->emitter_pos = game->ball.position;
+        quillomar::game_state& state = game->core().state;
+        if (with_burst && !state.particles_active) {
+            state.particles_active = true;
+            state.pickup_time = game_time;
+            state.emitter_pos = state.ball.position;
         }
         const auto start = clock_type::now();
         game->render();
@@ -140,20 +153,22 @@ int main(int argc, char** argv) {
     for (int frame = 0; frame < frames; ++frame) {
         const bool timing_passes = frame % 4 == 3;
         if (timing_passes) {
-            game->frame_part_done = [&](const char* part) { pass_done(part); };
-            game->shadow_map.after_caster_draw = [&] { pass_done("shadow_casters"); };
+            game->after_update = [&] { pass_done("update"); };
+            game->renderer()->frame_part_done = [&](const char* part) { pass_done(part); };
+            game->renderer()->shadow_map.after_caster_draw = [&] { pass_done("shadow_casters"); };
             mark = clock_type::now();
             const std::size_t updates_before = game->update_ms.size();
             run_frame();
             game->update_ms.resize(updates_before);
-            game->frame_part_done = nullptr;
-            game->shadow_map.after_caster_draw = nullptr;
+            game->after_update = nullptr;
+            game->renderer()->frame_part_done = nullptr;
+            game->renderer()->shadow_map.after_caster_draw = nullptr;
             continue;
         }
         frame_ms.push_back(run_frame());
         if (std::getenv("QUILLOMAR_BENCH_TRACE") != nullptr) {
             std::fprintf(stderr, "frame %d %.1f ms ball y %.1f\n", frame, frame_ms.back(),
-                         game->ball.position.y);
+                         game->state().ball.position.y);
         }
     }
     std::cout.rdbuf(previous);
@@ -182,6 +197,5 @@ int main(int argc, char** argv) {
     game.reset();
     glfwTerminate();
     quillomar::set_clock({});
-    quillomar::set_key_reader({});
     return 0;
 }

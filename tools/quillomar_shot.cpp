@@ -6,50 +6,49 @@
 // Each script word is FRAMES[:KEYS][@]: run FRAMES frames holding KEYS (letters W A S D P C M R
 // and space as '_', F-keys as 2 3 4 5 8 9, arrows as < > ^ v), and with '@' save
 // OUT_PREFIX-N.png after them. Example: 240@ 90:W@ 30:WA 60:W@
+#include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
 #include <cstdio>
 #include <iostream>
 #include <memory>
-#include <set>
+#include <array>
+#include <utility>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "framework/game_window.h"
 #include "framework/seams.h"
-#include "game/quillomar_game.h"
+#include "shell/quillomar_game.h"
 #include "render/screenshot.h"
 
 namespace {
 
-int key_for(char c) {
-    switch (c) {
-        case '_':
-            return GLFW_KEY_SPACE;
-        case '2':
-            return GLFW_KEY_F2;
-        case '3':
-            return GLFW_KEY_F3;
-        case '4':
-            return GLFW_KEY_F4;
-        case '5':
-            return GLFW_KEY_F5;
-        case '8':
-            return GLFW_KEY_F8;
-        case '9':
-            return GLFW_KEY_F9;
-        case '<':
-            return GLFW_KEY_LEFT;
-        case '>':
-            return GLFW_KEY_RIGHT;
-        case '^':
-            return GLFW_KEY_UP;
-        case 'v':
-            return GLFW_KEY_DOWN;
-        default:
-            return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+// The command a script letter holds.
+bool command_for(char c, quillomar::command& out) {
+    using quillomar::command;
+    static const std::pair<char, command> letters[] = {
+        {'W', command::forward},       {'S', command::back},
+        {'A', command::turn_left},     {'D', command::turn_right},
+        {'_', command::flip},          {'R', command::restart},
+        {'C', command::camera},        {'M', command::music},
+        {'P', command::spiders},       {'2', command::frame_time},
+        {'3', command::wireframe},     {'4', command::sampling},
+        {'5', command::mipmap},        {'8', command::culling},
+        {'9', command::transparency},  {'<', command::free_yaw_left},
+        {'>', command::free_yaw_right}, {'Q', command::free_pitch_up},
+        {'E', command::free_pitch_down}, {'^', command::free_forward},
+        {'v', command::free_backward},
+    };
+    const char upper = c >= 'a' && c <= 'z' && c != 'v' ? static_cast<char>(c - 'a' + 'A') : c;
+    for (const auto& [letter, action] : letters) {
+        if (letter == upper) {
+            out = action;
+            return true;
+        }
     }
+    return false;
 }
 
 }  // namespace
@@ -60,10 +59,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     double game_time = 0.0;
-    std::set<int> held;
+    std::array<bool, quillomar::command_count> held{};
+    quillomar::held_to_presses presses;
     quillomar::set_clock([&] { return game_time; });
-    quillomar::set_key_reader(
-        [&](GLFWwindow*, int key) { return held.count(key) != 0 ? GLFW_PRESS : GLFW_RELEASE; });
     if (glfwInit() == GLFW_FALSE) {
         return 1;
     }
@@ -76,6 +74,7 @@ int main(int argc, char** argv) {
     game->width = 1024;
     game->height = 768;
     game->level_path = argv[1];
+    game->input_source = [&](double time) { return presses.next(time, held); };
     game->startup();
 
     int shot = 0;
@@ -87,10 +86,13 @@ int main(int argc, char** argv) {
         }
         const std::size_t colon = word.find(':');
         const int frames = std::stoi(word.substr(0, colon));
-        held.clear();
+        held = {};
         if (colon != std::string::npos) {
             for (char c : word.substr(colon + 1)) {
-                held.insert(key_for(c));
+                quillomar::command action{};
+                if (command_for(c, action)) {
+                    held[static_cast<std::size_t>(action)] = true;
+                }
             }
         }
         for (int f = 0; f < frames; ++f) {
@@ -107,11 +109,12 @@ int main(int argc, char** argv) {
             }
             glfwSwapBuffers(window);
         }
+        const quillomar::game_state& state = game->state();
         std::fprintf(stderr,
                      "ball (%.2f, %.2f, %.2f) heading (%.2f, %.2f) lives %d change %d%s%s\n",
-                     game->ball.position.x, game->ball.position.y, game->ball.position.z,
-                     game->ball.heading.x, game->ball.heading.z, game->lives, game->change_count,
-                     game->won ? " WON" : "", game->dying ? " DYING" : "");
+                     state.ball.position.x, state.ball.position.y, state.ball.position.z,
+                     state.ball.heading.x, state.ball.heading.z, state.lives, state.change_count,
+                     state.won ? " WON" : "", state.dying ? " DYING" : "");
     }
     game->shutdown();
     game.reset();

@@ -4,7 +4,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
-#include "render/camera_math.h"
+#include "camera/camera_math.h"
 #include "tests/support/game_driver.h"
 
 namespace quillomar {

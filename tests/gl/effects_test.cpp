@@ -16,7 +16,7 @@
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
 #include "render/model.h"
-#include "render/particle_system.h"
+#include "particles/particle_system.h"
 #include "render/projectors.h"
 #include "render/shader_program.h"
 #include "render/variance_shadow_map.h"

@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "framework/seams.h"
-#include "render/camera_math.h"
-#include "render/follow_camera.h"
-#include "render/free_camera.h"
+#include "camera/camera_math.h"
+#include "camera/follow_camera.h"
+#include "camera/free_camera.h"
 
 namespace quillomar {
 namespace {

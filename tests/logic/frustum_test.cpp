@@ -1,5 +1,5 @@
 // The view frustum and its bounding-sphere test.
-#include "render/view_frustum.h"
+#include "camera/view_frustum.h"
 #include "tests/support/test_support.h"
 
 namespace quillomar {

@@ -1,4 +1,4 @@
-#include "render/particle_system.h"
+#include "particles/particle_system.h"
 
 #include <gtest/gtest.h>
 

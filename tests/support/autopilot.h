@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "game/quillomar_game.h"
+#include "shell/quillomar_game.h"
 
 namespace quillomar::test {
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "game/quillomar_game.h"
+#include "shell/quillomar_game.h"
 #include "tests/support/test_support.h"
 
 namespace quillomar::test {

@@ -1,6 +1,6 @@
 #include <memory>
 
-#include "game/quillomar_game.h"
+#include "shell/quillomar_game.h"
 
 int main() {
     // The game object embeds large pools, so it always lives on the heap.

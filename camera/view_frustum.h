@@ -31,12 +31,13 @@ struct view_frustum {
     float near_d = 0.0f;
     float far_d = 0.0f;
     float ratio = 0.0f;
-    float angle = 0.0f;  // vertical opening in degrees
+    float angle = 0.0f;  // the projection's fovy argument, radians as perspective() takes it
     float tang = 0.0f;
     float nw = 0.0f;
     float nh = 0.0f;
 
-    // `angle` is the vertical opening in degrees.
+    // Takes the same arguments as the camera's perspective(): `angle` in radians exactly as given
+    // there, so the planes enclose what the projection really shows (45 gives about 58 degrees).
     void set_internals(float angle, float ratio, float near_d, float far_d);
 
     // Rebuilds the planes for an eye looking at `look_at`. When the eye sits on the look-at point

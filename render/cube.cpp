@@ -1,7 +1,7 @@
-#include "level/cube.h"
+#include "render/cube.h"
 
 #include "framework/qlmFramework.h"
-#include "level/object_uniforms.h"
+#include "render/object_uniforms.h"
 
 namespace quillomar {
 

@@ -1,6 +1,6 @@
-#include "level/enemy.h"
+#include "render/enemy.h"
 
-#include "level/object_uniforms.h"
+#include "render/object_uniforms.h"
 
 namespace quillomar {
 

@@ -1,11 +1,8 @@
-#include "render/free_camera.h"
-
-#include <GLFW/glfw3.h>
+#include "camera/free_camera.h"
 
 #include <glm/gtc/quaternion.hpp>
 
-#include "framework/seams.h"
-#include "render/camera_math.h"
+#include "camera/camera_math.h"
 
 namespace quillomar {
 namespace {
@@ -16,7 +13,7 @@ constexpr float far_distance = 100.0f;
 
 }  // namespace
 
-void free_camera::init(float x, float y, float z, GLFWwindow* key_window) {
+void free_camera::init(float x, float y, float z) {
     position = glm::vec3(x, y, z);
     angles = glm::vec3(-0.5f, 0.0f, 0.0f);
     // 45 degrees down until the first update derives the look direction from the angles.
@@ -24,23 +21,22 @@ void free_camera::init(float x, float y, float z, GLFWwindow* key_window) {
     up = glm::vec3(0.0f, 1.0f, 0.0f);
     speed = 1.0f;
     fov = 45.0f;
-    window = key_window;
     projection = perspective(fov, aspect_ratio, near_distance, far_distance);
     try_look_at(position, position + front, up, view);
 }
 
-void free_camera::update(float dt) {
+void free_camera::update(float dt, const free_camera_controls& controls) {
     const float turn = dt * speed;
-    if (key_down(window, GLFW_KEY_LEFT)) {
+    if (controls.yaw_left) {
         angles.y += turn;
     }
-    if (key_down(window, GLFW_KEY_RIGHT)) {
+    if (controls.yaw_right) {
         angles.y -= turn;
     }
-    if (key_down(window, GLFW_KEY_Q)) {
+    if (controls.pitch_up) {
         angles.x += turn;
     }
-    if (key_down(window, GLFW_KEY_E)) {
+    if (controls.pitch_down) {
         angles.x -= turn;
     }
 
@@ -48,10 +44,10 @@ void free_camera::update(float dt) {
     front = glm::normalize(orientation * glm::vec3(0.0f, 0.0f, -1.0f));
 
     const float step = dt * speed * 3.0f;
-    if (key_down(window, GLFW_KEY_UP)) {
+    if (controls.forward) {
         position += front * step;
     }
-    if (key_down(window, GLFW_KEY_DOWN)) {
+    if (controls.backward) {
         position -= front * step;
     }
 

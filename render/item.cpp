@@ -1,6 +1,6 @@
-#include "level/item.h"
+#include "render/item.h"
 
-#include "level/object_uniforms.h"
+#include "render/object_uniforms.h"
 
 namespace quillomar {
 

@@ -3,8 +3,6 @@
 
 #include <glm/glm.hpp>
 
-struct GLFWwindow;
-
 namespace quillomar {
 
 struct follow_camera {
@@ -20,9 +18,8 @@ struct follow_camera {
     float near_plane = 0.0f;
     float far_plane = 0.0f;
 
-    // Places the eye at (x, y, z) looking down and ahead, and builds both matrices. The window is
-    // accepted for symmetry with the free camera; this camera reads no keys.
-    void init(float x, float y, float z, GLFWwindow* window);
+    // Places the eye at (x, y, z) looking down and ahead, and builds both matrices.
+    void init(float x, float y, float z);
 
     // Moves the eye `distance` behind the ball against its horizontal heading and `distance` above
     // it, looking at the ball's centre. A degenerate view (heading with no horizontal part) keeps

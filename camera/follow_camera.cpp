@@ -1,10 +1,10 @@
-#include "render/follow_camera.h"
+#include "camera/follow_camera.h"
 
-#include "render/camera_math.h"
+#include "camera/camera_math.h"
 
 namespace quillomar {
 
-void follow_camera::init(float x, float y, float z, GLFWwindow* /*window*/) {
+void follow_camera::init(float x, float y, float z) {
     position = glm::vec3(x, y, z);
     front = glm::vec3(0.0f, -1.0f, -1.0f);
     up = glm::vec3(0.0f, 1.0f, 0.0f);

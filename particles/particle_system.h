@@ -1,15 +1,12 @@
-// The burst of small red particles shown where an item was collected: a fixed pool on the CPU,
-// ballistic motion, a far-to-near sort and one instanced draw per frame.
+// The burst of small red particles shown where an item was collected: a fixed pool, ballistic
+// motion and a far-to-near sort; the live particles are staged in drawing order for the renderer.
 #pragma once
-
-#include <GL/glew.h>
 
 #include <glm/glm.hpp>
 #include <utility>
 #include <vector>
 
-#include "render/particle.h"
-#include "render/shader_program.h"
+#include "particles/particle.h"
 
 namespace quillomar {
 
@@ -20,15 +17,6 @@ inline constexpr int max_emitted_per_frame = 160;
 struct particle_system {
     std::vector<particle> pool;  // max_particles records, all dead at construction
     int last_used = 0;           // where the search for a free particle starts
-    shader_program shader;
-    GLint camera_right_location = -1;
-    GLint camera_up_location = -1;
-    GLint vp_location = -1;
-    GLuint vao = 0;
-    GLuint size_buffer = 0;
-    GLuint color_buffer = 0;
-    GLuint cube_buffer = 0;
-    GLuint position_buffer = 0;
     // Staging arrays of the live particles, in upload order.
     std::vector<glm::vec4> colors;
     std::vector<float> sizes;
@@ -38,13 +26,8 @@ struct particle_system {
     std::vector<std::pair<float, int>> sort_order;
     std::vector<particle> sort_scratch;
 
-    // Sizes the pool and the staging arrays; touches no OpenGL, so the logic runs without a
-    // context.
+    // Sizes the pool and the staging arrays.
     particle_system();
-
-    // Builds the shader, looks up its three uniforms and creates the vertex array with the static
-    // cube and the three per-instance buffers. Leaves the vertex array bound.
-    void init();
 
     // Index of a dead particle, searching from last_used and wrapping around; when every particle
     // lives, 0 (which the last sort made the farthest) without moving last_used.
@@ -57,10 +40,6 @@ struct particle_system {
     // Ages and moves every particle, copies the live ones into the staging arrays and sorts the
     // pool far to near from camera_position, dead particles last.
     void simulate(float dt, const glm::vec3& camera_position);
-
-    // One instanced draw of the staged particles as camera-facing squares; blending and depth
-    // state are the caller's.
-    void draw(const glm::mat4& view, const glm::mat4& vp);
 
     // Ends the effect: every particle dead, so the next burst finds the whole pool free.
     void kill_all();

@@ -1,4 +1,4 @@
-#include "render/camera_math.h"
+#include "camera/camera_math.h"
 
 #include <cmath>
 #include <glm/gtc/matrix_transform.hpp>

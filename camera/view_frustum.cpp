@@ -1,4 +1,4 @@
-#include "render/view_frustum.h"
+#include "camera/view_frustum.h"
 
 #include <cmath>
 
@@ -28,14 +28,14 @@ view_frustum::plane plane_through(const glm::vec3& normal, const glm::vec3& poin
 
 }  // namespace
 
-void view_frustum::set_internals(float angle_degrees, float width_ratio, float near_distance,
+void view_frustum::set_internals(float fovy, float width_ratio, float near_distance,
                                  float far_distance) {
-    angle = angle_degrees;
+    angle = fovy;
     ratio = width_ratio;
     near_d = near_distance;
     far_d = far_distance;
-    tang = static_cast<float>(
-        std::tan(static_cast<double>(angle) * 3.14159265358979323846 / 180.0 * 0.5));
+    // The same half-angle tangent as perspective() builds its matrix from.
+    tang = std::fabs(std::tan(angle * 0.5f));
     nh = near_d * tang;
     nw = nh * ratio;
 }

@@ -1,4 +1,4 @@
-#include "level/object_uniforms.h"
+#include "render/object_uniforms.h"
 
 #include <glm/gtc/type_ptr.hpp>
 

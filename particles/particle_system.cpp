@@ -1,33 +1,12 @@
-#include "render/particle_system.h"
+#include "particles/particle_system.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "framework/asset_paths.h"
 
 namespace quillomar {
 namespace {
-
-// 12 triangles of the unit cube around the origin; the particle shader keeps only the +z face.
-constexpr GLfloat cube_vertices[36 * 3] = {
-    -0.5f, -0.5f, -0.5f, -0.5f, -0.5f, 0.5f,  -0.5f, 0.5f,  0.5f,   //
-    0.5f,  0.5f,  -0.5f, -0.5f, -0.5f, -0.5f, -0.5f, 0.5f,  -0.5f,  //
-    0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, -0.5f, 0.5f,  -0.5f, -0.5f,  //
-    0.5f,  0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, -0.5f, -0.5f, -0.5f,  //
-    -0.5f, -0.5f, -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f, 0.5f,  -0.5f,  //
-    0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, 0.5f,  -0.5f, -0.5f, -0.5f,  //
-    -0.5f, 0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f, 0.5f,   //
-    0.5f,  0.5f,  0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f,  //
-    0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,   //
-    0.5f,  0.5f,  0.5f,  0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  -0.5f,  //
-    0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,   //
-    0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,   //
-};
-
-constexpr GLsizeiptr position_bytes = max_particles * 3 * sizeof(GLfloat);
-constexpr GLsizeiptr size_bytes = max_particles * sizeof(GLfloat);
-constexpr GLsizeiptr color_bytes = max_particles * 4 * sizeof(GLfloat);
 
 float random_speed_component() {
     return static_cast<float>(std::rand() % 2000 - 1000) / 1000.0f * 1.5f;
@@ -98,29 +77,6 @@ void particle_system::sort_far_to_near() {
     pool.swap(sort_scratch);
 }
 
-void particle_system::init() {
-    shader = shader_program(assets::particle_vertex_shader, assets::particle_fragment_shader);
-    camera_right_location = glGetUniformLocation(shader.program, "CameraRight_worldspace");
-    camera_up_location = glGetUniformLocation(shader.program, "CameraUp_worldspace");
-    vp_location = glGetUniformLocation(shader.program, "VP");
-
-    glGenVertexArrays(1, &vao);
-    glBindVertexArray(vao);
-    glGenBuffers(1, &cube_buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, cube_buffer);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(cube_vertices), cube_vertices, GL_STATIC_DRAW);
-    glGenBuffers(1, &position_buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, position_buffer);
-    glBufferData(GL_ARRAY_BUFFER, position_bytes, nullptr, GL_STREAM_DRAW);
-    glGenBuffers(1, &size_buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, size_buffer);
-    glBufferData(GL_ARRAY_BUFFER, size_bytes, nullptr, GL_STREAM_DRAW);
-    glGenBuffers(1, &color_buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, color_buffer);
-    glBufferData(GL_ARRAY_BUFFER, color_bytes, nullptr, GL_STREAM_DRAW);
-    last_used = 0;
-}
-
 int particle_system::find_free() {
     for (int i = last_used; i < max_particles; ++i) {
         if (pool[i].life < 0.0f) {
@@ -180,44 +136,6 @@ void particle_system::simulate(float dt, const glm::vec3& camera_position) {
         }
     }
     sort_far_to_near();
-}
-
-void particle_system::draw(const glm::mat4& view, const glm::mat4& vp) {
-    glUseProgram(shader.program);
-    glUniform3f(camera_right_location, view[0][0], view[1][0], view[2][0]);
-    glUniform3f(camera_up_location, view[0][1], view[1][1], view[2][1]);
-    glUniformMatrix4fv(vp_location, 1, GL_FALSE, &vp[0][0]);
-    glBindVertexArray(vao);
-
-    // Orphaning the stores lets the driver hand out fresh memory instead of waiting for the
-    // previous frame's draw to finish reading.
-    glBindBuffer(GL_ARRAY_BUFFER, position_buffer);
-    glBufferData(GL_ARRAY_BUFFER, position_bytes, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, count * 3 * sizeof(GLfloat), positions.data());
-    glBindBuffer(GL_ARRAY_BUFFER, size_buffer);
-    glBufferData(GL_ARRAY_BUFFER, size_bytes, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, count * sizeof(GLfloat), sizes.data());
-    glBindBuffer(GL_ARRAY_BUFFER, color_buffer);
-    glBufferData(GL_ARRAY_BUFFER, color_bytes, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, count * 4 * sizeof(GLfloat), colors.data());
-
-    const struct {
-        GLuint buffer;
-        GLint components;
-        GLuint divisor;
-    } attributes[] = {
-        {cube_buffer, 3, 0}, {position_buffer, 3, 1}, {size_buffer, 1, 1}, {color_buffer, 4, 1}};
-    for (GLuint i = 0; i < 4; ++i) {
-        glEnableVertexAttribArray(i);
-        glBindBuffer(GL_ARRAY_BUFFER, attributes[i].buffer);
-        glVertexAttribPointer(i, attributes[i].components, GL_FLOAT, GL_FALSE, 0, nullptr);
-        glVertexAttribDivisor(i, attributes[i].divisor);
-    }
-    glDrawArraysInstanced(GL_TRIANGLES, 0, 36, count);
-    for (GLuint i = 0; i < 4; ++i) {
-        glDisableVertexAttribArray(i);
-    }
-    glUseProgram(0);
 }
 
 void particle_system::kill_all() {

@@ -1,0 +1,81 @@
+#include "framework/key_map.h"
+
+#include <GLFW/glfw3.h>
+
+namespace quillomar {
+namespace {
+
+struct binding {
+    command action;
+    int key;
+};
+
+constexpr binding bindings[] = {
+    {command::forward, GLFW_KEY_W},          {command::back, GLFW_KEY_S},
+    {command::turn_left, GLFW_KEY_A},        {command::turn_right, GLFW_KEY_D},
+    {command::flip, GLFW_KEY_SPACE},         {command::restart, GLFW_KEY_R},
+    {command::camera, GLFW_KEY_C},           {command::music, GLFW_KEY_M},
+    {command::spiders, GLFW_KEY_P},          {command::frame_time, GLFW_KEY_F2},
+    {command::wireframe, GLFW_KEY_F3},       {command::sampling, GLFW_KEY_F4},
+    {command::mipmap, GLFW_KEY_F5},          {command::culling, GLFW_KEY_F8},
+    {command::transparency, GLFW_KEY_F9},    {command::free_yaw_left, GLFW_KEY_LEFT},
+    {command::free_yaw_right, GLFW_KEY_RIGHT}, {command::free_pitch_up, GLFW_KEY_Q},
+    {command::free_pitch_down, GLFW_KEY_E},  {command::free_forward, GLFW_KEY_UP},
+    {command::free_backward, GLFW_KEY_DOWN},
+};
+static_assert(sizeof(bindings) / sizeof(bindings[0]) == command_count,
+              "every command has exactly one key");
+
+void on_key(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
+    auto* input = static_cast<key_input*>(glfwGetWindowUserPointer(window));
+    if (input != nullptr && action == GLFW_PRESS) {
+        input->key_pressed(key);
+    }
+}
+
+}  // namespace
+
+int key_for(command c) {
+    for (const binding& b : bindings) {
+        if (b.action == c) {
+            return b.key;
+        }
+    }
+    return GLFW_KEY_UNKNOWN;
+}
+
+key_input::key_input(GLFWwindow* window) : window_(window) {
+    if (window_ != nullptr) {
+        glfwSetWindowUserPointer(window_, this);
+        glfwSetKeyCallback(window_, on_key);
+    }
+}
+
+key_input::~key_input() {
+    if (window_ != nullptr) {
+        glfwSetKeyCallback(window_, nullptr);
+        glfwSetWindowUserPointer(window_, nullptr);
+    }
+}
+
+void key_input::key_pressed(int key) {
+    for (const binding& b : bindings) {
+        if (b.key == key) {
+            pending_.press(b.action);
+        }
+    }
+}
+
+frame_input key_input::sample(double time) {
+    frame_input input = pending_;
+    pending_ = frame_input();
+    input.time = time;
+    for (const binding& b : bindings) {
+        // A tap that began and ended within the frame holds its command for this one frame.
+        const bool down = window_ != nullptr && glfwGetKey(window_, b.key) == GLFW_PRESS;
+        input.hold(b.action, down || input.pressed(b.action) > 0);
+    }
+    return input;
+}
+
+}  // namespace quillomar

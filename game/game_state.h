@@ -1,0 +1,97 @@
+// Everything the game is at one moment: the level, the ball and its physics, the cameras, the
+// burst, the light, the rules' counters and the display settings. The core's step is the only
+// writer during play; the renderer, the HUD and the tests read it.
+#pragma once
+
+#include <glm/glm.hpp>
+#include <memory>
+#include <string>
+
+#include "camera/follow_camera.h"
+#include "camera/free_camera.h"
+#include "camera/view_frustum.h"
+#include "level/level.h"
+#include "particles/particle_system.h"
+#include "physics/orbel.h"
+#include "physics/physics_world.h"
+
+namespace quillomar {
+
+// The light sweeps along z between its start and z = 80 - start, 15 s each way.
+struct light_state {
+    glm::vec3 position{30.0f, 60.0f, 0.0f};
+    bool sweeping = false;
+    glm::vec3 sweep_start_pos{30.0f, 60.0f, 0.0f};
+    double sweep_start_time = 0.0;
+};
+
+// The switches of the function keys.
+struct display_settings {
+    bool show_frame_time = false;
+    bool wireframe = false;
+    bool nearest_sampling = false;
+    int mipmap_mode = 2;  // 0 off, 1 nearest, 2 linear
+    bool culling = true;
+    bool transparency = true;
+};
+
+// The announcement line: shown for five seconds from the first frame it is visible; a newer
+// text replaces it without restarting that time.
+struct hud_message {
+    std::string text;
+    bool visible = false;
+    bool timer_started = false;
+    double start_time = 0.0;
+};
+
+struct game_state {
+    ::quillomar::level level;
+    bool has_level = false;  // the level file gave something to play on
+    orbel ball;
+    std::unique_ptr<physics_world> physics;
+
+    ::quillomar::follow_camera follow_camera;
+    ::quillomar::free_camera free_camera;
+    bool use_follow_camera = true;
+    // The active camera's matrices and the frustum placed for it, rebuilt every step.
+    glm::mat4 projection{1.0f};
+    glm::mat4 view{1.0f};
+    glm::vec3 cam_pos{0.0f};
+    view_frustum frustum;
+
+    particle_system particles;
+    bool particles_active = false;
+    glm::vec3 emitter_pos{0.0f};
+    double pickup_time = 0.0;
+
+    light_state light;
+
+    int change_count = 0;
+    int lives = 5;
+    bool dying = false;
+    bool death_reported = false;
+    double death_time = 0.0;
+    std::string countdown_text;
+    bool won = false;
+    bool lost = false;
+
+    display_settings display;
+    hud_message message;
+    bool music_on = false;
+    bool win_sound_played = false;
+
+    double fps_time = 0.0;
+    int fps_frames = 0;
+    std::string fps_text;
+
+    // The clock of play: dt of an update is the time since the previous update.
+    bool has_previous_time = false;
+    double previous_time = 0.0;
+
+    // What the last step did, for tests and the benchmark.
+    int last_physics_steps = 0;
+    float last_dt = 0.0f;
+    long updates_run = 0;
+};
+
+}  // namespace quillomar

@@ -1,0 +1,198 @@
+#include "render/frame_renderer.h"
+
+#include "camera/camera_math.h"
+#include "framework/asset_paths.h"
+#include "framework/qlmFramework.h"
+#include "game/hud_lines.h"
+
+namespace quillomar {
+namespace {
+
+// The projection builders take their angles in radians: 45 and 20 are radians here.
+const glm::mat4 light_projection = perspective(45.0f, 1.3333334f, 0.1f, 100.0f);
+const glm::mat4 projector_projection = perspective(20.0f, 1.7f, 0.1f, 50.0f);
+const glm::vec3 light_up(0.0f, 1.0f, 0.0f);
+const glm::mat4 bias(glm::vec4(0.5f, 0.0f, 0.0f, 0.0f), glm::vec4(0.0f, 0.5f, 0.0f, 0.0f),
+                     glm::vec4(0.0f, 0.0f, 0.5f, 0.0f), glm::vec4(0.5f, 0.5f, 0.5f, 1.0f));
+
+void bind_texture(GLenum unit, GLuint texture) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, texture);
+}
+
+// Generous bounds of what the shadow casters draw: the ball (radius 1), an item model (about
+// one unit across at its scale, standing on its origin) and a spider with its legs stretched.
+std::vector<glm::vec4> shadow_caster_spheres(const game_state& s) {
+    constexpr float ball_radius = 1.1f;
+    constexpr float item_radius = 1.6f;
+    constexpr float spider_radius = 2.5f;
+    std::vector<glm::vec4> spheres;
+    spheres.reserve(1 + s.level.items.size() + s.level.enemies.size());
+    spheres.emplace_back(s.ball.position, ball_radius);
+    for (const glm::vec3& item : s.level.items) {
+        spheres.emplace_back(item, item_radius);
+    }
+    for (const glm::vec3& enemy : s.level.enemies) {
+        spheres.emplace_back(enemy, spider_radius);
+    }
+    return spheres;
+}
+
+}  // namespace
+
+void frame_renderer::create_object_program() {
+    object_shader = shader_program(assets::object_vertex_shader, assets::object_fragment_shader);
+}
+
+void frame_renderer::load_cube() {
+    scene.cube_renderer.init();
+    scene.cube_renderer.program = object_shader.program;
+}
+
+void frame_renderer::load_item() {
+    scene.item_renderer.init();
+    scene.item_renderer.program = object_shader.program;
+}
+
+void frame_renderer::load_enemy() {
+    scene.enemy_renderer.init();
+    scene.enemy_renderer.program = object_shader.program;
+}
+
+void frame_renderer::load_ball() {
+    scene.ball_model.load_model(assets::sphere_model);
+}
+
+void frame_renderer::set_initial_gl_state() {
+    glClearColor(0.0f, 0.0f, 0.4f, 0.0f);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glEnable(GL_CULL_FACE);
+}
+
+void frame_renderer::create_particles() {
+    particles = std::make_unique<particle_renderer>();
+}
+
+void frame_renderer::create_shadow_map() {
+    shadow_map.create_programs();
+    shadow_map.create_quad();
+    shadow_map.create_framebuffers();
+}
+
+void frame_renderer::create_projectors() {
+    projector.setup();
+}
+
+void frame_renderer::create_text() {
+    hud_text.setup();
+}
+
+void frame_renderer::destroy_framebuffers() {
+    shadow_map.destroy_framebuffers();
+    projector.destroy_framebuffers();
+}
+
+void frame_renderer::part_done(const char* part) const {
+    if (frame_part_done) {
+        frame_part_done(part);
+    }
+}
+
+void frame_renderer::draw_projectors(const game_state& s) {
+    projector_frame = projector.render(
+        s.level.start, s.level.finish,
+        [&s](float x, float z) { return s.level.height_at(x, z); }, projector_projection, bias,
+        [this, &s](const glm::mat4& vp, GLint location) {
+            scene.draw_depth(s.level, s.ball, vp, location);
+        });
+}
+
+void frame_renderer::draw_shadow_map(const game_state& s) {
+    light = compute_light_matrices(s.light.position, s.level.centre, light_up, light_projection,
+                                   bias);
+    shadow_map.render(
+        light.light_mvp,
+        [this, &s](const glm::mat4& vp, GLint location) {
+            scene.draw_casters(s.level, s.ball, vp, location);
+        },
+        shadow_caster_spheres(s));
+}
+
+void frame_renderer::draw_scene(const game_state& s) {
+    bind_texture(5, shadow_map.filter_textures[1]);
+    bind_texture(10, projector.projector_color_texture);
+    bind_texture(11, projector.projector_depth_texture);
+    bind_texture(12, projector.projector_color_texture2);
+    bind_texture(13, projector.projector_depth_texture2);
+    glUseProgram(object_shader.program);
+    if (s.display.transparency) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    // Ball, cubes, items and spiders are closed and opaque: their back faces are always hidden
+    // behind their front faces, so skipping them leaves the picture as it is and halves the
+    // fragments the main pass shades. The shadow pass turned culling off; the particles and the
+    // HUD are drawn without it.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    object_lighting lighting;
+    lighting.projection = s.projection;
+    lighting.view = s.view;
+    lighting.shadow_matrix = light.shadow_matrix;
+    lighting.projected_matrix = projector_frame.projected_matrix;
+    lighting.projected_matrix2 = projector_frame.projected_matrix2;
+    lighting.light_pos = s.light.position;
+    lighting.cam_pos = s.cam_pos;
+    lighting.mipmap_mode = static_cast<unsigned>(s.display.mipmap_mode);
+    lighting.nearest_sampling = s.display.nearest_sampling;
+    scene.draw_ball(s.ball, lighting);
+    scene.draw(s.level, lighting, s.display.culling, s.frustum);
+    glDisable(GL_CULL_FACE);
+    for (GLenum unit : {5u, 10u, 11u, 12u, 13u, 20u, 21u}) {
+        bind_texture(unit, 0);
+    }
+    glUseProgram(0);
+    part_done("main");
+    if (s.particles_active && particles) {
+        particles->draw(s.particles, s.view, s.projection * s.view);
+    }
+    part_done("particles");
+}
+
+void frame_renderer::draw_hud(const game_state& s, int width, int height) {
+    const auto sx = static_cast<float>(2.0 / width);
+    const auto sy = static_cast<float>(2.0 / height);
+    for (const hud_line& line : hud_lines(s)) {
+        const float x =
+            (line.from_left_edge ? -1.0f : 0.0f) + static_cast<float>(line.x_pixels) * sx;
+        hud_text.render_text(line.text.c_str(), x, 1.0f - static_cast<float>(line.y_pixels) * sy,
+                             sx, sy);
+    }
+}
+
+void frame_renderer::draw(const game_state& s, int width, int height) {
+    draw_projectors(s);
+    part_done("projectors");
+    draw_shadow_map(s);
+    part_done("shadow");
+
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, width, height);
+    glPolygonMode(GL_FRONT_AND_BACK, s.display.wireframe ? GL_LINE : GL_FILL);
+    draw_scene(s);
+
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    draw_hud(s, width, height);
+    glUseProgram(0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    part_done("hud");
+}
+
+}  // namespace quillomar

@@ -1,0 +1,64 @@
+// Draws one frame of a game state: the two projector passes, the shadow pass with its blur, the
+// lit scene, the item burst and the HUD. Owns every GL object of the game's picture; reads the
+// state and never changes it.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <functional>
+#include <glm/glm.hpp>
+#include <memory>
+
+#include "game/game_state.h"
+#include "render/level_renderer.h"
+#include "render/particle_renderer.h"
+#include "render/projectors.h"
+#include "render/shader_program.h"
+#include "render/text_renderer.h"
+#include "render/variance_shadow_map.h"
+
+namespace quillomar {
+
+class frame_renderer {
+public:
+    // Start-up, piece by piece, so the shell can log each step in its place.
+    void create_object_program();
+    void load_cube();
+    void load_item();
+    void load_enemy();
+    void load_ball();
+    void set_initial_gl_state();
+    void create_particles();
+    void create_shadow_map();
+    void create_projectors();
+    void create_text();
+
+    // Every pass of a frame into a window of width x height pixels.
+    void draw(const game_state& state, int width, int height);
+
+    // Deletes the shadow and projector framebuffers (the rest goes with the renderer).
+    void destroy_framebuffers();
+
+    // Called after each part of a frame ("projectors", "shadow", "main", "particles", "hud")
+    // when set; the benchmark times the passes with it.
+    std::function<void(const char* part)> frame_part_done;
+
+    shader_program object_shader;
+    level_renderer scene;
+    projectors projector;
+    variance_shadow_map shadow_map;
+    std::unique_ptr<particle_renderer> particles;
+    text_renderer hud_text;
+    // This frame's light and projector matrices, kept for tests and tools.
+    light_matrices light;
+    projector_matrices projector_frame;
+
+private:
+    void draw_projectors(const game_state& s);
+    void draw_shadow_map(const game_state& s);
+    void draw_scene(const game_state& s);
+    void draw_hud(const game_state& s, int width, int height);
+    void part_done(const char* part) const;
+};
+
+}  // namespace quillomar

@@ -1,0 +1,56 @@
+// Draws the level and the ball: the cubes, items and spiders with their models, in the lit main
+// pass and as bare geometry for the depth passes.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <glm/glm.hpp>
+
+#include "camera/view_frustum.h"
+#include "level/level.h"
+#include "physics/orbel.h"
+#include "render/cube.h"
+#include "render/enemy.h"
+#include "render/item.h"
+#include "render/model.h"
+
+namespace quillomar {
+
+// What every object of the main pass is lit and shadowed with.
+struct object_lighting {
+    glm::mat4 projection{1.0f};
+    glm::mat4 view{1.0f};
+    glm::mat4 shadow_matrix{1.0f};
+    glm::mat4 projected_matrix{1.0f};
+    glm::mat4 projected_matrix2{1.0f};
+    glm::vec3 light_pos{0.0f};
+    glm::vec3 cam_pos{0.0f};
+    unsigned mipmap_mode = 2;
+    bool nearest_sampling = false;
+};
+
+struct level_renderer {
+    cube cube_renderer;
+    item item_renderer;
+    enemy enemy_renderer;
+    model ball_model;
+
+    // The lit main pass of the level; the object program must be in use and the shadow and
+    // projector textures bound. With culling, cubes and items outside the frustum are skipped;
+    // spiders never are. Drawing stores the sampling options in the models' meshes.
+    void draw(const level& lvl, const object_lighting& lighting, bool culling,
+              const view_frustum& frustum);
+
+    // The ball in the main pass, under the same conditions.
+    void draw_ball(const orbel& ball, const object_lighting& lighting);
+
+    // Cubes, items, spiders and the ball, geometry only, with `location` set to vp · model for
+    // each; for the projector depth passes.
+    void draw_depth(const level& lvl, const orbel& ball, const glm::mat4& vp, GLint location) const;
+
+    // The ball, items and spiders only: cubes cast no shadow.
+    void draw_casters(const level& lvl, const orbel& ball, const glm::mat4& vp,
+                      GLint location) const;
+};
+
+}  // namespace quillomar

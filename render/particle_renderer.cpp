@@ -1,0 +1,93 @@
+#include "render/particle_renderer.h"
+
+#include "framework/asset_paths.h"
+
+namespace quillomar {
+namespace {
+
+// 12 triangles of the unit cube around the origin; the particle shader keeps only the +z face.
+constexpr GLfloat cube_vertices[36 * 3] = {
+    -0.5f, -0.5f, -0.5f, -0.5f, -0.5f, 0.5f,  -0.5f, 0.5f,  0.5f,   //
+    0.5f,  0.5f,  -0.5f, -0.5f, -0.5f, -0.5f, -0.5f, 0.5f,  -0.5f,  //
+    0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, -0.5f, 0.5f,  -0.5f, -0.5f,  //
+    0.5f,  0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, -0.5f, -0.5f, -0.5f,  //
+    -0.5f, -0.5f, -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f, 0.5f,  -0.5f,  //
+    0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, 0.5f,  -0.5f, -0.5f, -0.5f,  //
+    -0.5f, 0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f, 0.5f,   //
+    0.5f,  0.5f,  0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f,  //
+    0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,   //
+    0.5f,  0.5f,  0.5f,  0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  -0.5f,  //
+    0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,   //
+    0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,   //
+};
+
+constexpr GLsizeiptr position_bytes = max_particles * 3 * sizeof(GLfloat);
+constexpr GLsizeiptr size_bytes = max_particles * sizeof(GLfloat);
+constexpr GLsizeiptr color_bytes = max_particles * 4 * sizeof(GLfloat);
+
+}  // namespace
+
+particle_renderer::particle_renderer()
+    : shader_(assets::particle_vertex_shader, assets::particle_fragment_shader),
+      vao_(make_vertex_array()),
+      cube_buffer_(make_buffer()),
+      position_buffer_(make_buffer()),
+      size_buffer_(make_buffer()),
+      color_buffer_(make_buffer()) {
+    camera_right_location_ = glGetUniformLocation(shader_.program, "CameraRight_worldspace");
+    camera_up_location_ = glGetUniformLocation(shader_.program, "CameraUp_worldspace");
+    vp_location_ = glGetUniformLocation(shader_.program, "VP");
+    glBindVertexArray(vao_.get());
+    glBindBuffer(GL_ARRAY_BUFFER, cube_buffer_.get());
+    glBufferData(GL_ARRAY_BUFFER, sizeof(cube_vertices), cube_vertices, GL_STATIC_DRAW);
+    for (const auto& [buffer, bytes] : {std::pair{position_buffer_.get(), position_bytes},
+                                        std::pair{size_buffer_.get(), size_bytes},
+                                        std::pair{color_buffer_.get(), color_bytes}}) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
+    }
+}
+
+void particle_renderer::draw(const particle_system& particles, const glm::mat4& view,
+                             const glm::mat4& vp) {
+    const int count = particles.count;
+    glUseProgram(shader_.program);
+    glUniform3f(camera_right_location_, view[0][0], view[1][0], view[2][0]);
+    glUniform3f(camera_up_location_, view[0][1], view[1][1], view[2][1]);
+    glUniformMatrix4fv(vp_location_, 1, GL_FALSE, &vp[0][0]);
+    glBindVertexArray(vao_.get());
+
+    // Orphaning the stores lets the driver hand out fresh memory instead of waiting for the
+    // previous frame's draw to finish reading.
+    glBindBuffer(GL_ARRAY_BUFFER, position_buffer_.get());
+    glBufferData(GL_ARRAY_BUFFER, position_bytes, nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, count * 3 * sizeof(GLfloat), particles.positions.data());
+    glBindBuffer(GL_ARRAY_BUFFER, size_buffer_.get());
+    glBufferData(GL_ARRAY_BUFFER, size_bytes, nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, count * sizeof(GLfloat), particles.sizes.data());
+    glBindBuffer(GL_ARRAY_BUFFER, color_buffer_.get());
+    glBufferData(GL_ARRAY_BUFFER, color_bytes, nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, count * 4 * sizeof(GLfloat), particles.colors.data());
+
+    const struct {
+        GLuint buffer;
+        GLint components;
+        GLuint divisor;
+    } attributes[] = {{cube_buffer_.get(), 3, 0},
+                      {position_buffer_.get(), 3, 1},
+                      {size_buffer_.get(), 1, 1},
+                      {color_buffer_.get(), 4, 1}};
+    for (GLuint i = 0; i < 4; ++i) {
+        glEnableVertexAttribArray(i);
+        glBindBuffer(GL_ARRAY_BUFFER, attributes[i].buffer);
+        glVertexAttribPointer(i, attributes[i].components, GL_FLOAT, GL_FALSE, 0, nullptr);
+        glVertexAttribDivisor(i, attributes[i].divisor);
+    }
+    glDrawArraysInstanced(GL_TRIANGLES, 0, 36, count);
+    for (GLuint i = 0; i < 4; ++i) {
+        glDisableVertexAttribArray(i);
+    }
+    glUseProgram(0);
+}
+
+}  // namespace quillomar

@@ -1,0 +1,34 @@
+// Draws the item burst: one instanced draw of the particle system's staged particles as
+// camera-facing squares.
+#pragma once
+
+#include <glm/glm.hpp>
+
+#include "particles/particle_system.h"
+#include "render/gl_handle.h"
+#include "render/shader_program.h"
+
+namespace quillomar {
+
+class particle_renderer {
+public:
+    // Builds the shader and the vertex array with the static cube and the three per-instance
+    // buffers sized for the whole pool.
+    particle_renderer();
+
+    // Uploads the staged particles and draws them; blending and depth state are the caller's.
+    void draw(const particle_system& particles, const glm::mat4& view, const glm::mat4& vp);
+
+private:
+    shader_program shader_;
+    GLint camera_right_location_ = -1;
+    GLint camera_up_location_ = -1;
+    GLint vp_location_ = -1;
+    gl_vertex_array vao_;
+    gl_buffer cube_buffer_;
+    gl_buffer position_buffer_;
+    gl_buffer size_buffer_;
+    gl_buffer color_buffer_;
+};
+
+}  // namespace quillomar
