@@ -25,16 +25,16 @@ void level::flip(double time) {
         flip_started = time;
     }
     const double t = time - flip_started;
-    // Only cubes that are not at the middle move, so a cube that lands exactly on 4 at some step
-    // stays there for the rest of this flip.
+    // Cubes that started at the middle never move. Every other cube runs its whole course, even
+    // when a step happens to put it exactly on the middle on the way.
     const std::size_t count = std::min(cubes.size(), saved_heights.size());
     if (t >= flip_seconds) {
         for (std::size_t i = 0; i < count; ++i) {
             float& y = cubes[i].y;
-            if (y == middle) {
+            const float s = saved_heights[i];
+            if (s == middle) {
                 continue;
             }
-            const float s = saved_heights[i];
             y = y <= middle ? (middle - s) * 2.0f + s : s - (s - middle) * 2.0f;
         }
         flip_done = true;
@@ -42,10 +42,10 @@ void level::flip(double time) {
         const double progress = t * 0.5;
         for (std::size_t i = 0; i < count; ++i) {
             float& y = cubes[i].y;
-            if (y == middle) {
+            const float s = saved_heights[i];
+            if (s == middle) {
                 continue;
             }
-            const float s = saved_heights[i];
             if (y <= middle) {
                 const float span = (middle - s) * 2.0f;
                 y = static_cast<float>(static_cast<double>(span) * progress +

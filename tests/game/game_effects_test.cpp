@@ -1,5 +1,5 @@
 // Shadows and the projected start mark in the running game, read back from the framebuffer.
-#include <GLFW/glfw3.h>
+#include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -33,7 +33,7 @@ struct rgb {
 };
 
 // The mean colour of a 9 x 9 pixel patch around where the world point lands on screen.
-rgb patch_at(const quillomar_game& g, const glm::vec3& world) {
+rgb patch_at(const game_state& g, const glm::vec3& world) {
     const glm::vec4 clip = g.projection * g.view * glm::vec4(world, 1.0f);
     const glm::vec3 ndc = glm::vec3(clip) / clip.w;
     const int x = static_cast<int>((ndc.x + 1.0f) * 0.5f * 1024.0f);
@@ -53,7 +53,7 @@ rgb patch_at(const quillomar_game& g, const glm::vec3& world) {
 // Lets the ball come to rest, then freezes the game (a won game no longer updates) and looks
 // from the free camera at `eye`.
 void settle_and_look(test::game_driver& driver, const glm::vec3& eye, const glm::vec3& target) {
-    quillomar_game& g = driver.game();
+    game_state& g = driver.state();
     driver.steps(6 * 60);
     g.won = true;
     g.use_follow_camera = false;
@@ -64,11 +64,11 @@ void settle_and_look(test::game_driver& driver, const glm::vec3& eye, const glm:
 
 TEST(GameShadows, TheBallShadowsTheCubeTopAndCubesCastNone) {
     test::game_driver driver(shadow_level);
-    quillomar_game& g = driver.game();
+    game_state& g = driver.state();
     settle_and_look(driver, {0.0f, 12.0f, 8.0f}, {7.0f, 3.0f, 8.0f});
     ASSERT_NEAR(g.ball.position.y, 4.0f, 0.05f);
     // A low light east of the ball, looking at it; no projector mark nearby.
-    g.light_pos = glm::vec3(20.0f, 12.0f, 8.0f);
+    g.light.position = glm::vec3(20.0f, 12.0f, 8.0f);
     g.level.centre = g.ball.position;
     g.level.start = glm::vec2(200.0f, 200.0f);
     g.level.finish = glm::vec2(200.0f, 200.0f);
@@ -100,7 +100,7 @@ int green_pixels() {
 
 TEST(GameProjectors, TheStartMarkLiesOnTheStartCubes) {
     test::game_driver driver(shadow_level);
-    quillomar_game& g = driver.game();
+    game_state& g = driver.state();
     settle_and_look(driver, {8.0f, 14.0f, 16.0f}, {8.0f, 3.0f, 8.0f});
     driver.frame();
     const int with_mark = green_pixels();

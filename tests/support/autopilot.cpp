@@ -1,7 +1,5 @@
 #include "tests/support/autopilot.h"
 
-#include <GLFW/glfw3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <sstream>
@@ -16,8 +14,8 @@ float signed_angle(const glm::vec2& h, const glm::vec2& d) {
 
 }  // namespace
 
-autopilot::autopilot(quillomar_game& game, std::vector<waypoint> route)
-    : game_(game), route_(std::move(route)), lives_seen_(game.lives) {}
+autopilot::autopilot(const game_state& game, std::vector<waypoint> route, float spider_margin)
+    : game_(game), route_(std::move(route)), lives_seen_(game.lives), spider_margin_(spider_margin) {}
 
 std::string autopilot::status() const {
     std::ostringstream out;
@@ -27,7 +25,7 @@ std::string autopilot::status() const {
     return out.str();
 }
 
-std::set<int> autopilot::keys() {
+std::set<command> autopilot::keys() {
     if (game_.lives != lives_seen_) {
         lives_seen_ = game_.lives;
         next_ = 0;
@@ -55,7 +53,7 @@ std::set<int> autopilot::keys() {
                 flip_phase_ = 2;
                 return {};
             }
-            return {GLFW_KEY_SPACE};
+            return {command::flip};
         }
         if (flip_phase_ == 2) {
             if (game_.level.flipping) {
@@ -75,12 +73,20 @@ std::set<int> autopilot::keys() {
     }
     // Slow down towards the waypoint's own speed as it comes near.
     const float speed = std::min(std::max(wp.speed, 4.0f), std::max(wp.speed, 1.2f * distance));
-    const glm::vec2 desired = distance > 1e-4f ? to_target / distance * speed : glm::vec2(0.0f);
+    glm::vec2 desired = distance > 1e-4f ? to_target / distance * speed : glm::vec2(0.0f);
+    // Keep clear of spiders on the ball's own level: back off from any closer than the margin.
+    for (const glm::vec3& e : game_.level.enemies) {
+        const glm::vec2 away = position - glm::vec2(e.x, e.z);
+        const float gap = glm::length(away);
+        if (gap < spider_margin_ && gap > 1e-4f && std::fabs(e.y - game_.ball.position.y) < 2.0f) {
+            desired += away / gap * (spider_margin_ - gap) * 3.0f;
+        }
+    }
     return steer_towards(desired);
 }
 
-std::set<int> autopilot::steer_towards(const glm::vec2& desired_velocity) {
-    std::set<int> held;
+std::set<command> autopilot::steer_towards(const glm::vec2& desired_velocity) {
+    std::set<command> held;
     const btVector3 v = game_.ball.body->getLinearVelocity();
     const glm::vec2 error = desired_velocity - glm::vec2(v.x(), v.z());
     const glm::vec2 heading(game_.ball.heading.x, game_.ball.heading.z);
@@ -94,16 +100,16 @@ std::set<int> autopilot::steer_towards(const glm::vec2& desired_velocity) {
     }
     const float angle = signed_angle(heading, axis);
     if (error_size > 0.25f && std::fabs(angle) < 0.35f) {
-        held.insert(backwards ? GLFW_KEY_S : GLFW_KEY_W);
+        held.insert(backwards ? command::back : command::forward);
     }
 
     // The steering sphere coasts: aim for a turn rate that fades as the heading lines up.
     const float spin = game_.ball.heading_body->getAngularVelocity().y();
     const float wanted_spin = error_size > 0.25f ? std::clamp(3.0f * angle, -2.5f, 2.5f) : 0.0f;
     if (spin < wanted_spin - 0.15f) {
-        held.insert(GLFW_KEY_A);
+        held.insert(command::turn_left);
     } else if (spin > wanted_spin + 0.15f) {
-        held.insert(GLFW_KEY_D);
+        held.insert(command::turn_right);
     }
     return held;
 }

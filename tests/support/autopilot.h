@@ -1,4 +1,4 @@
-// Plays a level like a patient player: follows a route of waypoints with W, S, A and D, flips
+// Plays a level like a patient player: follows a route of waypoints by pushing and turning, flips
 // the level where the route says so, and starts the route again after losing a life.
 #pragma once
 
@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/quillomar_game.h"
+#include "game/game_state.h"
+#include "game/commands.h"
 
 namespace quillomar::test {
 
@@ -19,23 +20,25 @@ struct waypoint {
 
 class autopilot {
 public:
-    autopilot(quillomar_game& game, std::vector<waypoint> route);
+    // With a spider margin, the pilot backs off from spiders closer than that (world units).
+    autopilot(const game_state& game, std::vector<waypoint> route, float spider_margin = 0.0f);
 
-    // The keys to hold for the next step.
-    std::set<int> keys();
+    // The commands to hold for the next step.
+    std::set<command> keys();
 
     std::size_t next_waypoint() const { return next_; }
     std::string status() const;
 
 private:
-    std::set<int> steer_towards(const glm::vec2& desired_velocity);
+    std::set<command> steer_towards(const glm::vec2& desired_velocity);
 
-    quillomar_game& game_;
+    const game_state& game_;
     std::vector<waypoint> route_;
     std::size_t next_ = 0;
     int lives_seen_ = 0;
     int flip_phase_ = 0;
     int settle_steps_ = 0;
+    float spider_margin_ = 0.0f;
 };
 
 }  // namespace quillomar::test

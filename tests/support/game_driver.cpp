@@ -1,20 +1,54 @@
 #include "tests/support/game_driver.h"
 
-#include <GLFW/glfw3.h>
-
 #include "framework/seams.h"
 
 namespace quillomar::test {
 
+void command_script::hold_only(const std::set<command>& commands) {
+    held_ = {};
+    for (command c : commands) {
+        hold(c);
+    }
+}
+
+core_driver::core_driver(const std::string& level_text) {
+    if (core_.read_level(dir_.write("level.txt", level_text))) {
+        core_.place_items();
+        core_.place_enemies();
+    }
+    core_.init_ball();
+    core_.init_cameras();
+    core_.create_physics();
+}
+
+game_events core_driver::step(double seconds) {
+    time += seconds;
+    game_events happened = core_.step(next(time));
+    events.insert(events.end(), happened.begin(), happened.end());
+    return happened;
+}
+
+void core_driver::steps(int count) {
+    for (int i = 0; i < count; ++i) {
+        step();
+    }
+}
+
+void core_driver::tap(command c) {
+    hold(c);
+    step();
+    release(c);
+    step();
+}
+
 game_driver::game_driver(const std::string& level_text, bool start)
     : game_(std::make_unique<quillomar_game>()) {
     set_clock([this] { return time; });
-    set_key_reader(
-        [this](GLFWwindow*, int key) { return held_.count(key) != 0 ? GLFW_PRESS : GLFW_RELEASE; });
     game_->window = shared_gl_window();
     game_->width = 1024;
     game_->height = 768;
     game_->level_path = dir_.write("level.txt", level_text);
+    game_->input_source = [this](double t) { return next(t); };
     if (start) {
         startup();
     }
@@ -26,7 +60,6 @@ game_driver::~game_driver() {
     }
     game_.reset();
     set_clock({});
-    set_key_reader({});
 }
 
 void game_driver::startup() {
@@ -45,23 +78,11 @@ void game_driver::frames(int count) {
     }
 }
 
-void game_driver::step(double seconds) {
-    time += seconds;
-    game_->step_game_state();
-    game_->apply_active_camera();
-}
-
 void game_driver::steps(int count) {
     for (int i = 0; i < count; ++i) {
-        step();
+        time += 1.0 / 60.0;
+        game_->update();
     }
-}
-
-void game_driver::tap(int key) {
-    hold(key);
-    step();
-    release(key);
-    step();
 }
 
 }  // namespace quillomar::test

@@ -1,0 +1,307 @@
+// The game's rules played through the core alone: frame records in, events and state out, with
+// the real physics and no display.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "game/hud_lines.h"
+#include "tests/support/game_driver.h"
+
+namespace quillomar {
+namespace {
+
+// A 10 x 4 floor at level 1 with a level-3 block in the east; the start in the west, an item
+// two cells east of it, the finish at the far end.
+const char* const floor_level = R"(start 1 1
+finish 9 2
+item 3 1
+path
+1111111133
+1111111133
+1111111133
+1111111133
+)";
+
+int count_kind(const game_events& events, event_kind kind) {
+    return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                          [kind](const game_event& e) { return e.kind == kind; }));
+}
+
+std::vector<std::string> console(const game_events& events) {
+    std::vector<std::string> lines;
+    for (const game_event& e : events) {
+        if (e.kind == event_kind::console_line) {
+            lines.push_back(e.text);
+        }
+    }
+    return lines;
+}
+
+// Lets the ball drop from its start height and come to rest on the start cube.
+void settle(test::core_driver& d) {
+    d.steps(5 * 60);
+}
+
+TEST(GameRules, TheBallRestsOnTheStartCubeAndPushesAndTurnsAsHeld) {
+    test::core_driver d(floor_level);
+    settle(d);
+    const orbel& ball = d.state().ball;
+    EXPECT_NEAR(ball.position.y, 4.0f, 0.05f);
+    EXPECT_NEAR(ball.position.x, 2.0f, 0.05f);
+    // Heading starts at -z: forward rolls towards -z, back towards +z.
+    const struct {
+        command held;
+        float dz_sign;
+    } pushes[] = {{command::forward, -1.0f}, {command::back, 1.0f}};
+    for (const auto& push : pushes) {
+        test::core_driver run(floor_level);
+        settle(run);
+        const float z0 = run.state().ball.position.z;
+        run.hold(push.held);
+        run.steps(20);
+        EXPECT_GT((run.state().ball.position.z - z0) * push.dz_sign, 0.05f);
+    }
+    // Left turns the heading from -z towards -x, right towards +x; both together turn right.
+    const struct {
+        std::set<command> held;
+        float dx_sign;
+    } turns[] = {{{command::turn_left}, -1.0f},
+                 {{command::turn_right}, 1.0f},
+                 {{command::turn_left, command::turn_right}, 1.0f}};
+    for (const auto& turn : turns) {
+        test::core_driver run(floor_level);
+        settle(run);
+        run.hold_only(turn.held);
+        run.steps(20);
+        EXPECT_GT(run.state().ball.heading.x * turn.dx_sign, 0.1f);
+    }
+}
+
+TEST(GameRules, PickingUpAnItemEarnsAChangeAndABurstThatEnds) {
+    test::core_driver d(floor_level);
+    settle(d);
+    d.events.clear();
+    // Roll east onto the item: turn right a quarter, then push.
+    d.hold(command::turn_right);
+    while (d.state().ball.heading.x < 0.99f) {
+        d.step();
+    }
+    d.release(command::turn_right);
+    d.hold(command::forward);
+    for (int i = 0; i < 600 && d.state().change_count == 0; ++i) {
+        d.step();
+    }
+    ASSERT_EQ(d.state().change_count, 1);
+    EXPECT_EQ(count_kind(d.events, event_kind::item_picked), 1);
+    EXPECT_EQ(console(d.events), std::vector<std::string>{"removed item"});
+    EXPECT_TRUE(d.state().level.items.empty());
+    EXPECT_TRUE(d.state().particles_active);
+    EXPECT_GT(d.state().particles.count, 0);
+    d.release(command::forward);
+    d.time += 2.6;
+    d.step();
+    EXPECT_FALSE(d.state().particles_active);
+}
+
+TEST(GameRules, AFlipSpendsAChangeMirrorsTheHeightsAndTheNextPressFlipsAgainAtOnce) {
+    test::core_driver d(floor_level);
+    settle(d);
+    d.state().change_count = 2;
+    const std::vector<glm::vec3> before = d.state().level.cubes;
+    d.events.clear();
+    d.tap(command::flip);
+    EXPECT_EQ(d.state().change_count, 1);
+    EXPECT_EQ(count_kind(d.events, event_kind::flip_started), 1);
+    // Two seconds later every level-1 cube is at level 3 and the level-3 block at level 1,
+    // and the ball was lifted with the floor under it.
+    while (d.state().level.flipping) {
+        d.step();
+    }
+    EXPECT_EQ(count_kind(d.events, event_kind::flip_ended), 1);
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        EXPECT_FLOAT_EQ(d.state().level.cubes[i].y, 8.0f - before[i].y);
+    }
+    EXPECT_GT(d.state().ball.position.y, 7.0f);
+    // A press in the very next frame starts the flip back and spends the second change.
+    d.tap(command::flip);
+    EXPECT_TRUE(d.state().level.flipping);
+    EXPECT_EQ(d.state().change_count, 0);
+    // With no change left, the key does nothing.
+    d.steps(3 * 60);
+    d.tap(command::flip);
+    EXPECT_FALSE(d.state().level.flipping);
+    EXPECT_FALSE(d.state().level.flipped);
+}
+
+TEST(GameRules, RestartCostsALifeAndBringsBackItemsChangesAndTheLoadedHeights) {
+    // Restarted at rest with a flipped level, and while a flip is still running.
+    for (const int frames_into_flip : {200, 40}) {
+        test::core_driver d(floor_level);
+        settle(d);
+        const std::vector<glm::vec3> loaded = d.state().level.cubes;
+        d.state().change_count = 1;
+        d.state().level.items.clear();
+        d.tap(command::flip);
+        d.steps(frames_into_flip);
+        d.tap(command::restart);
+        EXPECT_EQ(d.state().lives, 4);
+        EXPECT_EQ(d.state().change_count, 0);
+        EXPECT_EQ(d.state().level.items.size(), 1u);
+        EXPECT_NEAR(d.state().ball.position.y, 25.0f, 0.5f);
+        d.steps(3 * 60);
+        EXPECT_FALSE(d.state().level.flipping);
+        EXPECT_FALSE(d.state().level.flipped) << frames_into_flip;
+        for (std::size_t i = 0; i < loaded.size(); ++i) {
+            EXPECT_FLOAT_EQ(d.state().level.cubes[i].y, loaded[i].y) << frames_into_flip;
+        }
+    }
+    // At zero lives R does nothing.
+    test::core_driver d(floor_level);
+    for (int i = 0; i < 6; ++i) {
+        d.tap(command::restart);
+    }
+    EXPECT_EQ(d.state().lives, 0);
+}
+
+TEST(GameRules, FallingCountsDownRestartsWithoutAJumpAndTheFifthDeathLoses) {
+    // Start over empty space: the ball drops straight onto the ground plane, right where the
+    // steering sphere lies, and must not rest on it.
+    test::core_driver d("start 0 0\nfinish 9 9\npath\n00\n01\n");
+    for (int death = 1; death <= 5; ++death) {
+        d.events.clear();
+        for (int i = 0; i < 10 * 60 && !d.state().dying; ++i) {
+            d.step();
+        }
+        ASSERT_TRUE(d.state().dying) << "death " << death;
+        d.step();
+        EXPECT_EQ(console(d.events), std::vector<std::string>{"lives: " + std::to_string(6 - death)});
+        EXPECT_EQ(hud_lines(d.state()).back().text, "Continue in: 3");
+        d.time += 3.01;
+        d.step();
+        if (death < 5) {
+            EXPECT_FALSE(d.state().dying);
+            EXPECT_EQ(d.state().lives, 5 - death);
+            // The countdown is not played time: the next update moves the world by a frame.
+            d.step();
+            EXPECT_LT(d.state().last_dt, 0.02f);
+        }
+    }
+    EXPECT_TRUE(d.state().lost);
+    EXPECT_EQ(hud_lines(d.state()).front().text, "You lost the game");
+    EXPECT_EQ(d.state().lives, 1);
+}
+
+TEST(GameRules, ReachingTheFinishWinsOnceAndStopsTheGame) {
+    test::core_driver d("start 1 1\nfinish 1 1\npath\n111\n111\n111\n");
+    d.steps(3 * 60);
+    EXPECT_TRUE(d.state().won);
+    EXPECT_EQ(count_kind(d.events, event_kind::won), 1);
+    EXPECT_EQ(count_kind(d.events, event_kind::play_sound), 1);
+    const long updates = d.state().updates_run;
+    d.steps(30);
+    EXPECT_EQ(d.state().updates_run, updates);
+    EXPECT_EQ(hud_lines(d.state()).front().text, "You finished the game!");
+}
+
+TEST(GameRules, ASpiderTouchStartsDyingAndSpidersStopAndGoOnP) {
+    test::core_driver d("start 1 1\nfinish 9 9\nenemy 1 1\npath\n111\n111\n111\n");
+    d.tap(command::spiders);
+    for (int i = 0; i < 5 * 60 && !d.state().dying; ++i) {
+        d.step();
+    }
+    EXPECT_TRUE(d.state().dying);
+    test::core_driver walk("start 1 1\nfinish 9 9\nenemy 4 4\npath\n111111\n111111\n111111\n"
+                           "111111\n111111\n111111\n");
+    walk.tap(command::spiders);
+    const glm::vec3 stopped = walk.state().level.enemies[0];
+    walk.steps(60);
+    EXPECT_EQ(walk.state().level.enemies[0], stopped);
+    walk.tap(command::spiders);
+    walk.steps(60);
+    EXPECT_NE(walk.state().level.enemies[0], stopped);
+}
+
+TEST(GameRules, FunctionKeysAnnounceTheirSettingsAndEveryPressCounts) {
+    const struct {
+        command key;
+        std::vector<std::string> messages;  // after one, two and three presses
+    } keys[] = {
+        {command::frame_time, {"Frame time on.", "Frame time off.", "Frame time on."}},
+        {command::wireframe, {"Wire frame on.", "Wire frame off.", "Wire frame on."}},
+        {command::sampling, {"TSQ: Nearest Neighbor.", "TSQ: Bilinear.", "TSQ: Nearest Neighbor."}},
+        {command::mipmap, {"MMQ: off.", "MMQ: Nearest Neighbor.", "MMQ: Linear."}},
+        {command::culling,
+         {"Viewfrustum-Culling off.", "Viewfrustum-Culling on.", "Viewfrustum-Culling off."}},
+        {command::transparency, {"Transparency off.", "Transparency on.", "Transparency off."}},
+    };
+    for (const auto& k : keys) {
+        test::core_driver d(floor_level);
+        for (int presses = 1; presses <= 3; ++presses) {
+            d.tap(k.key);
+            EXPECT_EQ(d.state().message.text, k.messages[presses - 1]);
+        }
+    }
+    // Two taps within one frame both count, and a tap need not be held at the frame's end.
+    test::core_driver d(floor_level);
+    frame_input input;
+    input.time = d.time += 0.05;
+    input.press(command::wireframe);
+    input.press(command::wireframe);
+    input.press(command::transparency);
+    d.core().step(input);
+    EXPECT_FALSE(d.state().display.wireframe);
+    EXPECT_FALSE(d.state().display.transparency);
+    EXPECT_EQ(d.state().message.text, "Transparency off.");
+}
+
+TEST(GameRules, MessagesShowForFiveSecondsFromTheFirstAndEchoOnTheConsole) {
+    test::core_driver d(floor_level);
+    d.tap(command::frame_time);
+    EXPECT_EQ(console(d.step()), std::vector<std::string>{"Frame time on."});
+    d.time += 4.0;
+    d.tap(command::transparency);
+    EXPECT_TRUE(d.state().message.visible);
+    d.time += 1.0;
+    d.step();
+    EXPECT_FALSE(d.state().message.visible);
+    EXPECT_TRUE(console(d.step()).empty());
+}
+
+TEST(GameRules, MusicStartsLoopedAndStopsOnTheNextPress) {
+    test::core_driver d(floor_level);
+    d.tap(command::music);
+    ASSERT_EQ(count_kind(d.events, event_kind::play_sound), 1);
+    EXPECT_TRUE(d.events.front().looped);
+    d.tap(command::music);
+    EXPECT_EQ(count_kind(d.events, event_kind::stop_sounds), 1);
+}
+
+TEST(GameRules, WithoutALevelNothingIsWonAndTheHudSaysSo) {
+    const struct {
+        const char* text;
+        bool file;
+    } cases[] = {{"", true}, {"start 0 0\nfinish 0 0\n", true}, {"start 0 0\npath\n\n", true},
+                 {nullptr, false}};
+    for (const auto& c : cases) {
+        test::stream_capture log;
+        game_core core;
+        test::scratch_dir dir;
+        const std::string path =
+            c.file ? dir.write("level.txt", c.text) : (dir.path() / "missing.txt").string();
+        core.read_level(path);
+        core.init_ball();
+        core.init_cameras();
+        core.create_physics();
+        for (int i = 0; i < 60; ++i) {
+            core.step(frame_input{1.0 + i / 60.0});
+        }
+        EXPECT_FALSE(core.state.won);
+        EXPECT_EQ(hud_lines(core.state).front().text, "No level to play");
+        if (!c.file) {
+            EXPECT_NE(log.text().find("Unable to open levelfile: " + path), std::string::npos);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quillomar
