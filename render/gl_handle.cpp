@@ -28,6 +28,13 @@ void delete_gl_name(gl_kind kind, GLuint name) {
     }
 }
 
+void release_gl_names(gl_kind kind, std::initializer_list<GLuint*> names) {
+    for (GLuint* name : names) {
+        delete_gl_name(kind, *name);
+        *name = 0;
+    }
+}
+
 gl_buffer make_buffer() {
     GLuint name = 0;
     glGenBuffers(1, &name);

@@ -5,12 +5,17 @@
 
 #include <GL/glew.h>
 
+#include <initializer_list>
+
 namespace quillomar {
 
 enum class gl_kind { buffer, vertex_array, texture, framebuffer, renderbuffer, program };
 
 // Deletes one name of the kind; 0 is ignored.
 void delete_gl_name(gl_kind kind, GLuint name);
+
+// Deletes every name and sets it to 0, for owners that keep plain names in public fields.
+void release_gl_names(gl_kind kind, std::initializer_list<GLuint*> names);
 
 template <gl_kind Kind>
 class gl_handle {

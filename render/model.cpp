@@ -1,5 +1,10 @@
 #include "render/model.h"
 
+#include <new>
+#include <utility>
+
+#include "render/gl_handle.h"
+
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -176,6 +181,44 @@ std::vector<mesh_texture> model::load_material_textures(const aiMaterial* source
         textures_loaded.push_back(texture);
     }
     return result;
+}
+
+mesh::~mesh() {
+    release_gl_names(gl_kind::buffer, {&vbo, &ebo});
+    release_gl_names(gl_kind::vertex_array, {&vao});
+}
+
+mesh::mesh(mesh&& other) noexcept
+    : vertices(std::move(other.vertices)),
+      indices(std::move(other.indices)),
+      textures(std::move(other.textures)),
+      materials(std::move(other.materials)),
+      mipmap_mode(other.mipmap_mode),
+      nearest_sampling(other.nearest_sampling),
+      vao(std::exchange(other.vao, 0)),
+      vbo(std::exchange(other.vbo, 0)),
+      ebo(std::exchange(other.ebo, 0)) {}
+
+mesh& mesh::operator=(mesh&& other) noexcept {
+    if (this != &other) {
+        this->~mesh();
+        new (this) mesh(std::move(other));
+    }
+    return *this;
+}
+
+model::~model() {
+    for (mesh_texture& t : textures_loaded) {
+        release_gl_names(gl_kind::texture, {&t.id});
+    }
+}
+
+model& model::operator=(model&& other) noexcept {
+    if (this != &other) {
+        this->~model();
+        new (this) model(std::move(other));
+    }
+    return *this;
 }
 
 void mesh::setup_mesh() {

@@ -48,6 +48,14 @@ struct mesh {
     GLuint vbo = 0;
     GLuint ebo = 0;
 
+    mesh() = default;
+    // The vertex array and buffers go with the mesh; the context must be current.
+    ~mesh();
+    mesh(const mesh&) = delete;
+    mesh& operator=(const mesh&) = delete;
+    mesh(mesh&& other) noexcept;
+    mesh& operator=(mesh&& other) noexcept;
+
     // Creates the vertex array and uploads vertices and indices.
     void setup_mesh();
 
@@ -60,6 +68,14 @@ struct model {
     std::vector<mesh> meshes;  // in node-walk order
     std::string directory;     // the model path up to its last backslash
     std::vector<mesh_texture> textures_loaded;
+
+    model() = default;
+    // The loaded textures go with the model (the meshes take their own objects along).
+    ~model();
+    model(const model&) = delete;
+    model& operator=(const model&) = delete;
+    model(model&& other) noexcept = default;
+    model& operator=(model&& other) noexcept;
 
     // Imports the file; an import failure prints "ERROR::ASSIMP:: ..." and leaves the model empty.
     void load_model(const std::string& path);

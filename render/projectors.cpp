@@ -6,6 +6,7 @@
 
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
+#include "render/gl_handle.h"
 #include "render/texture.h"
 
 namespace quillomar {
@@ -124,11 +125,15 @@ projector_matrices projectors::render(const glm::vec2& start, const glm::vec2& f
     return result;
 }
 
+projectors::~projectors() {
+    destroy_framebuffers();
+    release_gl_names(gl_kind::texture,
+                     {&projector_color_texture, &projector_depth_texture, &projector_color_texture2,
+                      &projector_depth_texture2, &start_image, &finish_image});
+}
+
 void projectors::destroy_framebuffers() {
-    glDeleteFramebuffers(1, &projector_depth_fbo);
-    glDeleteFramebuffers(1, &projector_depth_fbo2);
-    projector_depth_fbo = 0;
-    projector_depth_fbo2 = 0;
+    release_gl_names(gl_kind::framebuffer, {&projector_depth_fbo, &projector_depth_fbo2});
 }
 
 }  // namespace quillomar

@@ -61,6 +61,12 @@ struct projectors {
 
     // Deletes projector_depth_fbo, then projector_depth_fbo2.
     void destroy_framebuffers();
+
+    projectors() = default;
+    // Deletes every GL object still held; the context must be current.
+    ~projectors();
+    projectors(const projectors&) = delete;
+    projectors& operator=(const projectors&) = delete;
 };
 
 }  // namespace quillomar

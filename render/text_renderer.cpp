@@ -8,6 +8,7 @@
 
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
+#include "render/gl_handle.h"
 
 namespace quillomar {
 
@@ -23,6 +24,9 @@ constexpr unsigned char last_char = 127;
 
 text_renderer::~text_renderer() {
     release_font();
+    release_gl_names(gl_kind::texture, {&atlas_texture});
+    release_gl_names(gl_kind::buffer, {&vertex_buffer});
+    release_gl_names(gl_kind::vertex_array, {&vertex_array});
 }
 
 void text_renderer::release_font() {

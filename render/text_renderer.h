@@ -45,7 +45,7 @@ struct text_renderer {
     text_renderer() = default;
     text_renderer(const text_renderer&) = delete;
     text_renderer& operator=(const text_renderer&) = delete;
-    // Releases the font; the GL objects live as long as the context.
+    // Releases the font and the GL objects; the context must be current.
     ~text_renderer();
 
     // Loads the font at 32 pixels, builds the atlas and the quad buffer and fills glyph_table.

@@ -8,6 +8,7 @@
 
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
+#include "render/gl_handle.h"
 
 namespace quillomar {
 namespace {
@@ -379,10 +380,16 @@ void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& d
 }
 
 void variance_shadow_map::destroy_framebuffers() {
-    glDeleteRenderbuffers(1, &shadow_depth_rb);
-    glDeleteFramebuffers(1, &shadow_fbo);
-    shadow_depth_rb = 0;
-    shadow_fbo = 0;
+    release_gl_names(gl_kind::renderbuffer, {&shadow_depth_rb});
+    release_gl_names(gl_kind::framebuffer, {&shadow_fbo});
+}
+
+variance_shadow_map::~variance_shadow_map() {
+    destroy_framebuffers();
+    release_gl_names(gl_kind::framebuffer, {&filter_fbo});
+    release_gl_names(gl_kind::texture, {&moments_texture, &filter_textures[0], &filter_textures[1]});
+    release_gl_names(gl_kind::buffer, {&quad_vbo, &quad_ebo});
+    release_gl_names(gl_kind::vertex_array, {&quad_vao});
 }
 
 }  // namespace quillomar

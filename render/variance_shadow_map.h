@@ -119,6 +119,12 @@ struct variance_shadow_map {
 
     // Deletes shadow_depth_rb, then shadow_fbo.
     void destroy_framebuffers();
+
+    variance_shadow_map() = default;
+    // Deletes every GL object still held; the context must be current.
+    ~variance_shadow_map();
+    variance_shadow_map(const variance_shadow_map&) = delete;
+    variance_shadow_map& operator=(const variance_shadow_map&) = delete;
 };
 
 }  // namespace quillomar
