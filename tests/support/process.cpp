@@ -25,12 +25,18 @@ std::string read_file(const std::string& path) {
 
 child_process::child_process(const std::string& program, const std::string& working_dir,
                              const std::vector<std::string>& unset_env,
-                             const std::vector<std::string>& set_env) {
+                             const std::vector<std::string>& set_env,
+                             const std::vector<std::string>& args) {
     static int counter = 0;
     const std::string stem =
         "/tmp/quillomar-child-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
     out_path_ = stem + ".out";
     err_path_ = stem + ".err";
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         const int in = open("/dev/null", O_RDONLY);
@@ -48,7 +54,7 @@ child_process::child_process(const std::string& program, const std::string& work
         if (chdir(working_dir.c_str()) != 0) {
             _exit(126);
         }
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
 }

@@ -10,10 +10,12 @@ namespace quillomar::test {
 // A child process with standard input from /dev/null and its output captured to files.
 class child_process {
 public:
-    // Starts `program` in `working_dir`; `unset_env` names variables removed from its environment.
+    // Starts `program` with `args` in `working_dir`; `unset_env` names variables removed from its
+    // environment and `set_env` holds "NAME=value" assignments added to it.
     child_process(const std::string& program, const std::string& working_dir,
                   const std::vector<std::string>& unset_env = {},
-                  const std::vector<std::string>& set_env = {});
+                  const std::vector<std::string>& set_env = {},
+                  const std::vector<std::string>& args = {});
     ~child_process();
     child_process(const child_process&) = delete;
     child_process& operator=(const child_process&) = delete;
