@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -90,6 +91,24 @@ int child_process::wait(double seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+}
+
+unsigned long child_process::wait_for_window(double seconds, const std::string& title) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    const std::string search = "xdotool search --all --onlyvisible --pid " + std::to_string(pid_) +
+                               " --name '" + title + "'";
+    while (running() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        unsigned long window = 0;
+        if (FILE* found = popen(search.c_str(), "r")) {
+            window = std::fscanf(found, "%lu", &window) == 1 ? window : 0;
+            pclose(found);
+        }
+        if (window != 0) {
+            return window;
+        }
+    }
+    return 0;
 }
 
 std::string child_process::standard_output() const {

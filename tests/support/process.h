@@ -23,6 +23,10 @@ public:
     // Waits up to `seconds`; returns the exit status, or -1 when it had to be killed.
     int wait(double seconds);
     bool running();
+    // The X window id of the child's visible window whose title matches `title`, found by its
+    // _NET_WM_PID so that no other process's window is taken; waits up to `seconds` while the
+    // child runs. 0 when none appeared.
+    unsigned long wait_for_window(double seconds, const std::string& title = "^Quillomar\\.$");
     std::string standard_output() const;
     std::string standard_error() const;
     pid_t pid() const { return pid_; }
