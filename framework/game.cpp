@@ -2,6 +2,7 @@
 #include <iostream>
 #include <string>
 
+#include "framework/asset_paths.h"
 #include "framework/console.h"
 #include "framework/game_window.h"
 #include "framework/qlmFramework.h"
@@ -21,7 +22,7 @@ int game::run() {
     GLFWmonitor* monitor = glfwGetPrimaryMonitor();
     const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
 
-    window_config config = read_window_config_file("config.txt");
+    window_config config = read_window_config_file(platform_path("config.txt"));
     GLFWmonitor* window_monitor = nullptr;
     if (!config.fullscreen || mode == nullptr) {
         const std::string note = clamp_window_size(config, mode != nullptr ? mode->width : 0,
