@@ -76,6 +76,17 @@ namespace quillomar {
 
 // Maps a game path (".\dir\file", backslashes) to the form this platform's file functions take.
 // On POSIX systems every backslash becomes "/"; on Windows the path is returned unchanged.
+// A file present in the working directory always wins, so a game started in a source tree plays
+// its own assets. A relative path that names nothing there is looked up in the installed data
+// folder (installed_data_dir) and that path is returned when it exists; otherwise the mapped path
+// is returned, so that the caller's message names the file as the game wrote it.
 std::string platform_path(const std::string& game_path);
+
+// As above with the installed data folder given; empty means there is none.
+std::string platform_path(const std::string& game_path, const std::string& installed_dir);
+
+// "<directory of this executable>/../share/quillomar", where `cmake --install` puts the assets,
+// config.txt and the levels; empty when the executable cannot be located or the folder is absent.
+const std::string& installed_data_dir();
 
 }  // namespace quillomar

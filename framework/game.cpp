@@ -3,15 +3,19 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
+#include "framework/asset_paths.h"
 #include "framework/console.h"
 #include "framework/game_window.h"
 #include "framework/qlmFramework.h"
 #include "framework/window_config.h"
+#include "framework/window_errors.h"
 
 namespace quillomar {
 
 int game::run() {
+    report_window_system_errors();
     if (glfwInit() == GLFW_FALSE) {
         std::cerr << "coudln't load glw " << std::flush;
         console_pause();
@@ -20,8 +24,15 @@ int game::run() {
     GLFWmonitor* monitor = glfwGetPrimaryMonitor();
     const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
 
-    const window_config config = read_window_config_file("config.txt");
+    window_config config = read_window_config_file(platform_path("config.txt"));
     GLFWmonitor* window_monitor = nullptr;
+    if (!config.fullscreen || mode == nullptr) {
+        const std::string note = clamp_window_size(config, mode != nullptr ? mode->width : 0,
+                                                   mode != nullptr ? mode->height : 0);
+        if (!note.empty()) {
+            std::cout << note << std::endl;
+        }
+    }
     width = config.width;
     height = config.height;
     if (config.fullscreen && mode != nullptr) {

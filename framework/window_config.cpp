@@ -1,17 +1,21 @@
 #include "framework/window_config.h"
 
+#include <algorithm>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace quillomar {
 namespace {
 
 // Stream extraction as the file has always been read: leading blanks skipped, reading stops at
-// the first character that cannot continue the number ("800px" gives 800).
+// the first character that cannot continue the number ("800px" gives 800). A number too large for
+// an int reads as the int's limit, so that it is reported as out of range, not silently ignored.
 bool read_number(const std::string& line, int& out) {
     std::istringstream stream(line);
     int value = 0;
-    if (!(stream >> value)) {
+    if (!(stream >> value) && value != std::numeric_limits<int>::max() &&
+        value != std::numeric_limits<int>::min()) {
         return false;
     }
     out = value;
@@ -50,6 +54,26 @@ window_config read_window_config_file(const std::string& path) {
         return window_config{};
     }
     return read_window_config(file);
+}
+
+std::string clamp_window_size(window_config& config, int max_width, int max_height) {
+    auto limit = [](int screen, int low) {
+        return std::max(low, screen > 0 ? std::min(screen, max_window_side) : max_window_side);
+    };
+    const int top_width = limit(max_width, min_window_width);
+    const int top_height = limit(max_height, min_window_height);
+    const int width = std::clamp(config.width, min_window_width, top_width);
+    const int height = std::clamp(config.height, min_window_height, top_height);
+    if (width == config.width && height == config.height) {
+        return {};
+    }
+    std::ostringstream line;
+    line << "config.txt: window size " << config.width << " x " << config.height
+         << " is out of range (" << min_window_width << " x " << min_window_height << " to "
+         << top_width << " x " << top_height << "), using " << width << " x " << height;
+    config.width = width;
+    config.height = height;
+    return line.str();
 }
 
 }  // namespace quillomar

@@ -20,4 +20,18 @@ window_config read_window_config(std::istream& in);
 // As above from a file; a file that cannot be opened gives the defaults.
 window_config read_window_config_file(const std::string& path);
 
+// The window sizes the game asks the window system for. Below the minimum the HUD and the level
+// do not fit; above the maximum (the monitor, or max_window_side without one) window systems fail
+// in ways that name no cause, or not at all.
+inline constexpr int min_window_width = 320;
+inline constexpr int min_window_height = 240;
+inline constexpr int max_window_side = 8192;
+
+// Brings width and height into [min_window_width, max_width] x [min_window_height, max_height];
+// each maximum is the screen's side capped at max_window_side, max_window_side when the screen's
+// size is unknown (zero or less), and never below its minimum. Returns one console line naming
+// config.txt, the values read, the range and the values used when either was replaced; empty
+// when both were in range.
+std::string clamp_window_size(window_config& config, int max_width, int max_height);
+
 }  // namespace quillomar

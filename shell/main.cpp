@@ -1,9 +1,16 @@
+#include <iostream>
 #include <memory>
 
+#include "framework/command_line.h"
 #include "shell/quillomar_game.h"
 
-int main() {
+int main(int argc, char** argv) {
+    const quillomar::command_line options = quillomar::parse_command_line(argc, argv);
+    if (const auto status = quillomar::answer_without_playing(options, std::cout, std::cerr)) {
+        return *status;
+    }
     // The game object embeds large pools, so it always lives on the heap.
     auto the_game = std::make_unique<quillomar::quillomar_game>();
+    the_game->level_path = options.level_file;
     return the_game->run();
 }

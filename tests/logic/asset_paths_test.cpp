@@ -15,6 +15,19 @@ TEST(PlatformPath, MapsGamePathsToThePlatformForm) {
     EXPECT_EQ(platform_path(""), "");
 }
 
+TEST(PlatformPath, FilesMissingHereComeFromTheInstalledFolder) {
+    test::scratch_dir installed;
+    installed.write("Quillomar/shader/x.glsl", "");
+    installed.write("level.txt", "");
+    const std::string dir = installed.path().string();
+    EXPECT_EQ(platform_path("level.txt", dir), "level.txt");  // present in the working directory
+    EXPECT_EQ(platform_path(".\\Quillomar\\shader\\x.glsl", dir), dir + "/Quillomar/shader/x.glsl");
+    EXPECT_EQ(platform_path("Quillomar/shader/x.glsl", dir), dir + "/Quillomar/shader/x.glsl");
+    EXPECT_EQ(platform_path(".\\Quillomar\\no.glsl", dir), "./Quillomar/no.glsl");
+    EXPECT_EQ(platform_path("/level.txt", dir), "/level.txt");
+    EXPECT_EQ(platform_path(".\\Quillomar\\shader\\x.glsl", ""), "./Quillomar/shader/x.glsl");
+}
+
 TEST(PlatformPath, ShippedAssetsAreFoundThroughTheirConstants) {
     // Every constant that the game opens must name a file of the shipped tree.
     for (const char* game_path : {assets::object_vertex_shader,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 #include "framework/window_config.h"
 #include "tests/support/test_support.h"
@@ -77,6 +78,30 @@ TEST(WindowConfig, KeywordsAreComparedExactly) {
     EXPECT_FALSE(parse(" fullscreen\n").fullscreen);
     EXPECT_FALSE(parse("Fullscreen\n").fullscreen);
     EXPECT_FALSE(parse("fullscreen \n").fullscreen);
+}
+
+TEST(WindowConfig, SizesOutOfRangeAreBroughtInWithOneLineNamingConfigTxt) {
+    // config.txt, the screen's size (0: unknown), the size used.
+    const std::tuple<std::string, int, int, std::string> cases[] = {
+        {"nofullscreen\n320\n240\n", 320, 240, "320 x 240"},
+        {"nofullscreen\n-5\n-7\n", 1280, 1024, "320 x 240"},
+        {"nofullscreen\n0\n99999\n", 1280, 1024, "320 x 1024"},
+        {"nofullscreen\n99999\n600\n", 0, 0, "8192 x 600"},
+        {"nofullscreen\n20000\n20000\n", 16384, 16384, "8192 x 8192"},
+        {"nofullscreen\n1024\n768\n", 200, 100, "320 x 240"},
+        {"x\n99999999999999999999\n-99999999999999999999\n", 1920, 1080, "1920 x 240"},
+        {std::string("\177ELF\n\0\377\n\1", 9), 1280, 1024, "1024 x 768"},
+    };
+    for (const auto& [text, screen_width, screen_height, used] : cases) {
+        window_config config = parse(text);
+        const std::string read =
+            std::to_string(config.width) + " x " + std::to_string(config.height);
+        const std::string line = clamp_window_size(config, screen_width, screen_height);
+        EXPECT_EQ(std::to_string(config.width) + " x " + std::to_string(config.height), used);
+        EXPECT_EQ(line.empty(), read == used);
+        EXPECT_EQ(line.rfind("config.txt: window size " + read + " is out of range (", 0),
+                  read == used ? std::string::npos : 0u);
+    }
 }
 
 }  // namespace

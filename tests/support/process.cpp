@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -25,12 +26,18 @@ std::string read_file(const std::string& path) {
 
 child_process::child_process(const std::string& program, const std::string& working_dir,
                              const std::vector<std::string>& unset_env,
-                             const std::vector<std::string>& set_env) {
+                             const std::vector<std::string>& set_env,
+                             const std::vector<std::string>& args) {
     static int counter = 0;
     const std::string stem =
         "/tmp/quillomar-child-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
     out_path_ = stem + ".out";
     err_path_ = stem + ".err";
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         const int in = open("/dev/null", O_RDONLY);
@@ -48,7 +55,7 @@ child_process::child_process(const std::string& program, const std::string& work
         if (chdir(working_dir.c_str()) != 0) {
             _exit(126);
         }
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
 }
@@ -84,6 +91,24 @@ int child_process::wait(double seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+}
+
+unsigned long child_process::wait_for_window(double seconds, const std::string& title) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    const std::string search = "xdotool search --all --onlyvisible --pid " + std::to_string(pid_) +
+                               " --name '" + title + "'";
+    while (running() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        unsigned long window = 0;
+        if (FILE* found = popen(search.c_str(), "r")) {
+            window = std::fscanf(found, "%lu", &window) == 1 ? window : 0;
+            pclose(found);
+        }
+        if (window != 0) {
+            return window;
+        }
+    }
+    return 0;
 }
 
 std::string child_process::standard_output() const {

@@ -8,12 +8,14 @@
 
 #include <fstream>
 #include "framework/game_window.h"
+#include "framework/window_errors.h"
 #include "render/screenshot.h"
 
 namespace quillomar::test {
 
 GLFWwindow* shared_gl_window() {
     static GLFWwindow* window = [] {
+        report_window_system_errors();
         if (glfwInit() == GLFW_FALSE) {
             return static_cast<GLFWwindow*>(nullptr);
         }

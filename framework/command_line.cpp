@@ -1,0 +1,107 @@
+#include "framework/command_line.h"
+
+#include <filesystem>
+#include <string_view>
+
+#include "framework/asset_paths.h"
+
+#ifndef QUILLOMAR_VERSION
+#error "QUILLOMAR_VERSION is set by the build from the project's version"
+#endif
+
+namespace quillomar {
+namespace {
+
+bool is_playable_file(const std::string& path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(platform_path(path), error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+}  // namespace
+
+command_line parse_command_line(int argc, const char* const* argv) {
+    command_line result;
+    bool level_given = false;
+    bool options_ended = false;
+    auto fail = [&result](const std::string& text) {
+        // The first problem is the one reported; later ones are usually its consequence.
+        if (result.error.empty()) {
+            result.error = text;
+        }
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
+        if (!options_ended && arg.size() > 1 && arg[0] == '-') {
+            if (arg == "--") {
+                options_ended = true;
+            } else if (arg == "--help" || arg == "-h") {
+                result.help = true;
+            } else if (arg == "--version") {
+                result.version = true;
+            } else if (arg == "--record" || arg == "--replay" || arg.rfind("--record=", 0) == 0 ||
+                       arg.rfind("--replay=", 0) == 0) {
+                const std::string_view name = arg.substr(2, 6);
+                std::string& target = name == "record" ? result.record_file : result.replay_file;
+                const std::size_t equals = arg.find('=');
+                if (equals != std::string_view::npos) {
+                    target = std::string(arg.substr(equals + 1));
+                } else if (i + 1 < argc && argv[i + 1] != nullptr) {
+                    target = argv[++i];
+                }
+                if (target.empty()) {
+                    fail("option --" + std::string(name) + " needs a file name");
+                }
+            } else {
+                fail("unknown option " + std::string(arg) + " (try --help)");
+            }
+        } else if (level_given) {
+            fail("only one level file can be played, got " + result.level_file + " and " +
+                 std::string(arg));
+        } else {
+            level_given = true;
+            result.level_file = std::string(arg);
+        }
+    }
+    if (level_given && !is_playable_file(result.level_file)) {
+        fail("level file " + result.level_file + " not found");
+    }
+    return result;
+}
+
+std::string version_line() {
+    return std::string("quillomar ") + QUILLOMAR_VERSION;
+}
+
+std::string usage_text() {
+    return "Usage: quillomar [OPTION]... [LEVEL_FILE]\n"
+           "Roll the ball over the level in LEVEL_FILE (default: level.txt) to the finish.\n"
+           "\n"
+           "  --record FILE  record this run's input into FILE\n"
+           "  --replay FILE  play back the run recorded in FILE\n"
+           "  -h, --help     print this help and exit\n"
+           "  --version      print the version and exit\n"
+           "\n"
+           "Files not found in the working directory are taken from the installed game.\n"
+           "Exit status: 0 after a normal game, 1 when the window cannot be opened,\n"
+           "2 for unusable arguments.\n";
+}
+
+std::optional<int> answer_without_playing(const command_line& options, std::ostream& out,
+                                          std::ostream& err) {
+    if (options.help) {
+        out << usage_text() << std::flush;
+        return 0;
+    }
+    if (options.version) {
+        out << version_line() << std::endl;
+        return 0;
+    }
+    if (!options.error.empty()) {
+        err << "quillomar: " << options.error << std::endl;
+        return 2;
+    }
+    return std::nullopt;
+}
+
+}  // namespace quillomar

@@ -1,0 +1,40 @@
+// What the player asked for on the command line. Parsing is kept apart from acting on it so that
+// every answer (usage, version, errors) is decided in one place and main stays a few lines long.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace quillomar {
+
+struct command_line {
+    // The level to play, as the player wrote it; the default is the game's own level.txt.
+    std::string level_file = "level.txt";
+    // Where to record this run's input, and which recording to play back; empty when not asked.
+    std::string record_file;
+    std::string replay_file;
+    bool help = false;
+    bool version = false;
+    // One line saying what is wrong with the arguments; empty when they are usable.
+    std::string error;
+};
+
+// Reads `quillomar [--record FILE] [--replay FILE] [LEVEL_FILE]` (also --record=FILE), --help or
+// -h, and --version. --help and --version win over anything else on the line. A level file named
+// on the line must be a file that exists, here or among the installed levels (platform_path);
+// "--" ends the options, so a level file may start with "-".
+command_line parse_command_line(int argc, const char* const* argv);
+
+// "quillomar <version>", the version set by the build.
+std::string version_line();
+
+// The usage text that --help prints, several lines ending in a line end.
+std::string usage_text();
+
+// Answers what needs no game: usage on `out` (status 0), the version on `out` (status 0), or the
+// error as one line on `err` (status 2). Empty when the game should start.
+std::optional<int> answer_without_playing(const command_line& options, std::ostream& out,
+                                          std::ostream& err);
+
+}  // namespace quillomar

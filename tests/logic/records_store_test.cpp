@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "records/records_store.h"
+#include "tests/support/test_support.h"
+
+namespace quillomar {
+namespace {
+
+const std::string header = "quillomar-records 1\n";
+
+std::string read(const std::string& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+class RecordsStore : public ::testing::Test {
+protected:
+    test::scratch_dir scratch;
+    std::string folder = (scratch.path() / "data/quillomar").string();  // save creates it
+    std::string file = folder + "/records.txt";
+    std::string key = level_key("path\n111\n");
+};
+
+TEST_F(RecordsStore, RunsKeepTheBetterOfEachValueThroughSaveAndLoad) {
+    records_store store(folder);
+    store.load();
+    EXPECT_TRUE(store.update_with_run(key, "first.txt", 1.0 / 3.0, 2));
+    EXPECT_FALSE(store.update_with_run(key, "worse.txt", 50.0, 3));
+    EXPECT_TRUE(store.update_with_run(key, "tab\tname.txt", 40.0, 1));
+    for (const double impossible : {0.0, -1.0, double(NAN), double(INFINITY), 2e7}) {
+        EXPECT_FALSE(store.update_with_run(key, "x", impossible, 0));
+    }
+    EXPECT_FALSE(store.update_with_run(key, "x", 1.0, -1));
+    const level_record saved = parse_records(read(file)).value().at(key);
+    EXPECT_EQ(saved.best_time_seconds, 1.0 / 3.0);
+    EXPECT_EQ(saved.fewest_lives_lost, 1);
+    EXPECT_EQ(saved.level_name, "tab?name.txt");
+}
+
+TEST_F(RecordsStore, DamagedFileIsMovedAsideWithOneLineAndPlayGoesOn) {
+    scratch.write("data/quillomar/records.txt", "junk");
+    scratch.write("data/quillomar/records.txt.damaged", "older");
+    records_store store(folder);
+    test::stream_capture console;
+    store.load();
+    ASSERT_EQ(console.lines().size(), 1u) << console.text();
+    EXPECT_NE(console.text().find(file + ".damaged.1"), std::string::npos);
+    EXPECT_TRUE(store.records().empty());
+    EXPECT_EQ(read(file + ".damaged") + read(file + ".damaged.1"), "olderjunk");
+    EXPECT_TRUE(store.update_with_run(key, "level.txt", 9.0, 0));
+    EXPECT_TRUE(parse_records(read(file)));
+}
+
+TEST_F(RecordsStore, SaveKilledBeforeItsRenameLeavesTheOldFileAndTheNextSaveWorks) {
+    records_store(folder).update_with_run(key, "level.txt", 30.0, 2);
+    // What a save killed between write and rename leaves: its temporary file beside the old one.
+    scratch.write("data/quillomar/records.txt.k1ll3d", header + "0123");
+    records_store store(folder);
+    test::stream_capture console;
+    store.load();
+    EXPECT_EQ(console.text(), "");
+    ASSERT_NE(store.find(key), nullptr);
+    EXPECT_TRUE(store.update_with_run(key, "level.txt", 20.0, 2));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
+    EXPECT_EQ(parse_records(read(file))->at(key).best_time_seconds, 20.0);
+    EXPECT_FALSE(records_store(file + "/below_a_file").save());
+    EXPECT_NE(console.text().find("could not save"), std::string::npos);
+}
+
+TEST(RecordsParse, AcceptsWhatItWritesAndNothingDamaged) {
+    const std::string line = "0123456789abcdef 12.5 0 level.txt\n";
+    EXPECT_EQ(format_records(parse_records(header + line).value()), header + line);
+    std::vector<std::string> damaged = {"",
+                                        "junk\n",
+                                        std::string("\x89PNG\r\n\x1a\n\0\xff\n", 11),
+                                        header + line.substr(0, 20),
+                                        header + line + line,
+                                        "quillomar-records 2\n" + line,
+                                        "<?xml version=\"1.0\"?>\n" + line};
+    // After the header: an empty line, an upper-case key, no key.
+    std::istringstream lines("|0123456789ABCDEF 1 0 a|1 0 a");
+    // After a good key: huge, negative, zero and not numbers, bad blanks, control characters.
+    std::istringstream values(
+        "1e308 0|99999999999999999999 0|12 99999999999|-3 0|0 0|nan 0|inf 0|"
+        "12 -1|12.5x 0| 12 0|12 0 a\r|12 0 \x01");
+    for (std::string text; std::getline(lines, text, '|');) {
+        damaged.push_back(header + text + "\n");
+    }
+    for (std::string text; std::getline(values, text, '|');) {
+        damaged.push_back(header + "0123456789abcdef " + text + " a\n");
+    }
+    for (const std::string& text : damaged) {
+        std::string why;
+        EXPECT_FALSE(parse_records(text, &why)) << text;
+        EXPECT_NE(why, "") << text;
+    }
+    EXPECT_EQ(level_key("") + level_key("a"), "cbf29ce484222325af63dc4c8601ec8c");
+}
+
+TEST(RecordsFolder, FollowsTheXdgBaseDirectoryRules) {
+    EXPECT_EQ(records_folder("/x/data", "/home/p"), "/x/data/quillomar");
+    EXPECT_EQ(records_folder("relative", "/home/p"), "/home/p/.local/share/quillomar");
+    EXPECT_EQ(records_folder(nullptr, ""), "");
+}
+
+}  // namespace
+}  // namespace quillomar
