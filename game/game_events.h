@@ -4,6 +4,7 @@
 
 #include <glm/glm.hpp>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quillomar {
@@ -28,6 +29,11 @@ struct game_event {
     glm::vec3 position{0.0f};
     int value = 0;
     bool looped = false;
+
+    game_event() = default;
+    game_event(event_kind k, std::string t = {}, const glm::vec3& p = glm::vec3(0.0f), int v = 0,
+               bool l = false)
+        : kind(k), text(std::move(t)), position(p), value(v), looped(l) {}
 };
 
 using game_events = std::vector<game_event>;

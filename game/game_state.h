@@ -87,6 +87,9 @@ struct game_state {
     // The clock of play: dt of an update is the time since the previous update.
     bool has_previous_time = false;
     double previous_time = 0.0;
+    // When the ball could first be steered, and when it reached the finish (game time).
+    double play_started = -1.0;
+    double finish_time = -1.0;
 
     // What the last step did, for tests and the benchmark.
     int last_physics_steps = 0;

@@ -66,6 +66,9 @@ void game_core::update(const frame_input& input, game_events& events) {
         s.previous_time = time;
         s.has_previous_time = true;
     }
+    if (s.play_started < 0.0) {
+        s.play_started = time;
+    }
     const float dt = static_cast<float>(time - s.previous_time);
     s.last_dt = dt;
     ++s.updates_run;
@@ -173,6 +176,7 @@ void game_core::apply_rules(double time, game_events& events) {
     if (!s.won && std::fabs(s.level.finish.x - s.ball.position.x) < 2.0f &&
         std::fabs(s.level.finish.y - s.ball.position.z) < 2.0f) {
         s.won = true;
+        s.finish_time = time;
         events.push_back({event_kind::won});
     }
     for (const glm::vec3& item : s.level.pick_up_items(s.ball.position)) {

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "framework/asset_paths.h"
+#include "records/atomic_file.h"
 
 namespace quillomar {
 namespace {
@@ -72,21 +73,6 @@ std::string printable(const std::string& name) {
         }
     }
     return result;
-}
-
-bool write_all(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 }  // namespace
@@ -247,32 +233,10 @@ bool records_store::save() const {
         return false;
     }
     const std::string path = file_path();
-    auto fail = [&path](const std::string& reason) {
-        say("could not save " + path + ": " + reason);
+    std::string error;
+    if (!write_file_atomically(path, format_records(records_), &error)) {
+        say("could not save " + path + ": " + error);
         return false;
-    };
-    std::error_code error;
-    fs::create_directories(folder_, error);
-    if (error) {
-        return fail(error.message());
-    }
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        return fail(std::strerror(errno));
-    }
-    const bool written = write_all(fd, format_records(records_)) && ::fsync(fd) == 0;
-    const int write_errno = errno;
-    if (::close(fd) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int reason = written ? errno : write_errno;
-        ::unlink(temporary.c_str());
-        return fail(std::strerror(reason));
-    }
-    // The rename itself lasts through a power cut only once the folder is synced.
-    const int folder_fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
-    if (folder_fd >= 0) {
-        ::fsync(folder_fd);
-        ::close(folder_fd);
     }
     return true;
 }

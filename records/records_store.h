@@ -75,6 +75,7 @@ public:
     const level_record* find(const std::string& key) const;
     const records_map& records() const { return records_; }
     std::string file_path() const;
+    const std::string& folder() const { return folder_; }
 
 private:
     std::string folder_;

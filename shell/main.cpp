@@ -12,5 +12,7 @@ int main(int argc, char** argv) {
     // The game object embeds large pools, so it always lives on the heap.
     auto the_game = std::make_unique<quillomar::quillomar_game>();
     the_game->level_path = options.level_file;
+    the_game->record_path = options.record_file;
+    the_game->replay_path = options.replay_file;
     return the_game->run();
 }

@@ -4,6 +4,7 @@
 
 #include "framework/key_map.h"
 #include "framework/seams.h"
+#include "records/records_store.h"
 #include "render/frame_renderer.h"
 #include "sound/sound_engine.h"
 #include "sound/sound_events.h"
@@ -83,13 +84,26 @@ void quillomar_game::startup() {
                }
            });
     keys_ = std::make_unique<key_input>(window);
+    run_.level_key = level_key_of_file(level_path);
+    if (!replay_path.empty()) {
+        replay_ = load_recording(replay_path);
+        if (replay_ && replay_->level_key != run_.level_key) {
+            std::cout << "Recording " << replay_path << " is of another level; it is not played."
+                      << std::endl;
+            replay_.reset();
+        }
+    }
     log("end startup() in quillomar_game");
     check_gl_error(__FILE__, __LINE__);
 }
 
 void quillomar_game::update() {
     const double time = now();
-    const frame_input input = input_source ? input_source(time) : keys_->sample(time);
+    frame_input input = input_source ? input_source(time) : keys_->sample(time);
+    if (replay_ && replayed_ < replay_->frames.size()) {
+        input = replay_->frames[replayed_++];
+    }
+    run_.frames.push_back(input);
     last_events = core_.step(input);
     for (const game_event& e : last_events) {
         if (e.kind == event_kind::console_line) {
@@ -97,6 +111,26 @@ void quillomar_game::update() {
         }
     }
     play_sound_events(sound_.get(), last_events);
+    for (const game_event& e : last_events) {
+        if (e.kind == event_kind::won) {
+            keep_a_won_run();
+        }
+    }
+}
+
+void quillomar_game::keep_a_won_run() {
+    const game_state& s = core_.state;
+    if (replay_ || run_.level_key.empty()) {
+        return;
+    }
+    records_store records(default_records_folder());
+    records.load();
+    const bool best = records.update_with_run(
+        run_.level_key, level_path, s.finish_time - s.play_started, 5 - s.lives);
+    if (best && !records.folder().empty()) {
+        // The best run of each level lies beside the records, named by the level's key.
+        save_recording(run_, records.folder() + "/" + run_.level_key + ".replay");
+    }
 }
 
 void quillomar_game::render() {
@@ -105,6 +139,9 @@ void quillomar_game::render() {
 }
 
 void quillomar_game::shutdown() {
+    if (!record_path.empty()) {
+        save_recording(run_, record_path);
+    }
     log("begin shutdown() in quillomar_game");
     keys_.reset();
     core_.state.physics.reset();

@@ -5,11 +5,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
 #include "game/game_core.h"
+#include "game/recording.h"
 
 namespace quillomar {
 
@@ -41,12 +43,21 @@ public:
     // input comes from instead of the window's keys.
     std::string level_path = assets::level_file;
     std::string sound_device;
+    // Where to write this run's frame records at shutdown, and a recording to play instead of
+    // the keys; empty when not asked.
+    std::string record_path;
+    std::string replay_path;
     std::function<frame_input(double time)> input_source;
     // The events of the latest step, for tests and tools to observe.
     game_events last_events;
 
 private:
+    void keep_a_won_run();
+
     game_core core_;
+    recording run_;
+    std::optional<recording> replay_;
+    std::size_t replayed_ = 0;
     std::unique_ptr<frame_renderer> renderer_;
     std::unique_ptr<key_input> keys_;
     std::unique_ptr<sound_engine> sound_;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 #include "tests/support/autopilot.h"
@@ -41,6 +42,23 @@ void play_through(const std::string& level_file, const std::vector<test::waypoin
     }
     EXPECT_TRUE(g.won) << level_file << ": " << pilot.status() << ", furthest waypoint " << best;
     EXPECT_FALSE(g.lost);
+
+    // The run, written as a recording and read back, plays into a fresh game to the same end:
+    // the same events in the same order and the same finish time.
+    const std::optional<recording> run = parse_recording(format_recording(driver.run));
+    ASSERT_TRUE(run.has_value());
+    test::core_driver replay(read_level(level_file));
+    game_events replayed;
+    for (const frame_input& frame : run->frames) {
+        const game_events happened = replay.core().step(frame);
+        replayed.insert(replayed.end(), happened.begin(), happened.end());
+    }
+    ASSERT_EQ(replayed.size(), driver.events.size());
+    for (std::size_t i = 0; i < replayed.size(); ++i) {
+        EXPECT_EQ(replayed[i].kind, driver.events[i].kind) << i;
+        EXPECT_EQ(replayed[i].text, driver.events[i].text) << i;
+    }
+    EXPECT_EQ(replay.state().finish_time, g.finish_time);
 }
 
 TEST(LevelPlaythrough, ShippedLevelIsFinishable) {

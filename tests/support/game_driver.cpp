@@ -1,6 +1,7 @@
 #include "tests/support/game_driver.h"
 
 #include "framework/seams.h"
+#include "records/records_store.h"
 
 namespace quillomar::test {
 
@@ -12,6 +13,7 @@ void command_script::hold_only(const std::set<command>& commands) {
 }
 
 core_driver::core_driver(const std::string& level_text) {
+    run.level_key = level_key(level_text);
     if (core_.read_level(dir_.write("level.txt", level_text))) {
         core_.place_items();
         core_.place_enemies();
@@ -23,7 +25,8 @@ core_driver::core_driver(const std::string& level_text) {
 
 game_events core_driver::step(double seconds) {
     time += seconds;
-    game_events happened = core_.step(next(time));
+    run.frames.push_back(next(time));
+    game_events happened = core_.step(run.frames.back());
     events.insert(events.end(), happened.begin(), happened.end());
     return happened;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/game_core.h"
+#include "game/recording.h"
 #include "shell/quillomar_game.h"
 #include "tests/support/test_support.h"
 
@@ -41,8 +42,9 @@ public:
 
     game_state& state() { return core_.state; }
     game_core& core() { return core_; }
-    // Every event since construction (or the last clear).
+    // Every event since construction (or the last clear), and every frame record stepped.
     game_events events;
+    recording run;
     std::vector<std::string> log_lines() const { return log_.lines(); }
     double time = 1000.0;
 

@@ -1,0 +1,37 @@
+// A run as the frame records that drove it. The core is deterministic, so playing the same
+// records into a fresh game on the same level gives the same game: the same events, the same
+// console log, the same end at the same game time.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game/commands.h"
+
+namespace quillomar {
+
+struct recording {
+    std::string level_key;  // level_key() of the level file's content
+    std::vector<frame_input> frames;
+};
+
+// Version 1, one line each, every line ending in "\n":
+//   quillomar-recording 1
+//   level <key>
+//   <time as a C hex float> <held commands as a hex bit mask> [<command index>x<presses> ...]
+// parse_recording reads back exactly what format_recording writes; anything else gives nothing
+// and the reason in `why`.
+std::string format_recording(const recording& run);
+std::optional<recording> parse_recording(std::string_view text, std::string* why = nullptr);
+
+// Writes the recording atomically (a temporary file beside it, then a rename). Prints one line
+// and returns false when that fails.
+bool save_recording(const recording& run, const std::string& path);
+
+// Reads a recording file; prints one line naming the file and gives nothing when it cannot be
+// read or is damaged.
+std::optional<recording> load_recording(const std::string& path);
+
+}  // namespace quillomar
