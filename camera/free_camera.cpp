@@ -7,7 +7,6 @@
 namespace quillomar {
 namespace {
 
-constexpr float aspect_ratio = 1.3333334f;
 constexpr float near_distance = 0.1f;
 constexpr float far_distance = 100.0f;
 
@@ -21,7 +20,7 @@ void free_camera::init(float x, float y, float z) {
     up = glm::vec3(0.0f, 1.0f, 0.0f);
     speed = 1.0f;
     fov = 45.0f;
-    projection = perspective(fov, aspect_ratio, near_distance, far_distance);
+    projection = perspective(fov, aspect, near_distance, far_distance);
     try_look_at(position, position + front, up, view);
 }
 
@@ -51,7 +50,7 @@ void free_camera::update(float dt, const free_camera_controls& controls) {
         position -= front * step;
     }
 
-    projection = perspective(fov, aspect_ratio, near_distance, far_distance);
+    projection = perspective(fov, aspect, near_distance, far_distance);
     try_look_at(position, position + front, up, view);
 }
 

@@ -24,6 +24,7 @@ struct free_camera {
     glm::mat4 projection{1.0f};
     float speed = 0.0f;  // turn rate in radians per second; moves at three times this in units
     float fov = 0.0f;
+    float aspect = 1.3333334f;  // width over height of the picture
 
     void init(float x, float y, float z);
 

@@ -55,6 +55,15 @@ int game::run() {
 
     bool running = true;
     do {
+        // The picture follows the framebuffer (a resized window, full screen, HiDPI scaling);
+        // a minimised window keeps the last size.
+        int framebuffer_width = 0;
+        int framebuffer_height = 0;
+        glfwGetFramebufferSize(window, &framebuffer_width, &framebuffer_height);
+        if (framebuffer_width > 0 && framebuffer_height > 0) {
+            width = framebuffer_width;
+            height = framebuffer_height;
+        }
         render();
         glfwSwapBuffers(window);
         glfwPollEvents();

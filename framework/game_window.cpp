@@ -44,4 +44,24 @@ GLFWwindow* open_game_window(int width, int height, GLFWmonitor* monitor, bool v
     return window;
 }
 
+void toggle_full_screen(GLFWwindow* window) {
+    // Where the window was before it went full screen.
+    static int saved_x = 0;
+    static int saved_y = 0;
+    static int saved_width = 1024;
+    static int saved_height = 768;
+    if (glfwGetWindowMonitor(window) != nullptr) {
+        glfwSetWindowMonitor(window, nullptr, saved_x, saved_y, saved_width, saved_height, 0);
+        return;
+    }
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
+    if (mode == nullptr) {
+        return;
+    }
+    glfwGetWindowPos(window, &saved_x, &saved_y);
+    glfwGetWindowSize(window, &saved_width, &saved_height);
+    glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+}
+
 }  // namespace quillomar

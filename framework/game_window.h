@@ -13,4 +13,8 @@ void set_game_window_hints();
 // `visible` false gives a hidden window for tests and benchmarks.
 GLFWwindow* open_game_window(int width, int height, GLFWmonitor* monitor, bool visible = true);
 
+// Switches the window between full screen on its monitor at the monitor's mode and the window
+// it was before.
+void toggle_full_screen(GLFWwindow* window);
+
 }  // namespace quillomar

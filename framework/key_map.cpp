@@ -26,10 +26,23 @@ constexpr binding bindings[] = {
 static_assert(sizeof(bindings) / sizeof(bindings[0]) == command_count,
               "every command has exactly one key");
 
+constexpr struct {
+    window_action action;
+    int key;
+} window_bindings[] = {{window_action::full_screen, GLFW_KEY_F11},
+                       {window_action::pause, GLFW_KEY_PAUSE}};
+
 void on_key(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
     auto* input = static_cast<key_input*>(glfwGetWindowUserPointer(window));
     if (input != nullptr && action == GLFW_PRESS) {
         input->key_pressed(key);
+    }
+}
+
+void on_focus(GLFWwindow* window, int focused) {
+    auto* input = static_cast<key_input*>(glfwGetWindowUserPointer(window));
+    if (input != nullptr) {
+        input->set_focused(focused == GLFW_TRUE);
     }
 }
 
@@ -48,12 +61,14 @@ key_input::key_input(GLFWwindow* window) : window_(window) {
     if (window_ != nullptr) {
         glfwSetWindowUserPointer(window_, this);
         glfwSetKeyCallback(window_, on_key);
+        glfwSetWindowFocusCallback(window_, on_focus);
     }
 }
 
 key_input::~key_input() {
     if (window_ != nullptr) {
         glfwSetKeyCallback(window_, nullptr);
+        glfwSetWindowFocusCallback(window_, nullptr);
         glfwSetWindowUserPointer(window_, nullptr);
     }
 }
@@ -64,6 +79,17 @@ void key_input::key_pressed(int key) {
             pending_.press(b.action);
         }
     }
+    for (const auto& b : window_bindings) {
+        if (b.key == key) {
+            ++window_presses_[static_cast<int>(b.action)];
+        }
+    }
+}
+
+int key_input::take(window_action action) {
+    const int presses = window_presses_[static_cast<int>(action)];
+    window_presses_[static_cast<int>(action)] = 0;
+    return presses;
 }
 
 frame_input key_input::sample(double time) {

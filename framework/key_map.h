@@ -11,7 +11,11 @@ namespace quillomar {
 // The GLFW key that drives a command.
 int key_for(command c);
 
-// Collects presses from the window's key callback between two frames.
+// What keys ask of the window rather than of the game.
+enum class window_action { full_screen, pause };
+
+// Collects presses from the window's key callback between two frames, and whether the window
+// has the focus.
 class key_input {
 public:
     // Installs the key callback on the window; the object must outlive the window's use.
@@ -26,9 +30,18 @@ public:
     // Counts one press of the key (what the callback does for GLFW_PRESS).
     void key_pressed(int key);
 
+    // The presses of the action since the last call.
+    int take(window_action action);
+
+    // False once the window has lost the focus, until it has it again.
+    bool focused() const { return focused_; }
+    void set_focused(bool focused) { focused_ = focused; }
+
 private:
     GLFWwindow* window_;
     frame_input pending_;
+    int window_presses_[2] = {0, 0};
+    bool focused_ = true;
 };
 
 }  // namespace quillomar

@@ -36,6 +36,22 @@ void game_core::init_cameras() {
     apply_active_camera();
 }
 
+void game_core::set_aspect(float aspect) {
+    game_state& s = state;
+    if (!(aspect > 0.0f) || aspect == s.follow_camera.aspect) {
+        return;
+    }
+    s.follow_camera.aspect = aspect;
+    s.follow_camera.projection = perspective(s.follow_camera.fov, aspect,
+                                             s.follow_camera.near_plane, s.follow_camera.far_plane);
+    s.free_camera.aspect = aspect;
+    s.free_camera.projection = perspective(s.free_camera.fov, aspect, s.follow_camera.near_plane,
+                                           s.follow_camera.far_plane);
+    s.frustum.set_internals(s.follow_camera.fov, aspect, s.follow_camera.near_plane,
+                            s.follow_camera.far_plane);
+    apply_active_camera();
+}
+
 void game_core::create_physics() {
     state.physics = std::make_unique<physics_world>(state.ball, state.level.cubes);
 }

@@ -31,6 +31,10 @@ public:
     void init_cameras();
     void create_physics();
 
+    // Shapes both cameras' projections and the frustum for a picture `aspect` times as wide as
+    // it is high (the window's framebuffer); 4:3 until told otherwise.
+    void set_aspect(float aspect);
+
     // One frame: the death countdown, the update of play, or the win; then the message timer
     // and the active camera.
     game_events step(const frame_input& input);

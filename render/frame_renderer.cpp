@@ -162,10 +162,13 @@ void frame_renderer::draw_scene(const game_state& s) {
     part_done("particles");
 }
 
-void frame_renderer::draw_hud(const game_state& s, int width, int height) {
+void frame_renderer::draw_hud(const game_state& s, int width, int height,
+                              const std::vector<hud_line>& extra) {
     const auto sx = static_cast<float>(2.0 / width);
     const auto sy = static_cast<float>(2.0 / height);
-    for (const hud_line& line : hud_lines(s)) {
+    std::vector<hud_line> lines = hud_lines(s);
+    lines.insert(lines.end(), extra.begin(), extra.end());
+    for (const hud_line& line : lines) {
         const float x =
             (line.from_left_edge ? -1.0f : 0.0f) + static_cast<float>(line.x_pixels) * sx;
         hud_text.render_text(line.text.c_str(), x, 1.0f - static_cast<float>(line.y_pixels) * sy,
@@ -173,7 +176,8 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height) {
     }
 }
 
-void frame_renderer::draw(const game_state& s, int width, int height) {
+void frame_renderer::draw(const game_state& s, int width, int height,
+                          const std::vector<hud_line>& extra) {
     draw_projectors(s);
     part_done("projectors");
     draw_shadow_map(s);
@@ -188,7 +192,7 @@ void frame_renderer::draw(const game_state& s, int width, int height) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_DEPTH_TEST);
     glDepthFunc(GL_ALWAYS);
-    draw_hud(s, width, height);
+    draw_hud(s, width, height, extra);
     glUseProgram(0);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "game/game_state.h"
+#include "game/hud_lines.h"
 #include "render/level_renderer.h"
 #include "render/particle_renderer.h"
 #include "render/projectors.h"
@@ -33,8 +34,10 @@ public:
     void create_projectors();
     void create_text();
 
-    // Every pass of a frame into a window of width x height pixels.
-    void draw(const game_state& state, int width, int height);
+    // Every pass of a frame into a window of width x height pixels; `extra` HUD lines (from the
+    // shell, such as "Paused") are drawn after the game's own.
+    void draw(const game_state& state, int width, int height,
+              const std::vector<hud_line>& extra = {});
 
     // Deletes the shadow and projector framebuffers (the rest goes with the renderer).
     void destroy_framebuffers();
@@ -57,7 +60,8 @@ private:
     void draw_projectors(const game_state& s);
     void draw_shadow_map(const game_state& s);
     void draw_scene(const game_state& s);
-    void draw_hud(const game_state& s, int width, int height);
+    void draw_hud(const game_state& s, int width, int height,
+                  const std::vector<hud_line>& extra);
     void part_done(const char* part) const;
 };
 

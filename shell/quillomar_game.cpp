@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "framework/game_window.h"
 #include "framework/key_map.h"
 #include "framework/seams.h"
 #include "records/records_store.h"
@@ -98,7 +99,29 @@ void quillomar_game::startup() {
 }
 
 void quillomar_game::update() {
-    const double time = now();
+    const bool was_paused = paused();
+    if (keys_) {
+        for (int n = keys_->take(window_action::full_screen); n > 0; --n) {
+            toggle_full_screen(window);
+        }
+        for (int n = keys_->take(window_action::pause); n > 0; --n) {
+            paused_by_key_ = !paused_by_key_;
+        }
+        paused_by_focus_ = !keys_->focused();
+    }
+    if (paused() != was_paused) {
+        if (paused()) {
+            pause_began_ = now();
+        } else {
+            paused_seconds_ += now() - pause_began_;
+        }
+    }
+    if (paused()) {
+        last_events.clear();
+        return;
+    }
+    core_.set_aspect(static_cast<float>(width) / static_cast<float>(height));
+    const double time = now() - paused_seconds_;
     frame_input input = input_source ? input_source(time) : keys_->sample(time);
     if (replay_ && replayed_ < replay_->frames.size()) {
         input = replay_->frames[replayed_++];
@@ -135,7 +158,11 @@ void quillomar_game::keep_a_won_run() {
 
 void quillomar_game::render() {
     update();
-    renderer_->draw(core_.state, width, height);
+    std::vector<hud_line> extra;
+    if (paused()) {
+        extra.push_back({"Paused", false, -60, 200});
+    }
+    renderer_->draw(core_.state, width, height, extra);
 }
 
 void quillomar_game::shutdown() {

@@ -27,13 +27,15 @@ public:
     quillomar_game& operator=(const quillomar_game&) = delete;
 
     void startup() override;
-    // Reads the clock and the input and steps the core once.
+    // Reads the clock and the input and steps the core once; while paused, only the window's own
+    // keys are read and the game's clock stands still.
     void update() override;
     void shutdown() override;
     // One whole frame: update, then every pass of the picture.
     void render() override;
 
     const game_state& state() const { return core_.state; }
+    bool paused() const { return paused_by_key_ || paused_by_focus_; }
     game_core& core() { return core_; }
     // Null until startup has run, and after shutdown.
     frame_renderer* renderer() { return renderer_.get(); }
@@ -58,6 +60,10 @@ private:
     recording run_;
     std::optional<recording> replay_;
     std::size_t replayed_ = 0;
+    bool paused_by_key_ = false;
+    bool paused_by_focus_ = false;
+    double pause_began_ = 0.0;
+    double paused_seconds_ = 0.0;  // wall time spent paused, taken off the game's clock
     std::unique_ptr<frame_renderer> renderer_;
     std::unique_ptr<key_input> keys_;
     std::unique_ptr<sound_engine> sound_;

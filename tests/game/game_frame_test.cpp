@@ -1,5 +1,6 @@
 // Start-up, drawn frames and the HUD of the whole game under Xvfb, read back from the framebuffer.
 #include <GL/glew.h>
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -125,6 +126,38 @@ TEST(GameHud, ChangesLivesAndMessagesStandAtTheirPlacesForFiveSeconds) {
     driver.time += 5.0;
     driver.frame();
     EXPECT_EQ(message_pixels(), 0);
+}
+
+TEST(GameHud, ThePictureFollowsAResizedFramebuffer) {
+    test::game_driver driver(far_level);
+    GLFWwindow* window = driver.game().window;
+    glfwSetWindowSize(window, 800, 600);
+    for (int i = 0; i < 50 && driver.game().width != 800; ++i) {
+        glfwPollEvents();
+        glfwGetFramebufferSize(window, &driver.game().width, &driver.game().height);
+    }
+    ASSERT_EQ(driver.game().height, 600);
+    driver.frame();
+    const glm::mat4& p = driver.state().projection;
+    EXPECT_NEAR(p[1][1] / p[0][0], 800.0f / 600.0f, 1e-4f);
+    // "Leben: 5" still starts 8 px from the left with its baseline 100 px below the top.
+    std::vector<unsigned char> rgba(150 * 30 * 4);
+    glReadPixels(8, 600 - 76 - 30, 150, 30, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    int bright = 0;
+    for (std::size_t i = 0; i < rgba.size(); i += 4) {
+        bright += rgba[i] + rgba[i + 1] + rgba[i + 2] > 300 ? 1 : 0;
+    }
+    EXPECT_GT(bright, 100);
+    glfwSetWindowSize(window, 1024, 768);
+    for (int i = 0; i < 50; ++i) {
+        glfwPollEvents();
+        int w = 0;
+        int h = 0;
+        glfwGetFramebufferSize(window, &w, &h);
+        if (w == 1024) {
+            break;
+        }
+    }
 }
 
 TEST(GameHud, WithoutALevelTheScreenSaysSoInsteadOfAWin) {
