@@ -92,6 +92,49 @@ int key_input::take(window_action action) {
     return presses;
 }
 
+void key_input::read_gamepads(frame_input& input) {
+    // A stick counts as held past a third of its way; the d-pad steers the same way. Every
+    // gamepad that is plugged in right now drives the ball, so plugging one in or out during
+    // play just works.
+    constexpr float dead_zone = 0.33f;
+    bool flip_down = false;
+    bool restart_down = false;
+    for (int pad = GLFW_JOYSTICK_1; pad <= GLFW_JOYSTICK_LAST; ++pad) {
+        GLFWgamepadstate state;
+        if (glfwJoystickIsGamepad(pad) == GLFW_FALSE || glfwGetGamepadState(pad, &state) == 0) {
+            continue;
+        }
+        const float x = state.axes[GLFW_GAMEPAD_AXIS_LEFT_X];
+        const float y = state.axes[GLFW_GAMEPAD_AXIS_LEFT_Y];
+        const auto down = [&state](int button) { return state.buttons[button] == GLFW_PRESS; };
+        if (y < -dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_UP)) {
+            input.hold(command::forward);
+        }
+        if (y > dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_DOWN)) {
+            input.hold(command::back);
+        }
+        if (x < -dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_LEFT)) {
+            input.hold(command::turn_left);
+        }
+        if (x > dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT)) {
+            input.hold(command::turn_right);
+        }
+        flip_down = flip_down || down(GLFW_GAMEPAD_BUTTON_A);
+        restart_down = restart_down || down(GLFW_GAMEPAD_BUTTON_B);
+    }
+    // Buttons are read once a frame: a press is a button that went down since the last one.
+    if (flip_down && !gamepad_flip_down_) {
+        input.press(command::flip);
+        input.hold(command::flip);
+    }
+    if (restart_down && !gamepad_restart_down_) {
+        input.press(command::restart);
+        input.hold(command::restart);
+    }
+    gamepad_flip_down_ = flip_down;
+    gamepad_restart_down_ = restart_down;
+}
+
 frame_input key_input::sample(double time) {
     frame_input input = pending_;
     pending_ = frame_input();
@@ -101,6 +144,7 @@ frame_input key_input::sample(double time) {
         const bool down = window_ != nullptr && glfwGetKey(window_, b.key) == GLFW_PRESS;
         input.hold(b.action, down || input.pressed(b.action) > 0);
     }
+    read_gamepads(input);
     return input;
 }
 

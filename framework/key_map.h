@@ -1,5 +1,6 @@
-// The one place where keys become commands. The shell collects the window's key presses as they
-// happen (so a tap shorter than a frame still counts) and reads the held keys once a frame.
+// The one place where keys and gamepad buttons become commands. The shell collects the window's
+// key presses as they happen (so a tap shorter than a frame still counts) and reads the held keys
+// and the gamepads once a frame.
 #pragma once
 
 #include "game/commands.h"
@@ -38,8 +39,12 @@ public:
     void set_focused(bool focused) { focused_ = focused; }
 
 private:
+    void read_gamepads(frame_input& input);
+
     GLFWwindow* window_;
     frame_input pending_;
+    bool gamepad_flip_down_ = false;
+    bool gamepad_restart_down_ = false;
     int window_presses_[2] = {0, 0};
     bool focused_ = true;
 };
