@@ -16,6 +16,7 @@
 #include "level/enemy.h"
 #include "level/ground_index.h"
 #include "level/item.h"
+#include "level/level_limits.h"
 #include "render/view_frustum.h"
 
 namespace quillomar {
@@ -49,12 +50,12 @@ struct level {
     double flip_started = 0.0;
     std::vector<float> saved_heights;
 
-    // Guards against level files no one would write by hand; reading stops there with one
-    // console line, and what was read so far stays.
-    static constexpr std::size_t max_file_bytes = std::size_t{64} << 20;
-    static constexpr std::size_t max_cubes = std::size_t{1} << 22;
-    static constexpr std::size_t max_items = std::size_t{1} << 16;
-    static constexpr std::size_t max_enemies = std::size_t{1} << 16;
+    // Reading stops at these (level/level_limits.h says why) with one console line, and what
+    // was read so far stays.
+    static constexpr std::size_t max_file_bytes = max_level_file_bytes;
+    static constexpr std::size_t max_cubes = max_level_cubes;
+    static constexpr std::size_t max_items = max_level_items;
+    static constexpr std::size_t max_enemies = max_level_enemies;
 
     // The top of the first cube (in `cubes` order) whose cell contains the point, borders
     // included; no_ground (−22) where there is none.
