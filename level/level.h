@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/asset_paths.h"
+#include "level/level_limits.h"
 
 namespace quillomar {
 
@@ -34,12 +35,12 @@ struct level {
     double flip_started = 0.0;
     std::vector<float> saved_heights;  // every cube's y when the running flip started
 
-    // Guards against level files no one would write by hand; reading stops there with one
-    // console line, and what was read so far stays.
-    static constexpr std::size_t max_file_bytes = std::size_t{64} << 20;
-    static constexpr std::size_t max_cubes = std::size_t{1} << 22;
-    static constexpr std::size_t max_items = std::size_t{1} << 16;
-    static constexpr std::size_t max_enemies = std::size_t{1} << 16;
+    // Reading stops at these (level/level_limits.h says why) with one console line, and what
+    // was read so far stays.
+    static constexpr std::size_t max_file_bytes = max_level_file_bytes;
+    static constexpr std::size_t max_cubes = max_level_cubes;
+    static constexpr std::size_t max_items = max_level_items;
+    static constexpr std::size_t max_enemies = max_level_enemies;
 
     // True when there is something to play on: at least one cube.
     bool playable() const { return !cubes.empty(); }

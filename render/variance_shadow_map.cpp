@@ -233,33 +233,39 @@ bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>&
 }
 
 std::vector<texel_rect> merge_regions(std::vector<texel_rect> regions) {
-    regions.erase(std::remove_if(regions.begin(), regions.end(),
-                                 [](const texel_rect& r) { return r.empty(); }),
-                  regions.end());
-    bool merged = true;
-    while (merged) {
-        merged = false;
-        for (std::size_t i = 0; i < regions.size() && !merged; ++i) {
-            for (std::size_t j = i + 1; j < regions.size(); ++j) {
-                const texel_rect joint = bounding_box(regions[i], regions[j]);
-                if (touching(regions[i], regions[j]) ||
-                    joint.area() <= regions[i].area() + regions[j].area()) {
-                    regions[i] = joint;
-                    regions.erase(regions.begin() + static_cast<std::ptrdiff_t>(j));
-                    merged = true;
-                    break;
-                }
+    // The kept regions never qualify to join each other. Each rectangle joins every kept region
+    // it qualifies for, the joint region being checked again, so each join costs at most
+    // max_regions checks and removes a kept region: the work is linear in the rectangles. Once
+    // more than max_regions are kept, one bounding box covers them all and joining stops.
+    const auto joinable = [](const texel_rect& a, const texel_rect& b) {
+        return touching(a, b) || bounding_box(a, b).area() <= a.area() + b.area();
+    };
+    std::vector<texel_rect> kept;
+    texel_rect all;
+    for (const texel_rect& r : regions) {
+        if (r.empty()) {
+            continue;
+        }
+        all = bounding_box(all, r);
+        if (kept.size() > max_regions) {
+            continue;
+        }
+        texel_rect joint = r;
+        for (std::size_t i = 0; i < kept.size();) {
+            if (joinable(kept[i], joint)) {
+                joint = bounding_box(kept[i], joint);
+                kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
+                i = 0;
+            } else {
+                ++i;
             }
         }
+        kept.push_back(joint);
     }
-    if (regions.size() > max_regions) {
-        texel_rect all;
-        for (const texel_rect& r : regions) {
-            all = bounding_box(all, r);
-        }
-        regions.assign(1, all);
+    if (kept.size() > max_regions) {
+        kept.assign(1, all);
     }
-    return regions;
+    return kept;
 }
 
 void variance_shadow_map::create_programs() {

@@ -71,7 +71,9 @@ model_bounds bounds_of(const model& m);
 glm::vec4 bounding_sphere(const model_bounds& bounds, const glm::mat4& model_matrix);
 
 // Joins overlapping rectangles, and neighbours whose joint bounding box is no larger than the two
-// together, so each region is processed once with few draws.
+// together, so each region is processed once with few draws. Where more than 32 separate
+// regions remain, returns their one bounding box instead. Linear in the rectangles, so a frame
+// with tens of thousands of casters pays no more here than for drawing them.
 std::vector<texel_rect> merge_regions(std::vector<texel_rect> regions);
 
 struct variance_shadow_map {

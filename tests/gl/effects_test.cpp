@@ -416,6 +416,16 @@ TEST(shadow_footprints, overlapping_regions_merge_and_distant_ones_stay_apart) {
     ASSERT_EQ(merged.size(), 2u);
     EXPECT_EQ(merged[0], (texel_rect{10, 10, 80, 80}));
     EXPECT_EQ(merged[1], (texel_rect{500, 500, 520, 520}));
+
+    // A level full of items: 1,024 overlapping pairs in a grid end as the one box around them
+    // (how fast is the benchmark's business: tools/effects_bench).
+    std::vector<texel_rect> pairs;
+    for (int i = 0; i < 1024; ++i) {
+        const int x = i % 32 * 32;
+        const int y = i / 32 * 32;
+        pairs.insert(pairs.end(), {{x, y, x + 4, y + 4}, {x + 2, y + 2, x + 6, y + 6}});
+    }
+    EXPECT_EQ(merge_regions(pairs), (std::vector<texel_rect>{{0, 0, 998, 998}}));
 }
 
 // ---------------------------------------------------------------------------------------------
