@@ -87,6 +87,7 @@ TEST(actors_legs, the_first_stroke_takes_half_a_second_and_all_stay_within_twice
     level lvl;
     lvl.place_enemies();  // a level without spiders still animates the legs
     EXPECT_EQ(lvl.leg_amplitudes, (std::vector<float>{5, 5, 4, 4, 5, 5, 6, 6}));
+    EXPECT_EQ(lvl.leg_offsets.size(), 8u);
     for (const double time : {50.0, 50.25, 50.5}) {
         lvl.update_actors(0.0, time);
         for (std::size_t l = 0; l < 8; ++l) {

@@ -28,7 +28,7 @@ TEST(level_parse, header_lines_follow_the_keyword_and_argument_rule) {
     // read the whole line; numbers read like atoi, clamped to 32 bits.
     using k = header_keyword;
     const std::tuple<const char*, header_keyword, int, int> cases[] = {
-        {"enemy 7", k::enemy, 7, 7},           {"item 1 2 3", k::item, 1, 3},
+        {"enemy 7", k::enemy, 7, 7},           {"item 10 2 30", k::item, 10, 30},
         {"start  3 4", k::start, 0, 4},         {"finish", k::finish, 0, 0},
         {"item 123456", k::item, 1234, 123456}, {"7", k::none, 7, 7},
         {"path -3 +4", k::path, -3, 4},         {"start 5x \t6y", k::start, 5, 6},
