@@ -46,13 +46,4 @@ void walk_enemy(glm::vec3& p, glm::vec3& h, float step, const ground_index& grou
     }
 }
 
-void walk_enemies(std::vector<glm::vec3>& enemies, std::vector<glm::vec3>& headings,
-                  const std::vector<glm::vec3>& cubes, float step) {
-    const std::size_t count = std::min(enemies.size(), headings.size());
-    const ground_index ground(cubes, count);
-    for (std::size_t k = 0; k < count; ++k) {
-        walk_enemy(enemies[k], headings[k], step, ground);
-    }
-}
-
 }  // namespace quillomar

@@ -18,8 +18,4 @@ inline constexpr float enemy_sink = 0.6f;
 // That holds for every whole-number top except −2, where a spider turns forever.
 void walk_enemy(glm::vec3& position, glm::vec3& heading, float step, const ground_index& ground);
 
-// One step for every enemy, in list order; enemies without a heading stand still.
-void walk_enemies(std::vector<glm::vec3>& enemies, std::vector<glm::vec3>& headings,
-                  const std::vector<glm::vec3>& cubes, float step);
-
 }  // namespace quillomar

@@ -1,5 +1,8 @@
 #include "level/level.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "actors/enemy_walk.h"
 #include "actors/item_pickup.h"
 #include "actors/leg_animation.h"
@@ -44,12 +47,20 @@ void level::update_actors(double dt, double time) {
         return;
     }
     // A spider probes half a unit ahead of its cell, so a step longer than that could carry it
-    // past an edge before it looks: a long frame (a hitch, a countdown) walks in short steps.
+    // past an edge before it looks: a long frame (a hitch, a countdown) walks in equal short
+    // steps. A frame of no time (or a clock that ran backwards) still looks, and may turn.
     constexpr double longest_step = 0.1;
-    while (dt > 0.0) {
-        const double step = dt < longest_step ? dt : longest_step;
-        walk_enemies(enemies, headings, cubes, static_cast<float>(step));
-        dt -= step;
+    if (!(dt >= 0.0) || dt > 1e6) {
+        dt = 0.0;
+    }
+    const int steps = std::max(1, static_cast<int>(std::ceil(dt / longest_step)));
+    const auto step = static_cast<float>(dt / steps);
+    const std::size_t count = std::min(enemies.size(), headings.size());
+    const ground_index ground(cubes, count * static_cast<std::size_t>(steps));
+    for (int n = 0; n < steps; ++n) {
+        for (std::size_t k = 0; k < count; ++k) {
+            walk_enemy(enemies[k], headings[k], step, ground);
+        }
     }
 }
 

@@ -17,6 +17,7 @@
 #include "framework/qlmFramework.h"
 #include "render/model.h"
 #include "particles/particle_system.h"
+#include "render/particle_renderer.h"
 #include "render/projectors.h"
 #include "render/shader_program.h"
 #include "render/variance_shadow_map.h"
@@ -698,9 +699,10 @@ class particle_burst : public test::gl_test {};
 
 TEST_F(particle_burst, drawn_particles_are_red_and_blended_over_the_scene) {
     particle_system particles;
+    std::unique_ptr<particle_renderer> drawer;
     {
         test::stream_capture console;
-        particles.init();
+        drawer = std::make_unique<particle_renderer>();
         EXPECT_EQ(console.text(), "");
     }
     const frame_inputs f = camera_at(glm::vec3(0.0f, 1.0f, 6.0f), glm::vec3(0.0f));
@@ -715,7 +717,7 @@ TEST_F(particle_burst, drawn_particles_are_red_and_blended_over_the_scene) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     test::stream_capture console;
-    particles.draw(f.view, f.projection * f.view);
+    drawer->draw(particles, f.view, f.projection * f.view);
     ::check_gl_error("particle test", 1);
     EXPECT_FALSE(gl_errors_reported(console.text())) << console.text();
     glDisable(GL_BLEND);

@@ -1,3 +1,5 @@
+#include <GL/glew.h>
+
 #include <gtest/gtest.h>
 
 #include "framework/qlmFramework.h"

@@ -1,5 +1,4 @@
-#include <gtest/gtest.h>
-
+// The game's asset paths and their mapping to this platform.
 #include <filesystem>
 
 #include "framework/asset_paths.h"
@@ -8,7 +7,7 @@
 namespace quillomar {
 namespace {
 
-TEST(PlatformPath, MapsGamePathsToThePlatformForm) {
+TEST(asset_paths, game_paths_map_to_this_platform_and_name_shipped_files) {
     EXPECT_EQ(platform_path(".\\Quillomar\\objects\\cube\\cube.obj"),
               "./Quillomar/objects/cube/cube.obj");
     EXPECT_EQ(platform_path("level.txt"), "level.txt");
@@ -29,30 +28,14 @@ TEST(PlatformPath, FilesMissingHereComeFromTheInstalledFolder) {
 }
 
 TEST(PlatformPath, ShippedAssetsAreFoundThroughTheirConstants) {
-    // Every constant that the game opens must name a file of the shipped tree.
-    for (const char* game_path : {assets::object_vertex_shader,
-                                  assets::object_fragment_shader,
-                                  assets::text_vertex_shader,
-                                  assets::text_fragment_shader,
-                                  assets::cube_model,
-                                  assets::sphere_model,
-                                  assets::item_model,
-                                  assets::spider_model,
-                                  assets::start_texture,
-                                  assets::finish_texture,
-                                  assets::loop_sound,
-                                  assets::winning_sound,
-                                  assets::particle_vertex_shader,
-                                  assets::particle_fragment_shader,
-                                  assets::shadow_vertex_shader,
-                                  assets::shadow_fragment_shader,
-                                  assets::passthrough_vertex_shader,
-                                  assets::blur_h_fragment_shader,
-                                  assets::blur_v_fragment_shader,
-                                  assets::projector_vertex_shader,
-                                  assets::projector_fragment_shader,
-                                  assets::font_file,
-                                  assets::level_file}) {
+    using namespace assets;
+    for (const char* game_path :
+         {object_vertex_shader, object_fragment_shader, text_vertex_shader, text_fragment_shader,
+          cube_model, sphere_model, item_model, spider_model, start_texture, finish_texture,
+          loop_sound, winning_sound, particle_vertex_shader, particle_fragment_shader,
+          shadow_vertex_shader, shadow_fragment_shader, passthrough_vertex_shader,
+          blur_h_fragment_shader, blur_v_fragment_shader, projector_vertex_shader,
+          projector_fragment_shader, font_file, level_file}) {
         EXPECT_TRUE(std::filesystem::exists(test::source_dir() / platform_path(game_path)))
             << game_path;
     }

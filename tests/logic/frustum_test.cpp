@@ -1,89 +1,84 @@
 // The view frustum and its bounding-sphere test.
+#include <cmath>
+#include <cstring>
+#include <tuple>
+
+#include "camera/camera_math.h"
 #include "camera/view_frustum.h"
 #include "tests/support/test_support.h"
 
 namespace quillomar {
 namespace {
 
-// The game's follow camera values, looking from z = 10 towards the origin.
-view_frustum game_frustum() {
+const glm::vec3 up(0, 1, 0);
+
+view_frustum frustum_at(const glm::vec3& eye, const glm::vec3& target) {
     view_frustum f;
     f.set_internals(45.0f, 1.3333334f, 0.1f, 100.0f);
-    f.set_camera({0.0f, 0.0f, 10.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
+    f.set_camera(eye, target, up);
     return f;
 }
 
-float distance(const view_frustum::plane& p, const glm::vec3& point) {
-    return glm::dot(p.normal, point) + p.d;
-}
-
-TEST(frustum, internals_for_the_game_camera) {
-    view_frustum f;
-    f.set_internals(45.0f, 1.3333334f, 0.1f, 100.0f);
-    EXPECT_EQ(f.tang, 0.41421357f);
-    EXPECT_EQ(f.nh, 0.041421358f);
-    EXPECT_EQ(f.nw, 0.05522848f);
-    EXPECT_EQ(f.angle, 45.0f);
-    EXPECT_EQ(f.ratio, 1.3333334f);
-    EXPECT_EQ(f.near_d, 0.1f);
-    EXPECT_EQ(f.far_d, 100.0f);
-}
-
-TEST(frustum, planes_face_inwards_with_unit_normals) {
-    const view_frustum f = game_frustum();
-    for (const view_frustum::plane& p : f.planes) {
-        EXPECT_NEAR(glm::length(p.normal), 1.0f, 1e-6f);
-        EXPECT_GT(distance(p, {0.0f, 0.0f, 0.0f}), 0.0f);
+// True when a corner of the 2-unit cube at p lands inside the clip volume.
+bool corner_on_screen(const glm::mat4& clip, const glm::vec3& p) {
+    for (int c = 0; c < 8; ++c) {
+        const glm::vec4 q = clip * glm::vec4(p + 2.0f * glm::vec3(c & 1, c >> 1 & 1, c >> 2), 1.0f);
+        if (q.w > 0.0f && std::fabs(q.x) <= q.w && std::fabs(q.y) <= q.w && std::fabs(q.z) <= q.w) {
+            return true;
+        }
     }
-    EXPECT_EQ(f.planes[view_frustum::near_plane].normal, glm::vec3(0.0f, 0.0f, -1.0f));
-    EXPECT_NEAR(distance(f.planes[view_frustum::near_plane], {0.0f, 0.0f, 9.9f}), 0.0f, 1e-5f);
-    EXPECT_NEAR(distance(f.planes[view_frustum::far_plane], {0.0f, 0.0f, -90.0f}), 0.0f, 1e-4f);
-    // The side planes pass through the eye; the top one is tilted by half the opening.
-    EXPECT_NEAR(distance(f.planes[view_frustum::top], {0.0f, 0.0f, 10.0f}), 0.0f, 1e-5f);
-    EXPECT_NEAR(distance(f.planes[view_frustum::top], {0.0f, 0.41421357f, 9.0f}), 0.0f, 1e-5f);
-    EXPECT_NEAR(distance(f.planes[view_frustum::right], {0.5522848f, 0.0f, 9.0f}), 0.0f, 1e-5f);
+    return false;
 }
 
-TEST(frustum, spheres_in_view_are_inside_and_behind_the_eye_outside) {
-    const view_frustum f = game_frustum();
-    EXPECT_EQ(f.sphere_in_frustum({0.0f, 0.0f, 0.0f}, 1.0f), view_frustum::inside);
-    EXPECT_EQ(f.sphere_in_frustum({0.0f, 0.0f, 20.0f}, 1.0f), view_frustum::outside);
-    EXPECT_EQ(f.sphere_in_frustum({0.0f, 0.0f, -200.0f}, 1.0f), view_frustum::outside);
+TEST(frustum, no_cube_the_projection_shows_is_culled) {
+    const glm::vec3 cameras[][2] = {{{0, 10, 10}, {0, 0, 0}},
+                                    {{20, 30, 60}, {20, 20, 50}},
+                                    {{5, 3, -4}, {50, 3, -4}},
+                                    {{-30, 12, 7}, {-25, 2, 40}}};
+    const glm::mat4 projection = perspective(45.0f, 1.3333334f, 0.1f, 100.0f);
+    for (const auto& [eye, target] : cameras) {
+        const view_frustum f = frustum_at(eye, target);
+        const glm::mat4 clip = projection * look_at(eye, target, up);
+        int shown = 0;
+        // Every cube on a 2-unit grid within reach of the far plane.
+        for (int i = 0; i < 101 * 101 * 101; ++i) {
+            const glm::vec3 p = eye + 2.0f * glm::vec3(i % 101, i / 101 % 101, i / 10201) - 100.0f;
+            if (corner_on_screen(clip, p)) {
+                ++shown;
+                ASSERT_NE(f.sphere_in_frustum(p + glm::vec3(1), 2.0f), view_frustum::outside)
+                    << "cube " << p.x << ", " << p.y << ", " << p.z;
+            }
+        }
+        EXPECT_GT(shown, 1000);
+    }
 }
 
-TEST(frustum, the_last_plane_within_reach_decides) {
-    const view_frustum f = game_frustum();
-    // Far above the top plane, but within reach of the near plane, which is tested later.
-    const glm::vec3 above(0.0f, 5.0f, 9.0f);
-    ASSERT_LT(distance(f.planes[view_frustum::top], above), -2.0f);
-    ASSERT_LT(distance(f.planes[view_frustum::near_plane], above), 2.0f);
-    EXPECT_EQ(f.sphere_in_frustum(above, 0.5f), view_frustum::intersect);
-    // Far above with every later plane well inside: outside.
-    EXPECT_EQ(f.sphere_in_frustum({0.0f, 30.0f, -20.0f}, 0.5f), view_frustum::outside);
-}
-
-TEST(frustum, every_sphere_is_tested_one_and_a_half_units_larger) {
-    const view_frustum f = game_frustum();
-    // 3.4 behind the near plane: within radius 2 + 1.5, beyond radius 2 alone.
-    EXPECT_EQ(f.sphere_in_frustum({0.0f, 0.0f, 13.3f}, 2.0f), view_frustum::intersect);
-    EXPECT_EQ(f.sphere_in_frustum({0.0f, 0.0f, 13.5f}, 2.0f), view_frustum::outside);
+TEST(frustum, a_sphere_is_tested_larger_and_the_last_plane_within_reach_decides) {
+    const view_frustum f = frustum_at({0, 0, 10.1f}, {0, 0, 0});  // the near plane at z = 10
+    const std::tuple<glm::vec3, float, int> cases[] = {
+        {{0, 0, 0}, 1.0f, view_frustum::inside},
+        {{0, 0, 20}, 1.0f, view_frustum::outside},       // behind the eye
+        {{0, 0, -200}, 1.0f, view_frustum::outside},     // beyond the far plane
+        {{0, 5, 9}, 0.5f, view_frustum::intersect},      // above the top, the near plane decides
+        {{0, 30, -20}, 0.5f, view_frustum::outside},     // above the top, later planes inside
+        {{0, 0, 13.5f}, 2.0f, view_frustum::intersect},  // 3.5 behind near: radius + 1.5 reaches
+        {{0, 0, 13.6f}, 2.0f, view_frustum::outside},
+    };
+    for (const auto& [centre, radius, expected] : cases) {
+        EXPECT_EQ(f.sphere_in_frustum(centre, radius), expected) << centre.y << ", " << centre.z;
+    }
+    EXPECT_EQ(view_frustum{}.sphere_in_frustum({1e6f, -1e6f, 3}, 1.0f), view_frustum::intersect);
 }
 
 TEST(frustum, a_degenerate_camera_keeps_the_previous_planes) {
-    view_frustum f = game_frustum();
+    view_frustum f = frustum_at({0, 0, 10}, {0, 0, 0});
     const auto before = f.planes;
-    f.set_camera({1.0f, 2.0f, 3.0f}, {1.0f, 2.0f, 3.0f}, {0.0f, 1.0f, 0.0f});
-    f.set_camera({0.0f, 5.0f, 0.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
-    f.set_camera({0.0f, 5.0f, 0.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f});
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(f.planes[i].normal, before[i].normal);
-        EXPECT_EQ(f.planes[i].d, before[i].d);
-    }
-}
-
-TEST(frustum, an_unset_frustum_culls_nothing) {
-    const view_frustum f;
-    EXPECT_EQ(f.sphere_in_frustum({1e6f, -1e6f, 3.0f}, 1.0f), view_frustum::intersect);
+    f.set_camera({1, 2, 3}, {1, 2, 3}, up);
+    f.set_camera({0, 5, 0}, {0, 0, 0}, up);
+    f.set_camera({0, 5, 0}, {0, 0, 1}, glm::vec3(0.0f));
+    f.set_internals(45.0f, 1.3333334f, 0.0f, 100.0f);  // no near rectangle
+    f.set_camera({0, 5, 0}, {0, 0, 1}, up);
+    EXPECT_EQ(std::memcmp(&f.planes, &before, sizeof before), 0);
 }
 
 }  // namespace

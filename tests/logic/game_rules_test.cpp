@@ -11,10 +11,10 @@ namespace quillomar {
 namespace {
 
 // A 10 x 4 floor at level 1 with a level-3 block in the east; the start in the west, an item
-// two cells east of it, the finish at the far end.
-const char* const floor_level = R"(start 1 1
+// one cell ahead of it (the ball heads for -z), the finish at the far end.
+const char* const floor_level = R"(start 1 2
 finish 9 2
-item 3 1
+item 1 1
 path
 1111111133
 1111111133
@@ -48,6 +48,7 @@ TEST(GameRules, TheBallRestsOnTheStartCubeAndPushesAndTurnsAsHeld) {
     const orbel& ball = d.state().ball;
     EXPECT_NEAR(ball.position.y, 4.0f, 0.05f);
     EXPECT_NEAR(ball.position.x, 2.0f, 0.05f);
+    EXPECT_NEAR(ball.position.z, 4.0f, 0.05f);
     // Heading starts at -z: forward rolls towards -z, back towards +z.
     const struct {
         command held;
@@ -81,12 +82,6 @@ TEST(GameRules, PickingUpAnItemEarnsAChangeAndABurstThatEnds) {
     test::core_driver d(floor_level);
     settle(d);
     d.events.clear();
-    // Roll east onto the item: turn right a quarter, then push.
-    d.hold(command::turn_right);
-    while (d.state().ball.heading.x < 0.99f) {
-        d.step();
-    }
-    d.release(command::turn_right);
     d.hold(command::forward);
     for (int i = 0; i < 600 && d.state().change_count == 0; ++i) {
         d.step();
@@ -175,6 +170,8 @@ TEST(GameRules, FallingCountsDownRestartsWithoutAJumpAndTheFifthDeathLoses) {
         ASSERT_TRUE(d.state().dying) << "death " << death;
         d.step();
         EXPECT_EQ(console(d.events), std::vector<std::string>{"lives: " + std::to_string(6 - death)});
+        EXPECT_EQ(hud_lines(d.state()).back().text, "Continue in: 4");  // only at the first instant
+        d.step();
         EXPECT_EQ(hud_lines(d.state()).back().text, "Continue in: 3");
         d.time += 3.01;
         d.step();

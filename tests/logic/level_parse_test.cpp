@@ -1,10 +1,8 @@
 // Reading the level file: keywords, the argument rule, the layout, the printed lines, bad input.
-#include <algorithm>
 #include <climits>
-#include <iterator>
 #include <sstream>
 #include <streambuf>
-#include <string>
+#include <tuple>
 
 #include "level/header_line_scanner.h"
 #include "level/level.h"
@@ -13,295 +11,148 @@
 namespace quillomar {
 namespace {
 
-using test::stream_capture;
+using lines = std::vector<std::string>;
 
-struct read_result {
-    level lvl;
-    std::vector<std::string> lines;
-};
-
-read_result read_text(const std::string& text) {
-    read_result r;
+// The level read from `text`, and the console lines printed meanwhile.
+std::pair<level, lines> read_text(const std::string& text) {
     std::istringstream in(text);
-    stream_capture capture;
-    r.lvl.read_stream(in);
-    r.lines = capture.lines();
-    return r;
+    test::stream_capture capture;
+    level lvl;
+    lvl.read_stream(in);
+    return {lvl, capture.lines()};
 }
 
-header_line scan(const std::string& line) {
-    header_line_scanner scanner;
-    for (const char c : line) {
-        scanner.feed(static_cast<unsigned char>(c));
+TEST(level_parse, header_lines_follow_the_keyword_and_argument_rule) {
+    // One argument serves as both; of more, the first and the last count; two spaces leave X
+    // empty; with one space X is at most as long as the keyword; without a space both numbers
+    // read the whole line; numbers read like atoi, clamped to 32 bits.
+    using k = header_keyword;
+    const std::tuple<const char*, header_keyword, int, int> cases[] = {
+        {"enemy 7", k::enemy, 7, 7},           {"item 10 2 30", k::item, 10, 30},
+        {"start  3 4", k::start, 0, 4},         {"finish", k::finish, 0, 0},
+        {"item 123456", k::item, 1234, 123456}, {"7", k::none, 7, 7},
+        {"path -3 +4", k::path, -3, 4},         {"start 5x \t6y", k::start, 5, 6},
+        {"start a -", k::start, 0, 0},          {"Start 1 1", k::none, 1, 1},
+        {"starts 1 1", k::none, 1, 1},          {"# start 1", k::none, 0, 1},
+        {"start 2147483647 -2147483648", k::start, INT_MAX, INT_MIN},
+        {"start 2147483648 -2147483649", k::start, INT_MAX, INT_MIN},
+        {"start 99999999999999999999 -99999999999999999999", k::start, INT_MAX, INT_MIN}};
+    for (const auto& [text, keyword, x, z] : cases) {
+        header_line_scanner scanner;
+        for (const char* p = text; *p != '\0'; ++p) {
+            scanner.feed(static_cast<unsigned char>(*p));
+        }
+        const header_line line = scanner.result();
+        EXPECT_TRUE(line.keyword == keyword && line.x == x && line.z == z) << text;
     }
-    return scanner.result();
 }
 
-TEST(level_parse, keywords_set_start_finish_enemies_and_items_in_world_units) {
-    const read_result r = read_text("start 1 1\nfinish 4 2\nenemy 2 1\nitem 3 1\npath\n");
-    EXPECT_EQ(r.lvl.start, glm::vec2(2.0f, 2.0f));
-    EXPECT_EQ(r.lvl.finish, glm::vec2(8.0f, 4.0f));
-    ASSERT_EQ(r.lvl.enemies.size(), 1u);
-    EXPECT_EQ(r.lvl.enemies[0], glm::vec3(4.0f, 0.0f, 2.0f));
-    ASSERT_EQ(r.lvl.items.size(), 1u);
-    EXPECT_EQ(r.lvl.items[0], glm::vec3(6.0f, 0.0f, 2.0f));
-    EXPECT_EQ(r.lvl.initial_items, r.lvl.items);
+TEST(level_parse, a_whole_file_in_world_units_and_placed_on_the_cubes) {
+    auto [lvl, printed] = read_text(
+        "# a comment\n start 5 5\nitems 1 1\nstart 1 1\nstart 2 3\n"
+        "finish 99999999999 -99999999999\nenemy 2 1\nenemy 9 9\nitem 3 1\nitem 3 1\n"
+        "path\n0120\n.9 x3\nitem 1 1\n");
+    EXPECT_EQ(lvl.start, glm::vec2(4, 6));
+    EXPECT_EQ(lvl.finish, glm::vec2(4294967296.0f, -4294967296.0f));
+    EXPECT_EQ(lvl.enemies, (std::vector<glm::vec3>{{4, 0, 2}, {18, 0, 18}}));
+    EXPECT_EQ(lvl.items, std::vector<glm::vec3>(2, glm::vec3(6, 0, 2)));
+    EXPECT_EQ(lvl.initial_items, lvl.items);
+    // After "path" every line is a layout row, keyword or not.
+    EXPECT_EQ(lvl.cubes, (std::vector<glm::vec3>{
+                             {2, 2, 0}, {4, 4, 0}, {2, 18, 2}, {8, 6, 2}, {10, 2, 4}, {14, 2, 4}}));
+    EXPECT_EQ(lvl.centre, glm::vec3(8, 30, 3));
+    EXPECT_TRUE(lvl.playable());
+    EXPECT_EQ(printed, (lines{"path is starting", "center point: 8, 3"}));
+    // On a cell border the first cube wins; beside the cubes the ground is -22.
+    lvl.place_items();
+    lvl.place_enemies();
+    EXPECT_EQ(lvl.items, std::vector<glm::vec3>(2, glm::vec3(6, 6, 2)));
+    EXPECT_EQ(lvl.initial_items, lvl.items);
+    EXPECT_EQ(lvl.enemies, (std::vector<glm::vec3>{{4, 3.4f, 2}, {18, -22.6f, 18}}));
+    EXPECT_EQ(lvl.headings, std::vector<glm::vec3>(2, glm::vec3(-1, 0, 0)));
 }
 
-TEST(level_parse, argument_rule_consequences) {
-    // One argument serves as both.
-    EXPECT_EQ(scan("enemy 7").x, 7);
-    EXPECT_EQ(scan("enemy 7").z, 7);
-    // More than two: the first and the last.
-    EXPECT_EQ(scan("item 1 2 3").x, 1);
-    EXPECT_EQ(scan("item 1 2 3").z, 3);
-    // Two spaces after the keyword leave X empty.
-    EXPECT_EQ(scan("start  3 4").x, 0);
-    EXPECT_EQ(scan("start  3 4").z, 4);
-    // A keyword alone.
-    EXPECT_EQ(scan("finish").keyword, header_keyword::finish);
-    EXPECT_EQ(scan("finish").x, 0);
-    EXPECT_EQ(scan("finish").z, 0);
-    // With a single space X is at most as long as the keyword: "item" keeps four characters.
-    EXPECT_EQ(scan("item 123456").x, 1234);
-    EXPECT_EQ(scan("item 123456").z, 123456);
-    // atoi: blanks, sign, digits, then anything stops the number.
-    EXPECT_EQ(scan("start -3 +4").x, -3);
-    EXPECT_EQ(scan("start -3 +4").z, 4);
-    EXPECT_EQ(scan("start 5x 6y").x, 5);
-    EXPECT_EQ(scan("start 5x 6y").z, 6);
-    EXPECT_EQ(scan("start \t3 \t9").x, 3);
-    EXPECT_EQ(scan("start \t3 \t9").z, 9);
-    EXPECT_EQ(scan("start a b").x, 0);
-    EXPECT_EQ(scan("start - -").z, 0);
+TEST(level_parse, rows_line_ends_and_odd_bytes) {
+    // A carriage return before a line feed is not part of the line; anywhere else it is an
+    // ordinary character, like any other byte.
+    const std::tuple<std::string, std::size_t, lines> cases[] = {
+        {"path\n111", 3, {"path is starting", "center point: 3, 1"}},
+        {"path\n111\n\n", 3, {"path is starting", "center point: 0, 2"}},
+        {"start 3 4\r\npath\r\n0120\r\n", 2, {"path is starting", "center point: 4, 1"}},
+        {"path\r\r\n1\n", 0, {"center point: 0, 0"}},
+        {"path\n1\r\r\n", 1, {"path is starting", "center point: 2, 1"}},
+        {"start 1 1\n0111\n", 0, {"center point: 0, 0"}},
+        {std::string("path\n1\0002\xff\x80", 10) + "3",
+         3,
+         {"path is starting", "center point: 6, 1"}},
+    };
+    for (const auto& [text, cubes, expected] : cases) {
+        const auto [lvl, printed] = read_text(text);
+        EXPECT_EQ(lvl.cubes.size(), cubes) << text;
+        EXPECT_EQ(printed, expected) << text;
+    }
+    const level odd = read_text(std::string("start\0 4 4\nitem\xff 1 1\n", 21)).first;
+    EXPECT_TRUE(odd.start == glm::vec2(0) && odd.items.empty());
 }
 
-TEST(level_parse, keywords_are_exact_and_other_lines_are_comments) {
-    EXPECT_EQ(scan("Start 1 1").keyword, header_keyword::none);
-    EXPECT_EQ(scan("starts 1 1").keyword, header_keyword::none);
-    EXPECT_EQ(scan(" start 1 1").keyword, header_keyword::none);
-    EXPECT_EQ(scan("# start 1 1").keyword, header_keyword::none);
-    EXPECT_EQ(scan("").keyword, header_keyword::none);
-    EXPECT_EQ(scan("path 3 4").keyword, header_keyword::path);
-    const read_result r = read_text("# a comment\n start 5 5\n\nitems 1 1\nstart 2 3\npath\n");
-    EXPECT_EQ(r.lvl.start, glm::vec2(4.0f, 6.0f));
-    EXPECT_TRUE(r.lvl.items.empty());
-}
-
-TEST(level_parse, numbers_beyond_32_bits_are_clamped) {
-    EXPECT_EQ(scan("start 99999999999999999999 -99999999999999999999").x, INT_MAX);
-    EXPECT_EQ(scan("start 99999999999999999999 -99999999999999999999").z, INT_MIN);
-    EXPECT_EQ(scan("start 2147483647 -2147483648").x, INT_MAX);
-    EXPECT_EQ(scan("start 2147483647 -2147483648").z, INT_MIN);
-    const read_result r = read_text("start 99999999999 -99999999999\n");
-    EXPECT_EQ(r.lvl.start, glm::vec2(4294967296.0f, -4294967296.0f));
-}
-
-TEST(level_parse, later_start_and_finish_replace_earlier_ones) {
-    const read_result r = read_text("start 3 4\nstart 5 6\nfinish 1 1\nfinish 7 8\n");
-    EXPECT_EQ(r.lvl.start, glm::vec2(10.0f, 12.0f));
-    EXPECT_EQ(r.lvl.finish, glm::vec2(14.0f, 16.0f));
-}
-
-TEST(level_parse, the_same_item_twice_gives_two_items) {
-    const read_result r = read_text("item 2 2\nitem 2 2\n");
-    EXPECT_EQ(r.lvl.items.size(), 2u);
-    EXPECT_EQ(r.lvl.initial_items.size(), 2u);
-}
-
-TEST(level_parse, layout_digits_give_cubes_in_reading_order) {
-    const read_result r = read_text("path\n0120\n.9 x3\n");
-    const std::vector<glm::vec3> expected = {
-        {2.0f, 2.0f, 0.0f}, {4.0f, 4.0f, 0.0f}, {2.0f, 18.0f, 2.0f}, {8.0f, 6.0f, 2.0f}};
-    EXPECT_EQ(r.lvl.cubes, expected);
-    EXPECT_EQ(r.lvl.centre, glm::vec3(5.0f, 30.0f, 2.0f));
-}
-
-TEST(level_parse, header_keywords_after_path_are_layout_rows) {
-    const read_result r = read_text("path\nenemy 3 4\npath\n");
-    EXPECT_TRUE(r.lvl.enemies.empty());
-    const std::vector<glm::vec3> expected = {{12.0f, 6.0f, 0.0f}, {16.0f, 8.0f, 0.0f}};
-    EXPECT_EQ(r.lvl.cubes, expected);
-    EXPECT_EQ(r.lines, (std::vector<std::string>{"path is starting", "center point: 4, 2"}));
-}
-
-TEST(level_parse, blank_rows_count_and_a_final_line_feed_adds_none) {
-    EXPECT_EQ(read_text("path\n111\n").lines.back(), "center point: 3, 1");
-    EXPECT_EQ(read_text("path\n111").lines.back(), "center point: 3, 1");
-    EXPECT_EQ(read_text("path\n111\n\n").lines.back(), "center point: 0, 2");
-    const read_result r = read_text("path\n\n\n1\n");
-    ASSERT_EQ(r.lvl.cubes.size(), 1u);
-    EXPECT_EQ(r.lvl.cubes[0], glm::vec3(0.0f, 2.0f, 4.0f));
-}
-
-TEST(level_parse, carriage_return_before_line_feed_is_not_part_of_the_line) {
-    const read_result crlf = read_text("start 3 4\r\npath\r\n0120\r\n");
-    EXPECT_EQ(crlf.lvl.start, glm::vec2(6.0f, 8.0f));
-    EXPECT_EQ(crlf.lvl.cubes.size(), 2u);
-    EXPECT_EQ(crlf.lines, (std::vector<std::string>{"path is starting", "center point: 4, 1"}));
-    // Elsewhere a carriage return is an ordinary character: here it ends the keyword "path\r",
-    // which is no keyword, and in a row it is one more column.
-    EXPECT_EQ(read_text("path\r\r\n1\n").lines, (std::vector<std::string>{"center point: 0, 0"}));
-    EXPECT_EQ(read_text("path\n1\r").lines.back(), "center point: 2, 1");
-    EXPECT_EQ(read_text("path\n1\r\r\n").lines.back(), "center point: 2, 1");
-}
-
-TEST(level_parse, prints_path_and_centre_lines_in_order) {
-    const read_result r = read_text("start 1 1\npath\n00000\n01111\n01121\n");
-    EXPECT_EQ(r.lines, (std::vector<std::string>{"path is starting", "center point: 5, 3"}));
-    EXPECT_EQ(r.lvl.centre, glm::vec3(5.0f, 30.0f, 3.0f));
-}
-
-TEST(level_parse, without_path_there_are_no_cubes_and_the_centre_is_zero) {
-    read_result r = read_text("start 1 1\nitem 1 1\nenemy 2 2\n0111\n");
-    EXPECT_TRUE(r.lvl.cubes.empty());
-    EXPECT_EQ(r.lvl.centre, glm::vec3(0.0f, 30.0f, 0.0f));
-    EXPECT_EQ(r.lines, (std::vector<std::string>{"center point: 0, 0"}));
-    r.lvl.place_items();
-    r.lvl.place_enemies();
-    EXPECT_EQ(r.lvl.items[0].y, -22.0f);
-    EXPECT_EQ(r.lvl.initial_items[0].y, -22.0f);
-    EXPECT_EQ(r.lvl.enemies[0].y, -22.6f);
-}
-
-TEST(level_parse, missing_file_prints_one_line_and_leaves_the_level_empty) {
+TEST(level_parse, read_file_opens_the_file_or_prints_one_line) {
+    test::scratch_dir dir;
     level lvl;
     lvl.flipped = true;
-    stream_capture capture;
+    test::stream_capture capture;
     EXPECT_FALSE(lvl.read_file("/nonexistent/quillomar/level.txt"));
-    EXPECT_EQ(capture.lines(), (std::vector<std::string>{"Unable to open levelfile: "}));
-    EXPECT_TRUE(lvl.cubes.empty());
-    EXPECT_FALSE(lvl.flipped);
-    EXPECT_EQ(lvl.centre, glm::vec3(0.0f));
-    EXPECT_TRUE(lvl.leg_offsets.empty());
-}
-
-TEST(level_parse, read_file_reads_from_disk) {
-    test::scratch_dir dir;
-    const std::string path = dir.write("level.txt", "finish 2 0\npath\n22\n");
-    level lvl;
-    stream_capture capture;
-    EXPECT_TRUE(lvl.read_file(path));
+    EXPECT_EQ(capture.lines(), lines{"Unable to open levelfile: /nonexistent/quillomar/level.txt"});
+    EXPECT_FALSE(lvl.flipped || lvl.playable());
+    EXPECT_TRUE(lvl.read_file(dir.write("level.txt", "finish 2 0\npath\n22\n")));
     EXPECT_EQ(lvl.cubes.size(), 2u);
-    EXPECT_EQ(lvl.finish, glm::vec2(4.0f, 0.0f));
+    EXPECT_EQ(lvl.finish, glm::vec2(4, 0));
 }
 
-TEST(level_parse, placement_puts_items_on_tops_and_spiders_below_them_with_legs) {
-    read_result r = read_text("item 1 0\nenemy 0 0\nenemy 1 0\npath\n12\n");
-    r.lvl.place_items();
-    r.lvl.place_enemies();
-    // The border point x = 2 belongs to both cubes; the first one wins.
-    EXPECT_EQ(r.lvl.items[0].y, 4.0f);
-    EXPECT_EQ(r.lvl.initial_items[0].y, 4.0f);
-    EXPECT_EQ(r.lvl.enemies[0].y, 3.4f);
-    EXPECT_EQ(r.lvl.enemies[1].y, 3.4f);
-    EXPECT_EQ(r.lvl.headings, std::vector<glm::vec3>(2, glm::vec3(-1.0f, 0.0f, 0.0f)));
-    EXPECT_EQ(r.lvl.leg_offsets.size(), 8u);
-    EXPECT_EQ(r.lvl.leg_from.size(), 8u);
-    EXPECT_EQ(r.lvl.leg_durations, std::vector<double>(8, 0.5));
-    EXPECT_EQ(r.lvl.leg_started, std::vector<double>(8, 0.0));
-    EXPECT_EQ(r.lvl.leg_moving, std::vector<bool>(8, false));
-    EXPECT_EQ(r.lvl.leg_amplitudes,
-              (std::vector<float>{5.0f, 5.0f, 4.0f, 4.0f, 5.0f, 5.0f, 6.0f, 6.0f}));
-}
-
-TEST(level_parse_bad_input, odd_bytes_are_ordinary_characters) {
-    std::string text = "start 1 1\npath\n1";
-    text += '\0';
-    text +=
-        "2\xff\x80"
-        "3\n";
-    const read_result r = read_text(text);
-    ASSERT_EQ(r.lvl.cubes.size(), 3u);
-    EXPECT_EQ(r.lvl.cubes[2], glm::vec3(10.0f, 6.0f, 0.0f));
-    std::string header = "start";
-    header += '\0';
-    header += " 4 4\nitem\xff 1 1\n";
-    EXPECT_EQ(read_text(header).lvl.start, glm::vec2(0.0f));
-    EXPECT_TRUE(read_text(header).lvl.items.empty());
-}
-
-TEST(level_parse_bad_input, empty_input_and_no_final_line_feed) {
-    EXPECT_EQ(read_text("").lines, (std::vector<std::string>{"center point: 0, 0"}));
-    EXPECT_EQ(read_text("start 3 4").lvl.start, glm::vec2(6.0f, 8.0f));
-    EXPECT_EQ(read_text("path").lines,
-              (std::vector<std::string>{"path is starting", "center point: 0, 0"}));
-}
-
-TEST(level_parse_bad_input, megabyte_lines_are_read_in_full) {
-    const std::string long_header = "start " + std::string(1 << 20, 'x') + " 7\n";
-    EXPECT_EQ(read_text(long_header + "path\n").lvl.start, glm::vec2(0.0f, 14.0f));
-    const std::string long_number = "enemy " + std::string(1 << 20, '9') + "\n";
-    const read_result number = read_text(long_number);
-    ASSERT_EQ(number.lvl.enemies.size(), 1u);
-    // One space: X is cut to the keyword's length, Z is the whole clamped number.
-    EXPECT_EQ(number.lvl.enemies[0], glm::vec3(199998.0f, 0.0f, 4294967296.0f));
-    const read_result row = read_text("path\n" + std::string(1 << 20, '.') + "5\n");
-    ASSERT_EQ(row.lvl.cubes.size(), 1u);
-    EXPECT_EQ(row.lvl.cubes[0].x, 2.0f * (1 << 20));
-    EXPECT_EQ(row.lines.back(), "center point: 1048577, 1");
-}
-
-TEST(level_parse_bad_input, each_kind_stops_at_its_limit_with_one_line_and_reading_goes_on) {
-    std::string text;
-    for (int i = 0; i < 258; ++i) {
-        text += "item 1 1\nenemy 1 1\n";
-    }
-    text += "start 2 2\npath\n" + std::string(16386, '1') + "\n";
-    const read_result r = read_text(text);
-    EXPECT_EQ(r.lvl.items.size(), 256u);
-    EXPECT_EQ(r.lvl.initial_items.size(), 256u);
-    EXPECT_EQ(r.lvl.enemies.size(), 256u);
-    EXPECT_EQ(r.lvl.cubes.size(), 16384u);
-    EXPECT_EQ(r.lvl.start, glm::vec2(4.0f));
-    EXPECT_EQ(r.lines,
-              (std::vector<std::string>{
-                  "Level file has more than 256 items; the rest are ignored.",
-                  "Level file has more than 256 enemies; the rest are ignored.", "path is starting",
-                  "Level file has more than 16384 cubes; the rest are ignored.",
-                  "center point: 16386, 1"}));
-}
-
-// An input that never ends: "path", then one row of '1' after another without a line feed.
-class endless_layout : public std::streambuf {
+// An input that never ends: `head`, then `unit` over and over.
+class endless_input : public std::streambuf {
 public:
-    endless_layout() { setg(start_, start_, start_ + 5); }
+    endless_input(std::string head, const std::string& unit) : head_(std::move(head)) {
+        while (units_.size() < 4096) {
+            units_ += unit;
+        }
+        setg(head_.data(), head_.data(), head_.data() + head_.size());
+    }
 
 protected:
     int_type underflow() override {
-        std::fill(std::begin(ones_), std::end(ones_), '1');
-        setg(ones_, ones_, ones_ + sizeof ones_);
-        return traits_type::to_int_type('1');
+        setg(units_.data(), units_.data(), units_.data() + units_.size());
+        return traits_type::to_int_type(units_[0]);
     }
 
 private:
-    char start_[6] = "path\n";
-    char ones_[4096];
+    std::string head_, units_;
 };
 
-TEST(level_parse_bad_input, an_endless_input_stops_at_the_cube_and_size_limits) {
-    endless_layout source;
-    std::istream in(&source);
-    level lvl;
-    stream_capture capture;
-    lvl.read_stream(in);
-    EXPECT_EQ(lvl.cubes.size(), level::max_cubes);
-    EXPECT_EQ(capture.lines(),
-              (std::vector<std::string>{
-                  "path is starting", "Level file has more than 16384 cubes; the rest are ignored.",
-                  "Level file is longer than 67108864 bytes; the rest is ignored.",
-                  "center point: 67108859, 1"}));
-}
-
-TEST(level_parse_bad_input, a_layout_of_128_by_128_cubes_is_read_whole) {
-    std::string text = "path\n";
-    for (int row = 0; row < 128; ++row) {
-        text += std::string(128, '3') + "\n";
+TEST(level_parse, an_endless_input_stops_at_every_limit_with_one_line_each) {
+    const std::string rest_ignored = "Level file is longer than " +
+                                     std::to_string(level::max_file_bytes) +
+                                     " bytes; the rest is ignored.";
+    const std::tuple<const char*, const char*, std::size_t, const char*, std::string> cases[] = {
+        {"path\n", "1", level::max_cubes, " cubes",
+         "center point: " + std::to_string(level::max_file_bytes - 5) + ", 1"},
+        {"", "item 1 1\n", level::max_items, " items", "center point: 0, 0"},
+        {"", "enemy 1 1\n", level::max_enemies, " enemies", "center point: 0, 0"}};
+    for (const auto& [head, unit, limit, what, centre] : cases) {
+        endless_input source(head, unit);
+        std::istream in(&source);
+        level lvl;
+        test::stream_capture capture;
+        lvl.read_stream(in);
+        EXPECT_EQ(lvl.cubes.size() + lvl.items.size() + lvl.enemies.size(), limit) << unit;
+        EXPECT_EQ(lvl.initial_items.size(), lvl.items.size());
+        lines expected = {
+            "Level file has more than " + std::to_string(limit) + what + "; the rest are ignored.",
+            rest_ignored, centre};
+        if (*head != '\0') {
+            expected.insert(expected.begin(), "path is starting");
+        }
+        EXPECT_EQ(capture.lines(), expected);
     }
-    const read_result r = read_text(text);
-    ASSERT_EQ(r.lvl.cubes.size(), 16384u);
-    EXPECT_EQ(r.lvl.cubes.back(), glm::vec3(254.0f, 6.0f, 254.0f));
-    EXPECT_EQ(r.lines, (std::vector<std::string>{"path is starting", "center point: 128, 128"}));
 }
 
 }  // namespace
