@@ -27,46 +27,35 @@ box box_of(const std::vector<vertex>& vertices, box b = {}) {
     return b;
 }
 
-// The box within which the model's lowest corner must lie, the one for its highest corner, the
-// range of distances of its vertices from its origin, and how many vertices it may have.
+// Where the model's lowest and highest corners must lie (each between two points), how far its
+// vertices may lie from its origin, and how many vertices it may have.
 struct shipped_model {
     const char* path;
-    box low, high;
-    glm::vec2 radius;
+    glm::vec3 low_from, low_to, high_from, high_to;
+    float min_radius, max_radius;
     std::size_t max_vertices;
 };
 
 const shipped_model shipped_models[] = {
     // The cube stands for a 2 x 2 x 2 physics box centred on the cube's position.
-    {assets::cube_model,
-     {glm::vec3(-1), glm::vec3(-1)},
-     {glm::vec3(1), glm::vec3(1)},
-     glm::vec2(1.0f, 1.7321f),
+    {assets::cube_model, glm::vec3(-1), glm::vec3(-1), glm::vec3(1), glm::vec3(1), 1.0f, 1.7321f,
      36},
     // The ball's collision sphere has radius 1 around the body's centre; it is drawn every pass.
-    {assets::sphere_model,
-     {glm::vec3(-1.01f), glm::vec3(-0.99f)},
-     {glm::vec3(0.99f), glm::vec3(1.01f)},
-     glm::vec2(0.99f, 1.01f),
-     6000},
+    {assets::sphere_model, glm::vec3(-1.01f), glm::vec3(-0.99f), glm::vec3(0.99f), glm::vec3(1.01f),
+     0.99f, 1.01f, 6000},
     // Items stand on their position, drawn at half size inside the culling sphere of radius 1.
-    {assets::item_model,
-     {glm::vec3(-1.2f, 0, -1.2f), glm::vec3(-0.8f, 0, -0.8f)},
-     {glm::vec3(0.8f, 0, 0.8f), glm::vec3(1.2f, 2, 1.2f)},
-     glm::vec2(0, 2),
-     1000},
+    {assets::item_model, glm::vec3(-1.2f, 0, -1.2f), glm::vec3(-0.8f, 0, -0.8f),
+     glm::vec3(0.8f, 0, 0.8f), glm::vec3(1.2f, 2, 1.2f), 0.0f, 2.0f, 1000},
     // The spider is about a hundred units across and faces -x; its feet are 40 units down.
-    {assets::spider_model,
-     {glm::vec3(-65, -40, -65), glm::vec3(-45, -40, -40)},
-     {glm::vec3(20, 0, 40), glm::vec3(65, 60, 65)},
-     glm::vec2(0, 80),
-     20000},
+    {assets::spider_model, glm::vec3(-65, -40, -65), glm::vec3(-45, -40, -40), glm::vec3(20, 0, 40),
+     glm::vec3(65, 60, 65), 0.0f, 80.0f, 20000},
 };
 
 class asset_models_test : public test::gl_test,
                           public ::testing::WithParamInterface<shipped_model> {};
 
 TEST_P(asset_models_test, import_quietly_with_clean_vertices_all_three_maps_and_their_size) {
+    SCOPED_TRACE(GetParam().path);
     model m;
     test::stream_capture console;
     m.load_model(GetParam().path);
@@ -87,8 +76,8 @@ TEST_P(asset_models_test, import_quietly_with_clean_vertices_all_three_maps_and_
             ASSERT_GT(glm::length(v.tangent) * glm::length(v.bitangent), 0.0f) << "vertex " << i;
             ASSERT_TRUE(std::isfinite(glm::length(v.tex_coords) + glm::length(v.tangent) +
                                       glm::length(v.bitangent)));
-            ASSERT_GE(glm::length(v.position), GetParam().radius[0]) << "vertex " << i;
-            ASSERT_LE(glm::length(v.position), GetParam().radius[1]) << "vertex " << i;
+            ASSERT_GE(glm::length(v.position), GetParam().min_radius) << "vertex " << i;
+            ASSERT_LE(glm::length(v.position), GetParam().max_radius) << "vertex " << i;
         }
         for (std::size_t i = 0; i < part.vertices.size(); i += 3) {
             const vertex* t = &part.vertices[i];
@@ -122,22 +111,17 @@ TEST_P(asset_models_test, import_quietly_with_clean_vertices_all_three_maps_and_
     }
     const shipped_model& expected = GetParam();
     for (int axis = 0; axis < 3; ++axis) {
-        EXPECT_GE(all.low[axis], expected.low.low[axis] - 1e-5f) << axis;
-        EXPECT_LE(all.low[axis], expected.low.high[axis] + 1e-5f) << axis;
-        EXPECT_GE(all.high[axis], expected.high.low[axis] - 1e-5f) << axis;
-        EXPECT_LE(all.high[axis], expected.high.high[axis] + 1e-5f) << axis;
+        EXPECT_GE(all.low[axis], expected.low_from[axis] - 1e-5f) << axis;
+        EXPECT_LE(all.low[axis], expected.low_to[axis] + 1e-5f) << axis;
+        EXPECT_GE(all.high[axis], expected.high_from[axis] - 1e-5f) << axis;
+        EXPECT_LE(all.high[axis], expected.high_to[axis] + 1e-5f) << axis;
     }
     EXPECT_LE(count, expected.max_vertices);
     glBindTexture(GL_TEXTURE_2D, 0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-INSTANTIATE_TEST_SUITE_P(shipped, asset_models_test, ::testing::ValuesIn(shipped_models),
-                         [](const ::testing::TestParamInfo<shipped_model>& info) {
-                             const std::string path = info.param.path;
-                             const std::size_t name = path.find_last_of('\\') + 1;
-                             return path.substr(name, path.find('.', name) - name);
-                         });
+INSTANTIATE_TEST_SUITE_P(shipped, asset_models_test, ::testing::ValuesIn(shipped_models));
 
 // Mesh 0 is the abdomen, mesh 1 the head, meshes 2 to 9 the legs: pairs from front to back, left
 // (+z when facing -x) before right. The level puts a spider 0.6 below the ball's resting height

@@ -14,15 +14,13 @@ namespace {
 std::vector<GLint> state(GLuint texture) {
     std::vector<GLint> values(6, -1);
     glBindTexture(GL_TEXTURE_2D, texture);
-    const GLenum names[] = {GL_TEXTURE_WRAP_S,     GL_TEXTURE_WRAP_T, GL_TEXTURE_MIN_FILTER,
-                            GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WIDTH,  GL_TEXTURE_HEIGHT};
-    for (int i = 0; i < 6; ++i) {
-        if (i < 4) {
-            glGetTexParameteriv(GL_TEXTURE_2D, names[i], &values[i]);
-        } else {
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, names[i], &values[i]);
-        }
+    const GLenum names[] = {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_MIN_FILTER,
+                            GL_TEXTURE_MAG_FILTER};
+    for (int i = 0; i < 4; ++i) {
+        glGetTexParameteriv(GL_TEXTURE_2D, names[i], &values[i]);
     }
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &values[4]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &values[5]);
     return values;
 }
 
@@ -71,24 +69,22 @@ TEST_F(TextureTest, ApplySamplingFollowsTheQualitySettings) {
     const GLuint texture = load_texture(jpeg);
     // Mip-map mode, nearest sampling, min and mag filter; an unknown mode (7) leaves the filters
     // as the row before set them.
-    const std::vector<std::vector<GLint>> rows = {
-        {0, false, GL_LINEAR, GL_LINEAR},
-        {0, true, GL_NEAREST, GL_NEAREST},
-        {1, false, GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR},
-        {1, true, GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST},
-        {2, false, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR},
-        {2, true, GL_NEAREST_MIPMAP_LINEAR, GL_NEAREST},
-        {7, false, GL_NEAREST_MIPMAP_LINEAR, GL_NEAREST},
-    };
+    const GLint rows[][4] = {{0, false, GL_LINEAR, GL_LINEAR},
+                             {0, true, GL_NEAREST, GL_NEAREST},
+                             {1, false, GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR},
+                             {1, true, GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST},
+                             {2, false, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR},
+                             {2, true, GL_NEAREST_MIPMAP_LINEAR, GL_NEAREST},
+                             {7, false, GL_NEAREST_MIPMAP_LINEAR, GL_NEAREST}};
     mesh m;
-    for (const std::vector<GLint>& row : rows) {
+    for (const GLint* row : rows) {
         m.mipmap_mode = row[0];
         m.nearest_sampling = row[1] != 0;
         glBindTexture(GL_TEXTURE_2D, texture);
         apply_sampling(m);
         const std::vector<GLint> now = state(texture);
-        EXPECT_EQ(now[2], row[2]) << row[0] << row[1];
-        EXPECT_EQ(now[3], row[3]) << row[0] << row[1];
+        EXPECT_EQ(std::vector(now.begin() + 2, now.begin() + 4), std::vector(row + 2, row + 4))
+            << row[0] << row[1];
     }
 }
 
