@@ -117,42 +117,43 @@ TEST_F(ModelTest, UnusualPathsAndImportFailuresAreReported) {
     EXPECT_EQ(out.lines()[0].rfind("ERROR::ASSIMP:: ", 0), 0u);
 }
 
+// Two maps of each type, interleaved: each sampler is numbered within its type and gets the unit
+// of its place in the list.
 TEST_F(ModelTest, MeshDrawSetsSamplersByTypeCountAndMaterialUniforms) {
-    const std::string vs = dir.write("v.glsl",
-                                     "#version 330 core\nlayout(location = 0) in vec3 p;\nvoid "
-                                     "main() { gl_Position = vec4(p, 1.0); }\n");
-    const std::string fs = dir.write(
-        "f.glsl",
-        "#version 330 core\nuniform sampler2D texture_diffuse1, texture_diffuse2, "
-        "texture_normal1;\n"
-        "uniform float specular_power, opacity;\nout vec4 color;\nvoid main() {\n"
-        "color = texture(texture_diffuse1, vec2(0.5)) + texture(texture_diffuse2, vec2(0.5)) +\n"
-        "        texture(texture_normal1, vec2(0.5)) + vec4(specular_power, opacity, 0, 0);\n}\n");
-    const shader_program shader(vs.c_str(), fs.c_str());
-    GLuint names[3] = {};
-    glGenTextures(3, names);
+    const std::string samplers[] = {"texture_diffuse1", "texture_specular1", "texture_normal1",
+                                    "texture_diffuse2", "texture_specular2", "texture_normal2"};
+    std::string source = "#version 330 core\nuniform float specular_power, opacity;\n";
+    std::string sum = "vec4(specular_power, opacity, 0, 0)";
     mesh m;
+    for (const std::string& name : samplers) {
+        source += "uniform sampler2D " + name + ";\n";
+        sum += " + texture(" + name + ", vec2(0.5))";
+        m.textures.push_back({0, name.substr(0, name.size() - 1), name + ".png"});
+        glGenTextures(1, &m.textures.back().id);
+    }
+    const std::string vs = dir.write("v.glsl", "#version 330 core\nvoid main() {}\n");
+    const std::string fs =
+        dir.write("f.glsl", source + "out vec4 color;\nvoid main() { color = " + sum + "; }\n");
+    const shader_program shader(vs.c_str(), fs.c_str());
     m.vertices.resize(3);
     m.indices = {0, 1, 2};
-    m.textures = {{names[0], "texture_diffuse", "a.png"},
-                  {names[1], "texture_diffuse", "b.png"},
-                  {names[2], "texture_normal", "c.png"}};
     m.materials = {material{{}, {}, {}, 25.0f, 0.75f}};
     m.setup_mesh();
     glUseProgram(shader.program);
     m.draw(shader.program);
     std::vector<GLint> units;
-    for (const char* name : {"texture_diffuse1", "texture_diffuse2", "texture_normal1"}) {
+    for (const std::string& name : samplers) {
         units.push_back(-1);
-        glGetUniformiv(shader.program, glGetUniformLocation(shader.program, name), &units.back());
+        glGetUniformiv(shader.program, glGetUniformLocation(shader.program, name.c_str()),
+                       &units.back());
     }
-    EXPECT_EQ(units, std::vector<GLint>({0, 1, 2}));
+    EXPECT_EQ(units, std::vector<GLint>({0, 1, 2, 3, 4, 5}));
     GLfloat values[2] = {-1.0f, -1.0f};
     glGetUniformfv(shader.program, glGetUniformLocation(shader.program, "specular_power"), values);
     glGetUniformfv(shader.program, glGetUniformLocation(shader.program, "opacity"), values + 1);
     EXPECT_EQ(std::vector(values, values + 2), std::vector({25.0f, 0.75f}));
     glUseProgram(0);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 }  // namespace
