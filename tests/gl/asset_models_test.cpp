@@ -51,11 +51,15 @@ const shipped_model shipped_models[] = {
      glm::vec3(65, 60, 65), 0.0f, 80.0f, 20000},
 };
 
+// Names the test case in the test list.
+void PrintTo(const shipped_model& m, std::ostream* out) {
+    *out << platform_path(m.path).substr(std::string("./Quillomar/objects/").size());
+}
+
 class asset_models_test : public test::gl_test,
                           public ::testing::WithParamInterface<shipped_model> {};
 
 TEST_P(asset_models_test, import_quietly_with_clean_vertices_all_three_maps_and_their_size) {
-    SCOPED_TRACE(GetParam().path);
     model m;
     test::stream_capture console;
     m.load_model(GetParam().path);
