@@ -11,19 +11,29 @@
 namespace quillomar {
 namespace {
 
+// Three one-triangle objects; the first and third share a material with two maps, the second
+// has one map of the same file.
+const char* const three_objects_mtl =
+    "newmtl stone\nKa 0.1 0.2 0.3\nKd 0.4 0.5 0.6\nKs 0.7 0.8 0.9\nNs 100\nd 0.5\n"
+    "map_Kd stone.png\nmap_Ks shine.png\nnewmtl same_stone\nmap_Kd stone.png\n";
+const char* const three_objects_obj =
+    "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 5 0 0\nv 6 0 0\nv 5 1 0\nv 9 0 0\nv 10 0 0\n"
+    "v 9 1 0\nvt 0 0\nvt 1 0\nvt 0 1\nvn 0 0 1\n"
+    "o first\nusemtl stone\nf 1/1/1 2/2/1 3/3/1\n"
+    "o second\nusemtl same_stone\nf 4/1/1 5/2/1 6/3/1\n"
+    "o third\nusemtl stone\nf 7/1/1 8/2/1 9/3/1\n";
+
 class ModelTest : public test::gl_test {
 protected:
     void SetUp() override {
         test::gl_test::SetUp();
-        write_png("stone.png");
-        write_png("shine.png");
-    }
-
-    void write_png(const std::string& name) {
-        FIBITMAP* image = FreeImage_Allocate(4, 4, 24);
-        const std::string path = (dir.path() / name).string();
-        FreeImage_Save(FIF_PNG, image, path.c_str(), 0);
-        FreeImage_Unload(image);
+        for (const char* name : {"stone.png", "shine.png"}) {
+            FIBITMAP* image = FreeImage_Allocate(4, 4, 24);
+            FreeImage_Save(FIF_PNG, image, (dir.path() / name).string().c_str(), 0);
+            FreeImage_Unload(image);
+        }
+        dir.write("m.mtl", three_objects_mtl);
+        obj_path = dir.write("m.obj", three_objects_obj);
     }
 
     // Game-style path: backslash before the file name, as the asset constants have it.
@@ -32,66 +42,38 @@ protected:
     }
 
     test::scratch_dir dir;
+    std::string obj_path;
 };
 
-const char* const three_objects_mtl = R"(newmtl stone
-Ka 0.1 0.2 0.3
-Kd 0.4 0.5 0.6
-Ks 0.7 0.8 0.9
-Ns 100
-d 0.5
-map_Kd stone.png
-map_Ks shine.png
-newmtl same_stone
-Kd 1 1 1
-map_Kd stone.png
-)";
-
-const char* const three_objects_obj = R"(mtllib m.mtl
-v 0 0 0
-v 1 0 0
-v 0 1 0
-v 5 0 0
-v 6 0 0
-v 5 1 0
-v 9 0 0
-v 10 0 0
-v 9 1 0
-vt 0 0
-vt 1 0
-vt 0 1
-vn 0 0 1
-o first
-usemtl stone
-f 1/1/1 2/2/1 3/3/1
-o second
-usemtl same_stone
-f 4/1/1 5/2/1 6/3/1
-o third
-usemtl stone
-f 7/1/1 8/2/1 9/3/1
-)";
-
-TEST_F(ModelTest, MeshesFollowTheNodeWalkAndShareTexturesWithinAModel) {
-    dir.write("m.mtl", three_objects_mtl);
-    dir.write("m.obj", three_objects_obj);
+TEST_F(ModelTest, MeshesFollowTheNodeWalkWithMaterialsTangentsAndSharedTextures) {
     model first;
     first.load_model(game_path("m.obj"));
     ASSERT_EQ(first.meshes.size(), 3u);
-    EXPECT_FLOAT_EQ(first.meshes[0].vertices[0].position.x, 0.0f);
-    EXPECT_FLOAT_EQ(first.meshes[1].vertices[0].position.x, 5.0f);
-    EXPECT_FLOAT_EQ(first.meshes[2].vertices[0].position.x, 9.0f);
     EXPECT_EQ(first.directory, dir.path().string());
-
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(first.meshes[k].vertices[0].position.x, std::vector({0.0f, 5.0f, 9.0f})[k]);
+    }
+    const material& stone = first.meshes[0].materials.at(0);
+    const float read[] = {stone.ambient.y, stone.diffuse.z, stone.specular.x, stone.opacity,
+                          stone.shininess};
+    const float written[] = {0.2f, 0.6f, 0.7f, 0.5f, 100.0f / 4};  // a quarter of the exponent
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_FLOAT_EQ(read[i], written[i]) << i;
+    }
+    // The import flips v, so the UV triangle (0,0) (1,0) (0,1) arrives as (0,1) (1,1) (0,0).
+    for (const vertex& v : first.meshes[0].vertices) {
+        EXPECT_EQ(v.tangent, glm::vec3(1.0f, 0.0f, 0.0f));
+        EXPECT_EQ(v.bitangent, glm::vec3(0.0f, -1.0f, 0.0f));
+        EXPECT_EQ(v.normal, glm::vec3(0.0f, 0.0f, 1.0f));
+    }
     // One file name, one texture within the model: diffuse then specular on the first mesh.
     ASSERT_EQ(first.meshes[0].textures.size(), 2u);
     EXPECT_EQ(first.meshes[0].textures[0].type, "texture_diffuse");
     EXPECT_EQ(first.meshes[0].textures[1].type, "texture_specular");
-    ASSERT_EQ(first.meshes[1].textures.size(), 1u);
-    EXPECT_EQ(first.meshes[1].textures[0].id, first.meshes[0].textures[0].id);
-    EXPECT_EQ(first.meshes[2].textures[0].id, first.meshes[0].textures[0].id);
     EXPECT_EQ(first.textures_loaded.size(), 2u);
-
+    for (std::size_t k : {1u, 2u}) {
+        EXPECT_EQ(first.meshes[k].textures.at(0).id, first.meshes[0].textures[0].id) << k;
+    }
     // The cache is per model: a second model loads the same file again.
     model second;
     second.load_model(game_path("m.obj"));
@@ -99,135 +81,79 @@ TEST_F(ModelTest, MeshesFollowTheNodeWalkAndShareTexturesWithinAModel) {
     EXPECT_NE(second.meshes[0].textures[0].id, first.meshes[0].textures[0].id);
 }
 
-TEST_F(ModelTest, MaterialValuesAreReadWithShininessQuartered) {
-    dir.write("m.mtl", three_objects_mtl);
-    dir.write("m.obj", three_objects_obj);
-    model m;
-    m.load_model(game_path("m.obj"));
-    ASSERT_EQ(m.meshes.size(), 3u);
-    ASSERT_EQ(m.meshes[0].materials.size(), 1u);
-    const material& stone = m.meshes[0].materials[0];
-    EXPECT_FLOAT_EQ(stone.ambient.y, 0.2f);
-    EXPECT_FLOAT_EQ(stone.diffuse.z, 0.6f);
-    EXPECT_FLOAT_EQ(stone.specular.x, 0.7f);
-    EXPECT_FLOAT_EQ(stone.shininess, 25.0f);
-    EXPECT_FLOAT_EQ(stone.opacity, 0.5f);
-    EXPECT_EQ(m.meshes[0].mipmap_mode, 2);
-    EXPECT_FALSE(m.meshes[0].nearest_sampling);
-}
-
-TEST_F(ModelTest, TangentsOfAKnownTriangle) {
-    dir.write("m.mtl", three_objects_mtl);
-    dir.write("m.obj", three_objects_obj);
-    model m;
-    m.load_model(game_path("m.obj"));
-    ASSERT_FALSE(m.meshes.empty());
-    // The import flips v, so the UV triangle (0,0) (1,0) (0,1) arrives as (0,1) (1,1) (0,0).
-    for (const vertex& v : m.meshes[0].vertices) {
-        EXPECT_FLOAT_EQ(v.tangent.x, 1.0f);
-        EXPECT_FLOAT_EQ(v.tangent.y, 0.0f);
-        EXPECT_FLOAT_EQ(v.bitangent.y, -1.0f);
-        EXPECT_FLOAT_EQ(v.bitangent.x, 0.0f);
-        EXPECT_FLOAT_EQ(v.normal.z, 1.0f);
-    }
-}
-
-TEST_F(ModelTest, MeshWithoutUvsOrNormalsGetsZerosNotNaN) {
+// Missing UVs, a degenerate UV triangle and a trailing partial triangle give zero tangents.
+TEST_F(ModelTest, TangentsAreZeroNotNaNWhereTheyDoNotExist) {
     dir.write("bare.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     model m;
     m.load_model(game_path("bare.obj"));
     ASSERT_EQ(m.meshes.size(), 1u);
-    for (const vertex& v : m.meshes[0].vertices) {
+    std::vector<vertex> vertices = m.meshes[0].vertices;
+    vertices.resize(5);
+    vertices[3].tangent = {9, 9, 9};
+    vertices[4].position = {1, 1, 1};
+    compute_tangents(vertices);
+    for (const vertex& v : vertices) {
         EXPECT_EQ(v.tex_coords, glm::vec2(0.0f));
         EXPECT_EQ(v.tangent, glm::vec3(0.0f));
         EXPECT_EQ(v.bitangent, glm::vec3(0.0f));
-        EXPECT_TRUE(std::isfinite(v.normal.x) && std::isfinite(v.normal.y));
     }
 }
 
-TEST(Tangents, TrailingPartialTriangleAndDegenerateUvsGetZeros) {
-    std::vector<vertex> vertices(5);
-    vertices[1].position = {1, 0, 0};
-    vertices[2].position = {0, 1, 0};
-    vertices[3].tangent = {9, 9, 9};
-    compute_tangents(vertices);
-    for (const vertex& v : vertices) {
-        EXPECT_EQ(v.tangent, glm::vec3(0.0f));
-        EXPECT_EQ(v.bitangent, glm::vec3(0.0f));
-    }
-}
-
-TEST_F(ModelTest, PathWithoutBackslashUsesTheWholePathAsDirectory) {
-    dir.write("m.mtl", three_objects_mtl);
-    const std::string path = dir.write("m.obj", three_objects_obj);
+// Without a backslash the whole path is the directory: its textures are looked for below a
+// directory named like the model file, so they fail. An import failure leaves the model empty.
+TEST_F(ModelTest, UnusualPathsAndImportFailuresAreReported) {
     model m;
     test::stream_capture out;
-    m.load_model(path);
-    EXPECT_EQ(m.directory, path);
-    ASSERT_EQ(m.meshes.size(), 3u);
-    // Its textures are looked for below a directory named like the model file, so they fail.
-    EXPECT_NE(out.text().find(path + "\\stone.png"), std::string::npos) << out.text();
-}
+    m.load_model(obj_path);
+    EXPECT_EQ(m.directory, obj_path);
+    EXPECT_EQ(m.meshes.size(), 3u);
+    EXPECT_NE(out.text().find(obj_path + "\\stone.png"), std::string::npos) << out.text();
 
-TEST_F(ModelTest, ImportFailureLeavesAnEmptyModel) {
-    test::stream_capture out;
-    model m;
-    m.load_model(game_path("missing.obj"));
-    EXPECT_TRUE(m.meshes.empty());
+    out.clear();
+    model missing;
+    missing.load_model(game_path("missing.obj"));
+    EXPECT_TRUE(missing.meshes.empty());
     ASSERT_EQ(out.lines().size(), 1u);
     EXPECT_EQ(out.lines()[0].rfind("ERROR::ASSIMP:: ", 0), 0u);
 }
 
+// Two maps of each type, interleaved: each sampler is numbered within its type and gets the unit
+// of its place in the list.
 TEST_F(ModelTest, MeshDrawSetsSamplersByTypeCountAndMaterialUniforms) {
-    const std::string vs = dir.write("v.glsl", R"(#version 330 core
-layout(location = 0) in vec3 position;
-void main() { gl_Position = vec4(position, 1.0); }
-)");
-    const std::string fs = dir.write("f.glsl", R"(#version 330 core
-uniform sampler2D texture_diffuse1;
-uniform sampler2D texture_diffuse2;
-uniform sampler2D texture_normal1;
-uniform float specular_power;
-uniform float opacity;
-out vec4 color;
-void main() {
-    color = texture(texture_diffuse1, vec2(0.5)) + texture(texture_diffuse2, vec2(0.5)) +
-            texture(texture_normal1, vec2(0.5)) + vec4(specular_power, opacity, 0.0, 0.0);
-}
-)");
-    const shader_program shader(vs.c_str(), fs.c_str());
-    GLuint names[3] = {};
-    glGenTextures(3, names);
+    const std::string samplers[] = {"texture_diffuse1", "texture_specular1", "texture_normal1",
+                                    "texture_diffuse2", "texture_specular2", "texture_normal2"};
+    std::string source = "#version 330 core\nuniform float specular_power, opacity;\n";
+    std::string sum = "vec4(specular_power, opacity, 0, 0)";
     mesh m;
+    for (const std::string& name : samplers) {
+        source += "uniform sampler2D " + name + ";\n";
+        sum += " + texture(" + name + ", vec2(0.5))";
+        m.textures.push_back({0, name.substr(0, name.size() - 1), name + ".png"});
+        glGenTextures(1, &m.textures.back().id);
+    }
+    const std::string vs = dir.write("v.glsl", "#version 330 core\nvoid main() {}\n");
+    const std::string fs =
+        dir.write("f.glsl", source + "out vec4 color;\nvoid main() { color = " + sum + "; }\n");
+    const shader_program shader(vs.c_str(), fs.c_str());
     m.vertices.resize(3);
     m.indices = {0, 1, 2};
-    m.textures = {{names[0], "texture_diffuse", "a.png"},
-                  {names[1], "texture_diffuse", "b.png"},
-                  {names[2], "texture_normal", "c.png"}};
-    material stone;
-    stone.shininess = 25.0f;
-    stone.opacity = 0.75f;
-    m.materials = {stone};
+    m.materials = {material{{}, {}, {}, 25.0f, 0.75f}};
     m.setup_mesh();
     glUseProgram(shader.program);
     m.draw(shader.program);
-    auto sampler = [&](const char* name) {
-        GLint unit = -1;
-        glGetUniformiv(shader.program, glGetUniformLocation(shader.program, name), &unit);
-        return unit;
-    };
-    auto number = [&](const char* name) {
-        GLfloat value = -1.0f;
-        glGetUniformfv(shader.program, glGetUniformLocation(shader.program, name), &value);
-        return value;
-    };
-    EXPECT_EQ(sampler("texture_diffuse1"), 0);
-    EXPECT_EQ(sampler("texture_diffuse2"), 1);
-    EXPECT_EQ(sampler("texture_normal1"), 2);
-    EXPECT_FLOAT_EQ(number("specular_power"), 25.0f);
-    EXPECT_FLOAT_EQ(number("opacity"), 0.75f);
+    std::vector<GLint> units;
+    for (const std::string& name : samplers) {
+        units.push_back(-1);
+        glGetUniformiv(shader.program, glGetUniformLocation(shader.program, name.c_str()),
+                       &units.back());
+    }
+    EXPECT_EQ(units, std::vector<GLint>({0, 1, 2, 3, 4, 5}));
+    GLfloat values[2] = {-1.0f, -1.0f};
+    glGetUniformfv(shader.program, glGetUniformLocation(shader.program, "specular_power"), values);
+    glGetUniformfv(shader.program, glGetUniformLocation(shader.program, "opacity"), values + 1);
+    EXPECT_EQ(std::vector(values, values + 2), std::vector({25.0f, 0.75f}));
     glUseProgram(0);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 }  // namespace

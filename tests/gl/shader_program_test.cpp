@@ -1,85 +1,75 @@
+#include "render/shader_program.h"
+
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include "render/shader_program.h"
 #include "tests/support/test_support.h"
 
 namespace quillomar {
 namespace {
 
-const char* const valid_vertex = R"(#version 330 core
-layout(location = 0) in vec3 position;
-void main() { gl_Position = vec4(position, 1.0); }
-)";
-
-const char* const valid_fragment = R"(#version 330 core
-out vec4 color;
-void main() { color = vec4(1.0); }
-)";
+const std::string vertex =
+    "#version 330 core\nlayout(location = 0) in vec3 p;\nvoid main() { gl_Position = vec4(p, 1); "
+    "}\n";
+const std::string fragment = "#version 330 core\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n";
+const std::string broken = "#version 330 core\nvoid main() { oops }\n";
+const std::string vertex_failed = "ERROR::SHADER::VERTEX::COMPILATION_FAILED";
+const std::string fragment_failed = "ERROR::SHADER::FRAGMENT::COMPILATION_FAILED";
+const std::string link_failed = "ERROR::SHADER::PROGRAM::LINKING_FAILED";
 
 class ShaderProgramTest : public test::gl_test {
 protected:
+    // Builds a program from the two sources (null: the file is missing); returns what it printed.
+    std::string build(const std::string* vertex_source, const std::string& fragment_source) {
+        const std::string vs = vertex_source == nullptr ? (dir.path() / "none.glsl").string()
+                                                        : dir.write("v.glsl", *vertex_source);
+        const std::string fs = dir.write("f.glsl", fragment_source);
+        test::stream_capture out;
+        const shader_program shader(vs.c_str(), fs.c_str());
+        EXPECT_NE(shader.program, 0u);
+        glGetProgramiv(shader.program, GL_LINK_STATUS, &linked);
+        return out.text();
+    }
+
     test::scratch_dir dir;
+    GLint linked = -1;
 };
 
-TEST_F(ShaderProgramTest, TwoValidFilesPrintNothingAndLink) {
-    const std::string vs = dir.write("v.glsl", valid_vertex);
-    const std::string fs = dir.write("f.glsl", valid_fragment);
-    test::stream_capture out;
-    const shader_program shader(vs.c_str(), fs.c_str());
-    EXPECT_EQ(out.text(), "");
-    ASSERT_NE(shader.program, 0u);
-    GLint linked = 0;
-    glGetProgramiv(shader.program, GL_LINK_STATUS, &linked);
-    EXPECT_EQ(linked, GL_TRUE);
-}
-
-TEST_F(ShaderProgramTest, MissingVertexFileFailsAtCompileOrLinkButKeepsAProgram) {
-    const std::string fs = dir.write("f.glsl", valid_fragment);
-    test::stream_capture out;
-    const shader_program shader((dir.path() / "missing.glsl").c_str(), fs.c_str());
-    const std::string text = out.text();
-    EXPECT_EQ(text.find("ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ"), std::string::npos);
-    EXPECT_EQ(text.find("ERROR::SHADER::FRAGMENT::COMPILATION_FAILED"), std::string::npos);
-    EXPECT_NE(text.find("ERROR::SHADER::PROGRAM::LINKING_FAILED\n"), std::string::npos);
-    EXPECT_NE(shader.program, 0u);
-}
-
-TEST_F(ShaderProgramTest, FragmentSyntaxErrorGivesOnlyFragmentAndLinkMessages) {
-    const std::string vs = dir.write("v.glsl", valid_vertex);
-    const std::string fs = dir.write("f.glsl", "#version 330 core\nvoid main() { oops }\n");
-    test::stream_capture out;
-    const shader_program shader(vs.c_str(), fs.c_str());
-    const std::string text = out.text();
-    EXPECT_EQ(text.find("ERROR::SHADER::VERTEX::COMPILATION_FAILED"), std::string::npos);
-    const std::size_t fragment = text.find("ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\n");
-    const std::size_t link = text.find("ERROR::SHADER::PROGRAM::LINKING_FAILED\n");
-    ASSERT_NE(fragment, std::string::npos);
-    ASSERT_NE(link, std::string::npos);
-    EXPECT_LT(fragment, link);
+// Each failure header stands on a line of its own, in order, followed by the driver's log.
+TEST_F(ShaderProgramTest, EachFailingStagePrintsItsHeaderAndTheLinkFailureFollows) {
+    const std::pair<std::pair<const std::string*, std::string>, std::vector<std::string>> cases[] =
+        {
+            {{&vertex, fragment}, {}},
+            {{nullptr, fragment},
+             {vertex_failed, link_failed}},  // a missing file is an empty source
+            {{&vertex, broken}, {fragment_failed, link_failed}},
+            {{&broken, fragment}, {vertex_failed, link_failed}},
+            {{&broken, broken}, {vertex_failed, fragment_failed, link_failed}},
+        };
+    for (const auto& [sources, headers] : cases) {
+        const std::string console = build(sources.first, sources.second);
+        std::vector<std::string> printed;
+        for (const std::string& line : test::split_lines(console)) {
+            if (line.rfind("ERROR::", 0) == 0) {
+                printed.push_back(line);
+            }
+        }
+        EXPECT_EQ(printed, headers) << console;
+        EXPECT_EQ(console.empty(), headers.empty());
+        EXPECT_EQ(linked, headers.empty() ? GL_TRUE : GL_FALSE);
+    }
 }
 
 TEST_F(ShaderProgramTest, DriverLogIsCutAt511Characters) {
     // Many independent errors make a log far longer than the 512-byte buffer.
-    std::string source = "#version 330 core\nout vec4 color;\nvoid main() {\n";
+    std::string source = "#version 330 core\nvoid main() {\n";
     for (int i = 0; i < 200; ++i) {
         source += "  undefined_name_" + std::to_string(i) + " = 1.0;\n";
     }
-    source += "  color = vec4(1.0);\n}\n";
-    const std::string vs = dir.write("v.glsl", valid_vertex);
-    const std::string fs = dir.write("f.glsl", source);
-    test::stream_capture out;
-    const shader_program shader(vs.c_str(), fs.c_str());
-    const std::string text = out.text();
-    const std::string header = "ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\n";
-    const std::size_t start = text.find(header);
-    ASSERT_NE(start, std::string::npos);
-    const std::size_t log_start = start + header.size();
-    const std::size_t log_end = text.find("ERROR::SHADER::PROGRAM::LINKING_FAILED", log_start);
-    ASSERT_NE(log_end, std::string::npos);
+    const std::string text = build(&vertex, source + "}\n");
+    const std::size_t log_start = text.find(fragment_failed + "\n") + fragment_failed.size() + 1;
+    ASSERT_EQ(text.rfind(fragment_failed, 0), 0u) << text;
     // The log, then the line end that ends the message.
-    EXPECT_EQ(log_end - log_start, 511u + 1u);
+    EXPECT_EQ(text.find(link_failed, log_start) - log_start, 511u + 1u);
 }
 
 }  // namespace
