@@ -101,6 +101,10 @@ TEST(level_flip, heights_mirror_about_four_linearly_in_two_seconds_and_a_second_
         landing.flip(t);
     }
     EXPECT_EQ(heights(landing), std::vector<float>{6});
+    level empty;  // a level without cubes flips too
+    empty.flip(0.0);
+    empty.flip(2.0);
+    EXPECT_TRUE(empty.flip_done);
 }
 
 TEST(level_flip, reversing_retraces_the_heights_and_ends_at_the_start) {
