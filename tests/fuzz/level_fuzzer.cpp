@@ -52,8 +52,9 @@ level reference(const std::string& text) {
         const std::size_t f = line.find(' ');
         const std::size_t l = line.rfind(' ');
         const std::string keyword = line.substr(0, f);
-        const std::string first =
-            f == line.npos ? line : line.substr(f + 1, line.find(' ', f + 1) - f - 1);
+        // X runs to the next space and, after one space only, is no longer than the keyword.
+        std::string first = f == line.npos ? line : line.substr(f + 1, l);
+        first = first.substr(0, first.find(' '));
         const glm::vec3 at(world(first), 0.0f, world(l == line.npos ? line : line.substr(l + 1)));
         if (keyword == "start" || keyword == "finish") {
             (keyword == "start" ? lvl.start : lvl.finish) = glm::vec2(at.x, at.z);
