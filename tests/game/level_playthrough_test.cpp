@@ -30,14 +30,6 @@ struct autopilot {
     int lives_seen = game.lives;
     int flip_phase = 0;
 
-    std::string status() const {
-        std::ostringstream out;
-        out << "waypoint " << next << "/" << route.size() << " ball (" << game.ball.position.x
-            << ", " << game.ball.position.y << ", " << game.ball.position.z << ") lives "
-            << game.lives << " changes " << game.change_count;
-        return out.str();
-    }
-
     // The commands to hold for the next step.
     std::set<command> keys() {
         if (game.lives != lives_seen) {  // a life lost: the route starts again
@@ -157,7 +149,9 @@ void play_through(const std::string& level_file, const std::vector<waypoint>& ro
         driver.step();
         best = std::max(best, pilot.next);
     }
-    EXPECT_TRUE(g.won) << level_file << ": " << pilot.status() << ", furthest waypoint " << best;
+    EXPECT_TRUE(g.won) << level_file << ": waypoint " << pilot.next << " of " << route.size()
+                       << ", furthest " << best << ", ball at " << g.ball.position.x << ", "
+                       << g.ball.position.z << ", lives " << g.lives;
 
     // The run, written as a recording and read back, plays into a fresh game to the same end:
     // the same events in the same order and the same finish time.

@@ -38,8 +38,11 @@ protected:
         return std::system(("DISPLAY=" + display + " " + command).c_str());
     }
 
-    test::child_process server{"/usr/bin/Xvfb", "/", {}, {"-displayfd", "1", "-screen", "0",
-                                                          "1280x1024x24", "-nolisten", "tcp"}};
+    test::child_process server{
+        "/usr/bin/Xvfb",
+        "/",
+        {},
+        {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}};
     std::string display;
     std::unique_ptr<test::child_process> game;
     unsigned long window = 0;

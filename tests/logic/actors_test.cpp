@@ -35,8 +35,10 @@ TEST(actors_walk, circles_a_platform_a_unit_a_second_turning_in_place_at_every_e
     level lvl = walking_level({"222", "222", "222"}, {{0, 0, 0}});
     // Where it turns: the probe lies 0.5 ahead of its cell going -x or -z, 2.5 beyond its corner
     // going +x or +z.
-    const glm::vec3 turns[][2] = {{plus_z, {0, 0, 0}},        {plus_x, {0, 0, 3.5f}},
-                                  {minus_z, {3.5f, 0, 3.5f}}, {minus_x, {3.5f, 0, 0.5f}},
+    const glm::vec3 turns[][2] = {{plus_z, {0, 0, 0}},
+                                  {plus_x, {0, 0, 3.5f}},
+                                  {minus_z, {3.5f, 0, 3.5f}},
+                                  {minus_x, {3.5f, 0, 0.5f}},
                                   {plus_z, {0.5f, 0, 0.5f}}};
     std::size_t next = 0;
     for (int frame = 0; frame < 400 && next < std::size(turns); ++frame) {

@@ -98,7 +98,6 @@ TEST(free_camera, turns_at_its_speed_flies_at_three_times_it_and_never_clamps_pi
     EXPECT_NE(camera.view, level_view);
 }
 
-
 view_frustum frustum_at(const glm::vec3& eye, const glm::vec3& target) {
     view_frustum f;
     f.set_internals(45.0f, 1.3333334f, 0.1f, 100.0f);

@@ -55,8 +55,9 @@ TEST(GameRules, TheBallRestsOnTheStartCubeAndPushesAndTurnsAsHeld) {
         EXPECT_LT(glm::distance(rest, glm::vec3(2, 4, 4)), 0.08f);
         d.hold_only(c.held);
         d.steps(20);
-        EXPECT_GT((d.state().ball.position.z - rest.z) * c.dz + d.state().ball.heading.x * c.heading_x,
-                  0.05f);
+        EXPECT_GT(
+            (d.state().ball.position.z - rest.z) * c.dz + d.state().ball.heading.x * c.heading_x,
+            0.05f);
     }
 }
 
@@ -180,7 +181,8 @@ TEST(GameRules, FallingCountsDownRestartsWithoutAJumpAndTheFifthDeathLoses) {
         }
         ASSERT_TRUE(d.state().dying) << "death " << death;
         d.step();
-        EXPECT_EQ(console(d.events), std::vector<std::string>{"lives: " + std::to_string(6 - death)});
+        EXPECT_EQ(console(d.events),
+                  std::vector<std::string>{"lives: " + std::to_string(6 - death)});
         EXPECT_EQ(hud_lines(d.state()).back().text, "Continue in: 4");  // only at the first instant
         d.step();
         EXPECT_EQ(hud_lines(d.state()).back().text, "Continue in: 3");
@@ -218,8 +220,9 @@ TEST(GameRules, ASpiderTouchStartsDyingAndSpidersStopAndGoOnP) {
         d.step();
     }
     EXPECT_TRUE(d.state().dying);
-    test::core_driver walk("start 1 1\nfinish 9 9\nenemy 4 4\npath\n111111\n111111\n111111\n"
-                           "111111\n111111\n111111\n");
+    test::core_driver walk(
+        "start 1 1\nfinish 9 9\nenemy 4 4\npath\n111111\n111111\n111111\n"
+        "111111\n111111\n111111\n");
     walk.tap(command::spiders);
     const glm::vec3 stopped = walk.state().level.enemies[0];
     walk.steps(60);
@@ -285,7 +288,9 @@ TEST(GameRules, WithoutALevelNothingIsWonAndTheHudSaysSo) {
     const struct {
         const char* text;
         bool file;
-    } cases[] = {{"", true}, {"start 0 0\nfinish 0 0\n", true}, {"start 0 0\npath\n\n", true},
+    } cases[] = {{"", true},
+                 {"start 0 0\nfinish 0 0\n", true},
+                 {"start 0 0\npath\n\n", true},
                  {nullptr, false}};
     for (const auto& c : cases) {
         test::stream_capture log;

@@ -27,12 +27,18 @@ TEST(level_parse, header_lines_follow_the_keyword_and_argument_rule) {
     // read the whole line; numbers read like atoi, clamped to 32 bits.
     using k = header_keyword;
     const std::tuple<const char*, header_keyword, int, int> cases[] = {
-        {"enemy 7", k::enemy, 7, 7},           {"item 10 2 30", k::item, 10, 30},
-        {"start  3 4", k::start, 0, 4},         {"finish", k::finish, 0, 0},
-        {"item 123456", k::item, 1234, 123456}, {"7", k::none, 7, 7},
-        {"path -3 +4", k::path, -3, 4},         {"start 5x \t6y", k::start, 5, 6},
-        {"start a -", k::start, 0, 0},          {"Start 1 1", k::none, 1, 1},
-        {"starts 1 1", k::none, 1, 1},          {"# start 1", k::none, 0, 1},
+        {"enemy 7", k::enemy, 7, 7},
+        {"item 10 2 30", k::item, 10, 30},
+        {"start  3 4", k::start, 0, 4},
+        {"finish", k::finish, 0, 0},
+        {"item 123456", k::item, 1234, 123456},
+        {"7", k::none, 7, 7},
+        {"path -3 +4", k::path, -3, 4},
+        {"start 5x \t6y", k::start, 5, 6},
+        {"start a -", k::start, 0, 0},
+        {"Start 1 1", k::none, 1, 1},
+        {"starts 1 1", k::none, 1, 1},
+        {"# start 1", k::none, 0, 1},
         {"start 2147483647 -2147483648", k::start, INT_MAX, INT_MIN},
         {"start 2147483648 -2147483649", k::start, INT_MAX, INT_MIN},
         {"start 99999999999999999999 -99999999999999999999", k::start, INT_MAX, INT_MIN}};

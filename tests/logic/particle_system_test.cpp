@@ -94,7 +94,7 @@ TEST(particle_system, simulate_moves_stages_and_sorts_the_live_far_to_near_until
     system.emit(0.016f, glm::vec3(1.0f));
     system.simulate(0.016f, camera);
     EXPECT_EQ(system.count, max_emitted_per_frame);  // the whole pool was free again
-    system.simulate(nan, glm::vec3(0.0f));  // a runaway frame must not upset the sort
+    system.simulate(nan, glm::vec3(0.0f));           // a runaway frame must not upset the sort
     system.emit(0.016f, glm::vec3(0.0f));
     system.simulate(3.0e38f, glm::vec3(inf));
     EXPECT_TRUE(system.count >= 0 && system.count <= max_particles);
