@@ -37,50 +37,33 @@ std::vector<std::string> console(const game_events& events) {
     return lines;
 }
 
-// Lets the ball drop from its start height and come to rest on the start cube.
-void settle(test::core_driver& d) {
-    d.steps(5 * 60);
-}
-
 TEST(GameRules, TheBallRestsOnTheStartCubeAndPushesAndTurnsAsHeld) {
-    test::core_driver d(floor_level);
-    settle(d);
-    const orbel& ball = d.state().ball;
-    EXPECT_NEAR(ball.position.y, 4.0f, 0.05f);
-    EXPECT_NEAR(ball.position.x, 2.0f, 0.05f);
-    EXPECT_NEAR(ball.position.z, 4.0f, 0.05f);
-    // Heading starts at -z: forward rolls towards -z, back towards +z.
-    const struct {
-        command held;
-        float dz_sign;
-    } pushes[] = {{command::forward, -1.0f}, {command::back, 1.0f}};
-    for (const auto& push : pushes) {
-        test::core_driver run(floor_level);
-        settle(run);
-        const float z0 = run.state().ball.position.z;
-        run.hold(push.held);
-        run.steps(20);
-        EXPECT_GT((run.state().ball.position.z - z0) * push.dz_sign, 0.05f);
-    }
-    // Left turns the heading from -z towards -x, right towards +x; both together turn right.
+    // Heading starts at -z: forward rolls towards -z, back towards +z. Left turns the heading
+    // from -z towards -x, right towards +x; both together turn right.
     const struct {
         std::set<command> held;
-        float dx_sign;
-    } turns[] = {{{command::turn_left}, -1.0f},
-                 {{command::turn_right}, 1.0f},
-                 {{command::turn_left, command::turn_right}, 1.0f}};
-    for (const auto& turn : turns) {
-        test::core_driver run(floor_level);
-        settle(run);
-        run.hold_only(turn.held);
-        run.steps(20);
-        EXPECT_GT(run.state().ball.heading.x * turn.dx_sign, 0.1f);
+        float dz, heading_x;  // the sign expected of the ball's z change or the heading's x
+    } cases[] = {{{command::forward}, -1, 0},
+                 {{command::back}, 1, 0},
+                 {{command::turn_left}, 0, -1},
+                 {{command::turn_right}, 0, 1},
+                 {{command::turn_left, command::turn_right}, 0, 1}};
+    for (const auto& c : cases) {
+        test::core_driver d(floor_level);
+        d.steps(5 * 60);  // the ball drops from its start height and comes to rest
+        const glm::vec3 rest = d.state().ball.position;
+        EXPECT_LT(glm::distance(rest, glm::vec3(2, 4, 4)), 0.08f);
+        d.hold_only(c.held);
+        d.steps(20);
+        EXPECT_GT(
+            (d.state().ball.position.z - rest.z) * c.dz + d.state().ball.heading.x * c.heading_x,
+            0.05f);
     }
 }
 
 TEST(GameRules, PickingUpAnItemEarnsAChangeAndABurstThatEnds) {
     test::core_driver d(floor_level);
-    settle(d);
+    d.steps(5 * 60);
     d.events.clear();
     d.hold(command::forward);
     for (int i = 0; i < 600 && d.state().change_count == 0; ++i) {
@@ -93,14 +76,43 @@ TEST(GameRules, PickingUpAnItemEarnsAChangeAndABurstThatEnds) {
     EXPECT_TRUE(d.state().particles_active);
     EXPECT_GT(d.state().particles.count, 0);
     d.release(command::forward);
-    d.time += 2.6;
+    d.step(2.5);  // the burst lasts two and a half seconds, the last instant included
+    EXPECT_TRUE(d.state().particles_active);
     d.step();
     EXPECT_FALSE(d.state().particles_active);
 }
 
+TEST(GameRules, TheLightSweepsToTheMirroredSideInFifteenSecondsAndTurnsBack) {
+    test::core_driver d(floor_level);
+    d.step();
+    const float z0 = d.state().light.position.z;
+    ASSERT_NE(z0, 40.0f);
+    // Half way, at the end, the start of the sweep back and half way back.
+    for (const float expected : {40.0f, 80.0f - z0, 80.0f - z0, 40.0f}) {
+        d.step(7.5);
+        EXPECT_NEAR(d.state().light.position.z, expected, 1e-3f);
+    }
+}
+
+TEST(GameRules, ARecordingReadsBackFrameForFrame) {
+    test::core_driver d(floor_level);
+    d.hold(command::forward);
+    d.tap(command::flip);
+    d.run.frames.back().press(command::wireframe);
+    d.run.frames.back().press(command::wireframe);
+    const std::optional<recording> back = parse_recording(format_recording(d.run));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->level_key, d.run.level_key);
+    ASSERT_EQ(back->frames.size(), d.run.frames.size());
+    for (std::size_t i = 0; i < back->frames.size(); ++i) {
+        const frame_input &a = back->frames[i], &b = d.run.frames[i];
+        EXPECT_TRUE(a.time == b.time && a.held == b.held && a.presses == b.presses) << i;
+    }
+}
+
 TEST(GameRules, AFlipSpendsAChangeMirrorsTheHeightsAndTheNextPressFlipsAgainAtOnce) {
     test::core_driver d(floor_level);
-    settle(d);
+    d.steps(5 * 60);
     d.state().change_count = 2;
     const std::vector<glm::vec3> before = d.state().level.cubes;
     d.events.clear();
@@ -132,7 +144,7 @@ TEST(GameRules, RestartCostsALifeAndBringsBackItemsChangesAndTheLoadedHeights) {
     // Restarted at rest with a flipped level, and while a flip is still running.
     for (const int frames_into_flip : {200, 40}) {
         test::core_driver d(floor_level);
-        settle(d);
+        d.steps(5 * 60);
         const std::vector<glm::vec3> loaded = d.state().level.cubes;
         d.state().change_count = 1;
         d.state().level.items.clear();
@@ -169,7 +181,8 @@ TEST(GameRules, FallingCountsDownRestartsWithoutAJumpAndTheFifthDeathLoses) {
         }
         ASSERT_TRUE(d.state().dying) << "death " << death;
         d.step();
-        EXPECT_EQ(console(d.events), std::vector<std::string>{"lives: " + std::to_string(6 - death)});
+        EXPECT_EQ(console(d.events),
+                  std::vector<std::string>{"lives: " + std::to_string(6 - death)});
         EXPECT_EQ(hud_lines(d.state()).back().text, "Continue in: 4");  // only at the first instant
         d.step();
         EXPECT_EQ(hud_lines(d.state()).back().text, "Continue in: 3");
@@ -207,8 +220,9 @@ TEST(GameRules, ASpiderTouchStartsDyingAndSpidersStopAndGoOnP) {
         d.step();
     }
     EXPECT_TRUE(d.state().dying);
-    test::core_driver walk("start 1 1\nfinish 9 9\nenemy 4 4\npath\n111111\n111111\n111111\n"
-                           "111111\n111111\n111111\n");
+    test::core_driver walk(
+        "start 1 1\nfinish 9 9\nenemy 4 4\npath\n111111\n111111\n111111\n"
+        "111111\n111111\n111111\n");
     walk.tap(command::spiders);
     const glm::vec3 stopped = walk.state().level.enemies[0];
     walk.steps(60);
@@ -251,10 +265,10 @@ TEST(GameRules, FunctionKeysAnnounceTheirSettingsAndEveryPressCounts) {
     EXPECT_EQ(d.state().message.text, "Transparency off.");
 }
 
-TEST(GameRules, MessagesShowForFiveSecondsFromTheFirstAndEchoOnTheConsole) {
+TEST(GameRules, MessagesShowForFiveSecondsFromTheFirstAndMusicLoopsUntilTheNextPress) {
     test::core_driver d(floor_level);
     d.tap(command::frame_time);
-    EXPECT_EQ(console(d.step()), std::vector<std::string>{"Frame time on."});
+    EXPECT_EQ(console(d.step()), std::vector<std::string>{"Frame time on."});  // echoed once
     d.time += 4.0;
     d.tap(command::transparency);
     EXPECT_TRUE(d.state().message.visible);
@@ -262,10 +276,7 @@ TEST(GameRules, MessagesShowForFiveSecondsFromTheFirstAndEchoOnTheConsole) {
     d.step();
     EXPECT_FALSE(d.state().message.visible);
     EXPECT_TRUE(console(d.step()).empty());
-}
-
-TEST(GameRules, MusicStartsLoopedAndStopsOnTheNextPress) {
-    test::core_driver d(floor_level);
+    d.events.clear();
     d.tap(command::music);
     ASSERT_EQ(count_kind(d.events, event_kind::play_sound), 1);
     EXPECT_TRUE(d.events.front().looped);
@@ -277,7 +288,9 @@ TEST(GameRules, WithoutALevelNothingIsWonAndTheHudSaysSo) {
     const struct {
         const char* text;
         bool file;
-    } cases[] = {{"", true}, {"start 0 0\nfinish 0 0\n", true}, {"start 0 0\npath\n\n", true},
+    } cases[] = {{"", true},
+                 {"start 0 0\nfinish 0 0\n", true},
+                 {"start 0 0\npath\n\n", true},
                  {nullptr, false}};
     for (const auto& c : cases) {
         test::stream_capture log;

@@ -18,49 +18,39 @@ cell cell_of(float x, float z) {
     return {static_cast<int>(x) / 2, static_cast<int>(z) / 2};
 }
 
-struct loaded {
-    level lvl;
-    std::map<cell, int> digits;  // height level of the cube in each cell
-};
-
-loaded load(const std::string& name) {
-    loaded l;
-    test::stream_capture quiet;
-    EXPECT_TRUE(l.lvl.read_file((test::source_dir() / name).string())) << name;
-    for (const glm::vec3& c : l.lvl.cubes) {
-        l.digits[cell_of(c.x, c.z)] = static_cast<int>(c.y) / 2;
-    }
-    return l;
-}
-
 // Breadth-first over (cell, flipped, collected items, flips used); each item pays for one flip.
-bool finish_reachable(const loaded& l, bool allow_flips) {
+bool finish_reachable(const level& lvl, bool allow_flips) {
+    std::map<cell, int> digits;  // height level of the cube in each cell
+    for (const glm::vec3& c : lvl.cubes) {
+        digits[cell_of(c.x, c.z)] = static_cast<int>(c.y) / 2;
+    }
+    EXPECT_EQ(digits.size(), lvl.cubes.size());
     std::map<cell, unsigned> item_bit;
-    for (const glm::vec3& p : l.lvl.initial_items) {
+    for (const glm::vec3& p : lvl.initial_items) {
         item_bit[cell_of(p.x, p.z)] = 1u << item_bit.size();
     }
-    const auto digit = [&l](cell c, bool flipped) {
-        return flipped ? 4 - l.digits.at(c) : l.digits.at(c);
+    const auto digit = [&digits](cell c, bool flipped) {
+        return flipped ? 4 - digits.at(c) : digits.at(c);
     };
     using state = std::tuple<cell, bool, unsigned, int>;
     std::set<state> seen;
     std::queue<state> open;
-    open.push({cell_of(l.lvl.start.x, l.lvl.start.y), false, 0u, 0});
+    open.push({cell_of(lvl.start.x, lvl.start.y), false, 0u, 0});
     while (!open.empty()) {
         const auto [at, flipped, items, flips] = open.front();
         open.pop();
         if (!seen.insert({at, flipped, items, flips}).second) {
             continue;
         }
-        if (at == cell_of(l.lvl.finish.x, l.lvl.finish.y)) {
+        if (at == cell_of(lvl.finish.x, lvl.finish.y)) {
             return true;
         }
         for (const cell& d : {cell{1, 0}, cell{-1, 0}, cell{0, 1}, cell{0, -1}}) {
             cell to{at.first + d.first, at.second + d.second};
-            if (l.digits.count(to) == 0) {
+            if (digits.count(to) == 0) {
                 to = {to.first + d.first, to.second + d.second};  // a jump over one empty cell
             }
-            if (l.digits.count(to) != 0 && digit(to, flipped) <= digit(at, flipped)) {
+            if (digits.count(to) != 0 && digit(to, flipped) <= digit(at, flipped)) {
                 const auto bit = item_bit.find(to);
                 open.push({to, flipped, items | (bit == item_bit.end() ? 0u : bit->second), flips});
             }
@@ -75,10 +65,11 @@ bool finish_reachable(const loaded& l, bool allow_flips) {
 class level_files : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(level_files, the_finish_needs_a_flip_and_can_be_reached_with_one) {
-    const loaded l = load(GetParam());
-    ASSERT_EQ(l.digits.size(), l.lvl.cubes.size());
-    EXPECT_TRUE(finish_reachable(l, true));
-    EXPECT_FALSE(finish_reachable(l, false));
+    level lvl;
+    test::stream_capture quiet;
+    ASSERT_TRUE(lvl.read_file((test::source_dir() / GetParam()).string()));
+    EXPECT_TRUE(finish_reachable(lvl, true));
+    EXPECT_FALSE(finish_reachable(lvl, false));
 }
 
 INSTANTIATE_TEST_SUITE_P(shipped, level_files,

@@ -9,20 +9,28 @@
 #include <string>
 #include <vector>
 
+#include "framework/seams.h"
 #include "game/game_core.h"
 #include "game/recording.h"
+#include "records/records_store.h"
 #include "shell/quillomar_game.h"
 #include "tests/support/test_support.h"
 
 namespace quillomar::test {
 
-// The commands held for the next step, turned into frame records.
+// The clock and the commands held for the next step, turned into frame records.
 class command_script {
 public:
-    void hold(command c) { held_[static_cast<std::size_t>(c)] = true; }
-    void release(command c) { held_[static_cast<std::size_t>(c)] = false; }
-    void hold_only(const std::set<command>& commands);
-    frame_input next(double time) { return presses_.next(time, held_); }
+    void hold(command c, bool down = true) { held_[static_cast<std::size_t>(c)] = down; }
+    void release(command c) { hold(c, false); }
+    void hold_only(const std::set<command>& commands) {
+        held_ = {};
+        for (command c : commands) {
+            hold(c);
+        }
+    }
+    frame_input next(double t) { return presses_.next(t, held_); }
+    double time = 1000.0;
 
 private:
     std::array<bool, command_count> held_{};
@@ -32,21 +40,41 @@ private:
 class core_driver : public command_script {
 public:
     // Loads the level text (written to a scratch file) the way the game starts up.
-    explicit core_driver(const std::string& level_text);
-
+    explicit core_driver(const std::string& level_text) {
+        run.level_key = level_key(level_text);
+        if (core_.read_level(dir_.write("level.txt", level_text))) {
+            core_.place_items();
+            core_.place_enemies();
+        }
+        core_.init_ball();
+        core_.init_cameras();
+        core_.create_physics();
+    }
     // Advances the clock and runs one step; returns its events.
-    game_events step(double seconds = 1.0 / 60.0);
-    void steps(int count);
+    game_events step(double seconds = 1.0 / 60.0) {
+        time += seconds;
+        run.frames.push_back(next(time));
+        game_events happened = core_.step(run.frames.back());
+        events.insert(events.end(), happened.begin(), happened.end());
+        return happened;
+    }
+    void steps(int count) {
+        for (int i = 0; i < count; ++i) {
+            step();
+        }
+    }
     // Holds the command for one step, then lets it go for one step.
-    void tap(command c);
-
+    void tap(command c) {
+        hold(c);
+        step();
+        release(c);
+        step();
+    }
     game_state& state() { return core_.state; }
     game_core& core() { return core_; }
     // Every event since construction (or the last clear), and every frame record stepped.
     game_events events;
     recording run;
-    std::vector<std::string> log_lines() const { return log_.lines(); }
-    double time = 1000.0;
 
 private:
     scratch_dir dir_;
@@ -56,29 +84,42 @@ private:
 
 class game_driver : public command_script {
 public:
-    explicit game_driver(const std::string& level_text, bool start = true);
-    ~game_driver();
-    game_driver(const game_driver&) = delete;
-    game_driver& operator=(const game_driver&) = delete;
-
-    void startup();
-    // Advances the clock by one 60th of a second and renders one whole frame.
-    void frame();
-    void frames(int count);
-    // The same without drawing: much faster on a software renderer, for long stretches of play.
-    void steps(int count);
-
+    // Starts the game unless `start` is false; game().startup() does it later.
+    explicit game_driver(const std::string& level_text, bool start = true) {
+        set_clock([this] { return time; });
+        game_->window = shared_gl_window();
+        game_->width = 1024;
+        game_->height = 768;
+        game_->level_path = dir_.write("level.txt", level_text);
+        game_->input_source = [this](double t) { return next(t); };
+        if (start) {
+            game_->startup();
+        }
+    }
+    ~game_driver() {
+        if (game_->renderer() != nullptr) {
+            game_->shutdown();
+        }
+        game_.reset();
+        set_clock({});
+    }
+    // Advances the clock by one 60th of a second and renders one whole frame, `count` times;
+    // without `draw` only updates (much faster on a software renderer).
+    void frames(int count = 1, bool draw = true) {
+        for (int i = 0; i < count; ++i) {
+            time += 1.0 / 60.0;
+            draw ? game_->render() : game_->update();
+        }
+    }
     quillomar_game& game() { return *game_; }
     game_state& state() { return game_->core().state; }
     std::vector<std::string> log_lines() const { return log_.lines(); }
     void clear_log() { log_.clear(); }
-    double time = 1000.0;
 
 private:
     scratch_dir dir_;
     stream_capture log_;
-    std::unique_ptr<quillomar_game> game_;
-    bool started_ = false;
+    std::unique_ptr<quillomar_game> game_ = std::make_unique<quillomar_game>();
 };
 
 }  // namespace quillomar::test

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -27,18 +30,25 @@ protected:
 // Captures everything written to std::cout (or another stream) while it lives.
 class stream_capture {
 public:
-    explicit stream_capture(std::ostream& stream = std::cout);
-    ~stream_capture();
+    explicit stream_capture(std::ostream& stream = std::cout)
+        : stream_(stream), previous_(stream.rdbuf(buffer_.rdbuf())) {}
+    ~stream_capture() { stream_.rdbuf(previous_); }
     stream_capture(const stream_capture&) = delete;
     stream_capture& operator=(const stream_capture&) = delete;
 
     std::string text() const { return buffer_.str(); }
     void clear() { buffer_.str(""); }
-    std::vector<std::string> lines() const;
+    std::vector<std::string> lines() const {
+        std::vector<std::string> result;
+        std::istringstream in(text());
+        for (std::string line; std::getline(in, line);) {
+            result.push_back(line);
+        }
+        return result;
+    }
 
 private:
-    // The buffer is built before the stream is pointed at it.
-    std::ostringstream buffer_;
+    std::ostringstream buffer_;  // built before the stream is pointed at it
     std::ostream& stream_;
     std::streambuf* previous_;
 };
@@ -46,25 +56,36 @@ private:
 // A fresh empty directory below the system's temporary directory, removed with the object.
 class scratch_dir {
 public:
-    scratch_dir();
-    ~scratch_dir();
+    scratch_dir() {
+        static std::atomic<int> counter{0};
+        path_ = std::filesystem::temp_directory_path() /
+                ("quillomar-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~scratch_dir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
     scratch_dir(const scratch_dir&) = delete;
     scratch_dir& operator=(const scratch_dir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
     // Writes `content` to the relative file name and returns the full path.
-    std::string write(const std::string& name, const std::string& content) const;
+    std::string write(const std::string& name, const std::string& content) const {
+        const std::filesystem::path file = path_ / name;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << content;
+        return file.string();
+    }
 
 private:
     std::filesystem::path path_;
 };
 
-std::vector<std::string> split_lines(const std::string& text);
-
-// Saves the back buffer of the current 1024 x 768 window as a PNG file.
-void save_screenshot(const std::string& path);
-
 // The repository root, where the game's assets live.
-std::filesystem::path source_dir();
+inline std::filesystem::path source_dir() {
+    return QUILLOMAR_SOURCE_DIR;
+}
 
 }  // namespace quillomar::test

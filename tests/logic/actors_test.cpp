@@ -1,7 +1,9 @@
-// Spiders walking around the platforms, and their legs.
+// Spiders walking around the platforms and their legs; collecting items and bringing them back.
 #include <cstdlib>
 #include <iterator>
+#include <tuple>
 
+#include "actors/item_pickup.h"
 #include "actors/leg_animation.h"
 #include "level/level.h"
 #include "tests/support/test_support.h"
@@ -33,8 +35,10 @@ TEST(actors_walk, circles_a_platform_a_unit_a_second_turning_in_place_at_every_e
     level lvl = walking_level({"222", "222", "222"}, {{0, 0, 0}});
     // Where it turns: the probe lies 0.5 ahead of its cell going -x or -z, 2.5 beyond its corner
     // going +x or +z.
-    const glm::vec3 turns[][2] = {{plus_z, {0, 0, 0}},        {plus_x, {0, 0, 3.5f}},
-                                  {minus_z, {3.5f, 0, 3.5f}}, {minus_x, {3.5f, 0, 0.5f}},
+    const glm::vec3 turns[][2] = {{plus_z, {0, 0, 0}},
+                                  {plus_x, {0, 0, 3.5f}},
+                                  {minus_z, {3.5f, 0, 3.5f}},
+                                  {minus_x, {3.5f, 0, 0.5f}},
                                   {plus_z, {0.5f, 0, 0.5f}}};
     std::size_t next = 0;
     for (int frame = 0; frame < 400 && next < std::size(turns); ++frame) {
@@ -87,7 +91,6 @@ TEST(actors_legs, the_first_stroke_takes_half_a_second_and_all_stay_within_twice
     level lvl;
     lvl.place_enemies();  // a level without spiders still animates the legs
     EXPECT_EQ(lvl.leg_amplitudes, (std::vector<float>{5, 5, 4, 4, 5, 5, 6, 6}));
-    EXPECT_EQ(lvl.leg_offsets.size(), 8u);
     for (const double time : {50.0, 50.25, 50.5}) {
         lvl.update_actors(0.0, time);
         for (std::size_t l = 0; l < 8; ++l) {
@@ -97,8 +100,7 @@ TEST(actors_legs, the_first_stroke_takes_half_a_second_and_all_stay_within_twice
         }
     }
     lvl.update_actors(0.0, 50.6);  // the way back starts from twice the amplitude
-    EXPECT_EQ(lvl.leg_from[0].y, 10.0f);
-    EXPECT_EQ(lvl.leg_started[0], 50.6);
+    EXPECT_TRUE(lvl.leg_from[0].y == 10.0f && lvl.leg_started[0] == 50.6);
     std::srand(1);
     for (int frame = 1; frame < 3000; ++frame) {
         lvl.update_actors(0.016, 50.6 + frame * 0.016);
@@ -111,8 +113,45 @@ TEST(actors_legs, the_first_stroke_takes_half_a_second_and_all_stay_within_twice
     }
     EXPECT_EQ(stroke_duration(0), static_cast<double>(0.3f));
     EXPECT_NEAR(stroke_duration(32767), 0.7, 1e-6);
-    for (int i = 0; i < 1000; ++i) {
-        ASSERT_LE(static_cast<unsigned>(stroke_random()), 32767u);
+}
+
+TEST(actors_pickup, items_within_three_by_two_are_taken_in_order_silently_and_come_back) {
+    const glm::vec3 cell(2, 4, 2), far(50, 4, 0);
+    level lvl;
+    lvl.items = {cell, cell, far, cell};
+    test::stream_capture capture;
+    EXPECT_EQ(lvl.pick_up_items(cell), (std::vector<glm::vec3>{cell, cell}));  // first and last
+    EXPECT_EQ(lvl.items, (std::vector<glm::vec3>{cell, far}));  // a follower waits a frame
+    EXPECT_EQ(lvl.pick_up_items(cell), std::vector<glm::vec3>{cell});
+    EXPECT_EQ(lvl.pick_up_items(far), std::vector<glm::vec3>{far});
+    EXPECT_TRUE(lvl.items.empty());
+    EXPECT_EQ(capture.text(), "");
+    lvl.cubes = {{0, 2, 0}};
+    lvl.items = lvl.initial_items = {{0, 0, 0}, {2, 0, 2}, {6, 0, 6}};
+    lvl.place_items();
+    lvl.pick_up_items({0, 4, 0});
+    lvl.items[0].y = 99.0f;  // as if a flip had moved it
+    lvl.restore_items();
+    EXPECT_EQ(lvl.items, (std::vector<glm::vec3>{{0, 4, 0}, {2, 4, 2}, {6, -22, 6}}));
+    EXPECT_EQ(lvl.initial_items, lvl.items);
+}
+
+TEST(actors_pickup, items_are_taken_within_three_by_two_and_spiders_touch_within_four_by_two) {
+    const glm::vec3 ball(10, 4, 10);
+    const std::tuple<glm::vec3, bool, bool> cases[] = {
+        {{1.4f, 0.9f, -1.4f}, true, true},  {{-1.4f, -0.9f, 1.4f}, true, true},
+        {{1.5f, 0, 0}, false, true},        {{-1.5f, 0, 0}, false, true},
+        {{0, 0, 1.5f}, false, true},        {{0, 0, -1.5f}, false, true},
+        {{1.9f, 0.9f, -1.9f}, false, true}, {{-1.9f, -0.9f, 1.9f}, false, true},
+        {{2, 0, 0}, false, false},          {{-2, 0, 0}, false, false},
+        {{0, 0, 2}, false, false},          {{0, 0, -2}, false, false},
+        {{0, 1, 0}, false, false},          {{0, -1, 0}, false, false}};
+    for (const auto& [offset, taken, touches] : cases) {
+        level lvl;
+        lvl.enemies = {glm::vec3(0), ball + offset};
+        SCOPED_TRACE(testing::Message() << offset.x << ", " << offset.y << ", " << offset.z);
+        EXPECT_EQ(in_pickup_box(ball + offset, ball), taken);
+        EXPECT_EQ(lvl.enemy_touches(ball), touches);
     }
 }
 
