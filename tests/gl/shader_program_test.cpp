@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/support/test_support.h"
 
 namespace quillomar {
@@ -48,7 +50,8 @@ TEST_F(ShaderProgramTest, EachFailingStagePrintsItsHeaderAndTheLinkFailureFollow
     for (const auto& [sources, headers] : cases) {
         const std::string console = build(sources.first, sources.second);
         std::vector<std::string> printed;
-        for (const std::string& line : test::split_lines(console)) {
+        std::istringstream in(console);
+        for (std::string line; std::getline(in, line);) {
             if (line.rfind("ERROR::", 0) == 0) {
                 printed.push_back(line);
             }
