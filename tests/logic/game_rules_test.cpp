@@ -38,26 +38,23 @@ std::vector<std::string> console(const game_events& events) {
 }
 
 TEST(GameRules, TheBallRestsOnTheStartCubeAndPushesAndTurnsAsHeld) {
-    // Heading starts at -z: forward rolls towards -z, back towards +z. Left turns the heading
-    // from -z towards -x, right towards +x; both together turn right.
+    // Heading starts at -z. Left turns it towards -x, right towards +x; both together turn right.
     const struct {
         std::set<command> held;
         float dz, heading_x;  // the sign expected of the ball's z change or the heading's x
     } cases[] = {{{command::forward}, -1, 0},
                  {{command::back}, 1, 0},
                  {{command::turn_left}, 0, -1},
-                 {{command::turn_right}, 0, 1},
                  {{command::turn_left, command::turn_right}, 0, 1}};
     for (const auto& c : cases) {
         test::core_driver d(floor_level);
-        d.steps(5 * 60);  // the ball drops from its start height and comes to rest
+        d.steps(5 * 60);
         const glm::vec3 rest = d.state().ball.position;
         EXPECT_LT(glm::distance(rest, glm::vec3(2, 4, 4)), 0.08f);
         d.hold_only(c.held);
         d.steps(20);
-        EXPECT_GT(
-            (d.state().ball.position.z - rest.z) * c.dz + d.state().ball.heading.x * c.heading_x,
-            0.05f);
+        const orbel& b = d.state().ball;
+        EXPECT_GT((b.position.z - rest.z) * c.dz + b.heading.x * c.heading_x, 0.05f);
     }
 }
 
@@ -70,11 +67,8 @@ TEST(GameRules, PickingUpAnItemEarnsAChangeAndABurstThatEnds) {
         d.step();
     }
     ASSERT_EQ(d.state().change_count, 1);
-    EXPECT_EQ(count_kind(d.events, event_kind::item_picked), 1);
     EXPECT_EQ(console(d.events), std::vector<std::string>{"removed item"});
-    EXPECT_TRUE(d.state().level.items.empty());
-    EXPECT_TRUE(d.state().particles_active);
-    EXPECT_GT(d.state().particles.count, 0);
+    EXPECT_TRUE(d.state().level.items.empty() && d.state().particles.count > 0);
     d.release(command::forward);
     d.step(2.5);  // the burst lasts two and a half seconds, the last instant included
     EXPECT_TRUE(d.state().particles_active);
@@ -94,50 +88,28 @@ TEST(GameRules, TheLightSweepsToTheMirroredSideInFifteenSecondsAndTurnsBack) {
     }
 }
 
-TEST(GameRules, ARecordingReadsBackFrameForFrame) {
-    test::core_driver d(floor_level);
-    d.hold(command::forward);
-    d.tap(command::flip);
-    d.run.frames.back().press(command::wireframe);
-    d.run.frames.back().press(command::wireframe);
-    const std::optional<recording> back = parse_recording(format_recording(d.run));
-    ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(back->level_key, d.run.level_key);
-    ASSERT_EQ(back->frames.size(), d.run.frames.size());
-    for (std::size_t i = 0; i < back->frames.size(); ++i) {
-        const frame_input &a = back->frames[i], &b = d.run.frames[i];
-        EXPECT_TRUE(a.time == b.time && a.held == b.held && a.presses == b.presses) << i;
-    }
-}
-
 TEST(GameRules, AFlipSpendsAChangeMirrorsTheHeightsAndTheNextPressFlipsAgainAtOnce) {
     test::core_driver d(floor_level);
     d.steps(5 * 60);
     d.state().change_count = 2;
     const std::vector<glm::vec3> before = d.state().level.cubes;
-    d.events.clear();
     d.tap(command::flip);
     EXPECT_EQ(d.state().change_count, 1);
-    EXPECT_EQ(count_kind(d.events, event_kind::flip_started), 1);
-    // Two seconds later every level-1 cube is at level 3 and the level-3 block at level 1,
-    // and the ball was lifted with the floor under it.
     while (d.state().level.flipping) {
         d.step();
     }
+    EXPECT_EQ(count_kind(d.events, event_kind::flip_started), 1);
     EXPECT_EQ(count_kind(d.events, event_kind::flip_ended), 1);
     for (std::size_t i = 0; i < before.size(); ++i) {
         EXPECT_FLOAT_EQ(d.state().level.cubes[i].y, 8.0f - before[i].y);
     }
-    EXPECT_GT(d.state().ball.position.y, 7.0f);
-    // A press in the very next frame starts the flip back and spends the second change.
-    d.tap(command::flip);
+    EXPECT_GT(d.state().ball.position.y, 7.0f);  // lifted with the floor under it
+    d.tap(command::flip);                        // the very next frame starts the flip back
     EXPECT_TRUE(d.state().level.flipping);
     EXPECT_EQ(d.state().change_count, 0);
-    // With no change left, the key does nothing.
     d.steps(3 * 60);
-    d.tap(command::flip);
-    EXPECT_FALSE(d.state().level.flipping);
-    EXPECT_FALSE(d.state().level.flipped);
+    d.tap(command::flip);  // with no change left, the key does nothing
+    EXPECT_FALSE(d.state().level.flipping || d.state().level.flipped);
 }
 
 TEST(GameRules, RestartCostsALifeAndBringsBackItemsChangesAndTheLoadedHeights) {
@@ -156,14 +128,12 @@ TEST(GameRules, RestartCostsALifeAndBringsBackItemsChangesAndTheLoadedHeights) {
         EXPECT_EQ(d.state().level.items.size(), 1u);
         EXPECT_NEAR(d.state().ball.position.y, 25.0f, 0.5f);
         d.steps(3 * 60);
-        EXPECT_FALSE(d.state().level.flipping);
-        EXPECT_FALSE(d.state().level.flipped) << frames_into_flip;
+        EXPECT_FALSE(d.state().level.flipping || d.state().level.flipped) << frames_into_flip;
         for (std::size_t i = 0; i < loaded.size(); ++i) {
             EXPECT_FLOAT_EQ(d.state().level.cubes[i].y, loaded[i].y) << frames_into_flip;
         }
     }
-    // At zero lives R does nothing.
-    test::core_driver d(floor_level);
+    test::core_driver d(floor_level);  // at zero lives R does nothing
     for (int i = 0; i < 6; ++i) {
         d.tap(command::restart);
     }
@@ -204,7 +174,6 @@ TEST(GameRules, FallingCountsDownRestartsWithoutAJumpAndTheFifthDeathLoses) {
 TEST(GameRules, ReachingTheFinishWinsOnceAndStopsTheGame) {
     test::core_driver d("start 1 1\nfinish 1 1\npath\n111\n111\n111\n");
     d.steps(3 * 60);
-    EXPECT_TRUE(d.state().won);
     EXPECT_EQ(count_kind(d.events, event_kind::won), 1);
     EXPECT_EQ(count_kind(d.events, event_kind::play_sound), 1);
     const long updates = d.state().updates_run;
@@ -213,29 +182,10 @@ TEST(GameRules, ReachingTheFinishWinsOnceAndStopsTheGame) {
     EXPECT_EQ(hud_lines(d.state()).front().text, "You finished the game!");
 }
 
-TEST(GameRules, ASpiderTouchStartsDyingAndSpidersStopAndGoOnP) {
-    test::core_driver d("start 1 1\nfinish 9 9\nenemy 1 1\npath\n111\n111\n111\n");
-    d.tap(command::spiders);
-    for (int i = 0; i < 5 * 60 && !d.state().dying; ++i) {
-        d.step();
-    }
-    EXPECT_TRUE(d.state().dying);
-    test::core_driver walk(
-        "start 1 1\nfinish 9 9\nenemy 4 4\npath\n111111\n111111\n111111\n"
-        "111111\n111111\n111111\n");
-    walk.tap(command::spiders);
-    const glm::vec3 stopped = walk.state().level.enemies[0];
-    walk.steps(60);
-    EXPECT_EQ(walk.state().level.enemies[0], stopped);
-    walk.tap(command::spiders);
-    walk.steps(60);
-    EXPECT_NE(walk.state().level.enemies[0], stopped);
-}
-
 TEST(GameRules, FunctionKeysAnnounceTheirSettingsAndEveryPressCounts) {
     const struct {
         command key;
-        std::vector<std::string> messages;  // after one, two and three presses
+        std::vector<std::string> messages;
     } keys[] = {
         {command::frame_time, {"Frame time on.", "Frame time off.", "Frame time on."}},
         {command::wireframe, {"Wire frame on.", "Wire frame off.", "Wire frame on."}},
@@ -247,57 +197,30 @@ TEST(GameRules, FunctionKeysAnnounceTheirSettingsAndEveryPressCounts) {
     };
     for (const auto& k : keys) {
         test::core_driver d(floor_level);
-        for (int presses = 1; presses <= 3; ++presses) {
+        for (const std::string& message : k.messages) {  // after one, two and three presses
             d.tap(k.key);
-            EXPECT_EQ(d.state().message.text, k.messages[presses - 1]);
+            EXPECT_EQ(d.state().message.text, message);
         }
     }
     // Two taps within one frame both count, and a tap need not be held at the frame's end.
     test::core_driver d(floor_level);
-    frame_input input;
-    input.time = d.time += 0.05;
+    frame_input input{d.time + 0.05};
     input.press(command::wireframe);
     input.press(command::wireframe);
     input.press(command::transparency);
     d.core().step(input);
-    EXPECT_FALSE(d.state().display.wireframe);
-    EXPECT_FALSE(d.state().display.transparency);
+    EXPECT_FALSE(d.state().display.wireframe || d.state().display.transparency);
     EXPECT_EQ(d.state().message.text, "Transparency off.");
 }
 
-TEST(GameRules, MessagesShowForFiveSecondsFromTheFirstAndMusicLoopsUntilTheNextPress) {
-    test::core_driver d(floor_level);
-    d.tap(command::frame_time);
-    EXPECT_EQ(console(d.step()), std::vector<std::string>{"Frame time on."});  // echoed once
-    d.time += 4.0;
-    d.tap(command::transparency);
-    EXPECT_TRUE(d.state().message.visible);
-    d.time += 1.0;
-    d.step();
-    EXPECT_FALSE(d.state().message.visible);
-    EXPECT_TRUE(console(d.step()).empty());
-    d.events.clear();
-    d.tap(command::music);
-    ASSERT_EQ(count_kind(d.events, event_kind::play_sound), 1);
-    EXPECT_TRUE(d.events.front().looped);
-    d.tap(command::music);
-    EXPECT_EQ(count_kind(d.events, event_kind::stop_sounds), 1);
-}
-
 TEST(GameRules, WithoutALevelNothingIsWonAndTheHudSaysSo) {
-    const struct {
-        const char* text;
-        bool file;
-    } cases[] = {{"", true},
-                 {"start 0 0\nfinish 0 0\n", true},
-                 {"start 0 0\npath\n\n", true},
-                 {nullptr, false}};
-    for (const auto& c : cases) {
+    for (const char* text : {"", "start 0 0\nfinish 0 0\n", "start 0 0\npath\n\n", "missing"}) {
         test::stream_capture log;
-        game_core core;
         test::scratch_dir dir;
+        const bool missing = std::string(text) == "missing";
         const std::string path =
-            c.file ? dir.write("level.txt", c.text) : (dir.path() / "missing.txt").string();
+            missing ? (dir.path() / "missing.txt").string() : dir.write("level.txt", text);
+        game_core core;
         core.read_level(path);
         core.init_ball();
         core.init_cameras();
@@ -307,9 +230,8 @@ TEST(GameRules, WithoutALevelNothingIsWonAndTheHudSaysSo) {
         }
         EXPECT_FALSE(core.state.won);
         EXPECT_EQ(hud_lines(core.state).front().text, "No level to play");
-        if (!c.file) {
-            EXPECT_NE(log.text().find("Unable to open levelfile: " + path), std::string::npos);
-        }
+        EXPECT_EQ(log.text().find("Unable to open levelfile: " + path) != std::string::npos,
+                  missing);
     }
 }
 

@@ -133,54 +133,6 @@ TEST(level_flip, reversing_retraces_the_heights_and_ends_at_the_start) {
     EXPECT_EQ(heights(ended), std::vector<float>{2});
 }
 
-TEST(level_flip, items_and_spiders_follow_their_cubes_at_every_step) {
-    level lvl = level_at({2, 2, 6});
-    lvl.items = lvl.initial_items = {{2.5f, 0, 1}, {5, 0, 1}};
-    lvl.enemies = {{1, 0, 1}};
-    lvl.place_items();
-    lvl.place_enemies();
-    lvl.flip(100.0);
-    for (const auto& [time, item0, item1, spider] :
-         {std::tuple{100.5, 5.0f, 7.0f, 5.0f - 0.6f}, std::tuple{102.0, 8.0f, 4.0f, 7.4f}}) {
-        lvl.flip(time);
-        EXPECT_EQ(lvl.items[0].y, item0);
-        EXPECT_EQ(lvl.items[1].y, item1);
-        EXPECT_EQ(lvl.enemies[0].y, spider);
-    }
-    EXPECT_EQ(lvl.initial_items[1], glm::vec3(5, 8, 1));  // as loaded
-}
-
-void expect_moves(const glm::mat4& m, const glm::vec3& from, const glm::vec3& to) {
-    const glm::vec3 moved(m * glm::vec4(from, 1.0f));
-    EXPECT_LT(glm::length(moved - to), 1e-5f) << moved.x << ", " << moved.y << ", " << moved.z;
-}
-
-TEST(level_matrices, cubes_turn_by_index_items_are_half_size_and_spiders_face_their_heading) {
-    const glm::vec3 p(4, 2, 6);
-    // The model's x edge stays about x, goes to -z about y and to +y about z; y goes to +z.
-    const glm::vec3 x_edge[] = {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}, {1, 0, 0}, {0, 0, -1}};
-    for (std::size_t i = 0; i < 5; ++i) {
-        expect_moves(cube_matrix(p, i), {1, 0, 0}, p + x_edge[i]);
-    }
-    expect_moves(cube_matrix(p, 0), {0, 1, 0}, p + glm::vec3(0, 0, 1));
-    expect_moves(cube_depth_matrix(p), {1, 1, 1}, p + glm::vec3(1));
-    expect_moves(item_matrix(p), {2, 2, 2}, p + glm::vec3(1));
-    // The model faces -x and is 100 units to 1.5 wide, 100 to 1 high; legs move in those units.
-    const glm::vec3 headings[][2] = {{{-1, 0, 0}, {1.5f, 1, 0}},
-                                     {{0, 0, 1}, {0, 1, -1.5f}},
-                                     {{0, 0, -1}, {0, 1, 1.5f}},
-                                     {{1, 0, 0}, {-1.5f, 1, 0}}};
-    for (const auto& [heading, model_corner] : headings) {
-        expect_moves(enemy_matrix(p, heading), {100, 100, 0}, p + model_corner);
-    }
-    std::vector<glm::vec3> offsets(8, glm::vec3(0.0f));
-    offsets[3].y = 10.0f;
-    const auto legs = leg_matrices(enemy_base_matrix(p), offsets);
-    expect_moves(legs[3], glm::vec3(0), p + glm::vec3(0, 0.1f, 0));
-    EXPECT_EQ(legs[7], enemy_base_matrix(p));
-    EXPECT_EQ(leg_matrices(enemy_base_matrix(p), {})[5], enemy_base_matrix(p));
-}
-
 TEST(level_draw_selection, culling_skips_by_sphere_and_keeps_every_cube_s_turn) {
     view_frustum f;
     f.set_internals(45.0f, 1.3333334f, 0.1f, 100.0f);
