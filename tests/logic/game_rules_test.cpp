@@ -182,6 +182,19 @@ TEST(GameRules, ReachingTheFinishWinsOnceAndStopsTheGame) {
     EXPECT_EQ(hud_lines(d.state()).front().text, "You finished the game!");
 }
 
+TEST(GameRules, SpidersWalkDuringPlayAndPStopsThem) {
+    test::core_driver d("start 1 1\nfinish 9 9\nenemy 4 4\npath\n" + std::string(6, '1') + "\n" +
+                        std::string(6, '1') + "\n" + std::string(6, '1') + "\n" +
+                        std::string(6, '1') + "\n" + std::string(6, '1') + "\n");
+    const glm::vec3 start = d.state().level.enemies[0];
+    d.steps(30);
+    EXPECT_NE(d.state().level.enemies[0], start);
+    d.tap(command::spiders);
+    const glm::vec3 stopped = d.state().level.enemies[0];
+    d.steps(30);
+    EXPECT_EQ(d.state().level.enemies[0], stopped);
+}
+
 TEST(GameRules, FunctionKeysAnnounceTheirSettingsAndEveryPressCounts) {
     const struct {
         command key;

@@ -45,6 +45,15 @@ TEST(particle_system, emits_dt_times_ten_thousand_up_to_the_cap_with_values_in_r
         after);
 }
 
+TEST(particle_system, a_free_slot_is_searched_from_the_last_one_used_onwards) {
+    particle_system s;
+    s.pool[0].life = s.pool[1].life = s.pool[3].life = 1.0f;
+    s.last_used = 1;
+    EXPECT_EQ(s.find_free(), 2);
+    s.pool[2].life = 1.0f;
+    EXPECT_EQ(s.find_free(), 4);
+}
+
 TEST(particle_system, simulate_moves_stages_and_sorts_the_live_far_to_near_until_killed) {
     particle_system system;
     const glm::vec3 camera(0, 5, 20);
