@@ -47,7 +47,7 @@ case "$mode" in
         ;;
     test)
         export ALSOFT_DRIVERS=null
-        with_display ctest --test-dir "$build_dir" --output-on-failure -j 1
+        with_display ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
         ;;
     *)
         echo "usage: $0 [play|test]" >&2
