@@ -51,6 +51,7 @@ TEST(GameRules, TheBallRestsOnTheStartCubeAndPushesAndTurnsAsHeld) {
         d.steps(5 * 60);
         const glm::vec3 rest = d.state().ball.position;
         EXPECT_LT(glm::distance(rest, glm::vec3(2, 4, 4)), 0.08f);
+        EXPECT_EQ(d.state().last_physics_steps, 1);  // one fixed 1/60 s step a frame
         d.hold_only(c.held);
         d.steps(20);
         const orbel& b = d.state().ball;
@@ -224,6 +225,8 @@ TEST(GameRules, FunctionKeysAnnounceTheirSettingsAndEveryPressCounts) {
     d.core().step(input);
     EXPECT_FALSE(d.state().display.wireframe || d.state().display.transparency);
     EXPECT_EQ(d.state().message.text, "Transparency off.");
+    d.tap(command::music);
+    EXPECT_EQ(count_kind(d.events, event_kind::play_sound), 1);
 }
 
 TEST(GameRules, WithoutALevelNothingIsWonAndTheHudSaysSo) {

@@ -87,6 +87,7 @@ TEST(level_parse, rows_line_ends_and_odd_bytes) {
         {"path\r\r\n1\n", 0, {"center point: 0, 0"}},
         {"path\n1\r\r\n", 1, {"path is starting", "center point: 2, 1"}},
         {"path\n11\r", 2, {"path is starting", "center point: 3, 1"}},
+        {"path\n1\r1\n1\n", 3, {"path is starting", "center point: 1, 2"}},
         {"start 1 1\n0111\n", 0, {"center point: 0, 0"}},
         {std::string("path\n1\0002\xff\x80", 10) + "3",
          3,

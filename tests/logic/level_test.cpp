@@ -44,7 +44,8 @@ TEST(level_height, the_bulk_index_answers_exactly_like_the_walk) {
             cubes.emplace_back(random_coordinate(40), std::rand() % 10, random_coordinate(40));
         }
         // Cubes far out and not finite take the index's slow path.
-        cubes.insert(cubes.end(), {{3e7f, 1, 4}, {NAN, 1, 0}, {-inf, 3, 0}});
+        cubes.insert(cubes.end(),
+                     {{3e7f, 1, 4}, {NAN, 1, 0}, {-inf, 3, 0}, {-16777216.0f, 5, 0}});
         const ground_index index(cubes, 1u << 20);
         ASSERT_TRUE(index.indexed());
         for (int probe = 0; probe < 2000; ++probe) {
@@ -53,6 +54,7 @@ TEST(level_height, the_bulk_index_answers_exactly_like_the_walk) {
         }
         EXPECT_EQ(index.height_at(3e7f + 1.0f, 5.0f), 3.0f);
         EXPECT_EQ(index.height_at(-inf, 0.0f), 5.0f);
+        EXPECT_EQ(index.height_at(-16777215.0f, 1.0f), 7.0f);  // a far cube reaching in
     }
     EXPECT_FALSE(ground_index(std::vector<glm::vec3>(100), 10).indexed());
 }

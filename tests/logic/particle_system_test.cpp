@@ -50,8 +50,10 @@ TEST(particle_system, a_free_slot_is_searched_from_the_last_one_used_onwards) {
     s.pool[0].life = s.pool[1].life = s.pool[3].life = 1.0f;
     s.last_used = 1;
     EXPECT_EQ(s.find_free(), 2);
-    s.pool[2].life = 1.0f;
+    s.pool[2].life = 0.0f;  // exactly zero is not free yet
     EXPECT_EQ(s.find_free(), 4);
+    s.simulate(0.5f, glm::vec3(0.0f, 0.0f, 10.0f));  // gravity pulls the live ones down
+    EXPECT_LT(s.pool[0].speed.y, 0.0f);
 }
 
 TEST(particle_system, simulate_moves_stages_and_sorts_the_live_far_to_near_until_killed) {
