@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "camera/camera_math.h"
 #include "game/hud_lines.h"
 #include "tests/support/game_driver.h"
 
@@ -52,6 +53,8 @@ TEST(GameRules, TheBallRestsOnTheStartCubeAndPushesAndTurnsAsHeld) {
         const glm::vec3 rest = d.state().ball.position;
         EXPECT_LT(glm::distance(rest, glm::vec3(2, 4, 4)), 0.08f);
         EXPECT_EQ(d.state().last_physics_steps, 1);  // one fixed 1/60 s step a frame
+        EXPECT_EQ(d.state().fps_text, "fps: 60");  // frames counted over each second
+        EXPECT_EQ(d.state().projection, perspective(45.0f, 1.3333334f, 0.1f, 100.0f));
         d.hold_only(c.held);
         d.steps(20);
         const orbel& b = d.state().ball;

@@ -17,6 +17,7 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(back->level_key, run.level_key);
     ASSERT_EQ(back->frames.size(), 2u);
+    EXPECT_TRUE(back->frames[0].is_held(command::forward));
     for (std::size_t i = 0; i < 2; ++i) {
         const frame_input &a = back->frames[i], &b = run.frames[i];
         EXPECT_TRUE(a.time == b.time && a.held == b.held && a.presses == b.presses) << i;
