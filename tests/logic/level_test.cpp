@@ -1,6 +1,7 @@
 // The level's geometry: the ground under a point, the flip, and what the main pass draws with which
 // model matrices.
 #include <cstdlib>
+#include <glm/gtc/constants.hpp>
 #include <limits>
 #include <tuple>
 
@@ -57,6 +58,15 @@ TEST(level_height, the_bulk_index_answers_exactly_like_the_walk) {
         EXPECT_EQ(index.height_at(-16777215.0f, 1.0f), 7.0f);  // a far cube reaching in
     }
     EXPECT_FALSE(ground_index(std::vector<glm::vec3>(100), 10).indexed());
+}
+
+TEST(level_matrices, a_spider_faces_its_heading) {
+    const float quarter = glm::half_pi<float>();
+    const std::pair<glm::vec3, float> headings[] = {
+        {{-1, 0, 0}, 0.0f}, {{0, 0, 1}, quarter}, {{0, 0, -1}, -quarter}, {{1, 0, 0}, -2 * quarter}};
+    for (const auto& [heading, angle] : headings) {
+        EXPECT_FLOAT_EQ(enemy_heading_angle(heading), angle) << heading.x << ", " << heading.z;
+    }
 }
 
 // One row of cubes at the given heights.

@@ -52,6 +52,12 @@ TEST(particle_system, a_free_slot_is_searched_from_the_last_one_used_onwards) {
     EXPECT_EQ(s.find_free(), 2);
     s.pool[2].life = 0.0f;  // exactly zero is not free yet
     EXPECT_EQ(s.find_free(), 4);
+    for (int i = 5; i < max_particles; ++i) {  // a full tail: the search wraps round to the front
+        s.pool[i].life = 1.0f;
+    }
+    s.pool[2].life = -1.0f;
+    s.last_used = 5;
+    EXPECT_EQ(s.find_free(), 2);
     s.simulate(0.5f, glm::vec3(0.0f, 0.0f, 10.0f));  // gravity pulls the live ones down
     EXPECT_LT(s.pool[0].speed.y, 0.0f);
 }
