@@ -45,13 +45,16 @@ void frame_renderer::create_object_program() {
 }
 
 void frame_renderer::load_cube() {
-    scene.cube_renderer.init();
-    scene.cube_renderer.program = object_shader.program;
+    // The checks carry the places the cube's start-up has always reported errors at.
+    check_gl_error("cube", 9);
+    check_gl_error("cube", 11);
+    scene.cube_model.load_model(assets::cube_model);
+    check_gl_error("cube", 13);
+    scene.program = object_shader.program;
 }
 
 void frame_renderer::load_item() {
-    scene.item_renderer.init();
-    scene.item_renderer.program = object_shader.program;
+    scene.item_model.load_model(assets::item_model);
 }
 
 void frame_renderer::load_enemy() {

@@ -23,16 +23,10 @@ glm::vec3 heading_of(const level& lvl, std::size_t k) {
 
 void level_renderer::draw(const level& lvl, const object_lighting& l, bool culling,
                           const view_frustum& frustum) {
-    for_each_drawn_cube(lvl.cubes, culling, frustum, [&](const glm::mat4& m) {
-        cube_renderer.draw(l.projection, l.view, m, l.shadow_matrix * m, l.projected_matrix * m,
-                           l.projected_matrix2 * m, l.light_pos, l.cam_pos, l.mipmap_mode,
-                           l.nearest_sampling);
-    });
-    for_each_drawn_item(lvl.items, culling, frustum, [&](const glm::mat4& m) {
-        item_renderer.draw(l.projection, l.view, m, l.shadow_matrix * m, l.projected_matrix * m,
-                           l.projected_matrix2 * m, l.light_pos, l.cam_pos, l.mipmap_mode,
-                           l.nearest_sampling);
-    });
+    for_each_drawn_cube(lvl.cubes, culling, frustum,
+                        [&](const glm::mat4& m) { draw_lit(cube_model, m, l); });
+    for_each_drawn_item(lvl.items, culling, frustum,
+                        [&](const glm::mat4& m) { draw_lit(item_model, m, l); });
     for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
         // The projectors see the spider before its heading turn; the shadow after it.
         const glm::mat4 base = enemy_base_matrix(lvl.enemies[k]);
@@ -44,22 +38,24 @@ void level_renderer::draw(const level& lvl, const object_lighting& l, bool culli
 }
 
 void level_renderer::draw_ball(const orbel& ball, const object_lighting& l) {
-    const glm::mat4 m = ball.model_matrix();
-    const GLuint program = cube_renderer.program;
+    draw_lit(ball_model, ball.model_matrix(), l);
+}
+
+void level_renderer::draw_lit(model& shape, const glm::mat4& m, const object_lighting& l) {
     set_object_uniforms(program, {l.projection, l.view, &m, l.light_pos, l.cam_pos,
                                   l.shadow_matrix * m, l.projected_matrix * m,
                                   l.projected_matrix2 * m});
-    draw_with_first_mesh_sampling(ball_model, program, l.mipmap_mode, l.nearest_sampling);
+    draw_with_first_mesh_sampling(shape, program, l.mipmap_mode, l.nearest_sampling);
 }
 
 void level_renderer::draw_depth(const level& lvl, const orbel& ball, const glm::mat4& vp,
                                 GLint location) const {
     draw_geometry(ball_model, vp, ball.model_matrix(), location);
     for (const glm::vec3& p : lvl.cubes) {
-        draw_geometry(cube_renderer.model, vp, cube_depth_matrix(p), location);
+        draw_geometry(cube_model, vp, cube_depth_matrix(p), location);
     }
     for (const glm::vec3& p : lvl.items) {
-        draw_geometry(item_renderer.model, vp, item_matrix(p), location);
+        draw_geometry(item_model, vp, item_matrix(p), location);
     }
     for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
         draw_geometry(enemy_renderer.model, vp, enemy_matrix(lvl.enemies[k], heading_of(lvl, k)),
@@ -71,7 +67,7 @@ void level_renderer::draw_casters(const level& lvl, const orbel& ball, const glm
                                   GLint location) const {
     draw_geometry(ball_model, vp, ball.model_matrix(), location);
     for (const glm::vec3& p : lvl.items) {
-        draw_geometry(item_renderer.model, vp, item_matrix(p), location);
+        draw_geometry(item_model, vp, item_matrix(p), location);
     }
     for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
         draw_geometry(enemy_renderer.model, vp, enemy_matrix(lvl.enemies[k], heading_of(lvl, k)),

@@ -9,9 +9,7 @@
 #include "camera/view_frustum.h"
 #include "level/level.h"
 #include "physics/orbel.h"
-#include "render/cube.h"
 #include "render/enemy.h"
-#include "render/item.h"
 #include "render/model.h"
 
 namespace quillomar {
@@ -30,10 +28,13 @@ struct object_lighting {
 };
 
 struct level_renderer {
-    cube cube_renderer;
-    item item_renderer;
-    enemy enemy_renderer;
+    // Cube, item and ball are each one model drawn whole, the sampling options stored into its
+    // first mesh; the spider moves its legs mesh by mesh.
+    model cube_model;
+    model item_model;
     model ball_model;
+    enemy enemy_renderer;
+    GLuint program = 0;  // the object program, in use while the main pass draws
 
     // The lit main pass of the level; the object program must be in use and the shadow and
     // projector textures bound. With culling, cubes and items outside the frustum are skipped;
@@ -51,6 +52,9 @@ struct level_renderer {
     // The ball, items and spiders only: cubes cast no shadow.
     void draw_casters(const level& lvl, const orbel& ball, const glm::mat4& vp,
                       GLint location) const;
+
+private:
+    void draw_lit(model& shape, const glm::mat4& m, const object_lighting& lighting);
 };
 
 }  // namespace quillomar
