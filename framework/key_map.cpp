@@ -2,6 +2,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <iterator>
+
 namespace quillomar {
 namespace {
 
@@ -29,8 +31,28 @@ static_assert(sizeof(bindings) / sizeof(bindings[0]) == command_count,
 constexpr struct {
     window_action action;
     int key;
-} window_bindings[] = {{window_action::full_screen, GLFW_KEY_F11},
-                       {window_action::pause, GLFW_KEY_PAUSE}};
+} window_bindings[] = {
+    {window_action::full_screen, GLFW_KEY_F11}, {window_action::pause, GLFW_KEY_PAUSE},
+    {window_action::confirm, GLFW_KEY_ENTER},   {window_action::confirm, GLFW_KEY_KP_ENTER},
+    {window_action::level_list, GLFW_KEY_TAB},  {window_action::list_up, GLFW_KEY_UP},
+    {window_action::list_down, GLFW_KEY_DOWN},  {window_action::ghost, GLFW_KEY_G},
+};
+
+// Gamepad buttons that press a command or a window action, counted when they go down.
+struct button_binding {
+    int button;
+    bool is_command;
+    command action;
+    window_action shell_action;
+};
+constexpr button_binding button_bindings[] = {
+    {GLFW_GAMEPAD_BUTTON_A, true, command::flip, {}},
+    {GLFW_GAMEPAD_BUTTON_B, true, command::restart, {}},
+    {GLFW_GAMEPAD_BUTTON_START, false, {}, window_action::confirm},
+    {GLFW_GAMEPAD_BUTTON_BACK, false, {}, window_action::level_list},
+    {GLFW_GAMEPAD_BUTTON_DPAD_UP, false, {}, window_action::list_up},
+    {GLFW_GAMEPAD_BUTTON_DPAD_DOWN, false, {}, window_action::list_down},
+};
 
 void on_key(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
     auto* input = static_cast<key_input*>(glfwGetWindowUserPointer(window));
@@ -92,13 +114,13 @@ int key_input::take(window_action action) {
     return presses;
 }
 
-void key_input::read_gamepads(frame_input& input) {
+void key_input::poll_gamepads() {
     // A stick counts as held past a third of its way; the d-pad steers the same way. Every
     // gamepad that is plugged in right now drives the ball, so plugging one in or out during
     // play just works.
     constexpr float dead_zone = 0.33f;
-    bool flip_down = false;
-    bool restart_down = false;
+    gamepad_held_ = frame_input();
+    unsigned buttons_down = 0;
     for (int pad = GLFW_JOYSTICK_1; pad <= GLFW_JOYSTICK_LAST; ++pad) {
         GLFWgamepadstate state;
         if (glfwJoystickIsGamepad(pad) == GLFW_FALSE || glfwGetGamepadState(pad, &state) == 0) {
@@ -107,32 +129,34 @@ void key_input::read_gamepads(frame_input& input) {
         const float x = state.axes[GLFW_GAMEPAD_AXIS_LEFT_X];
         const float y = state.axes[GLFW_GAMEPAD_AXIS_LEFT_Y];
         const auto down = [&state](int button) { return state.buttons[button] == GLFW_PRESS; };
-        if (y < -dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_UP)) {
-            input.hold(command::forward);
+        const auto hold_if = [this](command c, bool held) {
+            if (held) {
+                gamepad_held_.hold(c);
+            }
+        };
+        hold_if(command::forward, y < -dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_UP));
+        hold_if(command::back, y > dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_DOWN));
+        hold_if(command::turn_left, x < -dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_LEFT));
+        hold_if(command::turn_right, x > dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT));
+        for (std::size_t b = 0; b < std::size(button_bindings); ++b) {
+            if (down(button_bindings[b].button)) {
+                buttons_down |= 1u << b;
+            }
         }
-        if (y > dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_DOWN)) {
-            input.hold(command::back);
-        }
-        if (x < -dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_LEFT)) {
-            input.hold(command::turn_left);
-        }
-        if (x > dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT)) {
-            input.hold(command::turn_right);
-        }
-        flip_down = flip_down || down(GLFW_GAMEPAD_BUTTON_A);
-        restart_down = restart_down || down(GLFW_GAMEPAD_BUTTON_B);
     }
-    // Buttons are read once a frame: a press is a button that went down since the last one.
-    if (flip_down && !gamepad_flip_down_) {
-        input.press(command::flip);
-        input.hold(command::flip);
+    // Buttons are read once a frame: a press is a button that went down since the last poll.
+    for (std::size_t b = 0; b < std::size(button_bindings); ++b) {
+        const button_binding& binding = button_bindings[b];
+        if ((buttons_down & ~gamepad_buttons_down_ & (1u << b)) == 0) {
+            continue;
+        }
+        if (binding.is_command) {
+            pending_.press(binding.action);
+        } else {
+            ++window_presses_[static_cast<int>(binding.shell_action)];
+        }
     }
-    if (restart_down && !gamepad_restart_down_) {
-        input.press(command::restart);
-        input.hold(command::restart);
-    }
-    gamepad_flip_down_ = flip_down;
-    gamepad_restart_down_ = restart_down;
+    gamepad_buttons_down_ = buttons_down;
 }
 
 frame_input key_input::sample(double time) {
@@ -142,9 +166,8 @@ frame_input key_input::sample(double time) {
     for (const binding& b : bindings) {
         // A tap that began and ended within the frame holds its command for this one frame.
         const bool down = window_ != nullptr && glfwGetKey(window_, b.key) == GLFW_PRESS;
-        input.hold(b.action, down || input.pressed(b.action) > 0);
+        input.hold(b.action, down || input.pressed(b.action) > 0 || gamepad_held_.is_held(b.action));
     }
-    read_gamepads(input);
     return input;
 }
 

@@ -12,8 +12,10 @@ namespace quillomar {
 // The GLFW key that drives a command.
 int key_for(command c);
 
-// What keys ask of the window rather than of the game.
-enum class window_action { full_screen, pause };
+// What keys and buttons ask of the shell rather than of the game's rules: the window, the pause,
+// the ghost ball, and the level list (Enter takes the end-of-game and list choice).
+enum class window_action { full_screen, pause, confirm, level_list, list_up, list_down, ghost };
+inline constexpr int window_action_count = static_cast<int>(window_action::ghost) + 1;
 
 // Collects presses from the window's key callback between two frames, and whether the window
 // has the focus.
@@ -24,6 +26,11 @@ public:
     ~key_input();
     key_input(const key_input&) = delete;
     key_input& operator=(const key_input&) = delete;
+
+    // Reads the gamepads once a frame, before take and sample: their buttons' presses and what
+    // their sticks and pads hold. Gamepads plugged in or out since the last frame just count or
+    // stop counting.
+    void poll_gamepads();
 
     // The frame record at `time`: the commands held now and the presses since the last call.
     frame_input sample(double time);
@@ -39,13 +46,11 @@ public:
     void set_focused(bool focused) { focused_ = focused; }
 
 private:
-    void read_gamepads(frame_input& input);
-
     GLFWwindow* window_;
     frame_input pending_;
-    bool gamepad_flip_down_ = false;
-    bool gamepad_restart_down_ = false;
-    int window_presses_[2] = {0, 0};
+    frame_input gamepad_held_;  // the commands the gamepads hold this frame
+    unsigned gamepad_buttons_down_ = 0;  // bit per button, as of the last poll
+    int window_presses_[window_action_count] = {};
     bool focused_ = true;
 };
 

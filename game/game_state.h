@@ -6,6 +6,7 @@
 #include <glm/glm.hpp>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "camera/follow_camera.h"
 #include "camera/free_camera.h"
@@ -44,6 +45,13 @@ struct hud_message {
     double start_time = 0.0;
 };
 
+// Times of play (seconds from the first frame the ball could be steered) at each pick-up, in
+// the order they happened, and at the finish (negative until then).
+struct run_splits {
+    std::vector<double> items;
+    double finish = -1.0;
+};
+
 struct game_state {
     ::quillomar::level level;
     bool has_level = false;  // the level file gave something to play on
@@ -61,6 +69,8 @@ struct game_state {
 
     particle_system particles;
     bool particles_active = false;
+    // Off for games nobody watches (the ghost's run): the burst changes nothing in play.
+    bool simulate_burst = true;
     glm::vec3 emitter_pos{0.0f};
     double pickup_time = 0.0;
 
@@ -90,6 +100,12 @@ struct game_state {
     // When the ball could first be steered, and when it reached the finish (game time).
     double play_started = -1.0;
     double finish_time = -1.0;
+    // The latest step's game time while the game is neither won nor lost: the running clock.
+    double clock_time = 0.0;
+    // This run's splits, and the best run's to race against (set by the shell; empty when the
+    // level has no best run yet).
+    run_splits splits;
+    run_splits best_splits;
 
     // What the last step did, for tests and the benchmark.
     int last_physics_steps = 0;

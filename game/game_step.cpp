@@ -22,6 +22,9 @@ game_events game_core::step(const frame_input& input) {
     game_state& s = state;
     game_events events;
     const double time = input.time;
+    if (!s.won && !s.lost) {
+        s.clock_time = time;
+    }
     if (!s.has_level) {
         // Nothing to play: no rules run, and nothing can be won.
     } else if (s.dying) {
@@ -177,6 +180,7 @@ void game_core::apply_rules(double time, game_events& events) {
         std::fabs(s.level.finish.y - s.ball.position.z) < 2.0f) {
         s.won = true;
         s.finish_time = time;
+        s.splits.finish = time - s.play_started;
         events.push_back({event_kind::won});
     }
     for (const glm::vec3& item : s.level.pick_up_items(s.ball.position)) {
@@ -184,6 +188,7 @@ void game_core::apply_rules(double time, game_events& events) {
         s.emitter_pos = item;
         s.pickup_time = time;
         s.particles_active = true;
+        s.splits.items.push_back(time - s.play_started);
         events.push_back({event_kind::item_picked, {}, item});
         log_line(events, "removed item");
     }
@@ -200,6 +205,9 @@ void game_core::run_particles(double time, float dt) {
     if (time - s.pickup_time > particle_effect_seconds) {
         s.particles_active = false;
         s.particles.kill_all();
+        return;
+    }
+    if (!s.simulate_burst) {
         return;
     }
     s.particles.emit(dt, s.emitter_pos);

@@ -8,6 +8,10 @@
 
 namespace quillomar {
 
+// How a line is coloured: the HUD's own colour, or a split ahead of (green) or behind (red) the
+// best run.
+enum class hud_tone { plain, ahead, behind };
+
 // One HUD text line: where its baseline starts, in pixels down from the top, and across from
 // the window's left edge or from its centre.
 struct hud_line {
@@ -15,9 +19,17 @@ struct hud_line {
     bool from_left_edge = false;
     int x_pixels = 0;
     int y_pixels = 0;
+    hud_tone tone = hud_tone::plain;
 };
 
 // The lines in drawing order.
 std::vector<hud_line> hud_lines(const game_state& state);
+
+// A time of play as minutes, seconds and hundredths: "1:02.35". Negative times read as 0.
+std::string format_run_time(double seconds);
+
+// A split against the best run: "-0.45" ahead, "+1.20" behind, in seconds and hundredths; a tie
+// counts as ahead.
+hud_line split_line(double seconds, double best_seconds);
 
 }  // namespace quillomar

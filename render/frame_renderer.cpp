@@ -122,7 +122,7 @@ void frame_renderer::draw_shadow_map(const game_state& s) {
         shadow_caster_spheres(s));
 }
 
-void frame_renderer::draw_scene(const game_state& s) {
+void frame_renderer::draw_scene(const game_state& s, const std::optional<glm::mat4>& ghost) {
     bind_texture(5, shadow_map.filter_textures[1]);
     bind_texture(10, projector.projector_color_texture);
     bind_texture(11, projector.projector_depth_texture);
@@ -153,6 +153,18 @@ void frame_renderer::draw_scene(const game_state& s) {
     lighting.nearest_sampling = s.display.nearest_sampling;
     scene.draw_ball(s.ball, lighting);
     scene.draw(s.level, lighting, s.display.culling, s.frustum);
+    if (ghost) {
+        // Last of the solid objects, blended over them and writing no depth, so the ball and
+        // the level show through it.
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+        scene.draw_ghost(*ghost, lighting);
+        glDepthMask(GL_TRUE);
+        if (!s.display.transparency) {
+            glDisable(GL_BLEND);
+        }
+    }
     glDisable(GL_CULL_FACE);
     for (GLenum unit : {5u, 10u, 11u, 12u, 13u, 20u, 21u}) {
         bind_texture(unit, 0);
@@ -175,12 +187,13 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
         const float x =
             (line.from_left_edge ? -1.0f : 0.0f) + static_cast<float>(line.x_pixels) * sx;
         hud_text.render_text(line.text.c_str(), x, 1.0f - static_cast<float>(line.y_pixels) * sy,
-                             sx, sy);
+                             sx, sy, line.tone);
     }
 }
 
 void frame_renderer::draw(const game_state& s, int width, int height,
-                          const std::vector<hud_line>& extra) {
+                          const std::vector<hud_line>& extra,
+                          const std::optional<glm::mat4>& ghost) {
     draw_projectors(s);
     part_done("projectors");
     draw_shadow_map(s);
@@ -190,7 +203,7 @@ void frame_renderer::draw(const game_state& s, int width, int height,
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, width, height);
     glPolygonMode(GL_FRONT_AND_BACK, s.display.wireframe ? GL_LINE : GL_FILL);
-    draw_scene(s);
+    draw_scene(s, ghost);
 
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_DEPTH_TEST);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <glm/glm.hpp>
 #include <memory>
+#include <optional>
 
 #include "game/game_state.h"
 #include "game/hud_lines.h"
@@ -35,9 +36,11 @@ public:
     void create_text();
 
     // Every pass of a frame into a window of width x height pixels; `extra` HUD lines (from the
-    // shell, such as "Paused") are drawn after the game's own.
+    // shell, such as "Paused") are drawn after the game's own, and a `ghost` ball, translucent,
+    // where its model matrix puts it.
     void draw(const game_state& state, int width, int height,
-              const std::vector<hud_line>& extra = {});
+              const std::vector<hud_line>& extra = {},
+              const std::optional<glm::mat4>& ghost = std::nullopt);
 
     // Deletes the shadow and projector framebuffers (the rest goes with the renderer).
     void destroy_framebuffers();
@@ -59,7 +62,7 @@ public:
 private:
     void draw_projectors(const game_state& s);
     void draw_shadow_map(const game_state& s);
-    void draw_scene(const game_state& s);
+    void draw_scene(const game_state& s, const std::optional<glm::mat4>& ghost);
     void draw_hud(const game_state& s, int width, int height,
                   const std::vector<hud_line>& extra);
     void part_done(const char* part) const;

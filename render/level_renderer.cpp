@@ -1,5 +1,7 @@
 #include "render/level_renderer.h"
 
+#include <vector>
+
 #include <glm/gtc/type_ptr.hpp>
 
 #include "level/draw_selection.h"
@@ -39,6 +41,24 @@ void level_renderer::draw(const level& lvl, const object_lighting& l, bool culli
 
 void level_renderer::draw_ball(const orbel& ball, const object_lighting& l) {
     draw_lit(ball_model, ball.model_matrix(), l);
+}
+
+void level_renderer::draw_ghost(const glm::mat4& m, const object_lighting& l) {
+    // The ball's own materials, each drawn at the ghost's opacity and then given theirs back.
+    std::vector<float> opacities;
+    for (mesh& part : ball_model.meshes) {
+        for (material& mat : part.materials) {
+            opacities.push_back(mat.opacity);
+            mat.opacity = ghost_opacity;
+        }
+    }
+    draw_lit(ball_model, m, l);
+    std::size_t k = 0;
+    for (mesh& part : ball_model.meshes) {
+        for (material& mat : part.materials) {
+            mat.opacity = opacities[k++];
+        }
+    }
 }
 
 void level_renderer::draw_lit(model& shape, const glm::mat4& m, const object_lighting& l) {

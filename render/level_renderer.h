@@ -45,6 +45,10 @@ struct level_renderer {
     // The ball in the main pass, under the same conditions.
     void draw_ball(const orbel& ball, const object_lighting& lighting);
 
+    // The ball's model at `m`, at ghost_opacity; blending must be on.
+    void draw_ghost(const glm::mat4& m, const object_lighting& lighting);
+    static constexpr float ghost_opacity = 0.35f;
+
     // Cubes, items, spiders and the ball, geometry only, with `location` set to vp · model for
     // each; for the projector depth passes.
     void draw_depth(const level& lvl, const orbel& ball, const glm::mat4& vp, GLint location) const;

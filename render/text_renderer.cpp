@@ -126,7 +126,8 @@ void text_renderer::setup() {
     check_gl_error("text", 149);
 }
 
-void text_renderer::render_text(const char* text, float x, float y, float sx, float sy) {
+void text_renderer::render_text(const char* text, float x, float y, float sx, float sy,
+                                hud_tone tone) {
     check_gl_error("text", 153);
     glBindVertexArray(vertex_array);
     check_gl_error("text", 155);
@@ -182,6 +183,25 @@ void text_renderer::render_text(const char* text, float x, float y, float sx, fl
     }
 
     glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices.data(), GL_DYNAMIC_DRAW);
+    const GLint color_location = glGetUniformLocation(text_shader.program, "text_color");
+    const GLint shift_location = glGetUniformLocation(text_shader.program, "shift");
+    // The outline: the line in a near-black at every whole-pixel offset up to two pixels
+    // away (the diagonals one pixel), then the line itself on top.
+    const GLint gain_location = glGetUniformLocation(text_shader.program, "coverage_gain");
+    glUniform3f(color_location, 0.04f, 0.03f, 0.02f);
+    glUniform1f(gain_location, 3.0f);
+    constexpr float offsets[12][2] = {{1, 0},  {-1, 0}, {0, 1},   {0, -1},  {1, 1},  {-1, 1},
+                                      {1, -1}, {-1, -1}, {2, 0}, {-2, 0}, {0, 2}, {0, -2}};
+    for (const auto& d : offsets) {
+        glUniform2f(shift_location, d[0] * sx, d[1] * sy);
+        glDrawArrays(GL_TRIANGLES, 0, n);
+    }
+    const glm::vec3 color = tone == hud_tone::ahead    ? glm::vec3(0.45f, 1.0f, 0.45f)
+                            : tone == hud_tone::behind ? glm::vec3(1.0f, 0.45f, 0.4f)
+                                                       : glm::vec3(1.0f, 0.92f, 0.62f);
+    glUniform3f(color_location, color.r, color.g, color.b);
+    glUniform2f(shift_location, 0.0f, 0.0f);
+    glUniform1f(gain_location, 1.0f);
     glDrawArrays(GL_TRIANGLES, 0, n);
     last_vertex_count = n;
 

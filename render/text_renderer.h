@@ -8,6 +8,7 @@
 
 #include <array>
 
+#include "game/hud_lines.h"
 #include "render/shader_program.h"
 
 namespace quillomar {
@@ -54,8 +55,10 @@ struct text_renderer {
 
     // Draws `text` (NUL-terminated) with its baseline starting at (x, y) in clip coordinates;
     // `sx`, `sy` are the size of one pixel in clip units. Bytes 128 to 255 are skipped, and
-    // glyphs beyond max_glyphs are cut off. Uses texture unit 15 and blends; sets no colour.
-    void render_text(const char* text, float x, float y, float sx, float sy);
+    // glyphs beyond max_glyphs are cut off. The glyphs get a dark outline two pixels wide and the
+    // tone's colour. Uses texture unit 15 and blends.
+    void render_text(const char* text, float x, float y, float sx, float sy,
+                     hud_tone tone = hud_tone::plain);
 
 private:
     void release_font();

@@ -1,5 +1,8 @@
 #include "shell/quillomar_game.h"
 
+#include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <iostream>
 
 #include "framework/game_window.h"
@@ -28,7 +31,12 @@ void logged(const char* before, const char* after, Step&& step) {
 }  // namespace
 
 quillomar_game::quillomar_game() = default;
-quillomar_game::~quillomar_game() = default;
+
+quillomar_game::~quillomar_game() {
+    if (ghost_cancel_) {
+        ghost_cancel_->store(true);
+    }
+}
 
 void quillomar_game::startup() {
     check_gl_error(__FILE__, __LINE__);
@@ -38,18 +46,18 @@ void quillomar_game::startup() {
     check_gl_error(__FILE__, __LINE__);
 
     log("Parse level in quillomar_game.startup() ...");
-    if (core_.read_level(level_path)) {
+    if (core_->read_level(level_path)) {
         logged("initialize cube in quillomar_game.startup() ...",
                "initialize cube in quillomar_game.startup() done.", [&] { renderer_->load_cube(); });
         logged("initialize item in quillomar_game.startup() ...",
                "initialize item in quillomar_game.startup() done.", [&] {
                    renderer_->load_item();
-                   core_.place_items();
+                   core_->place_items();
                });
         logged("initialize enemy in quillomar_game.startup() ...",
                "initialize enemy in quillomar_game.startup() done.", [&] {
                    renderer_->load_enemy();
-                   core_.place_enemies();
+                   core_->place_enemies();
                });
     }
     log("Parse level in quillomar_game.startup() done.");
@@ -57,17 +65,17 @@ void quillomar_game::startup() {
 
     logged("initialize orbel in quillomar_game.startup() ...",
            "initialize orbel in quillomar_game.startup() done.", [&] {
-               core_.init_ball();
+               core_->init_ball();
                renderer_->load_ball();
            });
     check_gl_error(__FILE__, __LINE__);
     logged("initialize cameras in quillomar_game.startup() ...",
-           "initialize cameras in quillomar_game.startup() done.", [&] { core_.init_cameras(); });
+           "initialize cameras in quillomar_game.startup() done.", [&] { core_->init_cameras(); });
     logged("do openGL stuff in quillomar_game.startup() ...",
            "openGL stuff in quillomar_game.startup() done.",
            [&] { renderer_->set_initial_gl_state(); });
     logged("do bullet stuff in quillomar_game.startup() ...",
-           "bullet stuff in quillomar_game.startup() done.", [&] { core_.create_physics(); });
+           "bullet stuff in quillomar_game.startup() done.", [&] { core_->create_physics(); });
     renderer_->create_particles();
     logged("do shadow mapping stuff in quillomar_game.startup() ...",
            "shadow mapping stuff in quillomar_game.startup() done.",
@@ -85,7 +93,7 @@ void quillomar_game::startup() {
                }
            });
     keys_ = std::make_unique<key_input>(window);
-    run_.level_key = level_key_of_file(level_path);
+    begin_run();
     if (!replay_path.empty()) {
         replay_ = load_recording(replay_path);
         if (replay_ && replay_->level_key != run_.level_key) {
@@ -101,12 +109,8 @@ void quillomar_game::startup() {
 void quillomar_game::update() {
     const bool was_paused = paused();
     if (keys_) {
-        for (int n = keys_->take(window_action::full_screen); n > 0; --n) {
-            toggle_full_screen(window);
-        }
-        for (int n = keys_->take(window_action::pause); n > 0; --n) {
-            paused_by_key_ = !paused_by_key_;
-        }
+        keys_->poll_gamepads();
+        handle_window_actions();
         paused_by_focus_ = !keys_->focused();
     }
     if (paused() != was_paused) {
@@ -116,18 +120,23 @@ void quillomar_game::update() {
             paused_seconds_ += now() - pause_began_;
         }
     }
+    take_ghost_when_ready();
     if (paused()) {
+        // Keys pressed while paused steer nothing once play goes on.
+        if (keys_) {
+            keys_->sample(0.0);
+        }
         last_events.clear();
         return;
     }
-    core_.set_aspect(static_cast<float>(width) / static_cast<float>(height));
+    core_->set_aspect(static_cast<float>(width) / static_cast<float>(height));
     const double time = now() - paused_seconds_;
     frame_input input = input_source ? input_source(time) : keys_->sample(time);
     if (replay_ && replayed_ < replay_->frames.size()) {
         input = replay_->frames[replayed_++];
     }
     run_.frames.push_back(input);
-    last_events = core_.step(input);
+    last_events = core_->step(input);
     for (const game_event& e : last_events) {
         if (e.kind == event_kind::console_line) {
             std::cout << e.text << std::endl;
@@ -141,8 +150,171 @@ void quillomar_game::update() {
     }
 }
 
+void quillomar_game::handle_window_actions() {
+    for (int n = keys_->take(window_action::full_screen); n > 0; --n) {
+        toggle_full_screen(window);
+    }
+    for (int n = keys_->take(window_action::pause); n > 0; --n) {
+        paused_by_key_ = !paused_by_key_;
+    }
+    if (keys_->take(window_action::ghost) % 2 == 1) {
+        show_ghost_ = !show_ghost_;
+    }
+    // Every action is taken each frame, so presses meant for play (the arrows steer the free
+    // camera) never pile up for the list.
+    const int up = keys_->take(window_action::list_up);
+    const int down = keys_->take(window_action::list_down);
+    const int confirm = keys_->take(window_action::confirm);
+    if (keys_->take(window_action::level_list) % 2 == 1) {
+        list_open_ = !list_open_;
+        if (list_open_) {
+            records_store records(default_records_folder());
+            records.load();
+            const level_set& set = levels();
+            list_rows_ = level_list_rows(set, level_keys_, records.records());
+            list_choice_ = index_of_level(level_keys_, run_.level_key).value_or(0);
+        }
+        return;
+    }
+    if (list_open_) {
+        handle_level_list(up, down, confirm);
+        return;
+    }
+    const game_state& s = core_->state;
+    if (confirm == 0 || !(s.won || s.lost || !s.has_level)) {
+        return;
+    }
+    // After a win Enter goes on to the next level of the set; after a loss, or past the set's
+    // last level, or for a level outside the set, it plays the same level again.
+    std::string next = level_path;
+    const level_set& set = levels();
+    const std::optional<std::size_t> here = index_of_level(level_keys_, run_.level_key);
+    if (s.won && here && *here + 1 < set.size()) {
+        next = set[*here + 1].path;
+    }
+    play_level(next);
+}
+
+void quillomar_game::handle_level_list(int up, int down, int confirm) {
+    if (list_rows_.empty()) {
+        return;
+    }
+    const long last = static_cast<long>(list_rows_.size()) - 1;
+    const long choice = static_cast<long>(list_choice_) - up + down;
+    list_choice_ = static_cast<std::size_t>(std::clamp(choice, 0L, last));
+    if (confirm > 0 && list_rows_[list_choice_].unlocked) {
+        list_open_ = false;
+        play_level(levels()[list_choice_].path);
+    }
+}
+
+const level_set& quillomar_game::levels() const {
+    if (!level_set_) {
+        level_set_ = load_level_set(level_set_path);
+        level_keys_.clear();
+        for (const level_set_entry& entry : *level_set_) {
+            level_keys_.push_back(level_key_of_file(entry.path));
+        }
+    }
+    return *level_set_;
+}
+
+void quillomar_game::play_level(const std::string& path) {
+    auto core = std::make_unique<game_core>();
+    if (core->read_level(path)) {
+        core->place_items();
+        core->place_enemies();
+    }
+    core->init_ball();
+    core->init_cameras();
+    core->create_physics();
+    core_ = std::move(core);
+    level_path = path;
+    replay_.reset();
+    play_sound_events(sound_.get(), {game_event(event_kind::stop_sounds)});
+    begin_run();
+}
+
+void quillomar_game::begin_run() {
+    if (ghost_cancel_) {
+        ghost_cancel_->store(true);
+    }
+    ghost_.reset();
+    run_ = recording();
+    run_.level_key = level_key_of_file(level_path);
+    if (run_.level_key.empty() || !core_->state.has_level) {
+        return;
+    }
+    const std::string folder = default_records_folder();
+    const std::string best_path = folder + "/" + run_.level_key + ".replay";
+    if (folder.empty() || !std::ifstream(best_path).is_open()) {
+        return;
+    }
+    std::optional<recording> best = load_recording(best_path);
+    if (!best || best->level_key != run_.level_key) {
+        return;
+    }
+    // The best run is played again on a thread of its own while this one starts: it needs the
+    // level as loaded, before any play, and nothing else of this game.
+    ghost_cancel_ = std::make_shared<std::atomic<bool>>(false);
+    ghost_future_ = std::async(std::launch::async,
+                               [loaded = core_->state.level, run = std::move(*best),
+                                cancel = ghost_cancel_] {
+                                   return simulate_run(loaded, run, cancel.get());
+                               });
+}
+
+void quillomar_game::take_ghost_when_ready() {
+    if (ghost_future_.valid() &&
+        ghost_future_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+        ghost_ = ghost_future_.get();
+        core_->state.best_splits = ghost_->splits;
+    }
+}
+
+void quillomar_game::wait_for_ghost() {
+    if (ghost_future_.valid()) {
+        ghost_future_.wait();
+    }
+    take_ghost_when_ready();
+}
+
+std::optional<glm::mat4> quillomar_game::ghost_matrix() const {
+    const game_state& s = core_->state;
+    if (!ghost_ || !show_ghost_ || s.play_started < 0.0) {
+        return std::nullopt;
+    }
+    return ghost_matrix_at(*ghost_, s.clock_time - s.play_started);
+}
+
+std::vector<hud_line> quillomar_game::shell_hud_lines() const {
+    std::vector<hud_line> lines;
+    if (paused() && !list_open_) {
+        lines.push_back({"Paused", false, -60, 200});
+    }
+    const game_state& s = core_->state;
+    if (list_open_) {
+        lines.push_back({"Levels - Enter plays, Tab closes", false, -220, 250});
+        for (std::size_t i = 0; i < list_rows_.size(); ++i) {
+            const level_list_row& row = list_rows_[i];
+            std::string text = (i == list_choice_ ? "> " : "  ") + row.title + "  ";
+            text += !row.unlocked      ? "locked"
+                    : row.best_seconds ? format_run_time(*row.best_seconds)
+                                       : "-";
+            lines.push_back({text, false, -220, 300 + 40 * static_cast<int>(i)});
+        }
+    } else if (s.won) {
+        const std::optional<std::size_t> here = index_of_level(level_keys_, run_.level_key);
+        const bool has_next = !levels().empty() && here && *here + 1 < levels().size();
+        lines.push_back({has_next ? "Enter: next level" : "Enter: play again", false, -60, 250});
+    } else if (s.lost) {
+        lines.push_back({"Enter: play again", false, -60, 250});
+    }
+    return lines;
+}
+
 void quillomar_game::keep_a_won_run() {
-    const game_state& s = core_.state;
+    const game_state& s = core_->state;
     if (replay_ || run_.level_key.empty()) {
         return;
     }
@@ -158,20 +330,19 @@ void quillomar_game::keep_a_won_run() {
 
 void quillomar_game::render() {
     update();
-    std::vector<hud_line> extra;
-    if (paused()) {
-        extra.push_back({"Paused", false, -60, 200});
-    }
-    renderer_->draw(core_.state, width, height, extra);
+    renderer_->draw(core_->state, width, height, shell_hud_lines(), ghost_matrix());
 }
 
 void quillomar_game::shutdown() {
     if (!record_path.empty()) {
         save_recording(run_, record_path);
     }
+    if (ghost_cancel_) {
+        ghost_cancel_->store(true);
+    }
     log("begin shutdown() in quillomar_game");
     keys_.reset();
-    core_.state.physics.reset();
+    core_->state.physics.reset();
     renderer_->destroy_framebuffers();
     log("end shutdown() in quillomar_game");
     renderer_.reset();

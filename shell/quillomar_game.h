@@ -3,14 +3,20 @@
 // the core, lets the sound and the console react to the events, and draws the new state.
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
 #include "game/game_core.h"
+#include "game/ghost_run.h"
+#include "game/hud_lines.h"
+#include "game/level_set.h"
 #include "game/recording.h"
 
 namespace quillomar {
@@ -34,9 +40,25 @@ public:
     // One whole frame: update, then every pass of the picture.
     void render() override;
 
-    const game_state& state() const { return core_.state; }
-    bool paused() const { return paused_by_key_ || paused_by_focus_; }
-    game_core& core() { return core_; }
+    const game_state& state() const { return core_->state; }
+    // Paused by the Pause key, by the window losing the focus, or while the level list is open.
+    bool paused() const { return paused_by_key_ || paused_by_focus_ || list_open_; }
+    game_core& core() { return *core_; }
+    // The shell's keys; null before startup.
+    key_input* keys() { return keys_.get(); }
+    // The level list while it is open: its rows and the one chosen.
+    bool level_list_open() const { return list_open_; }
+    const std::vector<level_list_row>& level_list() const { return list_rows_; }
+    std::size_t level_list_choice() const { return list_choice_; }
+    // The best run's ghost once it has been computed, and whether G shows it.
+    const ghost_run* ghost() const { return ghost_ ? &*ghost_ : nullptr; }
+    bool ghost_shown() const { return show_ghost_; }
+    // Waits for the ghost's computation, if one runs (tests and tools).
+    void wait_for_ghost();
+
+    // The HUD lines the shell adds to the game's own: the pause, what Enter does once the game
+    // is over, and the level list.
+    std::vector<hud_line> shell_hud_lines() const;
     // Null until startup has run, and after shutdown.
     frame_renderer* renderer() { return renderer_.get(); }
 
@@ -44,6 +66,8 @@ public:
     // sound device to open (empty for the system's default), and, when set, where each frame's
     // input comes from instead of the window's keys.
     std::string level_path = assets::level_file;
+    // The ordered level set Enter and the level list walk through.
+    std::string level_set_path = level_order_file;
     std::string sound_device;
     // Where to write this run's frame records at shutdown, and a recording to play instead of
     // the keys; empty when not asked.
@@ -55,8 +79,25 @@ public:
 
 private:
     void keep_a_won_run();
+    void handle_window_actions();
+    void handle_level_list(int up, int down, int confirm);
+    void play_level(const std::string& path);
+    void begin_run();
+    void take_ghost_when_ready();
+    const level_set& levels() const;
+    std::optional<glm::mat4> ghost_matrix() const;
 
-    game_core core_;
+    std::unique_ptr<game_core> core_ = std::make_unique<game_core>();
+    // Read when first needed: a game that is never won or listed never opens the order file.
+    mutable std::optional<level_set> level_set_;
+    mutable std::vector<std::string> level_keys_;
+    bool list_open_ = false;
+    std::vector<level_list_row> list_rows_;
+    std::size_t list_choice_ = 0;
+    std::future<ghost_run> ghost_future_;
+    std::shared_ptr<std::atomic<bool>> ghost_cancel_;
+    std::optional<ghost_run> ghost_;
+    bool show_ghost_ = true;
     recording run_;
     std::optional<recording> replay_;
     std::size_t replayed_ = 0;

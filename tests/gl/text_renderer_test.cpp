@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "framework/asset_paths.h"
 #include "tests/support/test_support.h"
@@ -29,40 +30,103 @@ protected:
         glDisable(GL_DEPTH_TEST);
     }
 
-    // Draws the string with the pen at clip (0, 0) on black and reads the red channel back,
-    // bottom row first.
-    std::vector<unsigned char> draw(const char* line) {
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    // Draws the string with the pen at clip (0, 0) on the background colour and reads the
+    // pixels back as RGB, bottom row first.
+    std::vector<unsigned char> draw_rgb(const char* line, glm::vec3 background,
+                                        hud_tone tone = hud_tone::plain) {
+        glClearColor(background.r, background.g, background.b, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-        text.render_text(line, 0.0f, 0.0f, 2.0f / width, 2.0f / height);
-        std::vector<unsigned char> red(width * height);
+        text.render_text(line, 0.0f, 0.0f, 2.0f / width, 2.0f / height, tone);
+        std::vector<unsigned char> rgb(width * height * 3);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RED, GL_UNSIGNED_BYTE, red.data());
+        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    }
+    // The red channel on black.
+    std::vector<unsigned char> draw(const char* line) {
+        const std::vector<unsigned char> rgb = draw_rgb(line, glm::vec3(0.0f));
+        std::vector<unsigned char> red(width * height);
+        for (std::size_t i = 0; i < red.size(); ++i) {
+            red[i] = rgb[i * 3];
+        }
         return red;
     }
 
     text_renderer text;
 };
 
-// Each bitmap row of the glyph as FreeType alone rasterises it lands on the screen row its height
-// above the baseline gives (the pen at column 512, the baseline between rows 383 and 384),
-// upright and in full colour; glyphs from both ends of the atlas and between.
-TEST_F(TextRendererTest, GlyphsAreDrawnUprightPixelForPixel) {
+// WCAG relative luminance of an 8-bit sRGB colour, and the contrast ratio of two.
+double luminance(const unsigned char* rgb) {
+    double sum = 0.0;
+    const double weights[3] = {0.2126, 0.7152, 0.0722};
+    for (int c = 0; c < 3; ++c) {
+        const double v = rgb[c] / 255.0;
+        sum += weights[c] * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+    }
+    return sum;
+}
+double contrast(const unsigned char* a, const unsigned char* b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Each glyph as FreeType alone rasterises it lands where its bitmap says (the pen at column 512,
+// the baseline between rows 383 and 384), upright: its fully covered pixels in the tone's colour,
+// and every uncovered pixel beside them dark enough to read the glyph by, at least 4.5 : 1, over
+// the light stone and over the dark-blue sky alike.
+TEST_F(TextRendererTest, GlyphsAreDrawnUprightWithAReadableOutline) {
     FT_Library library = nullptr;
     FT_Face face = nullptr;
     ASSERT_EQ(FT_Init_FreeType(&library), 0);
     ASSERT_EQ(FT_New_Face(library, platform_path(assets::font_file).c_str(), 0, &face), 0);
     FT_Set_Pixel_Sizes(face, 0, 32);
-    for (const char* letter : {"!", "7", "Q", "g", "~"}) {
-        const std::vector<unsigned char> drawn = draw(letter);
-        ASSERT_EQ(FT_Load_Char(face, letter[0], FT_LOAD_RENDER), 0);
-        const FT_Bitmap& b = face->glyph->bitmap;
-        for (int i = 0; i < int(b.rows * b.width); ++i) {
-            const int row = height / 2 + face->glyph->bitmap_top - 1 - i / int(b.width);
-            const int column = width / 2 + face->glyph->bitmap_left + i % int(b.width);
-            ASSERT_NEAR(drawn[row * width + column], b.buffer[i / b.width * b.pitch + i % b.width],
-                        2)
-                << letter << " bitmap pixel " << i;
+    const struct {
+        glm::vec3 background;
+        hud_tone tone;
+        unsigned char colour[3];
+    } cases[] = {
+        {{0.86f, 0.78f, 0.6f}, hud_tone::plain, {255, 235, 158}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::plain, {255, 235, 158}},
+        {{0.86f, 0.78f, 0.6f}, hud_tone::ahead, {115, 255, 115}},
+        {{0.86f, 0.78f, 0.6f}, hud_tone::behind, {255, 115, 102}},
+    };
+    for (const auto& c : cases) {
+        for (const char* letter : {"!", "7", "Q", "g", "~"}) {
+            const std::vector<unsigned char> drawn = draw_rgb(letter, c.background, c.tone);
+            ASSERT_EQ(FT_Load_Char(face, letter[0], FT_LOAD_RENDER), 0);
+            const FT_Bitmap& b = face->glyph->bitmap;
+            const auto coverage = [&](int x, int y) {
+                const bool inside = x >= 0 && y >= 0 && x < int(b.width) && y < int(b.rows);
+                return inside ? int(b.buffer[y * b.pitch + x]) : 0;
+            };
+            const auto near_ink = [&](int x, int y) {
+                int most = 0;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        most = std::max(most, coverage(x + dx, y + dy));
+                    }
+                }
+                return most >= 128;
+            };
+            int rings = 0;
+            for (int y = -2; y <= int(b.rows) + 1; ++y) {
+                for (int x = -2; x <= int(b.width) + 1; ++x) {
+                    const int row = height / 2 + face->glyph->bitmap_top - 1 - y;
+                    const int column = width / 2 + face->glyph->bitmap_left + x;
+                    const unsigned char* pixel = &drawn[(row * width + column) * 3];
+                    if (coverage(x, y) == 255) {
+                        for (int k = 0; k < 3; ++k) {
+                            ASSERT_NEAR(pixel[k], c.colour[k], 2) << letter << " at " << x << "," << y;
+                        }
+                    } else if (coverage(x, y) == 0 && near_ink(x, y)) {
+                        ++rings;
+                        EXPECT_GE(contrast(c.colour, pixel), 4.5)
+                            << letter << " ring pixel at " << x << "," << y;
+                    }
+                }
+            }
+            EXPECT_GT(rings, 4) << letter;
         }
     }
     FT_Done_Face(face);

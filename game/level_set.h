@@ -1,0 +1,50 @@
+// The shipped levels as an ordered set: a plain text order file names them one per line, and a
+// level opens once the one before it has been won.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records/records_store.h"
+
+namespace quillomar {
+
+struct level_set_entry {
+    std::string path;   // a game path, opened like any level file
+    std::string title;  // what the level list calls it
+};
+
+using level_set = std::vector<level_set_entry>;
+
+// Where the game looks for its set.
+inline constexpr const char* level_order_file = "levels/order.txt";
+
+// One level per line: its path, then optionally blanks and a title (the file's name without
+// folder and extension when there is none). Blank lines and lines starting with '#' say nothing.
+// A line with a control character is left out and counted in `skipped`.
+level_set parse_level_set(std::string_view text, int* skipped = nullptr);
+
+// Reads the order file; prints one line when it is missing or names nothing.
+level_set load_level_set(const std::string& path);
+
+// One row of the level list.
+struct level_list_row {
+    std::string title;
+    bool unlocked = false;
+    std::optional<double> best_seconds;
+};
+
+// The first level is always open, and so is every level that has been won or that follows a
+// won one. `keys` holds each entry's level_key_of_file, in the set's order.
+std::vector<level_list_row> level_list_rows(const level_set& set,
+                                            const std::vector<std::string>& keys,
+                                            const records_map& records);
+
+// The index of the level with `key` in `keys`, if the set has it.
+std::optional<std::size_t> index_of_level(const std::vector<std::string>& keys,
+                                          const std::string& key);
+
+}  // namespace quillomar
