@@ -304,8 +304,9 @@ std::vector<hud_line> quillomar_game::shell_hud_lines() const {
             lines.push_back({text, false, -220, 300 + 40 * static_cast<int>(i)});
         }
     } else if (s.won) {
+        const std::size_t levels_in_set = levels().size();
         const std::optional<std::size_t> here = index_of_level(level_keys_, run_.level_key);
-        const bool has_next = !levels().empty() && here && *here + 1 < levels().size();
+        const bool has_next = here && *here + 1 < levels_in_set;
         lines.push_back({has_next ? "Enter: next level" : "Enter: play again", false, -60, 250});
     } else if (s.lost) {
         lines.push_back({"Enter: play again", false, -60, 250});

@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "game/ghost_run.h"
 #include "tests/support/game_driver.h"
 
 namespace quillomar {
@@ -165,6 +166,16 @@ void play_through(const std::string& level_file, const std::vector<waypoint>& ro
     }
     EXPECT_EQ(summary(replayed), summary(driver.events));
     EXPECT_EQ(replay.state().finish_time, g.finish_time);
+
+    // Its ghost is the run: the same splits, and the ball where it was at the finish.
+    test::core_driver fresh(text.str());
+    const ghost_run ghost = simulate_run(fresh.state().level, *run);
+    EXPECT_EQ(ghost.splits.items, g.splits.items);
+    EXPECT_EQ(ghost.splits.finish, g.splits.finish);
+    const std::optional<glm::mat4> end = ghost_matrix_at(ghost, g.splits.finish);
+    ASSERT_TRUE(end.has_value());
+    EXPECT_EQ(glm::vec3((*end)[3]), g.ball.position);
+    EXPECT_FALSE(ghost_matrix_at(ghost, g.splits.finish + 0.01).has_value());
 }
 
 TEST(LevelPlaythrough, ShippedLevelIsFinishable) {

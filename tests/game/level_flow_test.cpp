@@ -1,0 +1,96 @@
+// Going from level to level in the whole game: Enter after a win or a loss, the level list, the
+// pause and the best run's ghost, driven through the shell's own keys.
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+
+#include "framework/key_map.h"
+#include "tests/support/game_driver.h"
+
+namespace quillomar {
+namespace {
+
+// Won by rolling one cell ahead; the second differs only so it is another level.
+const char* const first = "start 1 2\nfinish 1 1\npath\n111\n111\n111\n";
+const char* const second = "start 1 2\nfinish 1 1\npath\n1111\n1111\n1111\n";
+// Nothing under the start: every life ends in a fall.
+const char* const third = "start 1 1\nfinish 9 9\npath\n\n\n111\n";
+
+bool shows(test::game_driver& d, const std::string& text) {
+    const std::vector<hud_line> lines = d.game().shell_hud_lines();
+    return std::any_of(lines.begin(), lines.end(), [&](const hud_line& l) { return l.text == text; });
+}
+
+void press(test::game_driver& d, int key) {
+    d.game().keys()->key_pressed(key);
+    d.frames(1, false);
+}
+
+TEST(LevelFlow, EnterGoesOnAfterAWinAndAgainAfterALossAndTabListsTheOpenLevels) {
+    const test::scratch_dir dir;
+    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    const std::string a = dir.write("a.txt", first);
+    const std::string b = dir.write("b.txt", second);
+    const std::string c = dir.write("c.txt", third);
+    test::game_driver d(first);
+    d.game().level_set_path = dir.write("order.txt", a + " First\n" + b + "\n" + c + " Last\n");
+
+    d.hold(command::forward);
+    d.frames(240, false);
+    ASSERT_TRUE(d.state().won);
+    EXPECT_TRUE(shows(d, "Enter: next level"));
+    press(d, GLFW_KEY_ENTER);
+    EXPECT_EQ(d.game().level_path, b);
+    EXPECT_EQ(d.state().updates_run, 1);
+    d.frames(240, false);
+    press(d, GLFW_KEY_KP_ENTER);
+    EXPECT_EQ(d.game().level_path, c);
+    for (int i = 0; i < 60 * 60 && !d.state().lost; ++i) {
+        d.frames(1, false);
+    }
+    ASSERT_TRUE(d.state().lost);
+    EXPECT_TRUE(shows(d, "Enter: play again"));
+    press(d, GLFW_KEY_ENTER);
+    EXPECT_EQ(d.game().level_path, c);
+    EXPECT_EQ(d.state().lives, 5);
+    EXPECT_FALSE(d.state().lost);
+
+    // The list pauses the game; both won levels and the one after them are open.
+    press(d, GLFW_KEY_TAB);
+    ASSERT_TRUE(d.game().level_list_open());
+    const long updates = d.state().updates_run;
+    const std::vector<level_list_row>& rows = d.game().level_list();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_TRUE(rows[0].unlocked && rows[1].unlocked && rows[2].unlocked);
+    EXPECT_TRUE(rows[0].best_seconds && rows[1].best_seconds && !rows[2].best_seconds);
+    EXPECT_EQ(d.game().level_list_choice(), 2u);
+    EXPECT_TRUE(shows(d, "  First  " + format_run_time(*rows[0].best_seconds)));
+    for (int key : {GLFW_KEY_UP, GLFW_KEY_UP, GLFW_KEY_UP}) {
+        press(d, key);
+    }
+    EXPECT_EQ(d.state().updates_run, updates);
+    press(d, GLFW_KEY_ENTER);
+    EXPECT_FALSE(d.game().level_list_open());
+    EXPECT_EQ(d.game().level_path, a);
+
+    // The first level has a best run now: its ghost races along, and G hides it.
+    d.game().wait_for_ghost();
+    ASSERT_NE(d.game().ghost(), nullptr);
+    EXPECT_GT(d.state().best_splits.finish, 0.0);
+    press(d, GLFW_KEY_G);
+    EXPECT_FALSE(d.game().ghost_shown());
+
+    // Pause stops the game's clock; play goes on where it stood.
+    press(d, GLFW_KEY_PAUSE);
+    EXPECT_TRUE(d.game().paused() && shows(d, "Paused"));
+    const long before = d.state().updates_run;
+    d.frames(30, false);
+    press(d, GLFW_KEY_PAUSE);
+    EXPECT_EQ(d.state().updates_run, before + 1);
+    EXPECT_LT(d.state().last_dt, 0.02f);
+}
+
+}  // namespace
+}  // namespace quillomar

@@ -1,0 +1,64 @@
+// The level set's order file, the list's locks and best times, and the HUD's clock and splits.
+#include <gtest/gtest.h>
+
+#include "game/hud_lines.h"
+#include "game/level_set.h"
+
+namespace quillomar {
+namespace {
+
+TEST(LevelSet, OneLevelALineWithItsTitleOrItsFileName) {
+    int skipped = -1;
+    const level_set set = parse_level_set(
+        "# the order\n\n  levels/a.txt   The First  \r\nb.txt\n\tc\\d.e.txt\tCee\nbad\x01line\nlast",
+        &skipped);
+    ASSERT_EQ(set.size(), 4u);
+    EXPECT_EQ(skipped, 1);
+    const std::pair<const char*, const char*> expected[] = {
+        {"levels/a.txt", "The First"}, {"b.txt", "b"}, {"c\\d.e.txt", "Cee"}, {"last", "last"}};
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        EXPECT_EQ(set[i].path, expected[i].first);
+        EXPECT_EQ(set[i].title, expected[i].second);
+    }
+}
+
+TEST(LevelSet, ALevelOpensOnceTheOneBeforeIsWonAndShowsItsBestTime) {
+    const level_set set = parse_level_set("a\nb\nc\nd\ne\n");
+    // c has no file (no key); d was won out of order, so it and e are open.
+    const std::vector<std::string> keys = {"ka", "kb", "", "kd", "ke"};
+    const records_map records = {{"ka", {12.5, 0, "a"}}, {"kd", {30.0, 2, "d"}}};
+    const std::vector<level_list_row> rows = level_list_rows(set, keys, records);
+    const bool unlocked[] = {true, true, false, true, true};
+    ASSERT_EQ(rows.size(), 5u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].unlocked, unlocked[i]) << i;
+        EXPECT_EQ(rows[i].best_seconds.has_value(), i == 0 || i == 3) << i;
+    }
+    EXPECT_EQ(*rows[0].best_seconds, 12.5);
+    EXPECT_EQ(index_of_level(keys, "kd"), 3u);
+    EXPECT_EQ(index_of_level(keys, ""), std::nullopt);
+}
+
+TEST(HudClock, RunTimesAndSplitsReadInMinutesSecondsAndHundredths) {
+    const std::pair<double, const char*> times[] = {
+        {-3.0, "0:00.00"}, {5.478, "0:05.47"}, {59.999, "0:59.99"}, {60.0, "1:00.00"},
+        {3725.5, "62:05.50"}};
+    for (const auto& [seconds, text] : times) {
+        EXPECT_EQ(format_run_time(seconds), text);
+    }
+    const struct {
+        double mine, best;
+        const char* text;
+        hud_tone tone;
+    } splits[] = {{10.0, 12.5, "-2.50", hud_tone::ahead},
+                  {12.5, 12.5, "-0.00", hud_tone::ahead},
+                  {75.25, 12.0, "+63.25", hud_tone::behind}};
+    for (const auto& s : splits) {
+        const hud_line line = split_line(s.mine, s.best);
+        EXPECT_EQ(line.text, s.text);
+        EXPECT_EQ(line.tone, s.tone);
+    }
+}
+
+}  // namespace
+}  // namespace quillomar
