@@ -297,11 +297,12 @@ std::vector<hud_line> quillomar_game::shell_hud_lines() const {
         lines.push_back({"Levels - Enter plays, Tab closes", false, -220, 250});
         for (std::size_t i = 0; i < list_rows_.size(); ++i) {
             const level_list_row& row = list_rows_[i];
-            std::string text = (i == list_choice_ ? "> " : "  ") + row.title + "  ";
-            text += !row.unlocked      ? "locked"
-                    : row.best_seconds ? format_run_time(*row.best_seconds)
-                                       : "-";
-            lines.push_back({text, false, -220, 300 + 40 * static_cast<int>(i)});
+            const int y = 300 + 40 * static_cast<int>(i);
+            lines.push_back({(i == list_choice_ ? "> " : "  ") + row.title, false, -220, y});
+            lines.push_back({!row.unlocked      ? "locked"
+                             : row.best_seconds ? format_run_time(*row.best_seconds)
+                                                : "-",
+                             false, 80, y});
         }
     } else if (s.won) {
         const std::size_t levels_in_set = levels().size();

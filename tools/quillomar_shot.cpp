@@ -5,7 +5,8 @@
 //
 // Each script word is FRAMES[:KEYS][@]: run FRAMES frames holding KEYS (letters W A S D P C M R
 // and space as '_', F-keys as 2 3 4 5 8 9, arrows as < > ^ v), and with '@' save
-// OUT_PREFIX-N.png after them. Example: 240@ 90:W@ 30:WA 60:W@
+// OUT_PREFIX-N.png after them. The shell's keys press once as the word begins: Tab as T, Enter
+// as N, G, and Pause as Y. Example: 240@ 90:W@ 30:WA 60:W@ 1:T@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "framework/game_window.h"
+#include "framework/key_map.h"
 #include "framework/seams.h"
 #include "shell/quillomar_game.h"
 #include "render/screenshot.h"
@@ -89,6 +91,13 @@ int main(int argc, char** argv) {
         held = {};
         if (colon != std::string::npos) {
             for (char c : word.substr(colon + 1)) {
+                const std::pair<char, int> shell_keys[] = {
+                    {'T', GLFW_KEY_TAB}, {'N', GLFW_KEY_ENTER}, {'G', GLFW_KEY_G}, {'Y', GLFW_KEY_PAUSE}};
+                for (const auto& [letter, key] : shell_keys) {
+                    if (c == letter && game->keys() != nullptr) {
+                        game->keys()->key_pressed(key);
+                    }
+                }
                 quillomar::command action{};
                 if (command_for(c, action)) {
                     held[static_cast<std::size_t>(action)] = true;
