@@ -2,10 +2,15 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
+#include <cmath>
 #include <iterator>
 
 namespace quillomar {
 namespace {
+
+// A stick counts as held past a third of its way.
+constexpr float dead_zone = 0.33f;
 
 struct binding {
     command action;
@@ -115,12 +120,21 @@ int key_input::take(window_action action) {
 }
 
 void key_input::poll_gamepads() {
-    // A stick counts as held past a third of its way; the d-pad steers the same way. Every
+    // The d-pad steers as the stick does, all the way. Every
     // gamepad that is plugged in right now drives the ball, so plugging one in or out during
     // play just works.
-    constexpr float dead_zone = 0.33f;
     gamepad_held_ = frame_input();
+    gamepad_held_.push_amount = 0;
+    gamepad_held_.turn_amount = 0;
     unsigned buttons_down = 0;
+    // Past the dead zone a stick's share grows with its tilt up to the whole. A push starts at
+    // 0.6, about where the ball's rolling friction gives way, so a slight tilt creeps; a turn has
+    // no such threshold and starts at a quarter.
+    const auto amount = [](float tilt, bool pad_down, float least) {
+        const float beyond = (std::fabs(tilt) - dead_zone) / (1.0f - dead_zone);
+        const float share = pad_down ? 1.0f : least + (1.0f - least) * std::min(1.0f, beyond);
+        return static_cast<std::uint8_t>(beyond > 0.0f || pad_down ? std::lround(share * 255.0f) : 0);
+    };
     for (int pad = GLFW_JOYSTICK_1; pad <= GLFW_JOYSTICK_LAST; ++pad) {
         GLFWgamepadstate state;
         if (glfwJoystickIsGamepad(pad) == GLFW_FALSE || glfwGetGamepadState(pad, &state) == 0) {
@@ -138,6 +152,12 @@ void key_input::poll_gamepads() {
         hold_if(command::back, y > dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_DOWN));
         hold_if(command::turn_left, x < -dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_LEFT));
         hold_if(command::turn_right, x > dead_zone || down(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT));
+        const bool pad_push =
+            down(GLFW_GAMEPAD_BUTTON_DPAD_UP) || down(GLFW_GAMEPAD_BUTTON_DPAD_DOWN);
+        const bool pad_turn =
+            down(GLFW_GAMEPAD_BUTTON_DPAD_LEFT) || down(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT);
+        gamepad_held_.push_amount = std::max(gamepad_held_.push_amount, amount(y, pad_push, 0.6f));
+        gamepad_held_.turn_amount = std::max(gamepad_held_.turn_amount, amount(x, pad_turn, 0.25f));
         for (std::size_t b = 0; b < std::size(button_bindings); ++b) {
             if (down(button_bindings[b].button)) {
                 buttons_down |= 1u << b;
@@ -163,10 +183,24 @@ frame_input key_input::sample(double time) {
     frame_input input = pending_;
     pending_ = frame_input();
     input.time = time;
+    bool keys_push = false;
+    bool keys_turn = false;
     for (const binding& b : bindings) {
         // A tap that began and ended within the frame holds its command for this one frame.
         const bool down = window_ != nullptr && glfwGetKey(window_, b.key) == GLFW_PRESS;
         input.hold(b.action, down || input.pressed(b.action) > 0 || gamepad_held_.is_held(b.action));
+        if (down && (b.action == command::forward || b.action == command::back)) {
+            keys_push = true;
+        } else if (down && (b.action == command::turn_left || b.action == command::turn_right)) {
+            keys_turn = true;
+        }
+    }
+    // Keys push and turn all the way; a stick alone as far as it is tilted.
+    if (!keys_push && gamepad_held_.push_amount > 0) {
+        input.push_amount = gamepad_held_.push_amount;
+    }
+    if (!keys_turn && gamepad_held_.turn_amount > 0) {
+        input.turn_amount = gamepad_held_.turn_amount;
     }
     return input;
 }

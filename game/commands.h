@@ -41,6 +41,10 @@ struct frame_input {
     double time = 0.0;  // seconds
     std::array<bool, command_count> held{};
     std::array<std::uint8_t, command_count> presses{};
+    // How far a held push (forward or back) and a held turn go, out of 255: keys always go all
+    // the way, a gamepad's stick as far as it is tilted.
+    std::uint8_t push_amount = 255;
+    std::uint8_t turn_amount = 255;
 
     bool is_held(command c) const { return held[static_cast<std::size_t>(c)]; }
     int pressed(command c) const { return presses[static_cast<std::size_t>(c)]; }

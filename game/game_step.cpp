@@ -81,7 +81,8 @@ void game_core::update(const frame_input& input, game_events& events) {
     handle_toggles(input, events);
     s.level.update_actors(static_cast<double>(dt), time);
     s.ball.control({input.is_held(command::forward), input.is_held(command::back),
-                    input.is_held(command::turn_left), input.is_held(command::turn_right)});
+                    input.is_held(command::turn_left), input.is_held(command::turn_right),
+                    input.push_amount / 255.0f, input.turn_amount / 255.0f});
     sweep_light(time);
     s.free_camera.update(
         dt, {input.is_held(command::free_yaw_left), input.is_held(command::free_yaw_right),

@@ -45,6 +45,18 @@ bool parse_frame(const std::string& line, frame_input& frame, std::string* why) 
     }
     std::string press;
     while (in >> press) {
+        if (press[0] == 'a') {
+            unsigned push = 0;
+            unsigned turn = 0;
+            char extra = 0;
+            if (std::sscanf(press.c_str(), "a%u,%u%c", &push, &turn, &extra) != 2 || push > 255 ||
+                turn > 255 || !(in >> std::ws).eof()) {
+                return fail(why, "damaged amounts: " + press);
+            }
+            frame.push_amount = static_cast<std::uint8_t>(push);
+            frame.turn_amount = static_cast<std::uint8_t>(turn);
+            break;
+        }
         unsigned index = 0;
         unsigned count = 0;
         char x = 0;
@@ -78,6 +90,11 @@ std::string format_recording(const recording& run) {
                 std::snprintf(buffer, sizeof buffer, " %zux%u", c, unsigned{frame.presses[c]});
                 text += buffer;
             }
+        }
+        if (frame.push_amount != 255 || frame.turn_amount != 255) {
+            std::snprintf(buffer, sizeof buffer, " a%u,%u", unsigned{frame.push_amount},
+                          unsigned{frame.turn_amount});
+            text += buffer;
         }
         text += "\n";
     }

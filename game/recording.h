@@ -21,6 +21,7 @@ struct recording {
 //   quillomar-recording 1
 //   level <key>
 //   <time as a C hex float> <held commands as a hex bit mask> [<command index>x<presses> ...]
+//       [a<push amount>,<turn amount>]   (only when either is below 255)
 // parse_recording reads back exactly what format_recording writes; anything else gives nothing
 // and the reason in `why`.
 std::string format_recording(const recording& run);

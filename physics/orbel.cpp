@@ -71,12 +71,12 @@ void orbel::control(const ball_controls& controls) {
     torque = glm::vec3(0.0f);
     force = glm::vec3(0.0f);
     if (controls.turn_left) {
-        torque.y = turn_torque;
+        torque.y = turn_torque * controls.turn_share;
         heading_body->activate();
         body->activate();
     }
     if (controls.turn_right) {
-        torque.y = -turn_torque;
+        torque.y = -turn_torque * controls.turn_share;
         heading_body->activate();
         body->activate();
     }
@@ -84,12 +84,14 @@ void orbel::control(const ball_controls& controls) {
     heading_body->applyTorque(turn);
     body->applyTorque(turn);
     if (controls.forward) {
-        force = glm::vec3(push_force * heading.x, 0.0f, push_force * heading.z);
+        const float push = push_force * controls.push_share;
+        force = glm::vec3(push * heading.x, 0.0f, push * heading.z);
         body->activate();
         body->applyCentralForce(btVector3(force.x, force.y, force.z));
     }
     if (controls.back) {
-        force = glm::vec3(-push_force * heading.x, 0.0f, -push_force * heading.z);
+        const float push = push_force * controls.push_share;
+        force = glm::vec3(-push * heading.x, 0.0f, -push * heading.z);
         body->activate();
         body->applyCentralForce(btVector3(force.x, force.y, force.z));
     }

@@ -16,6 +16,9 @@ struct ball_controls {
     bool back = false;
     bool turn_left = false;
     bool turn_right = false;
+    // Shares of the full push and turn, 0 to 1.
+    float push_share = 1.0f;
+    float turn_share = 1.0f;
 };
 
 struct orbel {

@@ -13,6 +13,8 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
     run.frames[0].press(command::flip);
     run.frames[1].hold(command::free_backward);
     run.frames[1].press(command::free_backward);
+    run.frames[1].push_amount = 128;
+    run.frames[1].turn_amount = 7;
     const std::optional<recording> back = parse_recording(format_recording(run));
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(back->level_key, run.level_key);
@@ -20,7 +22,9 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
     EXPECT_TRUE(back->frames[0].is_held(command::forward));
     for (std::size_t i = 0; i < 2; ++i) {
         const frame_input &a = back->frames[i], &b = run.frames[i];
-        EXPECT_TRUE(a.time == b.time && a.held == b.held && a.presses == b.presses) << i;
+        EXPECT_TRUE(a.time == b.time && a.held == b.held && a.presses == b.presses &&
+                    a.push_amount == b.push_amount && a.turn_amount == b.turn_amount)
+            << i;
     }
     const std::string head = "quillomar-recording 1\nlevel 0123456789abcdef\n";
     const std::string damaged[] = {
@@ -40,12 +44,16 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
         head + "1 0 4x1 4x1\n",
         head + "1 0 4x1y\n",
         head + "2 0\n1 0\n",  // time runs backwards
+        head + "1 0 a256,1\n",
+        head + "1 0 a1\n",
+        head + "1 0 a1,1 4x1\n",  // the amounts come last
     };
     for (const std::string& text : damaged) {
         std::string why;
         EXPECT_FALSE(parse_recording(text, &why).has_value() || why.empty()) << text;
     }
     EXPECT_TRUE(parse_recording(head + "1 0 4x1\n").has_value());
+    EXPECT_TRUE(parse_recording(head + "1 0 4x1 a0,255\n").has_value());
 }
 
 }  // namespace
