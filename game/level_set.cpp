@@ -25,7 +25,7 @@ std::string title_from_path(const std::string& path) {
     if (dot != std::string::npos && dot > 0) {
         name.erase(dot);
     }
-    return name;
+    return name.empty() ? path : name;
 }
 
 }  // namespace
