@@ -55,20 +55,18 @@ protected:
     text_renderer text;
 };
 
-// WCAG relative luminance of an 8-bit sRGB colour, and the contrast ratio of two.
-double luminance(const unsigned char* rgb) {
-    double sum = 0.0;
-    const double weights[3] = {0.2126, 0.7152, 0.0722};
-    for (int c = 0; c < 3; ++c) {
-        const double v = rgb[c] / 255.0;
-        sum += weights[c] * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
-    }
-    return sum;
-}
+// The WCAG contrast ratio of two 8-bit sRGB colours.
 double contrast(const unsigned char* a, const unsigned char* b) {
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    const auto luminance = [](const unsigned char* rgb) {
+        double sum = 0.0;
+        for (int c = 0; c < 3; ++c) {
+            const double v = rgb[c] / 255.0;
+            sum += (c == 0 ? 0.2126 : c == 1 ? 0.7152 : 0.0722) *
+                   (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return sum + 0.05;
+    };
+    return std::max(luminance(a), luminance(b)) / std::min(luminance(a), luminance(b));
 }
 
 // Each glyph as FreeType alone rasterises it lands where its bitmap says (the pen at column 512,
@@ -102,10 +100,8 @@ TEST_F(TextRendererTest, GlyphsAreDrawnUprightWithAReadableOutline) {
             };
             const auto near_ink = [&](int x, int y) {
                 int most = 0;
-                for (int dy = -1; dy <= 1; ++dy) {
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        most = std::max(most, coverage(x + dx, y + dy));
-                    }
+                for (int d = 0; d < 9; ++d) {
+                    most = std::max(most, coverage(x + d % 3 - 1, y + d / 3 - 1));
                 }
                 return most >= 128;
             };

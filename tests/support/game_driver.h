@@ -29,8 +29,13 @@ public:
             hold(c);
         }
     }
-    frame_input next(double t) { return presses_.next(t, held_); }
+    frame_input next(double t) {
+        frame_input input = presses_.next(t, held_);
+        input.push_amount = input.turn_amount = amount;
+        return input;
+    }
     double time = 1000.0;
+    std::uint8_t amount = 255;  // how far pushes and turns go, as a stick would set them
 
 private:
     std::array<bool, command_count> held_{};
