@@ -2,9 +2,11 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include "camera/camera_math.h"
 #include "level/draw_selection.h"
 #include "level/level_matrices.h"
 #include "render/object_uniforms.h"
+#include "render/variance_shadow_map.h"
 
 namespace quillomar {
 namespace {
@@ -50,16 +52,31 @@ void level_renderer::draw_lit(model& shape, const glm::mat4& m, const object_lig
 
 void level_renderer::draw_depth(const level& lvl, const orbel& ball, const glm::mat4& vp,
                                 GLint location) const {
-    draw_geometry(ball_model, vp, ball.model_matrix(), location);
+    // An object whose bounding sphere lies outside the view gives no fragment, so leaving it out
+    // changes no pixel; a projector sees only a few cells.
+    const clip_planes view(vp);
+    const auto draw_seen = [&](const model& shape, const model_bounds& bounds, const glm::mat4& m) {
+        const glm::vec4 sphere = bounding_sphere(bounds, m);
+        if (!view.outside(glm::vec3(sphere), sphere.w)) {
+            draw_geometry(shape, vp, m, location);
+        }
+    };
+    draw_seen(ball_model, bounds_of(ball_model), ball.model_matrix());
+    // Cubes are only moved in the depth passes: one sphere, moved along.
+    const glm::vec4 cube_sphere = bounding_sphere(bounds_of(cube_model), glm::mat4(1.0f));
     for (const glm::vec3& p : lvl.cubes) {
-        draw_geometry(cube_model, vp, cube_depth_matrix(p), location);
+        if (!view.outside(glm::vec3(cube_sphere) + p, cube_sphere.w)) {
+            draw_geometry(cube_model, vp, cube_depth_matrix(p), location);
+        }
     }
+    const model_bounds item_bounds = bounds_of(item_model);
     for (const glm::vec3& p : lvl.items) {
-        draw_geometry(item_model, vp, item_matrix(p), location);
+        draw_seen(item_model, item_bounds, item_matrix(p));
     }
+    const model_bounds enemy_bounds = bounds_of(enemy_renderer.model);
     for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
-        draw_geometry(enemy_renderer.model, vp, enemy_matrix(lvl.enemies[k], heading_of(lvl, k)),
-                      location);
+        draw_seen(enemy_renderer.model, enemy_bounds,
+                  enemy_matrix(lvl.enemies[k], heading_of(lvl, k)));
     }
 }
 

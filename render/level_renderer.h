@@ -46,7 +46,7 @@ struct level_renderer {
     void draw_ball(const orbel& ball, const object_lighting& lighting);
 
     // Cubes, items, spiders and the ball, geometry only, with `location` set to vp · model for
-    // each; for the projector depth passes.
+    // each; for the projector depth passes. Objects entirely outside vp's view are left out.
     void draw_depth(const level& lvl, const orbel& ball, const glm::mat4& vp, GLint location) const;
 
     // The ball, items and spiders only: cubes cast no shadow.
