@@ -123,7 +123,7 @@ void frame_renderer::draw_shadow_map(const game_state& s) {
 }
 
 void frame_renderer::draw_scene(const game_state& s) {
-    bind_texture(5, shadow_map.filter_textures[1]);
+    bind_texture(5, shadow_map.blurred_texture());
     bind_texture(10, projector.projector_color_texture);
     bind_texture(11, projector.projector_depth_texture);
     bind_texture(12, projector.projector_color_texture2);
