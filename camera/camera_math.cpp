@@ -50,4 +50,27 @@ bool try_look_at(const glm::vec3& eye, const glm::vec3& center, const glm::vec3&
     return true;
 }
 
+clip_planes::clip_planes(const glm::mat4& m) {
+    // A point is inside when -w <= x, y, z <= w: each plane is the last row plus or minus another.
+    const glm::vec4 row[4] = {{m[0][0], m[1][0], m[2][0], m[3][0]},
+                              {m[0][1], m[1][1], m[2][1], m[3][1]},
+                              {m[0][2], m[1][2], m[2][2], m[3][2]},
+                              {m[0][3], m[1][3], m[2][3], m[3][3]}};
+    for (int axis = 0; axis < 3; ++axis) {
+        planes[2 * axis] = row[3] + row[axis];
+        planes[2 * axis + 1] = row[3] - row[axis];
+    }
+}
+
+bool clip_planes::outside(const glm::vec3& centre, float radius) const {
+    for (const glm::vec4& p : planes) {
+        const float length = glm::length(glm::vec3(p));
+        // Beyond the plane by more than the radius, with a margin against rounding.
+        if (glm::dot(glm::vec3(p), centre) + p.w < -(radius * 1.01f + 1e-3f) * length) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace quillomar

@@ -19,4 +19,15 @@ glm::mat4 look_at(const glm::vec3& eye, const glm::vec3& center, const glm::vec3
 bool try_look_at(const glm::vec3& eye, const glm::vec3& center, const glm::vec3& up,
                  glm::mat4& out);
 
+// The six planes (xyz normal pointing inwards, w offset) of the clip volume of a view-projection
+// matrix, in world space; not normalised.
+struct clip_planes {
+    glm::vec4 planes[6];
+    explicit clip_planes(const glm::mat4& view_projection);
+
+    // True only when the whole sphere lies beyond one of the planes, so nothing inside it can
+    // reach a pixel of that view; a little generous, never the other way round.
+    bool outside(const glm::vec3& centre, float radius) const;
+};
+
 }  // namespace quillomar

@@ -31,7 +31,12 @@ void destroy_body(btDiscreteDynamicsWorld* world, std::unique_ptr<btRigidBody>& 
 
 physics_world::physics_world(orbel& ball, const std::vector<glm::vec3>& cubes) : ball_(ball) {
     broadphase_ = std::make_unique<btDbvtBroadphase>();
-    collision_configuration_ = std::make_unique<btDefaultCollisionConfiguration>();
+    // The ball and its steering sphere touch a handful of cubes at a time; Bullet's default pools
+    // of 4096 contacts and algorithms take megabytes, and grow from the heap when they run out.
+    btDefaultCollisionConstructionInfo pools;
+    pools.m_defaultMaxPersistentManifoldPoolSize = 256;
+    pools.m_defaultMaxCollisionAlgorithmPoolSize = 256;
+    collision_configuration_ = std::make_unique<btDefaultCollisionConfiguration>(pools);
     dispatcher_ = std::make_unique<btCollisionDispatcher>(collision_configuration_.get());
     solver_ = std::make_unique<btSequentialImpulseConstraintSolver>();
     world_ = std::make_unique<btDiscreteDynamicsWorld>(

@@ -42,6 +42,12 @@ std::vector<glm::vec4> shadow_caster_spheres(const game_state& s) {
 
 void frame_renderer::create_object_program() {
     object_shader = shader_program(assets::object_vertex_shader, assets::object_fragment_shader);
+    const char* defines[3] = {"#define SKIP_PROJECTORS\n", "#define SKIP_SHADOW\n",
+                              "#define SKIP_PROJECTORS\n#define SKIP_SHADOW\n"};
+    for (int i = 0; i < 3; ++i) {
+        reduced_object_shaders[i] = shader_program(assets::object_vertex_shader,
+                                                   assets::object_fragment_shader, defines[i]);
+    }
 }
 
 void frame_renderer::load_cube() {
@@ -51,6 +57,9 @@ void frame_renderer::load_cube() {
     scene.cube_model.load_model(assets::cube_model);
     check_gl_error("cube", 13);
     scene.program = object_shader.program;
+    for (int i = 0; i < 3; ++i) {
+        scene.reduced_programs[i] = reduced_object_shaders[i].program;
+    }
 }
 
 void frame_renderer::load_item() {
@@ -123,7 +132,7 @@ void frame_renderer::draw_shadow_map(const game_state& s) {
 }
 
 void frame_renderer::draw_scene(const game_state& s, const std::optional<glm::mat4>& ghost) {
-    bind_texture(5, shadow_map.filter_textures[1]);
+    bind_texture(5, shadow_map.blurred_texture());
     bind_texture(10, projector.projector_color_texture);
     bind_texture(11, projector.projector_depth_texture);
     bind_texture(12, projector.projector_color_texture2);
@@ -151,6 +160,11 @@ void frame_renderer::draw_scene(const game_state& s, const std::optional<glm::ma
     lighting.cam_pos = s.cam_pos;
     lighting.mipmap_mode = static_cast<unsigned>(s.display.mipmap_mode);
     lighting.nearest_sampling = s.display.nearest_sampling;
+    lighting.light_mvp = light.light_mvp;
+    lighting.shadowed_regions = &shadow_map.last_blur_regions;
+    const glm::mat4 unbias = glm::inverse(bias);
+    lighting.start_view = clip_planes(unbias * projector_frame.projected_matrix);
+    lighting.finish_view = clip_planes(unbias * projector_frame.projected_matrix2);
     scene.draw_ball(s.ball, lighting);
     scene.draw(s.level, lighting, s.display.culling, s.frustum);
     if (ghost) {

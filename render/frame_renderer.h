@@ -50,6 +50,8 @@ public:
     std::function<void(const char* part)> frame_part_done;
 
     shader_program object_shader;
+    // Without projectors, without shadow, without both (see level_renderer::reduced_programs).
+    shader_program reduced_object_shaders[3];
     level_renderer scene;
     projectors projector;
     variance_shadow_map shadow_map;

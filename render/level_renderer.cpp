@@ -1,12 +1,15 @@
 #include "render/level_renderer.h"
 
+#include <algorithm>
 #include <vector>
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include "camera/camera_math.h"
 #include "level/draw_selection.h"
 #include "level/level_matrices.h"
 #include "render/object_uniforms.h"
+#include "render/variance_shadow_map.h"
 
 namespace quillomar {
 namespace {
@@ -15,6 +18,38 @@ void draw_geometry(const model& shape, const glm::mat4& vp, const glm::mat4& m, 
     const glm::mat4 mvp = vp * m;
     glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(mvp));
     shape.draw_depth();
+}
+
+// True when every mesh sets all three map samplers: a draw of it then leaves no sampler of its
+// program with a value from an earlier draw, so which program ran before makes no difference.
+bool sets_every_sampler(const model& shape) {
+    for (const mesh& part : shape.meshes) {
+        for (const char* type : {"texture_diffuse", "texture_specular", "texture_normal"}) {
+            if (std::none_of(part.textures.begin(), part.textures.end(),
+                             [&](const mesh_texture& t) { return t.type == type; })) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// True when nothing the sphere covers in the shadow map, grown by the linear filter's reach,
+// overlaps a texel that may hold a caster.
+bool clear_of_shadows(const glm::mat4& light_mvp, const glm::vec4& sphere,
+                      const std::vector<texel_rect>& shadowed) {
+    std::vector<texel_rect> footprint;
+    if (!caster_footprints(light_mvp, {sphere}, footprint)) {
+        return false;
+    }
+    for (const texel_rect& f : footprint) {
+        for (const texel_rect& r : shadowed) {
+            if (f.x0 - 1 < r.x1 && r.x0 < f.x1 + 1 && f.y0 - 1 < r.y1 && r.y0 < f.y1 + 1) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 glm::vec3 heading_of(const level& lvl, std::size_t k) {
@@ -29,6 +64,10 @@ void level_renderer::draw(const level& lvl, const object_lighting& l, bool culli
                         [&](const glm::mat4& m) { draw_lit(cube_model, m, l); });
     for_each_drawn_item(lvl.items, culling, frustum,
                         [&](const glm::mat4& m) { draw_lit(item_model, m, l); });
+    if (in_use_ != program) {
+        glUseProgram(program);
+        in_use_ = program;
+    }
     for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
         // The projectors see the spider before its heading turn; the shadow after it.
         const glm::mat4 base = enemy_base_matrix(lvl.enemies[k]);
@@ -40,6 +79,8 @@ void level_renderer::draw(const level& lvl, const object_lighting& l, bool culli
 }
 
 void level_renderer::draw_ball(const orbel& ball, const object_lighting& l) {
+    // The caller made the object program current.
+    in_use_ = program;
     draw_lit(ball_model, ball.model_matrix(), l);
 }
 
@@ -62,24 +103,67 @@ void level_renderer::draw_ghost(const glm::mat4& m, const object_lighting& l) {
 }
 
 void level_renderer::draw_lit(model& shape, const glm::mat4& m, const object_lighting& l) {
-    set_object_uniforms(program, {l.projection, l.view, &m, l.light_pos, l.cam_pos,
-                                  l.shadow_matrix * m, l.projected_matrix * m,
-                                  l.projected_matrix2 * m});
-    draw_with_first_mesh_sampling(shape, program, l.mipmap_mode, l.nearest_sampling);
+    const GLuint chosen = program_for(shape, m, l);
+    if (chosen != in_use_) {
+        glUseProgram(chosen);
+        in_use_ = chosen;
+    }
+    set_object_uniforms(chosen, {l.projection, l.view, &m, l.light_pos, l.cam_pos,
+                                 l.shadow_matrix * m, l.projected_matrix * m,
+                                 l.projected_matrix2 * m});
+    draw_with_first_mesh_sampling(shape, chosen, l.mipmap_mode, l.nearest_sampling);
+}
+
+GLuint level_renderer::program_for(const model& shape, const glm::mat4& m,
+                                   const object_lighting& l) {
+    if (program == 0 || reduced_programs[2] == 0 || !sets_every_sampler(shape)) {
+        return program;
+    }
+    auto known = std::find_if(bounds_.begin(), bounds_.end(),
+                              [&](const auto& entry) { return entry.first == &shape; });
+    if (known == bounds_.end()) {
+        bounds_.emplace_back(&shape, bounds_of(shape));
+        known = bounds_.end() - 1;
+    }
+    const glm::vec4 sphere = bounding_sphere(known->second, m);
+    const glm::vec3 centre(sphere);
+    const bool no_projector =
+        l.start_view.outside(centre, sphere.w) && l.finish_view.outside(centre, sphere.w);
+    const bool no_shadow =
+        l.shadowed_regions != nullptr && clear_of_shadows(l.light_mvp, sphere, *l.shadowed_regions);
+    if (no_projector) {
+        return reduced_programs[no_shadow ? 2 : 0];
+    }
+    return no_shadow ? reduced_programs[1] : program;
 }
 
 void level_renderer::draw_depth(const level& lvl, const orbel& ball, const glm::mat4& vp,
                                 GLint location) const {
-    draw_geometry(ball_model, vp, ball.model_matrix(), location);
+    // An object whose bounding sphere lies outside the view gives no fragment, so leaving it out
+    // changes no pixel; a projector sees only a few cells.
+    const clip_planes view(vp);
+    const auto draw_seen = [&](const model& shape, const model_bounds& bounds, const glm::mat4& m) {
+        const glm::vec4 sphere = bounding_sphere(bounds, m);
+        if (!view.outside(glm::vec3(sphere), sphere.w)) {
+            draw_geometry(shape, vp, m, location);
+        }
+    };
+    draw_seen(ball_model, bounds_of(ball_model), ball.model_matrix());
+    // Cubes are only moved in the depth passes: one sphere, moved along.
+    const glm::vec4 cube_sphere = bounding_sphere(bounds_of(cube_model), glm::mat4(1.0f));
     for (const glm::vec3& p : lvl.cubes) {
-        draw_geometry(cube_model, vp, cube_depth_matrix(p), location);
+        if (!view.outside(glm::vec3(cube_sphere) + p, cube_sphere.w)) {
+            draw_geometry(cube_model, vp, cube_depth_matrix(p), location);
+        }
     }
+    const model_bounds item_bounds = bounds_of(item_model);
     for (const glm::vec3& p : lvl.items) {
-        draw_geometry(item_model, vp, item_matrix(p), location);
+        draw_seen(item_model, item_bounds, item_matrix(p));
     }
+    const model_bounds enemy_bounds = bounds_of(enemy_renderer.model);
     for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
-        draw_geometry(enemy_renderer.model, vp, enemy_matrix(lvl.enemies[k], heading_of(lvl, k)),
-                      location);
+        draw_seen(enemy_renderer.model, enemy_bounds,
+                  enemy_matrix(lvl.enemies[k], heading_of(lvl, k)));
     }
 }
 

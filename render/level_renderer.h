@@ -5,12 +5,17 @@
 #include <GL/glew.h>
 
 #include <glm/glm.hpp>
+#include <utility>
+#include <vector>
+
+#include "camera/camera_math.h"
 
 #include "camera/view_frustum.h"
 #include "level/level.h"
 #include "physics/orbel.h"
 #include "render/enemy.h"
 #include "render/model.h"
+#include "render/variance_shadow_map.h"
 
 namespace quillomar {
 
@@ -25,6 +30,13 @@ struct object_lighting {
     glm::vec3 cam_pos{0.0f};
     unsigned mipmap_mode = 2;
     bool nearest_sampling = false;
+    // What tells an object that a look-up cannot change its pixels: the light's matrix and the
+    // texels of the blurred shadow map that may hold a caster (null: any), and each projector's
+    // view (the zero matrix's planes leave nothing outside).
+    glm::mat4 light_mvp{1.0f};
+    const std::vector<texel_rect>* shadowed_regions = nullptr;
+    clip_planes start_view{glm::mat4(0.0f)};
+    clip_planes finish_view{glm::mat4(0.0f)};
 };
 
 struct level_renderer {
@@ -35,6 +47,9 @@ struct level_renderer {
     model ball_model;
     enemy enemy_renderer;
     GLuint program = 0;  // the object program, in use while the main pass draws
+    // The object program built without the projector look-ups, without the shadow look-up, and
+    // without both; cube, item and ball draws use them where those look-ups change nothing.
+    GLuint reduced_programs[3] = {0, 0, 0};
 
     // The lit main pass of the level; the object program must be in use and the shadow and
     // projector textures bound. With culling, cubes and items outside the frustum are skipped;
@@ -50,7 +65,7 @@ struct level_renderer {
     static constexpr float ghost_opacity = 0.35f;
 
     // Cubes, items, spiders and the ball, geometry only, with `location` set to vp · model for
-    // each; for the projector depth passes.
+    // each; for the projector depth passes. Objects entirely outside vp's view are left out.
     void draw_depth(const level& lvl, const orbel& ball, const glm::mat4& vp, GLint location) const;
 
     // The ball, items and spiders only: cubes cast no shadow.
@@ -59,6 +74,11 @@ struct level_renderer {
 
 private:
     void draw_lit(model& shape, const glm::mat4& m, const object_lighting& lighting);
+    GLuint program_for(const model& shape, const glm::mat4& m, const object_lighting& lighting);
+
+    // Bounds of the models drawn by draw_lit, measured on first use.
+    std::vector<std::pair<const model*, model_bounds>> bounds_;
+    GLuint in_use_ = 0;
 };
 
 }  // namespace quillomar

@@ -5,20 +5,11 @@
 namespace quillomar {
 namespace {
 
-// 12 triangles of the unit cube around the origin; the particle shader keeps only the +z face.
-constexpr GLfloat cube_vertices[36 * 3] = {
-    -0.5f, -0.5f, -0.5f, -0.5f, -0.5f, 0.5f,  -0.5f, 0.5f,  0.5f,   //
-    0.5f,  0.5f,  -0.5f, -0.5f, -0.5f, -0.5f, -0.5f, 0.5f,  -0.5f,  //
-    0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, -0.5f, 0.5f,  -0.5f, -0.5f,  //
-    0.5f,  0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, -0.5f, -0.5f, -0.5f,  //
-    -0.5f, -0.5f, -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f, 0.5f,  -0.5f,  //
-    0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, 0.5f,  -0.5f, -0.5f, -0.5f,  //
-    -0.5f, 0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f, 0.5f,   //
-    0.5f,  0.5f,  0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f,  //
-    0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,   //
-    0.5f,  0.5f,  0.5f,  0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  -0.5f,  //
-    0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,   //
-    0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,   //
+// The +z face of the unit cube around the origin, as two triangles: the square every particle is
+// drawn as, laid out in the camera's plane by the particle shader.
+constexpr GLfloat square_vertices[6 * 3] = {
+    -0.5f, 0.5f, 0.5f, -0.5f, -0.5f, 0.5f, 0.5f, -0.5f, 0.5f,  //
+    0.5f,  0.5f, 0.5f, -0.5f, 0.5f,  0.5f, 0.5f, -0.5f, 0.5f,  //
 };
 
 constexpr GLsizeiptr position_bytes = max_particles * 3 * sizeof(GLfloat);
@@ -30,7 +21,7 @@ constexpr GLsizeiptr color_bytes = max_particles * 4 * sizeof(GLfloat);
 particle_renderer::particle_renderer()
     : shader_(assets::particle_vertex_shader, assets::particle_fragment_shader),
       vao_(make_vertex_array()),
-      cube_buffer_(make_buffer()),
+      square_buffer_(make_buffer()),
       position_buffer_(make_buffer()),
       size_buffer_(make_buffer()),
       color_buffer_(make_buffer()) {
@@ -38,8 +29,8 @@ particle_renderer::particle_renderer()
     camera_up_location_ = glGetUniformLocation(shader_.program, "CameraUp_worldspace");
     vp_location_ = glGetUniformLocation(shader_.program, "VP");
     glBindVertexArray(vao_.get());
-    glBindBuffer(GL_ARRAY_BUFFER, cube_buffer_.get());
-    glBufferData(GL_ARRAY_BUFFER, sizeof(cube_vertices), cube_vertices, GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, square_buffer_.get());
+    glBufferData(GL_ARRAY_BUFFER, sizeof(square_vertices), square_vertices, GL_STATIC_DRAW);
     for (const auto& [buffer, bytes] : {std::pair{position_buffer_.get(), position_bytes},
                                         std::pair{size_buffer_.get(), size_bytes},
                                         std::pair{color_buffer_.get(), color_bytes}}) {
@@ -73,7 +64,7 @@ void particle_renderer::draw(const particle_system& particles, const glm::mat4& 
         GLuint buffer;
         GLint components;
         GLuint divisor;
-    } attributes[] = {{cube_buffer_.get(), 3, 0},
+    } attributes[] = {{square_buffer_.get(), 3, 0},
                       {position_buffer_.get(), 3, 1},
                       {size_buffer_.get(), 1, 1},
                       {color_buffer_.get(), 4, 1}};
@@ -83,7 +74,7 @@ void particle_renderer::draw(const particle_system& particles, const glm::mat4& 
         glVertexAttribPointer(i, attributes[i].components, GL_FLOAT, GL_FALSE, 0, nullptr);
         glVertexAttribDivisor(i, attributes[i].divisor);
     }
-    glDrawArraysInstanced(GL_TRIANGLES, 0, 36, count);
+    glDrawArraysInstanced(GL_TRIANGLES, 0, 6, count);
     for (GLuint i = 0; i < 4; ++i) {
         glDisableVertexAttribArray(i);
     }

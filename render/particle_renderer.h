@@ -12,7 +12,7 @@ namespace quillomar {
 
 class particle_renderer {
 public:
-    // Builds the shader and the vertex array with the static cube and the three per-instance
+    // Builds the shader and the vertex array with the static square and the three per-instance
     // buffers sized for the whole pool.
     particle_renderer();
 
@@ -25,7 +25,7 @@ private:
     GLint camera_up_location_ = -1;
     GLint vp_location_ = -1;
     gl_vertex_array vao_;
-    gl_buffer cube_buffer_;
+    gl_buffer square_buffer_;
     gl_buffer position_buffer_;
     gl_buffer size_buffer_;
     gl_buffer color_buffer_;

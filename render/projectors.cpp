@@ -80,7 +80,6 @@ projector_matrices projectors::render(const glm::vec2& start, const glm::vec2& f
 
     glBindFramebuffer(GL_FRAMEBUFFER, projector_depth_fbo);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     result.projector_view = projector_view_at(start, top_at(start), 1.0f);
     result.projector_mvp = projector_projection * result.projector_view;

@@ -51,7 +51,11 @@ shader_program& shader_program::operator=(shader_program&& other) noexcept {
     return *this;
 }
 
-shader_program::shader_program(const char* vertex_path, const char* fragment_path) {
+shader_program::shader_program(const char* vertex_path, const char* fragment_path)
+    : shader_program(vertex_path, fragment_path, std::string()) {}
+
+shader_program::shader_program(const char* vertex_path, const char* fragment_path,
+                               const std::string& fragment_defines) {
     std::string vertex_source;
     std::string fragment_source;
     try {
@@ -70,6 +74,10 @@ shader_program::shader_program(const char* vertex_path, const char* fragment_pat
         fragment_file.close();
         vertex_source = vertex_stream.str();
         fragment_source = fragment_stream.str();
+        const std::size_t first_line_end = fragment_source.find('\n');
+        if (!fragment_defines.empty() && first_line_end != std::string::npos) {
+            fragment_source.insert(first_line_end + 1, fragment_defines);
+        }
     } catch (const std::exception&) {
         std::cout << "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ" << std::endl;
     }

@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <string>
+
 namespace quillomar {
 
 // One linked GLSL program built from a vertex and a fragment file. Compile and link failures are
@@ -11,6 +13,10 @@ struct shader_program {
 
     shader_program() = default;
     shader_program(const char* vertex_path, const char* fragment_path);
+    // The same with `fragment_defines` (lines of "#define NAME") placed after the fragment
+    // source's first line, its #version.
+    shader_program(const char* vertex_path, const char* fragment_path,
+                   const std::string& fragment_defines);
     // The program is deleted with its owner; the context must still be current.
     ~shader_program();
     shader_program(const shader_program&) = delete;

@@ -40,9 +40,9 @@ texel_rect grown(const texel_rect& r, int margin) {
             std::min(r.x1 + margin, shadow_map_size), std::min(r.y1 + margin, shadow_map_size)};
 }
 
-void set_texture_parameters(GLint min_filter) {
+void set_texture_parameters() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
@@ -112,6 +112,7 @@ void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
         }
     };
 
+    // Moments to the filter texture vertically, then back into the moments texture horizontally.
     glBindFramebuffer(GL_FRAMEBUFFER, vsm.filter_fbo);
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glBindVertexArray(vsm.quad_vao);
@@ -120,12 +121,12 @@ void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
     glBindTexture(GL_TEXTURE_2D, vsm.moments_texture);
     glUniform1i(glGetUniformLocation(vsm.blur_v_shader.program, "textureMap"), 20);
     draw_quad();
+    glBindTexture(GL_TEXTURE_2D, 0);
 
     glDrawBuffer(GL_COLOR_ATTACHMENT1);
-    glBindTexture(GL_TEXTURE_2D, 0);
     glUseProgram(vsm.blur_h_shader.program);
     glActiveTexture(GL_TEXTURE21);
-    glBindTexture(GL_TEXTURE_2D, vsm.filter_textures[0]);
+    glBindTexture(GL_TEXTURE_2D, vsm.filter_texture);
     glUniform1i(glGetUniformLocation(vsm.blur_h_shader.program, "textureMap"), 21);
     draw_quad();
 
@@ -297,20 +298,23 @@ void variance_shadow_map::create_quad() {
 void variance_shadow_map::create_framebuffers() {
     glGenFramebuffers(1, &shadow_fbo);
     glGenRenderbuffers(1, &shadow_depth_rb);
-    glBindFramebuffer(GL_FRAMEBUFFER, shadow_fbo);
     glBindRenderbuffer(GL_RENDERBUFFER, shadow_depth_rb);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32, shadow_map_size, shadow_map_size);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
-
+    glGenFramebuffers(1, &filter_fbo);
     glGenTextures(1, &moments_texture);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, moments_texture);
-    set_texture_parameters(GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 4);
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenTextures(1, &filter_texture);
 
+    // The blurs read single texels of level 0 and the main pass filters linearly: no mip levels.
+    // (Three float channels would hold the statistics in a quarter less memory, but llvmpipe
+    // blurs them about a fifth slower.)
+    glActiveTexture(GL_TEXTURE0);
+    for (GLuint texture : {moments_texture, filter_texture}) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        set_texture_parameters();
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, shadow_fbo);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, moments_texture, 0);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                               shadow_depth_rb);
@@ -319,18 +323,9 @@ void variance_shadow_map::create_framebuffers() {
     } else {
         std::cout << "Problem in FBO setup." << std::endl;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-
-    glGenFramebuffers(1, &filter_fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, filter_fbo);
-    glGenTextures(2, filter_textures);
-    for (GLenum i = 0; i < 2; ++i) {
-        glBindTexture(GL_TEXTURE_2D, filter_textures[i]);
-        set_texture_parameters(GL_LINEAR);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D,
-                               filter_textures[i], 0);
-    }
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, filter_texture, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, moments_texture, 0);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
         std::cout << "Filtering FBO setup successful." << std::endl;
     } else {
@@ -371,6 +366,8 @@ void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& d
     blur_regions.insert(blur_regions.end(), last_blur_regions.begin(), last_blur_regions.end());
     blur_regions = merge_regions(blur_regions);
 
+    // The depth buffer still holds the last casters' depths in their box, the moments texture the
+    // last blurred map in its regions: both are wiped before this frame's casters are drawn.
     std::vector<texel_rect> clear_boxes;
     if (contains(draw_box, last_draw_box)) {
         clear_boxes = {draw_box};
@@ -378,6 +375,12 @@ void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& d
         clear_boxes = {last_draw_box};
     } else {
         clear_boxes = {last_draw_box, draw_box};
+    }
+    for (const texel_rect& region : last_blur_regions) {
+        if (std::none_of(clear_boxes.begin(), clear_boxes.end(),
+                         [&](const texel_rect& box) { return contains(box, region); })) {
+            clear_boxes.push_back(region);
+        }
     }
 
     run_pass(*this, light_mvp, draw_casters, draw_box, clear_boxes, blur_regions, true);
@@ -393,7 +396,7 @@ void variance_shadow_map::destroy_framebuffers() {
 variance_shadow_map::~variance_shadow_map() {
     destroy_framebuffers();
     release_gl_names(gl_kind::framebuffer, {&filter_fbo});
-    release_gl_names(gl_kind::texture, {&moments_texture, &filter_textures[0], &filter_textures[1]});
+    release_gl_names(gl_kind::texture, {&moments_texture, &filter_texture});
     release_gl_names(gl_kind::buffer, {&quad_vbo, &quad_ebo});
     release_gl_names(gl_kind::vertex_array, {&quad_vao});
 }

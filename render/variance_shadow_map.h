@@ -86,12 +86,16 @@ struct variance_shadow_map {
     std::vector<GLushort> quad_indices;
     GLuint shadow_fbo = 0;
     GLuint shadow_depth_rb = 0;
+    // The casters' depth statistics, drawn first; the horizontal blur then writes the blurred map
+    // of the main pass back into the same texture, so only two float maps are kept.
     GLuint moments_texture = 0;
     GLuint filter_fbo = 0;
-    GLuint filter_textures[2] = {0, 0};  // the second holds the blurred map of the main pass
+    GLuint filter_texture = 0;  // the vertical blur's result
+    GLuint blurred_texture() const { return moments_texture; }
 
     // What the previous frame touched, so the next one can wipe it: the box its casters were drawn
-    // in, and the regions it blurred. The whole map until the first frame has run.
+    // in, and the regions it blurred, outside which the blurred map holds no caster. The whole
+    // map until the first frame has run.
     texel_rect last_draw_box = whole_shadow_map;
     std::vector<texel_rect> last_blur_regions{whole_shadow_map};
 

@@ -28,7 +28,10 @@ std::unique_ptr<sound_engine> sound_engine::create(const char* device_name) {
     if (device == nullptr) {
         return nullptr;
     }
-    ALCcontext* context = alcCreateContext(device, nullptr);
+    // The game plays a few sounds at a time; OpenAL's default of 256 sources sets aside mixing
+    // state for each of them (megabytes).
+    const ALCint attributes[] = {ALC_MONO_SOURCES, 16, ALC_STEREO_SOURCES, 16, 0};
+    ALCcontext* context = alcCreateContext(device, attributes);
     if (context == nullptr) {
         alcCloseDevice(device);
         return nullptr;

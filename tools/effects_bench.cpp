@@ -442,7 +442,7 @@ int main(int argc, char** argv) {
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LESS);
         const std::pair<GLenum, GLuint> units[] = {
-            {GL_TEXTURE5, vsm.filter_textures[1]},
+            {GL_TEXTURE5, vsm.blurred_texture()},
             {GL_TEXTURE10, projection.projector_color_texture},
             {GL_TEXTURE11, projection.projector_depth_texture},
             {GL_TEXTURE12, projection.projector_color_texture2},

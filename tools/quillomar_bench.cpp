@@ -1,11 +1,17 @@
 // Runs the game on a level for a number of frames on a manual clock (1/60 s a frame) in a
 // 1024 x 768 window, with the ball rolling and an item burst running, and prints one
-// "name: value" line per figure.
+// "name: value" line per figure: start-up time, whole-frame median and 95th percentile, the
+// update, each pass's median and the peak resident memory (VmHWM).
 //
-//   quillomar_bench LEVEL_FILE [FRAMES]      (from the repository root)
+//   quillomar_bench LEVEL_FILE [FRAMES] [--scene still|rolling|burst]   (from the repository root)
+//
+// The scenes: "burst" (the default) rolls the ball with a burst kept running over it, "rolling"
+// leaves the burst out and "still" leaves the ball resting on its start cell without a burst.
+// QUILLOMAR_BENCH_NO_BURST=1 and QUILLOMAR_BENCH_STILL=1 switch the two parts off as well;
+// QUILLOMAR_BENCH_TRACE=1 prints every frame's time and, for the frames timed pass by pass,
+// each pass.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <array>
@@ -13,6 +19,8 @@
 #include <functional>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -65,23 +73,46 @@ void print(const char* name, double value) {
     std::printf("%s: %.3f\n", name, value);
 }
 
+// The process's peak resident set (VmHWM) in MiB, 0 where /proc is not there.
+double peak_resident_mib() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::atof(line.c_str() + 6) / 1024.0;
+        }
+    }
+    return 0.0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::cerr << "usage: quillomar_bench LEVEL_FILE [FRAMES]\n";
+    std::vector<std::string> args;
+    std::string scene = "burst";
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--scene") == 0 && i + 1 < argc) {
+            scene = argv[++i];
+        } else {
+            args.emplace_back(argv[i]);
+        }
+    }
+    if (args.empty() || (scene != "still" && scene != "rolling" && scene != "burst")) {
+        std::cerr << "usage: quillomar_bench LEVEL_FILE [FRAMES] [--scene still|rolling|burst]\n";
         return 2;
     }
-    const std::string level_file = argv[1];
-    const int frames = argc > 2 ? std::max(1, std::atoi(argv[2])) : 600;
+    const std::string level_file = args[0];
+    const int frames = args.size() > 1 ? std::max(1, std::atoi(args[1].c_str())) : 600;
     // QUILLOMAR_BENCH_NO_BURST=1 leaves the particle burst out, to see what it costs.
-    const bool with_burst = std::getenv("QUILLOMAR_BENCH_NO_BURST") == nullptr;
+    const bool with_burst =
+        scene == "burst" && std::getenv("QUILLOMAR_BENCH_NO_BURST") == nullptr;
+    const bool trace = std::getenv("QUILLOMAR_BENCH_TRACE") != nullptr;
 
     double game_time = 0.0;
     quillomar::set_clock([&] { return game_time; });
     // W all the time and a touch of A now and then: the ball rolls on in wide curves.
     // QUILLOMAR_BENCH_STILL=1 leaves the ball resting on its start cell instead.
-    const bool rolling = std::getenv("QUILLOMAR_BENCH_STILL") == nullptr;
+    const bool rolling = scene != "still" && std::getenv("QUILLOMAR_BENCH_STILL") == nullptr;
     int frame_number = 0;
     quillomar::held_to_presses presses;
     auto input = [&](double time) {
@@ -144,9 +175,15 @@ int main(int argc, char** argv) {
     // costs a little, so those frames are left out of the whole-frame figures.
     std::map<std::string, std::vector<double>> pass_ms;
     clock_type::time_point mark;
+    std::string pass_trace;
     auto pass_done = [&](const std::string& pass) {
         glFinish();
         pass_ms[pass].push_back(ms_since(mark));
+        if (trace) {
+            char text[64];
+            std::snprintf(text, sizeof text, " %s %.1f", pass.c_str(), pass_ms[pass].back());
+            pass_trace += text;
+        }
         mark = clock_type::now();
     };
     std::vector<double> pass_frame_updates;
@@ -157,8 +194,12 @@ int main(int argc, char** argv) {
             game->renderer()->frame_part_done = [&](const char* part) { pass_done(part); };
             game->renderer()->shadow_map.after_caster_draw = [&] { pass_done("shadow_casters"); };
             mark = clock_type::now();
+            pass_trace.clear();
             const std::size_t updates_before = game->update_ms.size();
             run_frame();
+            if (trace) {
+                std::fprintf(stderr, "passes %d%s\n", frame, pass_trace.c_str());
+            }
             game->update_ms.resize(updates_before);
             game->after_update = nullptr;
             game->renderer()->frame_part_done = nullptr;
@@ -166,15 +207,12 @@ int main(int argc, char** argv) {
             continue;
         }
         frame_ms.push_back(run_frame());
-        if (std::getenv("QUILLOMAR_BENCH_TRACE") != nullptr) {
+        if (trace) {
             std::fprintf(stderr, "frame %d %.1f ms ball y %.1f\n", frame, frame_ms.back(),
                          game->state().ball.position.y);
         }
     }
     std::cout.rdbuf(previous);
-
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
 
     print("startup_s", startup_s);
     print("frames", static_cast<double>(frame_ms.size()));
@@ -184,7 +222,7 @@ int main(int argc, char** argv) {
     print("updates", static_cast<double>(game->update_ms.size()));
     print("update_ms_median", percentile(game->update_ms, 0.5));
     print("update_ms_p95", percentile(game->update_ms, 0.95));
-    print("peak_rss_mib", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    print("peak_rss_mib", peak_resident_mib());
     print("pass_projectors_ms_median", percentile(pass_ms["projectors"], 0.5));
     print("pass_shadow_ms_median", percentile(pass_ms["shadow_casters"], 0.5));
     print("pass_blur_ms_median", percentile(pass_ms["shadow"], 0.5));
@@ -192,6 +230,8 @@ int main(int argc, char** argv) {
     print("pass_main_ms_median", percentile(pass_ms["main"], 0.5));
     print("pass_particles_ms_median", percentile(pass_ms["particles"], 0.5));
     print("pass_hud_ms_median", percentile(pass_ms["hud"], 0.5));
+    print("pass_main_ms_p95", percentile(pass_ms["main"], 0.95));
+    print("pass_particles_ms_p95", percentile(pass_ms["particles"], 0.95));
 
     game->shutdown();
     game.reset();

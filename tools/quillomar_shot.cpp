@@ -7,6 +7,10 @@
 // and space as '_', F-keys as 2 3 4 5 8 9, arrows as < > ^ v), and with '@' save
 // OUT_PREFIX-N.png after them. The shell's keys press once as the word begins: Tab as T, Enter
 // as N, G, and Pause as Y. Example: 240@ 90:W@ 30:WA 60:W@ 1:T@
+//
+// Three more KEYS letters stage a scene before the word's first frame, as no key could: '*'
+// starts an item burst over the ball, '+' grants one change (so '_' flips at once) and 'F' sets
+// the ball down above the finish cell, at rest.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
@@ -18,6 +22,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <btBulletDynamicsCommon.h>
 
 #include "framework/game_window.h"
 #include "framework/key_map.h"
@@ -51,6 +57,27 @@ bool command_for(char c, quillomar::command& out) {
         }
     }
     return false;
+}
+
+// Applies the scene-staging letters of a script word.
+void stage(char c, quillomar::game_state& state, double game_time) {
+    if (c == '*') {
+        state.particles_active = true;
+        state.pickup_time = game_time;
+        state.emitter_pos = state.ball.position;
+    } else if (c == '+') {
+        ++state.change_count;
+    } else if (c == 'F' && state.ball.body) {
+        const glm::vec2 finish = state.level.finish;
+        const float top = state.level.height_at(finish.x, finish.y);
+        btTransform place = state.ball.body->getWorldTransform();
+        place.setOrigin(btVector3(finish.x, top + 1.5f, finish.y));
+        state.ball.body->setWorldTransform(place);
+        state.ball.body->getMotionState()->setWorldTransform(place);
+        state.ball.body->setLinearVelocity(btVector3(0, 0, 0));
+        state.ball.body->setAngularVelocity(btVector3(0, 0, 0));
+        state.ball.body->activate();
+    }
 }
 
 }  // namespace
@@ -98,6 +125,7 @@ int main(int argc, char** argv) {
                         game->keys()->key_pressed(key);
                     }
                 }
+                stage(c, game->core().state, game_time);
                 quillomar::command action{};
                 if (command_for(c, action)) {
                     held[static_cast<std::size_t>(action)] = true;

@@ -191,7 +191,7 @@ TEST_F(shadow_scene, a_caster_darkens_the_ground_under_it_but_not_its_own_lit_si
     const mesh tile = ground_quad(4, 3, 1, -2.99f, solid_texture(glm::vec4(0.6, 0.5, 0.4, 1)));
     frame_inputs f(glm::vec3(0, 9, 10), glm::vec3(0, -3, 0), light_pos);
     f.matrices[3] = light.shadow_matrix;
-    f.textures[0] = vsm.filter_textures[1];
+    f.textures[0] = vsm.blurred_texture();
     const glm::vec3 umbra = light_pos * (1.0f - (light_pos.y + 3.0f) / light_pos.y);
     const glm::vec3 open_ground(4, -3, 3), lit_side = glm::normalize(light_pos);
     std::vector<screen_pixels> pictures;
@@ -215,9 +215,10 @@ TEST_F(shadow_scene, a_caster_darkens_the_ground_under_it_but_not_its_own_lit_si
 // covered texels reach exactly that far beyond the caster's, and deep inside the caster the
 // coverage stays 1.
 TEST_F(shadow_scene, the_blur_spreads_the_caster_map_by_its_radius_both_ways) {
+    std::vector<float> raw;
+    vsm.after_caster_draw = [&] { raw = read_shadow_texture(vsm.moments_texture); };
     vsm.render(light.light_mvp, depth_of(ball, {{0, 0, 0, 1}}));
-    const std::vector<float> raw = read_shadow_texture(vsm.moments_texture);
-    const std::vector<float> blurred = read_shadow_texture(vsm.filter_textures[1]);
+    const std::vector<float> blurred = read_shadow_texture(vsm.blurred_texture());
     const texel_rect caster = covered_texels(raw);
     ASSERT_GT(std::min(caster.x1 - caster.x0, caster.y1 - caster.y0), 20);
     const int r = shadow_blur_radius;
@@ -253,8 +254,8 @@ TEST_F(shadow_scene, the_restricted_pass_gives_the_whole_map_result_bit_for_bit)
         GLint fbo = -1;
         glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &fbo);
         EXPECT_TRUE(fbo == 0 && !glIsEnabled(GL_SCISSOR_TEST) && !glIsEnabled(GL_CULL_FACE)) << i;
-        const std::vector<float> expected = read_shadow_texture(whole.filter_textures[1]);
-        const std::vector<float> actual = read_shadow_texture(vsm.filter_textures[1]);
+        const std::vector<float> expected = read_shadow_texture(whole.blurred_texture());
+        const std::vector<float> actual = read_shadow_texture(vsm.blurred_texture());
         EXPECT_EQ(std::memcmp(expected.data(), actual.data(), expected.size() * sizeof(float)), 0)
             << i;
         if (frames[i] == std::vector{around_light}) {

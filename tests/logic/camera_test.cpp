@@ -86,17 +86,23 @@ TEST(frustum, no_cube_the_projection_shows_is_culled) {
     for (const auto& [eye, target] : cameras) {
         const view_frustum f = frustum_at(eye, target);
         const glm::mat4 clip = game_projection * look_at(eye, target, up);
+        const clip_planes planes(clip);
         int shown = 0;
+        int left_out = 0;
         // Every cube on a 2-unit grid within reach of the far plane.
         for (int i = 0; i < 101 * 101 * 101; ++i) {
             const glm::vec3 p = eye + 2.0f * glm::vec3(i % 101, i / 101 % 101, i / 10201) - 100.0f;
+            const bool outside = planes.outside(p + glm::vec3(1), std::sqrt(3.0f));
+            left_out += outside ? 1 : 0;
             if (corner_on_screen(clip, p)) {
                 ++shown;
                 ASSERT_NE(f.sphere_in_frustum(p + glm::vec3(1), 2.0f), view_frustum::outside)
                     << "cube " << p.x << ", " << p.y << ", " << p.z;
+                ASSERT_FALSE(outside) << "cube " << p.x << ", " << p.y << ", " << p.z;
             }
         }
         EXPECT_GT(shown, 1000);
+        EXPECT_GT(left_out + shown, 101 * 101 * 101 * 9 / 10);  // the sphere test is tight
     }
 }
 

@@ -8,6 +8,10 @@
 // map must in addition decode to a unit vector pointing out of the surface, which rejects a
 // diffuse or specular texture seen through a stale normal-map sampler. llvmpipe evaluates both
 // sides of every branch, so the shader selects between results instead of branching.
+//
+// The renderer also builds it with SKIP_PROJECTORS or SKIP_SHADOW defined, for objects that no
+// projector reaches or that lie clear of every caster's blurred footprint: there the look-ups
+// would leave the albedo and the visibility exactly as they are.
 in vec3 world_position;
 in vec3 world_normal;
 in vec3 world_tangent;
@@ -85,11 +89,13 @@ void main() {
     vec3 bumped = mat3(normalize(world_tangent), normalize(world_bitangent), n) * mapped;
     n = usable_map ? normalize(bumped) : n;
 
+#ifndef SKIP_PROJECTORS
     vec4 start = projected(projector_coord, proj_tex, projector_depth_tex);
     vec4 finish = projected(projector_coord2, proj_tex2, projector_depth_tex2);
     // The marks are light on black: black lets the surface show through, like a decal.
     albedo = mix(albedo, start.rgb, start.a * max(start.r, max(start.g, start.b)));
     albedo = mix(albedo, finish.rgb, finish.a * max(finish.r, max(finish.g, finish.b)));
+#endif
 
     vec3 to_light = normalize(light_pos - world_position);
     vec3 to_eye = normalize(cam_pos - world_position);
@@ -99,7 +105,11 @@ void main() {
     float shininess = max(specular_power, 1.0);
     float specular = diffuse > 0.0 ? pow(max(dot(n, halfway), 0.0), shininess) : 0.0;
 
+#ifdef SKIP_SHADOW
+    float visibility = 1.0;
+#else
     float visibility = light_visibility();
+#endif
     vec3 color = albedo * (ambient + diffuse * visibility) +
                  specular_color * specular * visibility;
     frag_color = vec4(color, alpha);
