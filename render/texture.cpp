@@ -2,9 +2,13 @@
 
 #include <FreeImage.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <iostream>
+#include <vector>
 
 #include "framework/asset_paths.h"
+#include "render/mip_chain.h"
 #include "render/model.h"
 
 namespace quillomar {
@@ -26,16 +30,41 @@ FIBITMAP* decode_32_bits(const std::string& native_path) {
     return converted;
 }
 
+// Uploads the image and its mip levels to the bound texture: made here for power-of-two sizes,
+// by the driver for any other.
+void upload_with_mip_levels(FIBITMAP* image) {
+    int w = static_cast<int>(FreeImage_GetWidth(image));
+    int h = static_cast<int>(FreeImage_GetHeight(image));
+    if (!is_power_of_two(w) || !is_power_of_two(h)) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                     FreeImage_GetBits(image));
+        glGenerateMipmap(GL_TEXTURE_2D);
+        return;
+    }
+    std::vector<std::uint8_t> texels(static_cast<std::size_t>(w) * h * 4);
+    for (int y = 0; y < h; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(image, y);
+        std::copy(row, row + w * 4, texels.begin() + static_cast<std::ptrdiff_t>(y) * w * 4);
+    }
+    for (GLint level = 0;; ++level) {
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                     texels.data());
+        if (w == 1 && h == 1) {
+            break;
+        }
+        texels = next_mip_level(texels, w, h);
+        w = std::max(1, w / 2);
+        h = std::max(1, h / 2);
+    }
+}
+
 GLuint load_with_wrap(const std::string& game_path, GLint wrap) {
     GLuint name = 0;
     glGenTextures(1, &name);
     FIBITMAP* image = decode_32_bits(platform_path(game_path));
     glBindTexture(GL_TEXTURE_2D, name);
     if (image != nullptr) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(FreeImage_GetWidth(image)),
-                     static_cast<GLsizei>(FreeImage_GetHeight(image)), 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                     FreeImage_GetBits(image));
-        glGenerateMipmap(GL_TEXTURE_2D);
+        upload_with_mip_levels(image);
     } else {
         std::cout << "Unable to load texture: " << game_path << std::endl;
     }
