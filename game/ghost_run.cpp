@@ -24,7 +24,8 @@ ghost_run simulate_run(const level& loaded, const recording& run,
             break;
         }
         core.step(frame);
-        if (s.play_started >= 0.0 && !s.dying && !s.lost) {
+        // Falls and countdowns included: the ghost does what the ball did.
+        if (s.play_started >= 0.0) {
             ghost.poses.push_back({frame.time - s.play_started, s.ball.position, s.ball.rotation});
         }
         if (s.won || s.lost) {

@@ -22,18 +22,18 @@ TEST(LevelSet, OneLevelALineWithItsTitleOrItsFileName) {
 
 TEST(LevelSet, ALevelOpensOnceTheOneBeforeIsWonAndShowsItsBestTime) {
     const level_set set = parse_level_set("a\nb\nc\nd\ne\n");
-    // c has no file (no key); d was won out of order, so it and e are open.
-    const std::vector<std::string> keys = {"ka", "kb", "", "kd", "ke"};
-    const records_map records = {{"ka", {12.5, 0, "a"}}, {"kd", {30.0, 2, "d"}}};
+    // a is first; b was won out of order, so c opens; d has no file (no key), so e stays shut.
+    const std::vector<std::string> keys = {"ka", "kb", "kc", "", "ke"};
+    const records_map records = {{"kb", {12.5, 0, "b"}}};
     const std::vector<level_list_row> rows = level_list_rows(set, keys, records);
-    const bool unlocked[] = {true, true, false, true, true};
+    const bool unlocked[] = {true, true, true, false, false};
     ASSERT_EQ(rows.size(), 5u);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].unlocked, unlocked[i]) << i;
-        EXPECT_EQ(rows[i].best_seconds.has_value(), i == 0 || i == 3) << i;
+        EXPECT_EQ(rows[i].best_seconds.has_value(), i == 1) << i;
     }
-    EXPECT_EQ(*rows[0].best_seconds, 12.5);
-    EXPECT_EQ(index_of_level(keys, "kd"), 3u);
+    EXPECT_EQ(*rows[1].best_seconds, 12.5);
+    EXPECT_EQ(index_of_level(keys, "ke"), 4u);
     EXPECT_EQ(index_of_level(keys, ""), std::nullopt);
 }
 
@@ -55,6 +55,18 @@ TEST(HudClock, RunTimesAndSplitsReadInMinutesSecondsAndHundredths) {
         const hud_line line = split_line(s.mine, s.best);
         EXPECT_EQ(line.text, s.text);
         EXPECT_EQ(line.tone, s.tone);
+    }
+    // The HUD shows the latest pick-up's split against the best run's same pick-up, for 3 s.
+    game_state g;
+    g.has_level = true;
+    g.play_started = 100.0;
+    g.splits.items = {5.0, 9.0};
+    g.best_splits.items = {4.0, 10.0, 20.0};
+    for (const auto& [now, shown] : {std::pair{111.9, "-1.00"}, {112.0, ""}}) {
+        g.clock_time = now;
+        const std::vector<hud_line> lines = hud_lines(g);
+        EXPECT_EQ(lines[2].text, "Time: " + format_run_time(now - 100.0));
+        EXPECT_EQ(lines.size() > 3 ? lines[3].text : "", shown);
     }
 }
 
