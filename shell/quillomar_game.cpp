@@ -236,9 +236,11 @@ void quillomar_game::play_level(const std::string& path) {
 }
 
 void quillomar_game::begin_run() {
+    // A ghost still being computed is of the level that was: stop it and drop what it gives.
     if (ghost_cancel_) {
         ghost_cancel_->store(true);
     }
+    ghost_future_ = {};
     ghost_.reset();
     run_ = recording();
     run_.level_key = level_key_of_file(level_path);
