@@ -28,15 +28,15 @@ texel_rect grown(const texel_rect& r, int margin) {
             std::min(r.x1 + margin, shadow_map_size), std::min(r.y1 + margin, shadow_map_size)};
 }
 
-void set_texture_parameters() {
+void set_texture_parameters(int height) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, shadow_map_size, shadow_map_size, 0, GL_RGBA,
-                 GL_FLOAT, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, shadow_map_size, height, 0, GL_RGBA, GL_FLOAT,
+                 nullptr);
 }
 
 void scissor(const texel_rect& r) {
@@ -64,9 +64,95 @@ std::vector<GLfloat> region_triangles(const std::vector<texel_rect>& regions) {
     return corners;
 }
 
+// The separable blur of the regions, vertical then horizontal, in bands of shadow_band_rows map
+// rows. The vertical blur of a band goes to one of two band textures, covering the regions
+// widened by the blur radius, which is all the horizontal blur of that band reads. The moments
+// texture is both the vertical blur's source and the horizontal blur's target, and a band's
+// vertical blur reads rows of the bands next to it: the horizontal blur of a band is therefore
+// drawn only after the vertical blur of the next band has read those rows. Every texel gets the
+// same arithmetic as in one blur over the whole map.
+void blur_in_bands(const variance_shadow_map& vsm, const std::vector<texel_rect>& regions) {
+    std::vector<texel_rect> widened;
+    widened.reserve(regions.size());
+    for (const texel_rect& r : regions) {
+        widened.push_back({std::max(r.x0 - shadow_blur_radius, 0), r.y0,
+                           std::min(r.x1 + shadow_blur_radius, shadow_map_size), r.y1});
+    }
+    widened = merge_regions(widened);
+    std::vector<GLfloat> corners = region_triangles(regions);
+    const auto horizontal_vertices = static_cast<GLsizei>(corners.size() / 2);
+    const std::vector<GLfloat> widened_corners = region_triangles(widened);
+    corners.insert(corners.end(), widened_corners.begin(), widened_corners.end());
+    const auto vertical_vertices = static_cast<GLsizei>(widened_corners.size() / 2);
+    if (horizontal_vertices == 0) {
+        return;
+    }
+    glBindVertexArray(vsm.region_vao.get());
+    glBindBuffer(GL_ARRAY_BUFFER, vsm.region_vbo.get());
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(GLfloat)),
+                 corners.data(), GL_STREAM_DRAW);
+
+    const GLuint vertical = vsm.blur_v_shader.program;
+    const GLuint horizontal = vsm.blur_h_shader.program;
+    glUseProgram(vertical);
+    glUniform1i(glGetUniformLocation(vertical, "textureMap"), 20);
+    const GLint vertical_origin = glGetUniformLocation(vertical, "band_origin");
+    glUseProgram(horizontal);
+    glUniform1i(glGetUniformLocation(horizontal, "textureMap"), 21);
+    const GLint horizontal_origin = glGetUniformLocation(horizontal, "band_origin");
+    glActiveTexture(GL_TEXTURE20);
+    glBindTexture(GL_TEXTURE_2D, vsm.moments_texture);
+
+    // Each band's horizontal blur into the moments texture, clipped to the band's rows.
+    const auto blur_across = [&](int band, int texture) {
+        const int origin = band * shadow_band_rows;
+        glBindFramebuffer(GL_FRAMEBUFFER, vsm.filter_fbo);
+        glViewport(0, 0, shadow_map_size, shadow_map_size);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, origin, shadow_map_size, shadow_band_rows);
+        glUseProgram(horizontal);
+        glUniform1i(horizontal_origin, origin);
+        glActiveTexture(GL_TEXTURE21);
+        glBindTexture(GL_TEXTURE_2D, vsm.band_textures[texture].get());
+        glDrawArrays(GL_TRIANGLES, 0, horizontal_vertices);
+        glDisable(GL_SCISSOR_TEST);
+    };
+    std::vector<bool> covered(shadow_map_size / shadow_band_rows, false);
+    for (const texel_rect& r : regions) {
+        for (int band = r.y0 / shadow_band_rows; band * shadow_band_rows < r.y1; ++band) {
+            covered[static_cast<std::size_t>(band)] = true;
+        }
+    }
+    int pending = -1;
+    int texture = 0;
+    for (int band = 0; band < static_cast<int>(covered.size()); ++band) {
+        if (!covered[static_cast<std::size_t>(band)]) {
+            continue;
+        }
+        // The band texture's row 0 is the band's first map row; the framebuffer's bounds keep
+        // the draw inside the band.
+        const int origin = band * shadow_band_rows;
+        glBindFramebuffer(GL_FRAMEBUFFER, vsm.band_fbos[texture].get());
+        glViewport(0, -origin, shadow_map_size, shadow_map_size);
+        glUseProgram(vertical);
+        glUniform1i(vertical_origin, origin);
+        glDrawArrays(GL_TRIANGLES, horizontal_vertices, vertical_vertices);
+        if (pending >= 0) {
+            blur_across(pending, 1 - texture);
+        }
+        pending = band;
+        texture = 1 - texture;
+    }
+    blur_across(pending, 1 - texture);
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE20);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(0);
+}
+
 // One shadow pass: clear, caster draw, vertical and horizontal blur. When `scissored`, the clears
-// cover clear_regions, the casters are clipped to draw_box and each blur covers blur_regions only,
-// all drawn in one call as the regions' triangles.
+// cover clear_regions and the casters are clipped to draw_box; the blur covers blur_regions.
 void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
               const depth_draw& draw_casters, const texel_rect& draw_box,
               const std::vector<texel_rect>& clear_regions,
@@ -101,55 +187,15 @@ void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDisable(GL_CULL_FACE);
     glUseProgram(0);
-    if (scissored) {
-        glDisable(GL_SCISSOR_TEST);
-    }
+    glDisable(GL_SCISSOR_TEST);
     if (vsm.after_caster_draw) {
         vsm.after_caster_draw();
     }
-
-    GLsizei region_vertices = 0;
-    if (scissored) {
-        const std::vector<GLfloat> corners = region_triangles(blur_regions);
-        region_vertices = static_cast<GLsizei>(corners.size() / 2);
-        glBindVertexArray(vsm.region_vao.get());
-        glBindBuffer(GL_ARRAY_BUFFER, vsm.region_vbo.get());
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(GLfloat)),
-                     corners.data(), GL_STREAM_DRAW);
-    } else {
-        glBindVertexArray(vsm.quad_vao);
-    }
-    auto draw_regions = [&] {
-        if (scissored) {
-            if (region_vertices > 0) {
-                glDrawArrays(GL_TRIANGLES, 0, region_vertices);
-            }
-        } else {
-            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
-        }
-    };
-
-    // Moments to the filter texture vertically, then back into the moments texture horizontally.
-    glBindFramebuffer(GL_FRAMEBUFFER, vsm.filter_fbo);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glUseProgram(vsm.blur_v_shader.program);
-    glActiveTexture(GL_TEXTURE20);
-    glBindTexture(GL_TEXTURE_2D, vsm.moments_texture);
-    glUniform1i(glGetUniformLocation(vsm.blur_v_shader.program, "textureMap"), 20);
-    draw_regions();
-    glBindTexture(GL_TEXTURE_2D, 0);
-
-    glDrawBuffer(GL_COLOR_ATTACHMENT1);
-    glUseProgram(vsm.blur_h_shader.program);
-    glActiveTexture(GL_TEXTURE21);
-    glBindTexture(GL_TEXTURE_2D, vsm.filter_texture);
-    glUniform1i(glGetUniformLocation(vsm.blur_h_shader.program, "textureMap"), 21);
-    draw_regions();
-
-    glBindTexture(GL_TEXTURE_2D, 0);
+    blur_in_bands(vsm, blur_regions);
     check_gl_error("game", 1199);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDrawBuffer(GL_BACK);
+    glViewport(0, 0, shadow_map_size, shadow_map_size);
     glBindVertexArray(vsm.quad_vao);
 }
 
@@ -371,15 +417,17 @@ void variance_shadow_map::create_framebuffers() {
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     glGenFramebuffers(1, &filter_fbo);
     glGenTextures(1, &moments_texture);
-    glGenTextures(1, &filter_texture);
 
     // The blurs read single texels of level 0 and the main pass filters linearly: no mip levels.
     // (Three float channels would hold the statistics in a quarter less memory, but llvmpipe
     // blurs them about a fifth slower.)
     glActiveTexture(GL_TEXTURE0);
-    for (GLuint texture : {moments_texture, filter_texture}) {
-        glBindTexture(GL_TEXTURE_2D, texture);
-        set_texture_parameters();
+    glBindTexture(GL_TEXTURE_2D, moments_texture);
+    set_texture_parameters(shadow_map_size);
+    for (int i = 0; i < 2; ++i) {
+        band_textures[i] = make_texture();
+        glBindTexture(GL_TEXTURE_2D, band_textures[i].get());
+        set_texture_parameters(shadow_band_rows);
     }
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, shadow_fbo);
@@ -391,10 +439,17 @@ void variance_shadow_map::create_framebuffers() {
     } else {
         std::cout << "Problem in FBO setup." << std::endl;
     }
+    bool complete = true;
+    for (int i = 0; i < 2; ++i) {
+        band_fbos[i] = make_framebuffer();
+        glBindFramebuffer(GL_FRAMEBUFFER, band_fbos[i].get());
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                               band_textures[i].get(), 0);
+        complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, filter_fbo);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, filter_texture, 0);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, moments_texture, 0);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, moments_texture, 0);
+    if (complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
         std::cout << "Filtering FBO setup successful." << std::endl;
     } else {
         std::cout << "Problem in Filtering FBO setup." << std::endl;
@@ -455,7 +510,7 @@ void variance_shadow_map::destroy_framebuffers() {
 variance_shadow_map::~variance_shadow_map() {
     destroy_framebuffers();
     release_gl_names(gl_kind::framebuffer, {&filter_fbo});
-    release_gl_names(gl_kind::texture, {&moments_texture, &filter_texture});
+    release_gl_names(gl_kind::texture, {&moments_texture});
     release_gl_names(gl_kind::buffer, {&quad_vbo, &quad_ebo});
     release_gl_names(gl_kind::vertex_array, {&quad_vao});
 }

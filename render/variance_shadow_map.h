@@ -22,6 +22,8 @@ using depth_draw = std::function<void(const glm::mat4& view_projection, GLint lo
 inline constexpr int shadow_map_size = 1024;
 // Taps on either side of the centre in each blur direction.
 inline constexpr int shadow_blur_radius = 4;
+// Map rows per band of the blur; the vertical blur's result is kept for two bands at a time.
+inline constexpr int shadow_band_rows = 128;
 
 // The light's matrices of one frame.
 struct light_matrices {
@@ -91,10 +93,12 @@ struct variance_shadow_map {
     GLuint shadow_fbo = 0;
     GLuint shadow_depth_rb = 0;
     // The casters' depth statistics, drawn first; the horizontal blur then writes the blurred map
-    // of the main pass back into the same texture, so only two float maps are kept.
+    // of the main pass back into the same texture (through filter_fbo), so one full-size float
+    // map is kept, plus the vertical blur's result for two bands of shadow_band_rows rows.
     GLuint moments_texture = 0;
     GLuint filter_fbo = 0;
-    GLuint filter_texture = 0;  // the vertical blur's result
+    gl_texture band_textures[2];
+    gl_framebuffer band_fbos[2];
     GLuint blurred_texture() const { return moments_texture; }
 
     // What the previous frame touched: the box its casters were clipped to, and the regions
