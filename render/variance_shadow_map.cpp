@@ -259,21 +259,25 @@ bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>&
     const glm::dvec4 x_row = row(0);
     const glm::dvec4 y_row = row(1);
     const glm::dvec4 w_row = row(3);
-    // The clip volume's sides and near plane, w +- x, w +- y and w + z: each is negative beyond
-    // its plane.
-    const glm::dvec4 sides[5] = {w_row + x_row, w_row - x_row, w_row + y_row, w_row - y_row,
-                                 w_row + row(2)};
+    // The sides of the light's view, pushed two texels out: w (1 + margin) +- x and +- y. A
+    // sphere wholly beyond one of them, or wholly behind the light, gives no fragment in the map,
+    // and a surface there that looks the map up reads the border colour alone, even filtered.
+    const double margin = 4.0 / shadow_map_size;
+    const glm::dvec4 wide_w = w_row * (1.0 + margin);
+    const glm::dvec4 sides[4] = {wide_w + x_row, wide_w - x_row, wide_w + y_row, wide_w - y_row};
     const auto value = [](const glm::dvec4& r, const glm::dvec3& p) {
         return glm::dot(glm::dvec3(r), p) + r.w;
+    };
+    const auto wholly_beyond = [&](const glm::dvec4& plane, const glm::dvec3& c, double r) {
+        return value(plane, c) + r * glm::length(glm::dvec3(plane)) < 0.0;
     };
     const double limit = shadow_map_size;
     for (const glm::vec4& sphere : spheres) {
         const glm::dvec3 c(sphere);
         const double r = std::fabs(static_cast<double>(sphere.w));
-        // Wholly beyond one of the planes: clipped away, no fragment.
-        if (std::any_of(std::begin(sides), std::end(sides), [&](const glm::dvec4& side) {
-                return value(side, c) + r * glm::length(glm::dvec3(side)) < 0.0;
-            })) {
+        if (wholly_beyond(w_row, c, r) ||
+            std::any_of(std::begin(sides), std::end(sides),
+                        [&](const glm::dvec4& side) { return wholly_beyond(side, c, r); })) {
             continue;
         }
         const double w = value(w_row, c);

@@ -53,8 +53,10 @@ struct texel_rect {
 inline constexpr texel_rect whole_shadow_map{0, 0, shadow_map_size, shadow_map_size};
 
 // Texels of the map that the given world-space spheres (centre xyz, radius w) can cover when
-// drawn with light_mvp, one rectangle per sphere that reaches the map, each grown by one texel.
-// Returns false when a sphere reaches behind the light, where no rectangle bounds it.
+// drawn with light_mvp, one rectangle per sphere that reaches the map: the exact bounds of the
+// sphere's perspective image, grown by one texel. Spheres wholly outside the light's view give
+// none. Returns false when a sphere in view reaches behind the light, where no rectangle bounds
+// it.
 bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>& spheres,
                        std::vector<texel_rect>& footprints);
 
@@ -87,7 +89,7 @@ struct variance_shadow_map {
     GLuint quad_vbo = 0;
     GLuint quad_ebo = 0;
     std::vector<GLushort> quad_indices;
-    // The restricted pass's blur regions as triangles in the unit square, refilled every frame.
+    // The blur's regions as triangles in the unit square, refilled every frame.
     gl_vertex_array region_vao;
     gl_buffer region_vbo;
     GLuint shadow_fbo = 0;
@@ -111,8 +113,8 @@ struct variance_shadow_map {
     std::function<void()> after_caster_draw;
 
     void create_programs();
-    // The unit quad that the whole-map blur stretches over the viewport, and the buffer of the
-    // restricted blur's regions; leaves the quad bound.
+    // The unit quad, which every pass leaves bound, and the buffer that the blur draws its
+    // regions from; leaves the quad bound.
     void create_quad();
     // Prints "FBO setup successful." or "Problem in FBO setup.", then "Filtering FBO setup
     // successful." or "Problem in Filtering FBO setup.".
@@ -129,7 +131,8 @@ struct variance_shadow_map {
     // radius w). The blurred map is then the same texel for texel as from the whole-map pass,
     // while clearing and blurring are limited to the spheres' footprints and those of the
     // previous frame, however many and wherever they are, and the casters are clipped to their
-    // footprints' bounding box. A sphere reaching behind the light makes it a whole-map pass.
+    // footprints' bounding box. A sphere that the light cannot see is left out; one reaching
+    // behind the light and into its view makes it a whole-map pass.
     void render(const glm::mat4& light_mvp, const depth_draw& draw_casters,
                 const std::vector<glm::vec4>& caster_spheres);
 
