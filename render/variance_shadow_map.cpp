@@ -13,9 +13,6 @@
 namespace quillomar {
 namespace {
 
-// Beyond this many separate regions one bounding box is cheaper than the draw calls.
-constexpr std::size_t max_regions = 32;
-
 texel_rect bounding_box(const texel_rect& a, const texel_rect& b) {
     if (a.empty()) {
         return b;
@@ -26,29 +23,20 @@ texel_rect bounding_box(const texel_rect& a, const texel_rect& b) {
     return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
 }
 
-bool touching(const texel_rect& a, const texel_rect& b) {
-    return a.x0 <= b.x1 && b.x0 <= a.x1 && a.y0 <= b.y1 && b.y0 <= a.y1;
-}
-
-bool contains(const texel_rect& outer, const texel_rect& inner) {
-    return outer.x0 <= inner.x0 && outer.y0 <= inner.y0 && inner.x1 <= outer.x1 &&
-           inner.y1 <= outer.y1;
-}
-
 texel_rect grown(const texel_rect& r, int margin) {
     return {std::max(r.x0 - margin, 0), std::max(r.y0 - margin, 0),
             std::min(r.x1 + margin, shadow_map_size), std::min(r.y1 + margin, shadow_map_size)};
 }
 
-void set_texture_parameters() {
+void set_texture_parameters(int height) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, shadow_map_size, shadow_map_size, 0, GL_RGBA,
-                 GL_FLOAT, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, shadow_map_size, height, 0, GL_RGBA, GL_FLOAT,
+                 nullptr);
 }
 
 void scissor(const texel_rect& r) {
@@ -59,11 +47,115 @@ void scissor(const texel_rect& r) {
     }
 }
 
+// The two triangles of each region, in the unit square that the blur's vertex shader stretches
+// over the map. Texel edges are multiples of 1/1024, exact in float, so every texel centre lies
+// strictly inside exactly one region's triangles.
+std::vector<GLfloat> region_triangles(const std::vector<texel_rect>& regions) {
+    std::vector<GLfloat> corners;
+    corners.reserve(regions.size() * 12);
+    const float texel = 1.0f / static_cast<float>(shadow_map_size);
+    for (const texel_rect& r : regions) {
+        const float x0 = static_cast<float>(r.x0) * texel;
+        const float y0 = static_cast<float>(r.y0) * texel;
+        const float x1 = static_cast<float>(r.x1) * texel;
+        const float y1 = static_cast<float>(r.y1) * texel;
+        corners.insert(corners.end(), {x0, y0, x1, y0, x1, y1, x0, y0, x1, y1, x0, y1});
+    }
+    return corners;
+}
+
+// The separable blur of the regions, vertical then horizontal, in bands of shadow_band_rows map
+// rows. The vertical blur of a band goes to one of two band textures, covering the regions
+// widened by the blur radius, which is all the horizontal blur of that band reads. The moments
+// texture is both the vertical blur's source and the horizontal blur's target, and a band's
+// vertical blur reads rows of the bands next to it: the horizontal blur of a band is therefore
+// drawn only after the vertical blur of the next band has read those rows. Every texel gets the
+// same arithmetic as in one blur over the whole map.
+void blur_in_bands(const variance_shadow_map& vsm, const std::vector<texel_rect>& regions) {
+    std::vector<texel_rect> widened;
+    widened.reserve(regions.size());
+    for (const texel_rect& r : regions) {
+        widened.push_back({std::max(r.x0 - shadow_blur_radius, 0), r.y0,
+                           std::min(r.x1 + shadow_blur_radius, shadow_map_size), r.y1});
+    }
+    widened = merge_regions(widened);
+    std::vector<GLfloat> corners = region_triangles(regions);
+    const auto horizontal_vertices = static_cast<GLsizei>(corners.size() / 2);
+    const std::vector<GLfloat> widened_corners = region_triangles(widened);
+    corners.insert(corners.end(), widened_corners.begin(), widened_corners.end());
+    const auto vertical_vertices = static_cast<GLsizei>(widened_corners.size() / 2);
+    if (horizontal_vertices == 0) {
+        return;
+    }
+    glBindVertexArray(vsm.region_vao.get());
+    glBindBuffer(GL_ARRAY_BUFFER, vsm.region_vbo.get());
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(GLfloat)),
+                 corners.data(), GL_STREAM_DRAW);
+
+    const GLuint vertical = vsm.blur_v_shader.program;
+    const GLuint horizontal = vsm.blur_h_shader.program;
+    glUseProgram(vertical);
+    glUniform1i(glGetUniformLocation(vertical, "textureMap"), 20);
+    const GLint vertical_origin = glGetUniformLocation(vertical, "band_origin");
+    glUseProgram(horizontal);
+    glUniform1i(glGetUniformLocation(horizontal, "textureMap"), 21);
+    const GLint horizontal_origin = glGetUniformLocation(horizontal, "band_origin");
+    glActiveTexture(GL_TEXTURE20);
+    glBindTexture(GL_TEXTURE_2D, vsm.moments_texture);
+
+    // Each band's horizontal blur into the moments texture, clipped to the band's rows.
+    const auto blur_across = [&](int band, int texture) {
+        const int origin = band * shadow_band_rows;
+        glBindFramebuffer(GL_FRAMEBUFFER, vsm.filter_fbo);
+        glViewport(0, 0, shadow_map_size, shadow_map_size);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, origin, shadow_map_size, shadow_band_rows);
+        glUseProgram(horizontal);
+        glUniform1i(horizontal_origin, origin);
+        glActiveTexture(GL_TEXTURE21);
+        glBindTexture(GL_TEXTURE_2D, vsm.band_textures[texture].get());
+        glDrawArrays(GL_TRIANGLES, 0, horizontal_vertices);
+        glDisable(GL_SCISSOR_TEST);
+    };
+    std::vector<bool> covered(shadow_map_size / shadow_band_rows, false);
+    for (const texel_rect& r : regions) {
+        for (int band = r.y0 / shadow_band_rows; band * shadow_band_rows < r.y1; ++band) {
+            covered[static_cast<std::size_t>(band)] = true;
+        }
+    }
+    int pending = -1;
+    int texture = 0;
+    for (int band = 0; band < static_cast<int>(covered.size()); ++band) {
+        if (!covered[static_cast<std::size_t>(band)]) {
+            continue;
+        }
+        // The band texture's row 0 is the band's first map row; the framebuffer's bounds keep
+        // the draw inside the band.
+        const int origin = band * shadow_band_rows;
+        glBindFramebuffer(GL_FRAMEBUFFER, vsm.band_fbos[texture].get());
+        glViewport(0, -origin, shadow_map_size, shadow_map_size);
+        glUseProgram(vertical);
+        glUniform1i(vertical_origin, origin);
+        glDrawArrays(GL_TRIANGLES, horizontal_vertices, vertical_vertices);
+        if (pending >= 0) {
+            blur_across(pending, 1 - texture);
+        }
+        pending = band;
+        texture = 1 - texture;
+    }
+    blur_across(pending, 1 - texture);
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE20);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(0);
+}
+
 // One shadow pass: clear, caster draw, vertical and horizontal blur. When `scissored`, the clears
-// cover clear_boxes, the casters are clipped to draw_box and each blur covers blur_regions only.
+// cover clear_regions and the casters are clipped to draw_box; the blur covers blur_regions.
 void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
               const depth_draw& draw_casters, const texel_rect& draw_box,
-              const std::vector<texel_rect>& clear_boxes,
+              const std::vector<texel_rect>& clear_regions,
               const std::vector<texel_rect>& blur_regions, bool scissored) {
     glBindFramebuffer(GL_FRAMEBUFFER, vsm.shadow_fbo);
     // The projector pass leaves this clear colour; set here too, the cleared texels always read
@@ -71,11 +163,9 @@ void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     if (scissored) {
         glEnable(GL_SCISSOR_TEST);
-        for (const texel_rect& box : clear_boxes) {
-            if (!box.empty()) {
-                scissor(box);
-                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            }
+        for (const texel_rect& region : clear_regions) {
+            scissor(region);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         }
         scissor(draw_box);
     } else {
@@ -97,46 +187,16 @@ void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDisable(GL_CULL_FACE);
     glUseProgram(0);
+    glDisable(GL_SCISSOR_TEST);
     if (vsm.after_caster_draw) {
         vsm.after_caster_draw();
     }
-
-    auto draw_quad = [&] {
-        if (!scissored) {
-            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
-            return;
-        }
-        for (const texel_rect& region : blur_regions) {
-            scissor(region);
-            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
-        }
-    };
-
-    // Moments to the filter texture vertically, then back into the moments texture horizontally.
-    glBindFramebuffer(GL_FRAMEBUFFER, vsm.filter_fbo);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glBindVertexArray(vsm.quad_vao);
-    glUseProgram(vsm.blur_v_shader.program);
-    glActiveTexture(GL_TEXTURE20);
-    glBindTexture(GL_TEXTURE_2D, vsm.moments_texture);
-    glUniform1i(glGetUniformLocation(vsm.blur_v_shader.program, "textureMap"), 20);
-    draw_quad();
-    glBindTexture(GL_TEXTURE_2D, 0);
-
-    glDrawBuffer(GL_COLOR_ATTACHMENT1);
-    glUseProgram(vsm.blur_h_shader.program);
-    glActiveTexture(GL_TEXTURE21);
-    glBindTexture(GL_TEXTURE_2D, vsm.filter_texture);
-    glUniform1i(glGetUniformLocation(vsm.blur_h_shader.program, "textureMap"), 21);
-    draw_quad();
-
-    glBindTexture(GL_TEXTURE_2D, 0);
+    blur_in_bands(vsm, blur_regions);
     check_gl_error("game", 1199);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDrawBuffer(GL_BACK);
-    if (scissored) {
-        glDisable(GL_SCISSOR_TEST);
-    }
+    glViewport(0, 0, shadow_map_size, shadow_map_size);
+    glBindVertexArray(vsm.quad_vao);
 }
 
 }  // namespace
@@ -193,38 +253,65 @@ glm::vec4 bounding_sphere(const model_bounds& bounds, const glm::mat4& model_mat
 bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>& spheres,
                        std::vector<texel_rect>& footprints) {
     footprints.clear();
+    // Rows of the matrix: clip x, y and w as affine functions of the world position.
+    const glm::dmat4 m(light_mvp);
+    const auto row = [&](int i) { return glm::dvec4(m[0][i], m[1][i], m[2][i], m[3][i]); };
+    const glm::dvec4 x_row = row(0);
+    const glm::dvec4 y_row = row(1);
+    const glm::dvec4 w_row = row(3);
+    // The sides of the light's view, pushed two texels out: w (1 + margin) +- x and +- y. A
+    // sphere wholly beyond one of them, or wholly behind the light, gives no fragment in the map,
+    // and a surface there that looks the map up reads the border colour alone, even filtered.
+    const double margin = 4.0 / shadow_map_size;
+    const glm::dvec4 wide_w = w_row * (1.0 + margin);
+    const glm::dvec4 sides[4] = {wide_w + x_row, wide_w - x_row, wide_w + y_row, wide_w - y_row};
+    const auto value = [](const glm::dvec4& r, const glm::dvec3& p) {
+        return glm::dot(glm::dvec3(r), p) + r.w;
+    };
+    const auto wholly_beyond = [&](const glm::dvec4& plane, const glm::dvec3& c, double r) {
+        return value(plane, c) + r * glm::length(glm::dvec3(plane)) < 0.0;
+    };
+    const double limit = shadow_map_size;
     for (const glm::vec4& sphere : spheres) {
-        const float r = std::fabs(sphere.w);
-        float min_x = INFINITY;
-        float min_y = INFINITY;
-        float max_x = -INFINITY;
-        float max_y = -INFINITY;
-        // The projected corners of the sphere's bounding cube enclose the sphere's footprint as
-        // long as every corner lies in front of the light.
-        for (int corner = 0; corner < 8; ++corner) {
-            const glm::vec3 offset((corner & 1) != 0 ? r : -r, (corner & 2) != 0 ? r : -r,
-                                   (corner & 4) != 0 ? r : -r);
-            const glm::vec4 clip = light_mvp * glm::vec4(glm::vec3(sphere) + offset, 1.0f);
-            if (!(clip.w > 1e-4f)) {
-                return false;
-            }
-            const float x = (clip.x / clip.w * 0.5f + 0.5f) * shadow_map_size;
-            const float y = (clip.y / clip.w * 0.5f + 0.5f) * shadow_map_size;
-            if (!std::isfinite(x) || !std::isfinite(y)) {
-                return false;
-            }
-            min_x = std::min(min_x, x);
-            min_y = std::min(min_y, y);
-            max_x = std::max(max_x, x);
-            max_y = std::max(max_y, y);
+        const glm::dvec3 c(sphere);
+        const double r = std::fabs(static_cast<double>(sphere.w));
+        if (wholly_beyond(w_row, c, r) ||
+            std::any_of(std::begin(sides), std::end(sides),
+                        [&](const glm::dvec4& side) { return wholly_beyond(side, c, r); })) {
+            continue;
         }
-        // Far outside the map the float bounds would overflow int: clamp before converting.
-        const float limit = static_cast<float>(shadow_map_size);
+        const double w = value(w_row, c);
+        const glm::dvec3 b(w_row);
+        const double lead = w * w - r * r * glm::dot(b, b);
+        if (!(w > 0.0 && lead > 1e-8 * w * w)) {
+            return false;
+        }
+        // The extremes of clip x / clip w over the ball are the t whose plane
+        // (a - t b).p + (a.w - t b.w) = 0 touches the sphere: the roots of
+        // (X - t w)^2 = r^2 |a - t b|^2, X being the centre's clip x.
+        const auto extent = [&](const glm::dvec4& a_row, double& low, double& high) {
+            const glm::dvec3 a(a_row);
+            const double x = value(a_row, c);
+            const double half = x * w - r * r * glm::dot(a, b);
+            const double constant = x * x - r * r * glm::dot(a, a);
+            const double root = std::sqrt(std::max(half * half - lead * constant, 0.0));
+            low = ((half - root) / lead * 0.5 + 0.5) * limit;
+            high = ((half + root) / lead * 0.5 + 0.5) * limit;
+        };
+        double min_x = 0.0, max_x = 0.0, min_y = 0.0, max_y = 0.0;
+        extent(x_row, min_x, max_x);
+        extent(y_row, min_y, max_y);
+        if (!std::isfinite(min_x) || !std::isfinite(max_x) || !std::isfinite(min_y) ||
+            !std::isfinite(max_y)) {
+            return false;
+        }
+        // Far outside the map the bounds would overflow int: clamp before converting. One texel
+        // more on each side absorbs the rounding of the GPU's float transform.
         texel_rect rect;
-        rect.x0 = static_cast<int>(std::floor(std::clamp(min_x, -1.0f, limit + 1.0f))) - 1;
-        rect.y0 = static_cast<int>(std::floor(std::clamp(min_y, -1.0f, limit + 1.0f))) - 1;
-        rect.x1 = static_cast<int>(std::ceil(std::clamp(max_x, -1.0f, limit + 1.0f))) + 1;
-        rect.y1 = static_cast<int>(std::ceil(std::clamp(max_y, -1.0f, limit + 1.0f))) + 1;
+        rect.x0 = static_cast<int>(std::floor(std::clamp(min_x, -1.0, limit + 1.0))) - 1;
+        rect.y0 = static_cast<int>(std::floor(std::clamp(min_y, -1.0, limit + 1.0))) - 1;
+        rect.x1 = static_cast<int>(std::ceil(std::clamp(max_x, -1.0, limit + 1.0))) + 1;
+        rect.y1 = static_cast<int>(std::ceil(std::clamp(max_y, -1.0, limit + 1.0))) + 1;
         rect = grown(rect, 0);
         if (!rect.empty()) {
             footprints.push_back(rect);
@@ -234,39 +321,63 @@ bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>&
 }
 
 std::vector<texel_rect> merge_regions(std::vector<texel_rect> regions) {
-    // The kept regions never qualify to join each other. Each rectangle joins every kept region
-    // it qualifies for, the joint region being checked again, so each join costs at most
-    // max_regions checks and removes a kept region: the work is linear in the rectangles. Once
-    // more than max_regions are kept, one bounding box covers them all and joining stops.
-    const auto joinable = [](const texel_rect& a, const texel_rect& b) {
-        return touching(a, b) || bounding_box(a, b).area() <= a.area() + b.area();
-    };
-    std::vector<texel_rect> kept;
-    texel_rect all;
+    // A sweep from bottom to top over the rows where some rectangle starts or ends: within one
+    // such band the union is a set of x runs, and a run that continues one of the band below
+    // with the same ends grows that band's rectangle instead of starting a new one.
+    regions.erase(std::remove_if(regions.begin(), regions.end(),
+                                 [](const texel_rect& r) { return r.empty(); }),
+                  regions.end());
+    std::sort(regions.begin(), regions.end(),
+              [](const texel_rect& a, const texel_rect& b) { return a.y0 < b.y0; });
+    std::vector<int> rows;
+    rows.reserve(regions.size() * 2);
     for (const texel_rect& r : regions) {
-        if (r.empty()) {
-            continue;
+        rows.push_back(r.y0);
+        rows.push_back(r.y1);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+
+    std::vector<texel_rect> done;
+    std::vector<texel_rect> open;  // the last band's rectangles, ordered by x
+    std::vector<texel_rect> active;
+    std::vector<texel_rect> runs;
+    std::size_t next = 0;
+    for (std::size_t k = 0; k + 1 < rows.size(); ++k) {
+        const int y0 = rows[k];
+        const int y1 = rows[k + 1];
+        active.erase(std::remove_if(active.begin(), active.end(),
+                                    [&](const texel_rect& r) { return r.y1 <= y0; }),
+                     active.end());
+        for (; next < regions.size() && regions[next].y0 <= y0; ++next) {
+            active.push_back(regions[next]);
         }
-        all = bounding_box(all, r);
-        if (kept.size() > max_regions) {
-            continue;
-        }
-        texel_rect joint = r;
-        for (std::size_t i = 0; i < kept.size();) {
-            if (joinable(kept[i], joint)) {
-                joint = bounding_box(kept[i], joint);
-                kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
-                i = 0;
+        std::sort(active.begin(), active.end(),
+                  [](const texel_rect& a, const texel_rect& b) { return a.x0 < b.x0; });
+        runs.clear();
+        for (const texel_rect& r : active) {
+            if (!runs.empty() && r.x0 <= runs.back().x1) {
+                runs.back().x1 = std::max(runs.back().x1, r.x1);
             } else {
-                ++i;
+                runs.push_back({r.x0, y0, r.x1, y1});
             }
         }
-        kept.push_back(joint);
+        // Both lists are ordered by x and hold disjoint runs: one pass pairs equal ones.
+        std::size_t o = 0;
+        for (texel_rect& run : runs) {
+            while (o < open.size() && open[o].x0 < run.x0) {
+                done.push_back(open[o++]);
+            }
+            if (o < open.size() && open[o].x0 == run.x0 && open[o].x1 == run.x1 &&
+                open[o].y1 == y0) {
+                run.y0 = open[o++].y0;
+            }
+        }
+        done.insert(done.end(), open.begin() + static_cast<std::ptrdiff_t>(o), open.end());
+        open.swap(runs);
     }
-    if (kept.size() > max_regions) {
-        kept.assign(1, all);
-    }
-    return kept;
+    done.insert(done.end(), open.begin(), open.end());
+    return done;
 }
 
 void variance_shadow_map::create_programs() {
@@ -278,6 +389,13 @@ void variance_shadow_map::create_programs() {
 }
 
 void variance_shadow_map::create_quad() {
+    region_vao = make_vertex_array();
+    region_vbo = make_buffer();
+    glBindVertexArray(region_vao.get());
+    glBindBuffer(GL_ARRAY_BUFFER, region_vbo.get());
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+
     quad_indices.clear();
     quad_indices.insert(quad_indices.end(), {0, 1, 2, 0, 2, 3});
     const GLfloat corners[] = {0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f};
@@ -303,15 +421,17 @@ void variance_shadow_map::create_framebuffers() {
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     glGenFramebuffers(1, &filter_fbo);
     glGenTextures(1, &moments_texture);
-    glGenTextures(1, &filter_texture);
 
     // The blurs read single texels of level 0 and the main pass filters linearly: no mip levels.
     // (Three float channels would hold the statistics in a quarter less memory, but llvmpipe
     // blurs them about a fifth slower.)
     glActiveTexture(GL_TEXTURE0);
-    for (GLuint texture : {moments_texture, filter_texture}) {
-        glBindTexture(GL_TEXTURE_2D, texture);
-        set_texture_parameters();
+    glBindTexture(GL_TEXTURE_2D, moments_texture);
+    set_texture_parameters(shadow_map_size);
+    for (int i = 0; i < 2; ++i) {
+        band_textures[i] = make_texture();
+        glBindTexture(GL_TEXTURE_2D, band_textures[i].get());
+        set_texture_parameters(shadow_band_rows);
     }
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, shadow_fbo);
@@ -323,10 +443,17 @@ void variance_shadow_map::create_framebuffers() {
     } else {
         std::cout << "Problem in FBO setup." << std::endl;
     }
+    bool complete = true;
+    for (int i = 0; i < 2; ++i) {
+        band_fbos[i] = make_framebuffer();
+        glBindFramebuffer(GL_FRAMEBUFFER, band_fbos[i].get());
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                               band_textures[i].get(), 0);
+        complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, filter_fbo);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, filter_texture, 0);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, moments_texture, 0);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, moments_texture, 0);
+    if (complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
         std::cout << "Filtering FBO setup successful." << std::endl;
     } else {
         std::cout << "Problem in Filtering FBO setup." << std::endl;
@@ -354,7 +481,8 @@ void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& d
     }
     // Outside a footprint grown by the blur radius the blur reads only cleared texels, so there
     // the blurred map already holds what a whole-map pass would write: the blur of the clear
-    // colour, left by the frame that last covered the texel.
+    // colour, left by the frame that last covered the texel. The same holds for the vertical
+    // blur's result, which the horizontal blur reads up to the radius beyond its regions.
     texel_rect draw_box;
     std::vector<texel_rect> reached;
     for (const texel_rect& f : footprints) {
@@ -366,24 +494,14 @@ void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& d
     blur_regions.insert(blur_regions.end(), last_blur_regions.begin(), last_blur_regions.end());
     blur_regions = merge_regions(blur_regions);
 
-    // The depth buffer still holds the last casters' depths in their box, the moments texture the
-    // last blurred map in its regions: both are wiped before this frame's casters are drawn.
-    std::vector<texel_rect> clear_boxes;
-    if (contains(draw_box, last_draw_box)) {
-        clear_boxes = {draw_box};
-    } else if (contains(last_draw_box, draw_box)) {
-        clear_boxes = {last_draw_box};
-    } else {
-        clear_boxes = {last_draw_box, draw_box};
-    }
-    for (const texel_rect& region : last_blur_regions) {
-        if (std::none_of(clear_boxes.begin(), clear_boxes.end(),
-                         [&](const texel_rect& box) { return contains(box, region); })) {
-            clear_boxes.push_back(region);
-        }
-    }
+    // Before this frame's casters are drawn, the depth buffer is wiped where they can land and
+    // the moments texture where the last frame left blurred casters; everywhere else the latter
+    // already holds the clear colour, the blur of which is the clear colour itself.
+    std::vector<texel_rect> clear_regions = footprints;
+    clear_regions.insert(clear_regions.end(), last_blur_regions.begin(), last_blur_regions.end());
+    clear_regions = merge_regions(clear_regions);
 
-    run_pass(*this, light_mvp, draw_casters, draw_box, clear_boxes, blur_regions, true);
+    run_pass(*this, light_mvp, draw_casters, draw_box, clear_regions, blur_regions, true);
     last_draw_box = draw_box;
     last_blur_regions = reached;
 }
@@ -396,7 +514,7 @@ void variance_shadow_map::destroy_framebuffers() {
 variance_shadow_map::~variance_shadow_map() {
     destroy_framebuffers();
     release_gl_names(gl_kind::framebuffer, {&filter_fbo});
-    release_gl_names(gl_kind::texture, {&moments_texture, &filter_texture});
+    release_gl_names(gl_kind::texture, {&moments_texture});
     release_gl_names(gl_kind::buffer, {&quad_vbo, &quad_ebo});
     release_gl_names(gl_kind::vertex_array, {&quad_vao});
 }

@@ -9,6 +9,7 @@
 #include <glm/glm.hpp>
 #include <vector>
 
+#include "render/gl_handle.h"
 #include "render/model.h"
 #include "render/shader_program.h"
 
@@ -21,6 +22,8 @@ using depth_draw = std::function<void(const glm::mat4& view_projection, GLint lo
 inline constexpr int shadow_map_size = 1024;
 // Taps on either side of the centre in each blur direction.
 inline constexpr int shadow_blur_radius = 4;
+// Map rows per band of the blur; the vertical blur's result is kept for two bands at a time.
+inline constexpr int shadow_band_rows = 128;
 
 // The light's matrices of one frame.
 struct light_matrices {
@@ -50,8 +53,10 @@ struct texel_rect {
 inline constexpr texel_rect whole_shadow_map{0, 0, shadow_map_size, shadow_map_size};
 
 // Texels of the map that the given world-space spheres (centre xyz, radius w) can cover when
-// drawn with light_mvp, one rectangle per sphere that reaches the map, each grown by one texel.
-// Returns false when a sphere reaches behind the light, where no rectangle bounds it.
+// drawn with light_mvp, one rectangle per sphere that reaches the map: the exact bounds of the
+// sphere's perspective image, grown by one texel. Spheres wholly outside the light's view give
+// none. Returns false when a sphere in view reaches behind the light, where no rectangle bounds
+// it.
 bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>& spheres,
                        std::vector<texel_rect>& footprints);
 
@@ -70,10 +75,10 @@ model_bounds bounds_of(const model& m);
 // of radius 0 at the matrix's origin.
 glm::vec4 bounding_sphere(const model_bounds& bounds, const glm::mat4& model_matrix);
 
-// Joins overlapping rectangles, and neighbours whose joint bounding box is no larger than the two
-// together, so each region is processed once with few draws. Where more than 32 separate
-// regions remain, returns their one bounding box instead. Linear in the rectangles, so a frame
-// with tens of thousands of casters pays no more here than for drawing them.
+// The union of the rectangles as disjoint rectangles covering exactly the same texels, however
+// many there are, so each texel is processed once and none outside them. Sorts, then sweeps once
+// over the rows where rectangles begin or end, each row handling the rectangles that span it:
+// near-linear for casters spread over the map.
 std::vector<texel_rect> merge_regions(std::vector<texel_rect> regions);
 
 struct variance_shadow_map {
@@ -84,18 +89,23 @@ struct variance_shadow_map {
     GLuint quad_vbo = 0;
     GLuint quad_ebo = 0;
     std::vector<GLushort> quad_indices;
+    // The blur's regions as triangles in the unit square, refilled every frame.
+    gl_vertex_array region_vao;
+    gl_buffer region_vbo;
     GLuint shadow_fbo = 0;
     GLuint shadow_depth_rb = 0;
     // The casters' depth statistics, drawn first; the horizontal blur then writes the blurred map
-    // of the main pass back into the same texture, so only two float maps are kept.
+    // of the main pass back into the same texture (through filter_fbo), so one full-size float
+    // map is kept, plus the vertical blur's result for two bands of shadow_band_rows rows.
     GLuint moments_texture = 0;
     GLuint filter_fbo = 0;
-    GLuint filter_texture = 0;  // the vertical blur's result
+    gl_texture band_textures[2];
+    gl_framebuffer band_fbos[2];
     GLuint blurred_texture() const { return moments_texture; }
 
-    // What the previous frame touched, so the next one can wipe it: the box its casters were drawn
-    // in, and the regions it blurred, outside which the blurred map holds no caster. The whole
-    // map until the first frame has run.
+    // What the previous frame touched: the box its casters were clipped to, and the regions
+    // outside which its blurred map holds no caster, which the next frame wipes and blurs again.
+    // The whole map until the first frame has run.
     texel_rect last_draw_box = whole_shadow_map;
     std::vector<texel_rect> last_blur_regions{whole_shadow_map};
 
@@ -103,7 +113,8 @@ struct variance_shadow_map {
     std::function<void()> after_caster_draw;
 
     void create_programs();
-    // The unit quad that the blur passes stretch over the whole viewport; leaves it bound.
+    // The unit quad, which every pass leaves bound, and the buffer that the blur draws its
+    // regions from; leaves the quad bound.
     void create_quad();
     // Prints "FBO setup successful." or "Problem in FBO setup.", then "Filtering FBO setup
     // successful." or "Problem in Filtering FBO setup.".
@@ -118,8 +129,10 @@ struct variance_shadow_map {
     // The same pass, restricted to the texels that the casters can reach: the caller promises
     // that everything draw_casters draws lies inside the given world-space spheres (centre xyz,
     // radius w). The blurred map is then the same texel for texel as from the whole-map pass,
-    // while clearing, drawing and blurring are limited to the spheres' footprints and those of
-    // the previous frame. A sphere reaching behind the light makes it a whole-map pass.
+    // while clearing and blurring are limited to the spheres' footprints and those of the
+    // previous frame, however many and wherever they are, and the casters are clipped to their
+    // footprints' bounding box. A sphere that the light cannot see is left out; one reaching
+    // behind the light and into its view makes it a whole-map pass.
     void render(const glm::mat4& light_mvp, const depth_draw& draw_casters,
                 const std::vector<glm::vec4>& caster_spheres);
 

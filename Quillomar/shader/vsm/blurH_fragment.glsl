@@ -1,8 +1,10 @@
 #version 330 core
-// Separable 9-tap Gaussian (sigma 2 texels), horizontal half. The viewport matches the source
-// texture, so every tap sits on a texel centre and is read with texelFetch: no filtering work.
-// Taps beyond the map read as empty, as the border colour does for the object shader.
+// Separable 9-tap Gaussian (sigma 2 texels), horizontal half, drawn into the map from the band
+// texture of the vertical half, whose row 0 is map row band_origin. Every tap sits on a texel
+// centre and is read with texelFetch: no filtering work. Taps beyond the map read as empty, as
+// the border colour does for the object shader.
 uniform sampler2D textureMap;
+uniform int band_origin;
 
 out vec4 blurred;
 
@@ -15,7 +17,7 @@ vec3 tap(ivec2 texel, ivec2 size) {
 
 void main() {
     ivec2 size = textureSize(textureMap, 0);
-    ivec2 texel = ivec2(gl_FragCoord.xy);
+    ivec2 texel = ivec2(gl_FragCoord.xy) - ivec2(0, band_origin);
     vec3 sum = weights[0] * texelFetch(textureMap, texel, 0).rgb;
     for (int i = 1; i <= 4; ++i) {
         sum += weights[i] * (tap(texel + ivec2(i, 0), size) + tap(texel - ivec2(i, 0), size));
