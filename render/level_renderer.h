@@ -52,8 +52,8 @@ struct level_renderer {
     GLuint reduced_programs[3] = {0, 0, 0};
 
     // The lit main pass of the level; the object program must be in use and the shadow and
-    // projector textures bound. With culling, cubes and items outside the frustum are skipped;
-    // spiders never are. Drawing stores the sampling options in the models' meshes.
+    // projector textures bound. With culling, cubes and items outside the frustum are skipped, and
+    // spiders wholly outside the view. Drawing stores the sampling options in the models' meshes.
     void draw(const level& lvl, const object_lighting& lighting, bool culling,
               const view_frustum& frustum);
 
