@@ -117,7 +117,8 @@ void frame_renderer::draw_projectors(const game_state& s) {
         [&s](float x, float z) { return s.level.height_at(x, z); }, projector_projection, bias,
         [this, &s](const glm::mat4& vp, GLint location) {
             scene.draw_depth(s.level, s.ball, vp, location);
-        });
+        },
+        [this, &s](const glm::mat4& vp) { return scene.depth_signature(s.level, s.ball, vp); });
 }
 
 void frame_renderer::draw_shadow_map(const game_state& s) {

@@ -144,34 +144,62 @@ GLuint level_renderer::program_for(const model& shape, const glm::mat4& m,
     return no_shadow ? reduced_programs[1] : program;
 }
 
-void level_renderer::draw_depth(const level& lvl, const orbel& ball, const glm::mat4& vp,
-                                GLint location) const {
+template <class Visit>
+void level_renderer::for_each_seen(const level& lvl, const orbel& ball, const glm::mat4& vp,
+                                   Visit&& visit) const {
     // An object whose bounding sphere lies outside the view gives no fragment, so leaving it out
     // changes no pixel; a projector sees only a few cells.
     const clip_planes view(vp);
-    const auto draw_seen = [&](const model& shape, const model_bounds& bounds, const glm::mat4& m) {
+    const auto visit_seen = [&](const model& shape, const model_bounds& bounds,
+                                const glm::mat4& m) {
         const glm::vec4 sphere = bounding_sphere(bounds, m);
         if (!view.outside(glm::vec3(sphere), sphere.w)) {
-            draw_geometry(shape, vp, m, location);
+            visit(shape, m);
         }
     };
-    draw_seen(ball_model, bounds_of(ball_model), ball.model_matrix());
+    visit_seen(ball_model, bounds_of(ball_model), ball.model_matrix());
     // Cubes are only moved in the depth passes: one sphere, moved along.
     const glm::vec4 cube_sphere = bounding_sphere(bounds_of(cube_model), glm::mat4(1.0f));
     for (const glm::vec3& p : lvl.cubes) {
         if (!view.outside(glm::vec3(cube_sphere) + p, cube_sphere.w)) {
-            draw_geometry(cube_model, vp, cube_depth_matrix(p), location);
+            visit(cube_model, cube_depth_matrix(p));
         }
     }
     const model_bounds item_bounds = bounds_of(item_model);
     for (const glm::vec3& p : lvl.items) {
-        draw_seen(item_model, item_bounds, item_matrix(p));
+        visit_seen(item_model, item_bounds, item_matrix(p));
     }
     const model_bounds enemy_bounds = bounds_of(enemy_renderer.model);
     for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
-        draw_seen(enemy_renderer.model, enemy_bounds,
-                  enemy_matrix(lvl.enemies[k], heading_of(lvl, k)));
+        visit_seen(enemy_renderer.model, enemy_bounds,
+                   enemy_matrix(lvl.enemies[k], heading_of(lvl, k)));
     }
+}
+
+void level_renderer::draw_depth(const level& lvl, const orbel& ball, const glm::mat4& vp,
+                                GLint location) const {
+    for_each_seen(lvl, ball, vp, [&](const model& shape, const glm::mat4& m) {
+        draw_geometry(shape, vp, m, location);
+    });
+}
+
+std::uint64_t level_renderer::depth_signature(const level& lvl, const orbel& ball,
+                                              const glm::mat4& vp) const {
+    // 64-bit FNV-1a over the view and each drawn object's model and matrix.
+    std::uint64_t hash = 14695981039346656037ull;
+    const auto add = [&hash](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) {
+            hash = (hash ^ bytes[i]) * 1099511628211ull;
+        }
+    };
+    add(glm::value_ptr(vp), sizeof(glm::mat4));
+    for_each_seen(lvl, ball, vp, [&](const model& shape, const glm::mat4& m) {
+        const model* which = &shape;
+        add(&which, sizeof which);
+        add(glm::value_ptr(m), sizeof(glm::mat4));
+    });
+    return hash;
 }
 
 void level_renderer::draw_casters(const level& lvl, const orbel& ball, const glm::mat4& vp,

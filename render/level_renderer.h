@@ -4,6 +4,8 @@
 
 #include <GL/glew.h>
 
+#include <cstdint>
+
 #include <glm/glm.hpp>
 #include <utility>
 #include <vector>
@@ -68,11 +70,18 @@ struct level_renderer {
     // each; for the projector depth passes. Objects entirely outside vp's view are left out.
     void draw_depth(const level& lvl, const orbel& ball, const glm::mat4& vp, GLint location) const;
 
+    // A fingerprint of what draw_depth would draw for `vp`: the view and each object's model and
+    // matrix. The same fingerprint draws the same depth and colour, so a pass may be kept.
+    std::uint64_t depth_signature(const level& lvl, const orbel& ball, const glm::mat4& vp) const;
+
     // The ball, items and spiders only: cubes cast no shadow.
     void draw_casters(const level& lvl, const orbel& ball, const glm::mat4& vp,
                       GLint location) const;
 
 private:
+    template <class Visit>
+    void for_each_seen(const level& lvl, const orbel& ball, const glm::mat4& vp,
+                       Visit&& visit) const;
     void draw_lit(model& shape, const glm::mat4& m, const object_lighting& lighting);
     GLuint program_for(const model& shape, const glm::mat4& m, const object_lighting& lighting);
 

@@ -71,53 +71,57 @@ void projectors::setup() {
 projector_matrices projectors::render(const glm::vec2& start, const glm::vec2& finish,
                                       const height_lookup& height_at,
                                       const glm::mat4& projector_projection, const glm::mat4& bias,
-                                      const depth_draw& draw_scene) {
+                                      const depth_draw& draw_scene,
+                                      const depth_signature& signature) {
     auto top_at = [&](const glm::vec2& cell) {
         return height_at ? height_at(cell.x, cell.y) : -22.0f;
     };
     const GLenum color_target = GL_COLOR_ATTACHMENT0;
     projector_matrices result;
 
-    glBindFramebuffer(GL_FRAMEBUFFER, projector_depth_fbo);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glViewport(0, 0, projector_map_size, projector_map_size);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.1f, 4.0f);
+    // Kept targets were drawn in an earlier frame, so no pass may depend on what the frame before
+    // left behind: both faces are drawn, as the frames have always drawn them after the first.
+    glDisable(GL_CULL_FACE);
+    glUseProgram(projector_shader.program);
+
+    // One pass: clear and draw the projector's targets, unless they already hold this scene.
+    const auto pass = [&](int which, GLuint fbo, GLuint image, const glm::mat4& mvp) {
+        const std::optional<std::uint64_t> now =
+            signature ? std::optional<std::uint64_t>(signature(mvp)) : std::nullopt;
+        if (now && drawn_signature[which] == now) {
+            return;
+        }
+        drawn_signature[which] = now;
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+        glDrawBuffers(1, &color_target);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glActiveTexture(GL_TEXTURE15);
+        glBindTexture(GL_TEXTURE_2D, image);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glUniform1i(glGetUniformLocation(projector_shader.program, "tex"), 15);
+        if (draw_scene) {
+            draw_scene(mvp, projector_mvp_location);
+        }
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    };
 
     result.projector_view = projector_view_at(start, top_at(start), 1.0f);
     result.projector_mvp = projector_projection * result.projector_view;
     result.projected_matrix = bias * projector_projection * result.projector_view;
-
-    glViewport(0, 0, projector_map_size, projector_map_size);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.1f, 4.0f);
-    glUseProgram(projector_shader.program);
-    glDrawBuffers(1, &color_target);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
-    glActiveTexture(GL_TEXTURE15);
-    glBindTexture(GL_TEXTURE_2D, start_image);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glUniform1i(glGetUniformLocation(projector_shader.program, "tex"), 15);
-    if (draw_scene) {
-        draw_scene(result.projector_mvp, projector_mvp_location);
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    pass(0, projector_depth_fbo, start_image, result.projector_mvp);
     check_gl_error("game", 1090);
 
     result.projector_view = projector_view_at(finish, top_at(finish), -1.0f);
     result.projector_mvp = projector_projection * result.projector_view;
     result.projected_matrix2 = bias * projector_projection * result.projector_view;
-
-    glBindFramebuffer(GL_FRAMEBUFFER, projector_depth_fbo2);
-    glDrawBuffers(1, &color_target);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    pass(1, projector_depth_fbo2, finish_image, result.projector_mvp);
 
     glActiveTexture(GL_TEXTURE15);
-    glBindTexture(GL_TEXTURE_2D, finish_image);
-    glUniform1i(glGetUniformLocation(projector_shader.program, "tex"), 15);
-    if (draw_scene) {
-        draw_scene(result.projector_mvp, projector_mvp_location);
-    }
-
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glUseProgram(0);

@@ -5,7 +5,9 @@
 
 #include <GL/glew.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <glm/glm.hpp>
 
 #include "render/shader_program.h"
@@ -18,6 +20,9 @@ using depth_draw = std::function<void(const glm::mat4& view_projection, GLint lo
 
 // Top of the cube under a world point (x, z), or -22 where there is none.
 using height_lookup = std::function<float(float x, float z)>;
+
+// A fingerprint of what a depth_draw would draw with the given view-projection.
+using depth_signature = std::function<std::uint64_t(const glm::mat4& view_projection)>;
 
 inline constexpr int projector_map_size = 512;
 
@@ -46,6 +51,8 @@ struct projectors {
     GLuint start_image = 0;
     GLuint finish_image = 0;
     GLenum projector_filter = GL_LINEAR;  // min and mag filter of the four targets
+    // The fingerprints the start and finish targets hold, when known.
+    std::optional<std::uint64_t> drawn_signature[2];
 
     // Builds the program, both framebuffers and loads the two images. Prints only when a
     // framebuffer is incomplete.
@@ -55,9 +62,12 @@ struct projectors {
     // level's depth with the matrix and location it is given. Expects the depth test on with
     // GL_LESS, as every frame leaves it. Ends with framebuffer 0, no program, a 512 x 512
     // viewport, polygon offset fill on and the clear colour (0, 0, 0, 1).
+    // With `signature`, a projector whose fingerprint is the one it drew last keeps its targets
+    // as they are: the same scene gives the same depth and colour.
     projector_matrices render(const glm::vec2& start, const glm::vec2& finish,
                               const height_lookup& height_at, const glm::mat4& projector_projection,
-                              const glm::mat4& bias, const depth_draw& draw_scene);
+                              const glm::mat4& bias, const depth_draw& draw_scene,
+                              const depth_signature& signature = nullptr);
 
     // Deletes projector_depth_fbo, then projector_depth_fbo2.
     void destroy_framebuffers();

@@ -295,14 +295,19 @@ TEST(projector_scene, each_image_lands_on_open_ground_but_not_behind_an_occluder
         glm::vec2 start, finish;
         glm::ivec3 mark;  // 1 for the channels the image fills, 0 for the others
         glm::vec3 hidden;
-    } cases[] = {{{0, 0}, {20, 20}, {1, 0, 1}, {0, 0, -1}},
-                 {{20, 20}, {0, 0}, {0, 1, 1}, {0, 0, 1}}};
+        bool draws;  // false: the same view again keeps its targets without drawing
+    } cases[] = {{{0, 0}, {20, 20}, {1, 0, 1}, {0, 0, -1}, true},
+                 {{0, 0}, {20, 20}, {1, 0, 1}, {0, 0, -1}, false},
+                 {{20, 20}, {0, 0}, {0, 1, 1}, {0, 0, 1}, true}};
+    const auto where = [](const glm::mat4& vp) {
+        return std::uint64_t(std::llround(vp[3][0] * 1e3)) ^ std::uint64_t(vp[3][2] * 1e3) << 32;
+    };
     for (const auto& c : cases) {
         glEnable(GL_DEPTH_TEST);
         const projector_matrices m = projection.render(
             c.start, c.finish, [](float x, float) { return x == 20.0f ? -22.0f : 0.0f; },
             glm::perspective(20.0f, 1.7f, 0.1f, 50.0f), bias,
-            depth_of(scene, {glm::vec4(0, 0, 0, 1)}));
+            c.draws ? depth_of(scene, {glm::vec4(0, 0, 0, 1)}) : depth_draw(), where);
         frame_inputs f(glm::vec3(0, 8, 6), glm::vec3(0), glm::vec3(0, 30, 10));
         f.matrices[4] = m.projected_matrix;
         f.matrices[5] = m.projected_matrix2;
