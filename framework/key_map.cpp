@@ -18,16 +18,26 @@ struct binding {
 };
 
 constexpr binding bindings[] = {
-    {command::forward, GLFW_KEY_W},          {command::back, GLFW_KEY_S},
-    {command::turn_left, GLFW_KEY_A},        {command::turn_right, GLFW_KEY_D},
-    {command::flip, GLFW_KEY_SPACE},         {command::restart, GLFW_KEY_R},
-    {command::camera, GLFW_KEY_C},           {command::music, GLFW_KEY_M},
-    {command::spiders, GLFW_KEY_P},          {command::frame_time, GLFW_KEY_F2},
-    {command::wireframe, GLFW_KEY_F3},       {command::sampling, GLFW_KEY_F4},
-    {command::mipmap, GLFW_KEY_F5},          {command::culling, GLFW_KEY_F8},
-    {command::transparency, GLFW_KEY_F9},    {command::free_yaw_left, GLFW_KEY_LEFT},
-    {command::free_yaw_right, GLFW_KEY_RIGHT}, {command::free_pitch_up, GLFW_KEY_Q},
-    {command::free_pitch_down, GLFW_KEY_E},  {command::free_forward, GLFW_KEY_UP},
+    {command::forward, GLFW_KEY_W},
+    {command::back, GLFW_KEY_S},
+    {command::turn_left, GLFW_KEY_A},
+    {command::turn_right, GLFW_KEY_D},
+    {command::flip, GLFW_KEY_SPACE},
+    {command::restart, GLFW_KEY_R},
+    {command::camera, GLFW_KEY_C},
+    {command::music, GLFW_KEY_M},
+    {command::spiders, GLFW_KEY_P},
+    {command::frame_time, GLFW_KEY_F2},
+    {command::wireframe, GLFW_KEY_F3},
+    {command::sampling, GLFW_KEY_F4},
+    {command::mipmap, GLFW_KEY_F5},
+    {command::culling, GLFW_KEY_F8},
+    {command::transparency, GLFW_KEY_F9},
+    {command::free_yaw_left, GLFW_KEY_LEFT},
+    {command::free_yaw_right, GLFW_KEY_RIGHT},
+    {command::free_pitch_up, GLFW_KEY_Q},
+    {command::free_pitch_down, GLFW_KEY_E},
+    {command::free_forward, GLFW_KEY_UP},
     {command::free_backward, GLFW_KEY_DOWN},
 };
 static_assert(sizeof(bindings) / sizeof(bindings[0]) == command_count,
@@ -133,7 +143,8 @@ void key_input::poll_gamepads() {
     const auto amount = [](float tilt, bool pad_down, float least) {
         const float beyond = (std::fabs(tilt) - dead_zone) / (1.0f - dead_zone);
         const float share = pad_down ? 1.0f : least + (1.0f - least) * std::min(1.0f, beyond);
-        return static_cast<std::uint8_t>(beyond > 0.0f || pad_down ? std::lround(share * 255.0f) : 0);
+        return static_cast<std::uint8_t>(beyond > 0.0f || pad_down ? std::lround(share * 255.0f)
+                                                                   : 0);
     };
     for (int pad = GLFW_JOYSTICK_1; pad <= GLFW_JOYSTICK_LAST; ++pad) {
         GLFWgamepadstate state;
@@ -188,7 +199,8 @@ frame_input key_input::sample(double time) {
     for (const binding& b : bindings) {
         // A tap that began and ended within the frame holds its command for this one frame.
         const bool down = window_ != nullptr && glfwGetKey(window_, b.key) == GLFW_PRESS;
-        input.hold(b.action, down || input.pressed(b.action) > 0 || gamepad_held_.is_held(b.action));
+        input.hold(b.action,
+                   down || input.pressed(b.action) > 0 || gamepad_held_.is_held(b.action));
         if (down && (b.action == command::forward || b.action == command::back)) {
             keys_push = true;
         } else if (down && (b.action == command::turn_left || b.action == command::turn_right)) {

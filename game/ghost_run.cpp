@@ -7,8 +7,7 @@
 
 namespace quillomar {
 
-ghost_run simulate_run(const level& loaded, const recording& run,
-                       const std::atomic<bool>* cancel) {
+ghost_run simulate_run(const level& loaded, const recording& run, const std::atomic<bool>* cancel) {
     game_core core;
     game_state& s = core.state;
     s.level = loaded;
@@ -42,15 +41,16 @@ std::optional<glm::mat4> ghost_matrix_at(const ghost_run& ghost, double play_tim
         play_time > poses.back().play_time) {
         return std::nullopt;
     }
-    const auto after = std::lower_bound(
-        poses.begin(), poses.end(), play_time,
-        [](const ghost_pose& pose, double t) { return pose.play_time < t; });
+    const auto after =
+        std::lower_bound(poses.begin(), poses.end(), play_time,
+                         [](const ghost_pose& pose, double t) { return pose.play_time < t; });
     const ghost_pose& b = *after;
     const ghost_pose& a = after == poses.begin() ? b : *(after - 1);
     const double span = b.play_time - a.play_time;
     const float f = span > 0.0 ? static_cast<float>((play_time - a.play_time) / span) : 1.0f;
     const glm::vec3 position = glm::mix(a.position, b.position, f);
-    return glm::translate(glm::mat4(1.0f), position) * glm::mat4_cast(f < 0.5f ? a.rotation : b.rotation);
+    return glm::translate(glm::mat4(1.0f), position) *
+           glm::mat4_cast(f < 0.5f ? a.rotation : b.rotation);
 }
 
 }  // namespace quillomar

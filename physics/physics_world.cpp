@@ -140,10 +140,10 @@ bool physics_world::ball_on_ground() const {
     const int manifolds = dispatcher_->getNumManifolds();
     for (int i = 0; i < manifolds; ++i) {
         const btPersistentManifold* manifold = dispatcher_->getManifoldByIndexInternal(i);
-        const bool ball_and_ground =
-            (manifold->getBody0() == ball_.body.get() &&
-             manifold->getBody1() == ground_body_.get()) ||
-            (manifold->getBody1() == ball_.body.get() && manifold->getBody0() == ground_body_.get());
+        const bool ball_and_ground = (manifold->getBody0() == ball_.body.get() &&
+                                      manifold->getBody1() == ground_body_.get()) ||
+                                     (manifold->getBody1() == ball_.body.get() &&
+                                      manifold->getBody0() == ground_body_.get());
         if (!ball_and_ground) {
             continue;
         }

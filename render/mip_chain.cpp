@@ -20,8 +20,9 @@ std::vector<std::uint8_t> next_mip_level(const std::vector<std::uint8_t>& texels
             const int x0 = 2 * x;
             const int x1 = std::min(w - 1, x0 + 1);
             for (int c = 0; c < 4; ++c) {
-                next[(static_cast<std::size_t>(y) * next_w + x) * 4 + c] = static_cast<std::uint8_t>(
-                    half(half(at(x0, y0, c), at(x1, y0, c)), half(at(x0, y1, c), at(x1, y1, c))));
+                next[(static_cast<std::size_t>(y) * next_w + x) * 4 + c] =
+                    static_cast<std::uint8_t>(half(half(at(x0, y0, c), at(x1, y0, c)),
+                                                   half(at(x0, y1, c), at(x1, y1, c))));
             }
         }
     }

@@ -48,7 +48,8 @@ void quillomar_game::startup() {
     log("Parse level in quillomar_game.startup() ...");
     if (core_->read_level(level_path)) {
         logged("initialize cube in quillomar_game.startup() ...",
-               "initialize cube in quillomar_game.startup() done.", [&] { renderer_->load_cube(); });
+               "initialize cube in quillomar_game.startup() done.",
+               [&] { renderer_->load_cube(); });
         logged("initialize item in quillomar_game.startup() ...",
                "initialize item in quillomar_game.startup() done.", [&] {
                    renderer_->load_item();
@@ -259,11 +260,11 @@ void quillomar_game::begin_run() {
     // The best run is played again on a thread of its own while this one starts: it needs the
     // level as loaded, before any play, and nothing else of this game.
     ghost_cancel_ = std::make_shared<std::atomic<bool>>(false);
-    ghost_future_ = std::async(std::launch::async,
-                               [loaded = core_->state.level, run = std::move(*best),
-                                cancel = ghost_cancel_] {
-                                   return simulate_run(loaded, run, cancel.get());
-                               });
+    ghost_future_ =
+        std::async(std::launch::async,
+                   [loaded = core_->state.level, run = std::move(*best), cancel = ghost_cancel_] {
+                       return simulate_run(loaded, run, cancel.get());
+                   });
 }
 
 void quillomar_game::take_ghost_when_ready() {
@@ -324,8 +325,8 @@ void quillomar_game::keep_a_won_run() {
     }
     records_store records(default_records_folder());
     records.load();
-    const bool best = records.update_with_run(
-        run_.level_key, level_path, s.finish_time - s.play_started, 5 - s.lives);
+    const bool best = records.update_with_run(run_.level_key, level_path,
+                                              s.finish_time - s.play_started, 5 - s.lives);
     if (best && !records.folder().empty()) {
         // The best run of each level lies beside the records, named by the level's key.
         save_recording(run_, records.folder() + "/" + run_.level_key + ".replay");

@@ -20,7 +20,8 @@ const char* const third = "start 1 1\nfinish 9 9\npath\n\n\n111\n";
 
 bool shows(test::game_driver& d, const std::string& text) {
     const std::vector<hud_line> lines = d.game().shell_hud_lines();
-    return std::any_of(lines.begin(), lines.end(), [&](const hud_line& l) { return l.text == text; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const hud_line& l) { return l.text == text; });
 }
 
 void press(test::game_driver& d, int key) {

@@ -156,7 +156,8 @@ void play_through(const std::string& level_file, const std::vector<waypoint>& ro
                        << g.ball.position.z << ", lives " << g.lives;
 
     if (const char* keep = std::getenv("QUILLOMAR_PLAYTHROUGH_RECORDINGS")) {
-        save_recording(driver.run, std::string(keep) + "/" + level_file.substr(level_file.rfind('/') + 1) + ".replay");
+        save_recording(driver.run, std::string(keep) + "/" +
+                                       level_file.substr(level_file.rfind('/') + 1) + ".replay");
     }
     // The run, written as a recording and read back, plays into a fresh game to the same end:
     // the same events in the same order and the same finish time.

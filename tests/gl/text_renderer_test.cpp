@@ -61,7 +61,9 @@ double contrast(const unsigned char* a, const unsigned char* b) {
         double sum = 0.0;
         for (int c = 0; c < 3; ++c) {
             const double v = rgb[c] / 255.0;
-            sum += (c == 0 ? 0.2126 : c == 1 ? 0.7152 : 0.0722) *
+            sum += (c == 0   ? 0.2126
+                    : c == 1 ? 0.7152
+                             : 0.0722) *
                    (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
         }
         return sum + 0.05;
@@ -113,7 +115,8 @@ TEST_F(TextRendererTest, GlyphsAreDrawnUprightWithAReadableOutline) {
                     const unsigned char* pixel = &drawn[(row * width + column) * 3];
                     if (coverage(x, y) == 255) {
                         for (int k = 0; k < 3; ++k) {
-                            ASSERT_NEAR(pixel[k], c.colour[k], 2) << letter << " at " << x << "," << y;
+                            ASSERT_NEAR(pixel[k], c.colour[k], 2)
+                                << letter << " at " << x << "," << y;
                         }
                     } else if (coverage(x, y) == 0 && near_ink(x, y)) {
                         ++rings;

@@ -10,7 +10,8 @@ namespace {
 TEST(LevelSet, OneLevelALineWithItsTitleOrItsFileName) {
     int skipped = -1;
     const level_set set = parse_level_set(
-        "# the order\n\n  levels/a.txt   The First  \r\nb.txt\n\tc\\d.e.txt\tCee\nbad\x01line\nlast",
+        "# the order\n\n  levels/a.txt   The First  "
+        "\r\nb.txt\n\tc\\d.e.txt\tCee\nbad\x01line\nlast",
         &skipped);
     std::string read;
     for (const level_set_entry& e : set) {
@@ -38,9 +39,11 @@ TEST(LevelSet, ALevelOpensOnceTheOneBeforeIsWonAndShowsItsBestTime) {
 }
 
 TEST(HudClock, RunTimesAndSplitsReadInMinutesSecondsAndHundredths) {
-    const std::pair<double, const char*> times[] = {
-        {-3.0, "0:00.00"}, {5.478, "0:05.47"}, {59.999, "0:59.99"}, {60.0, "1:00.00"},
-        {3725.5, "62:05.50"}};
+    const std::pair<double, const char*> times[] = {{-3.0, "0:00.00"},
+                                                    {5.478, "0:05.47"},
+                                                    {59.999, "0:59.99"},
+                                                    {60.0, "1:00.00"},
+                                                    {3725.5, "62:05.50"}};
     for (const auto& [seconds, text] : times) {
         EXPECT_EQ(format_run_time(seconds), text);
     }
