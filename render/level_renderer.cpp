@@ -204,13 +204,25 @@ std::uint64_t level_renderer::depth_signature(const level& lvl, const orbel& bal
 
 void level_renderer::draw_casters(const level& lvl, const orbel& ball, const glm::mat4& vp,
                                   GLint location) const {
-    draw_geometry(ball_model, vp, ball.model_matrix(), location);
+    // A caster outside the light's view writes nothing into the map; on a large level most of
+    // the spiders are.
+    const clip_planes view(vp);
+    const auto draw_seen = [&](const model& shape, const model_bounds& bounds,
+                               const glm::mat4& m) {
+        const glm::vec4 sphere = bounding_sphere(bounds, m);
+        if (!view.outside(glm::vec3(sphere), sphere.w)) {
+            draw_geometry(shape, vp, m, location);
+        }
+    };
+    draw_seen(ball_model, bounds_of(ball_model), ball.model_matrix());
+    const model_bounds item_bounds = bounds_of(item_model);
     for (const glm::vec3& p : lvl.items) {
-        draw_geometry(item_model, vp, item_matrix(p), location);
+        draw_seen(item_model, item_bounds, item_matrix(p));
     }
+    const model_bounds enemy_bounds = bounds_of(enemy_renderer.model);
     for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
-        draw_geometry(enemy_renderer.model, vp, enemy_matrix(lvl.enemies[k], heading_of(lvl, k)),
-                      location);
+        draw_seen(enemy_renderer.model, enemy_bounds,
+                  enemy_matrix(lvl.enemies[k], heading_of(lvl, k)));
     }
 }
 
