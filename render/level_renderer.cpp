@@ -146,7 +146,7 @@ GLuint level_renderer::program_for(const model& shape, const glm::mat4& m,
 
 template <class Visit>
 void level_renderer::for_each_seen(const level& lvl, const orbel& ball, const glm::mat4& vp,
-                                   Visit&& visit) const {
+                                   Visit&& visit, bool with_cubes) const {
     // An object whose bounding sphere lies outside the view gives no fragment, so leaving it out
     // changes no pixel; a projector sees only a few cells.
     const clip_planes view(vp);
@@ -160,7 +160,8 @@ void level_renderer::for_each_seen(const level& lvl, const orbel& ball, const gl
     visit_seen(ball_model, bounds_of(ball_model), ball.model_matrix());
     // Cubes are only moved in the depth passes: one sphere, moved along.
     const glm::vec4 cube_sphere = bounding_sphere(bounds_of(cube_model), glm::mat4(1.0f));
-    for (const glm::vec3& p : lvl.cubes) {
+    for (std::size_t i = 0; with_cubes && i < lvl.cubes.size(); ++i) {
+        const glm::vec3& p = lvl.cubes[i];
         if (!view.outside(glm::vec3(cube_sphere) + p, cube_sphere.w)) {
             visit(cube_model, cube_depth_matrix(p));
         }
@@ -205,25 +206,11 @@ std::uint64_t level_renderer::depth_signature(const level& lvl, const orbel& bal
 void level_renderer::draw_casters(const level& lvl, const orbel& ball, const glm::mat4& vp,
                                   GLint location) const {
     // A caster outside the light's view writes nothing into the map; on a large level most of
-    // the spiders are.
-    const clip_planes view(vp);
-    const auto draw_seen = [&](const model& shape, const model_bounds& bounds,
-                               const glm::mat4& m) {
-        const glm::vec4 sphere = bounding_sphere(bounds, m);
-        if (!view.outside(glm::vec3(sphere), sphere.w)) {
-            draw_geometry(shape, vp, m, location);
-        }
-    };
-    draw_seen(ball_model, bounds_of(ball_model), ball.model_matrix());
-    const model_bounds item_bounds = bounds_of(item_model);
-    for (const glm::vec3& p : lvl.items) {
-        draw_seen(item_model, item_bounds, item_matrix(p));
-    }
-    const model_bounds enemy_bounds = bounds_of(enemy_renderer.model);
-    for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
-        draw_seen(enemy_renderer.model, enemy_bounds,
-                  enemy_matrix(lvl.enemies[k], heading_of(lvl, k)));
-    }
+    // the spiders are. Cubes cast no shadow.
+    for_each_seen(
+        lvl, ball, vp,
+        [&](const model& shape, const glm::mat4& m) { draw_geometry(shape, vp, m, location); },
+        false);
 }
 
 }  // namespace quillomar

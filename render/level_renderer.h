@@ -80,8 +80,10 @@ struct level_renderer {
 
 private:
     template <class Visit>
-    void for_each_seen(const level& lvl, const orbel& ball, const glm::mat4& vp,
-                       Visit&& visit) const;
+    // Visits the ball, the cubes (unless left out), the items and the spiders whose bounding
+    // sphere reaches into the view of `vp`, with each one's model and matrix.
+    void for_each_seen(const level& lvl, const orbel& ball, const glm::mat4& vp, Visit&& visit,
+                       bool with_cubes = true) const;
     void draw_lit(model& shape, const glm::mat4& m, const object_lighting& lighting);
     GLuint program_for(const model& shape, const glm::mat4& m, const object_lighting& lighting);
 
