@@ -100,6 +100,10 @@ void frame_renderer::create_text() {
     hud_text.setup();
 }
 
+void frame_renderer::release_shader_compiler() {
+    glReleaseShaderCompiler();
+}
+
 void frame_renderer::destroy_framebuffers() {
     shadow_map.destroy_framebuffers();
     projector.destroy_framebuffers();

@@ -34,6 +34,9 @@ public:
     void create_shadow_map();
     void create_projectors();
     void create_text();
+    // Every program is built by now: frees the compiler's built-in function library (Mesa keeps
+    // about 6 MiB of it until told). A later program would build it again.
+    void release_shader_compiler();
 
     // Every pass of a frame into a window of width x height pixels; `extra` HUD lines (from the
     // shell, such as "Paused") are drawn after the game's own, and a `ghost` ball, translucent,

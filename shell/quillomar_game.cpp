@@ -86,6 +86,7 @@ void quillomar_game::startup() {
            [&] { renderer_->create_projectors(); });
     logged("text stuff in quillomar_game.startup() ...",
            "text stuff in quillomar_game.startup() done.", [&] { renderer_->create_text(); });
+    renderer_->release_shader_compiler();
     logged("sound stuff in quillomar_game.startup() ...",
            "sound stuff in quillomar_game.startup() done.", [&] {
                sound_ = sound_engine::create(sound_device.empty() ? nullptr : sound_device.c_str());

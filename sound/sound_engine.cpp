@@ -1,5 +1,6 @@
 #include "sound/sound_engine.h"
 
+#include <AL/efx.h>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -29,8 +30,9 @@ std::unique_ptr<sound_engine> sound_engine::create(const char* device_name) {
         return nullptr;
     }
     // The game plays a few sounds at a time; OpenAL's default of 256 sources sets aside mixing
-    // state for each of them (megabytes).
-    const ALCint attributes[] = {ALC_MONO_SOURCES, 16, ALC_STEREO_SOURCES, 16, 0};
+    // state for each of them (megabytes). It uses no effects, so its voices need no effect sends.
+    const ALCint attributes[] = {ALC_MONO_SOURCES, 16, ALC_STEREO_SOURCES, 16,
+                                 ALC_MAX_AUXILIARY_SENDS, 0, 0};
     ALCcontext* context = alcCreateContext(device, attributes);
     if (context == nullptr) {
         alcCloseDevice(device);
