@@ -62,6 +62,13 @@ TEST_F(ShaderProgramTest, EachFailingStagePrintsItsHeaderAndTheLinkFailureFollow
     }
 }
 
+// The game releases the compiler once its programs are built; one built later must still link.
+TEST_F(ShaderProgramTest, ProgramsStillBuildAfterTheCompilerIsReleased) {
+    glReleaseShaderCompiler();
+    EXPECT_EQ(build(&vertex, fragment), "");
+    EXPECT_EQ(linked, GL_TRUE);
+}
+
 TEST_F(ShaderProgramTest, DriverLogIsCutAt511Characters) {
     // Many independent errors make a log far longer than the 512-byte buffer.
     std::string source = "#version 330 core\nvoid main() {\n";
