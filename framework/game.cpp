@@ -67,7 +67,7 @@ int game::run() {
         render();
         glfwSwapBuffers(window);
         glfwPollEvents();
-        if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS || glfwWindowShouldClose(window)) {
+        if (should_stop()) {
             running = false;
         }
     } while (running);
@@ -76,6 +76,13 @@ int game::run() {
     glfwTerminate();
     window = nullptr;
     return EXIT_SUCCESS;
+}
+
+bool game::should_stop() {
+    // Every operand is evaluated: quit_requested takes the presses counted since the last frame.
+    const bool asked = quit_requested();
+    return glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS || glfwWindowShouldClose(window) ||
+           asked;
 }
 
 }  // namespace quillomar

@@ -51,6 +51,7 @@ constexpr struct {
     {window_action::confirm, GLFW_KEY_ENTER},   {window_action::confirm, GLFW_KEY_KP_ENTER},
     {window_action::level_list, GLFW_KEY_TAB},  {window_action::list_up, GLFW_KEY_UP},
     {window_action::list_down, GLFW_KEY_DOWN},  {window_action::ghost, GLFW_KEY_G},
+    {window_action::quit, GLFW_KEY_ESCAPE},
 };
 
 // Gamepad buttons that press a command or a window action, counted when they go down.

@@ -13,9 +13,18 @@ namespace quillomar {
 int key_for(command c);
 
 // What keys and buttons ask of the shell rather than of the game's rules: the window, the pause,
-// the ghost ball, and the level list (Enter takes the end-of-game and list choice).
-enum class window_action { full_screen, pause, confirm, level_list, list_up, list_down, ghost };
-inline constexpr int window_action_count = static_cast<int>(window_action::ghost) + 1;
+// the ghost ball, the level list (Enter takes the end-of-game and list choice), and quitting.
+enum class window_action {
+    full_screen,
+    pause,
+    confirm,
+    level_list,
+    list_up,
+    list_down,
+    ghost,
+    quit,
+};
+inline constexpr int window_action_count = static_cast<int>(window_action::quit) + 1;
 
 // Collects presses from the window's key callback between two frames, and whether the window
 // has the focus.

@@ -22,6 +22,13 @@ public:
     virtual void update() {}
     virtual void shutdown() {}
     virtual void render() {}
+
+    // Asked once a frame after the events are polled: true when the game wants to end, for a
+    // counted Escape press that a key held check would miss (a tap shorter than a frame).
+    virtual bool quit_requested() { return false; }
+
+    // The frame loop's test after each poll: Escape held, a close request, or quit_requested.
+    bool should_stop();
 };
 
 }  // namespace quillomar

@@ -1,9 +1,11 @@
 #include "framework/window_config.h"
 
 #include <algorithm>
-#include <fstream>
+#include <iostream>
 #include <limits>
 #include <sstream>
+
+#include "framework/bounded_read.h"
 
 namespace quillomar {
 namespace {
@@ -49,11 +51,15 @@ window_config read_window_config(std::istream& in) {
 }
 
 window_config read_window_config_file(const std::string& path) {
-    std::ifstream file(path);
-    if (!file) {
-        return window_config{};
+    std::string text;
+    const bounded_read read = read_bounded(path, max_window_config_bytes, text);
+    if (read.result == bounded_read::outcome::refused || read.truncated) {
+        std::cout << "config.txt: " << describe_problem(path, read, max_window_config_bytes)
+                  << (read.truncated ? "; the rest is ignored" : "; using the defaults")
+                  << std::endl;
     }
-    return read_window_config(file);
+    std::istringstream in(text);
+    return read_window_config(in);
 }
 
 std::string clamp_window_size(window_config& config, int max_width, int max_height) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <istream>
 #include <string>
 
@@ -17,7 +18,9 @@ struct window_config {
 // line 1 is the width and line 2 the height. A carriage return before the line feed is dropped.
 window_config read_window_config(std::istream& in);
 
-// As above from a file; a file that cannot be opened gives the defaults.
+// As above from a file; a file that is missing, not a regular file or unreadable gives the
+// defaults (with one line unless it is missing). Three short lines need no more than this.
+inline constexpr std::size_t max_window_config_bytes = 4096;
 window_config read_window_config_file(const std::string& path);
 
 // The window sizes the game asks the window system for. Below the minimum the HUD and the level

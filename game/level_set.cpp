@@ -1,10 +1,10 @@
 #include "game/level_set.h"
 
-#include <fstream>
+#include <algorithm>
 #include <iostream>
-#include <sstream>
 
 #include "framework/asset_paths.h"
+#include "framework/bounded_read.h"
 
 namespace quillomar {
 namespace {
@@ -72,15 +72,22 @@ level_set parse_level_set(std::string_view text, int* skipped) {
 }
 
 level_set load_level_set(const std::string& path) {
-    std::ifstream in(platform_path(path), std::ios::binary);
-    if (!in.is_open()) {
-        std::cout << "No level set: unable to open " << path << std::endl;
+    std::string text;
+    const bounded_read read = read_bounded(platform_path(path), max_level_set_bytes, text);
+    if (!read.ok()) {
+        std::cout << "No level set: unable to open " << path << " (" << read.problem << ")"
+                  << std::endl;
         return {};
     }
-    std::ostringstream text;
-    text << in.rdbuf();
     int skipped = 0;
-    level_set set = parse_level_set(text.str(), &skipped);
+    level_set set = parse_level_set(text, &skipped);
+    if (read.truncated || set.size() > max_level_set_levels) {
+        std::cout << "Level set " << path << " names more than " << max_level_set_levels
+                  << " levels or is larger than " << max_level_set_bytes
+                  << " bytes; only its first " << std::min(set.size(), max_level_set_levels)
+                  << " levels are played." << std::endl;
+        set.resize(std::min(set.size(), max_level_set_levels));
+    }
     if (set.empty() || skipped > 0) {
         std::cout << "Level set " << path << ": " << set.size() << " levels, " << skipped
                   << " damaged lines left out" << std::endl;

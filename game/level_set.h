@@ -22,12 +22,18 @@ using level_set = std::vector<level_set_entry>;
 // Where the game looks for its set.
 inline constexpr const char* level_order_file = "levels/order.txt";
 
+// A set is read up to these: far beyond any set made by hand, and each level costs a look at its
+// file when the list opens.
+inline constexpr std::size_t max_level_set_levels = 1000;
+inline constexpr std::size_t max_level_set_bytes = std::size_t{1} << 20;
+
 // One level per line: its path, then optionally blanks and a title (the file's name without
 // folder and extension when there is none). Blank lines and lines starting with '#' say nothing.
 // A line with a control character is left out and counted in `skipped`.
 level_set parse_level_set(std::string_view text, int* skipped = nullptr);
 
-// Reads the order file; prints one line when it is missing or names nothing.
+// Reads the order file; prints one line when it is missing, not a regular file, names nothing or
+// is beyond the limits (then its first levels are kept).
 level_set load_level_set(const std::string& path);
 
 // One row of the level list.

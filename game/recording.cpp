@@ -1,13 +1,13 @@
 #include "game/recording.h"
 
-#include <cinttypes>
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "framework/asset_paths.h"
+#include "framework/bounded_read.h"
 #include "records/atomic_file.h"
 
 namespace quillomar {
@@ -24,48 +24,81 @@ bool fail(std::string* why, const std::string& reason) {
     return false;
 }
 
-bool parse_frame(const std::string& line, frame_input& frame, std::string* why) {
-    std::istringstream in(line);
-    std::string time_text;
-    std::string held_text;
-    if (!(in >> time_text >> held_text)) {
+// The next blank-separated field of `rest`; moves `rest` past it.
+std::string_view take_field(std::string_view& rest) {
+    const std::size_t from = rest.find_first_not_of(" \t");
+    if (from == std::string_view::npos) {
+        rest = {};
+        return {};
+    }
+    rest.remove_prefix(from);
+    const std::size_t to = std::min(rest.find_first_of(" \t"), rest.size());
+    const std::string_view field = rest.substr(0, to);
+    rest.remove_prefix(to);
+    return field;
+}
+
+// A whole field as an unsigned number in `base`, range-checked against `most`.
+bool read_unsigned(std::string_view field, unsigned long long most, unsigned long long& out,
+                   int base = 10) {
+    const char* end = field.data() + field.size();
+    const auto [stop, error] = std::from_chars(field.data(), end, out, base);
+    return !field.empty() && error == std::errc() && stop == end && out <= most;
+}
+
+// "<a>,<b>" with both in 0..255.
+bool read_amounts(std::string_view field, frame_input& frame) {
+    const std::size_t comma = field.find(',');
+    unsigned long long push = 0;
+    unsigned long long turn = 0;
+    if (comma == std::string_view::npos || !read_unsigned(field.substr(0, comma), 255, push) ||
+        !read_unsigned(field.substr(comma + 1), 255, turn)) {
+        return false;
+    }
+    frame.push_amount = static_cast<std::uint8_t>(push);
+    frame.turn_amount = static_cast<std::uint8_t>(turn);
+    return true;
+}
+
+bool parse_frame(std::string_view line, frame_input& frame, std::string* why) {
+    const std::string_view time_text = take_field(line);
+    const std::string_view held_text = take_field(line);
+    if (held_text.empty()) {
         return fail(why, "a frame line without time and held commands");
     }
+    // strtod reads the C hex floats the writer prints; it needs a terminated copy.
+    char time_copy[64];
     char* end = nullptr;
-    frame.time = std::strtod(time_text.c_str(), &end);
-    if (*end != '\0' || !(frame.time >= 0.0 && frame.time <= max_time)) {
-        return fail(why, "a frame time out of range: " + time_text);
+    if (time_text.size() < sizeof time_copy) {
+        time_text.copy(time_copy, time_text.size());
+        time_copy[time_text.size()] = '\0';
+        frame.time = std::strtod(time_copy, &end);
     }
-    const unsigned long long held = std::strtoull(held_text.c_str(), &end, 16);
-    if (*end != '\0' || held_text.empty() || held >> command_count != 0) {
-        return fail(why, "an unknown held command: " + held_text);
+    if (end != time_copy + time_text.size() || !(frame.time >= 0.0 && frame.time <= max_time)) {
+        return fail(why, "a frame time out of range: " + std::string(time_text));
+    }
+    unsigned long long held = 0;
+    if (!read_unsigned(held_text, (1ULL << command_count) - 1, held, 16)) {
+        return fail(why, "an unknown held command: " + std::string(held_text));
     }
     for (std::size_t c = 0; c < command_count; ++c) {
         frame.held[c] = ((held >> c) & 1u) != 0;
     }
-    std::string press;
-    while (in >> press) {
+    for (std::string_view press = take_field(line); !press.empty(); press = take_field(line)) {
         if (press[0] == 'a') {
-            unsigned push = 0;
-            unsigned turn = 0;
-            char extra = 0;
-            if (std::sscanf(press.c_str(), "a%u,%u%c", &push, &turn, &extra) != 2 || push > 255 ||
-                turn > 255 || !(in >> std::ws).eof()) {
-                return fail(why, "damaged amounts: " + press);
+            if (!read_amounts(press.substr(1), frame) || !take_field(line).empty()) {
+                return fail(why, "damaged amounts: " + std::string(press));
             }
-            frame.push_amount = static_cast<std::uint8_t>(push);
-            frame.turn_amount = static_cast<std::uint8_t>(turn);
             break;
         }
-        unsigned index = 0;
-        unsigned count = 0;
-        char x = 0;
-        char extra = 0;
-        if (std::sscanf(press.c_str(), "%ux%u%c", &index, &count, &extra) != 2 ||
-            press.find('x') == std::string::npos || index >= command_count || count == 0 ||
-            count > 255 || frame.presses[index] != 0) {
-            (void)x;
-            return fail(why, "a damaged press: " + press);
+        const std::size_t x = press.find('x');
+        unsigned long long index = 0;
+        unsigned long long count = 0;
+        if (x == std::string_view::npos ||
+            !read_unsigned(press.substr(0, x), command_count - 1, index) ||
+            !read_unsigned(press.substr(x + 1), 255, count) || count == 0 ||
+            frame.presses[index] != 0) {
+            return fail(why, "a damaged press: " + std::string(press));
         }
         frame.presses[index] = static_cast<std::uint8_t>(count);
     }
@@ -73,7 +106,6 @@ bool parse_frame(const std::string& line, frame_input& frame, std::string* why) 
 }
 
 }  // namespace
-
 std::string format_recording(const recording& run) {
     std::string text(header);
     text += "level " + run.level_key + "\n";
@@ -101,7 +133,8 @@ std::string format_recording(const recording& run) {
     return text;
 }
 
-std::optional<recording> parse_recording(std::string_view text, std::string* why) {
+std::optional<recording> parse_recording(std::string_view text, std::string* why,
+                                         bool* cut_short) {
     if (text.substr(0, header.size()) != header) {
         fail(why, "not a Quillomar recording");
         return std::nullopt;
@@ -110,19 +143,34 @@ std::optional<recording> parse_recording(std::string_view text, std::string* why
         fail(why, "the last line is cut off");
         return std::nullopt;
     }
-    std::istringstream lines(std::string(text.substr(header.size())));
-    std::string line;
-    recording run;
-    if (!std::getline(lines, line) || line.rfind("level ", 0) != 0 || line.size() != 6 + 16 ||
-        line.find_first_not_of("0123456789abcdef", 6) != std::string::npos) {
+    text.remove_prefix(header.size());
+    auto next_line = [&text] {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        return line;
+    };
+    const std::string_view level_line = next_line();
+    if (level_line.substr(0, 6) != "level " || level_line.size() != 6 + 16 ||
+        level_line.find_first_not_of("0123456789abcdef", 6) != std::string_view::npos) {
         fail(why, "no level line");
         return std::nullopt;
     }
-    run.level_key = line.substr(6);
+    recording run;
+    run.level_key = std::string(level_line.substr(6));
     double previous = 0.0;
-    while (std::getline(lines, line)) {
+    if (cut_short != nullptr) {
+        *cut_short = false;
+    }
+    while (!text.empty()) {
+        if (run.frames.size() == max_recording_frames) {
+            if (cut_short != nullptr) {
+                *cut_short = true;
+            }
+            break;
+        }
         frame_input frame;
-        if (!parse_frame(line, frame, why)) {
+        if (!parse_frame(next_line(), frame, why)) {
             return std::nullopt;
         }
         if (frame.time < previous) {
@@ -145,18 +193,27 @@ bool save_recording(const recording& run, const std::string& path) {
 }
 
 std::optional<recording> load_recording(const std::string& path) {
-    std::ifstream in(platform_path(path), std::ios::binary);
-    if (!in.is_open()) {
-        std::cout << "Unable to open recording: " << path << std::endl;
+    std::string text;
+    const bounded_read read = read_bounded(platform_path(path), max_recording_bytes, text);
+    if (!read.ok()) {
+        std::cout << "Unable to open recording: " << path << " (" << read.problem << ")"
+                  << std::endl;
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
+    if (read.truncated) {
+        // What fits is the start of the run; the cut line at its end is dropped.
+        text.erase(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+    }
     std::string why;
-    std::optional<recording> run = parse_recording(text.str(), &why);
+    bool cut_short = false;
+    std::optional<recording> run = parse_recording(text, &why, &cut_short);
     if (!run) {
         std::cout << "Recording " << path << " is damaged (" << why << "); it is not played."
                   << std::endl;
+    } else if (read.truncated || cut_short) {
+        std::cout << "Recording " << path << " is longer than " << max_recording_frames
+                  << " frames (an hour of play); only its first " << run->frames.size()
+                  << " frames are played." << std::endl;
     }
     return run;
 }

@@ -24,15 +24,22 @@ struct recording {
 //       [a<push amount>,<turn amount>]   (only when either is below 255)
 // parse_recording reads back exactly what format_recording writes; anything else gives nothing
 // and the reason in `why`.
+// A run longer than an hour at 240 frames a second is read only up to that; `cut_short` tells
+// when the text held more frames.
+inline constexpr std::size_t max_recording_frames = 3600 * 240;
+// An hour's frames take about 30 bytes each.
+inline constexpr std::size_t max_recording_bytes = std::size_t{64} << 20;
+
 std::string format_recording(const recording& run);
-std::optional<recording> parse_recording(std::string_view text, std::string* why = nullptr);
+std::optional<recording> parse_recording(std::string_view text, std::string* why = nullptr,
+                                         bool* cut_short = nullptr);
 
 // Writes the recording atomically (a temporary file beside it, then a rename). Prints one line
 // and returns false when that fails.
 bool save_recording(const recording& run, const std::string& path);
 
-// Reads a recording file; prints one line naming the file and gives nothing when it cannot be
-// read or is damaged.
+// Reads a recording file; prints one line naming the file and gives nothing when it is missing,
+// not a regular file or damaged. A file beyond the limits gives its first hour, with one line.
 std::optional<recording> load_recording(const std::string& path);
 
 }  // namespace quillomar

@@ -4,6 +4,7 @@
 #include <istream>
 
 #include "framework/asset_paths.h"
+#include "framework/bounded_read.h"
 #include "level/header_line_scanner.h"
 #include "level/level.h"
 
@@ -152,17 +153,36 @@ private:
     bool items_warned_ = false;
 };
 
+// The end of the input: the last line, then the centre from the layout's size.
+void finish_reading(level& target, level_text_reader& reader) {
+    reader.finish();
+    target.centre =
+        glm::vec3(static_cast<float>(reader.columns()), 30.0f, static_cast<float>(reader.rows()));
+    std::cout << "center point: " << reader.columns() << ", " << reader.rows() << std::endl;
+}
+
 }  // namespace
 
 bool level::read_file(const std::string& path) {
     flipping = false;
     flipped = false;
-    std::ifstream in(platform_path(path), std::ios::binary);
-    if (!in.is_open()) {
-        std::cout << "Unable to open levelfile: " << path << std::endl;
+    level_text_reader reader(*this);
+    const bounded_read read =
+        read_bounded(platform_path(path), max_file_bytes,
+                     [&reader](const char* data, std::size_t size) { reader.feed(data, size); });
+    if (!read.ok()) {
+        std::cout << "Unable to open levelfile: " << path;
+        if (read.result == bounded_read::outcome::refused) {
+            std::cout << " (" << read.problem << ")";
+        }
+        std::cout << std::endl;
         return false;
     }
-    read_stream(in);
+    if (read.truncated) {
+        std::cout << "Level file " << path << " is longer than " << max_file_bytes
+                  << " bytes; the rest is ignored." << std::endl;
+    }
+    finish_reading(*this, reader);
     return true;
 }
 
@@ -185,10 +205,7 @@ void level::read_stream(std::istream& in) {
         std::cout << "Level file is longer than " << max_file_bytes
                   << " bytes; the rest is ignored." << std::endl;
     }
-    reader.finish();
-    centre =
-        glm::vec3(static_cast<float>(reader.columns()), 30.0f, static_cast<float>(reader.rows()));
-    std::cout << "center point: " << reader.columns() << ", " << reader.rows() << std::endl;
+    finish_reading(*this, reader);
 }
 
 }  // namespace quillomar

@@ -1,28 +1,21 @@
 #include "records/records_store.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "framework/asset_paths.h"
+#include "framework/bounded_read.h"
+#include "level/level_limits.h"
 #include "records/atomic_file.h"
+#include "records/set_aside.h"
 
 namespace quillomar {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr std::string_view header = "quillomar-records 1";
 constexpr const char* file_name = "records.txt";
@@ -75,76 +68,95 @@ std::string printable(const std::string& name) {
     return result;
 }
 
+// 64-bit FNV-1a over the bytes as they come, so a file's key needs no copy of the file.
+class key_hash {
+public:
+    void add(std::string_view bytes) {
+        for (const char c : bytes) {
+            hash_ ^= static_cast<unsigned char>(c);
+            hash_ *= 0x100000001b3ULL;
+        }
+    }
+    std::string key() const {
+        char text[17];
+        std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash_));
+        return text;
+    }
+
+private:
+    std::uint64_t hash_ = 0xcbf29ce484222325ULL;
+};
+
 }  // namespace
 
 std::string level_key(std::string_view level_file_content) {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const char c : level_file_content) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3ULL;
-    }
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-    return text;
+    key_hash hash;
+    hash.add(level_file_content);
+    return hash.key();
 }
 
 std::string level_key_of_file(const std::string& path) {
-    std::ifstream in(platform_path(path), std::ios::binary);
-    std::ostringstream content;
-    if (!(in && content << in.rdbuf())) {
-        return {};
-    }
-    return level_key(content.str());
+    key_hash hash;
+    const bounded_read read = read_bounded(
+        platform_path(path), max_level_file_bytes,
+        [&hash](const char* data, std::size_t size) { hash.add({data, size}); });
+    return read.ok() ? hash.key() : std::string();
 }
 
-std::optional<records_map> parse_records(std::string_view text, std::string* why) {
-    auto fail = [why](const std::string& reason) {
+std::optional<records_text> parse_records(std::string_view text, std::string* why) {
+    const std::size_t first_end = text.find('\n');
+    if (text.substr(0, first_end) != header || first_end == std::string_view::npos) {
         if (why != nullptr) {
-            *why = reason;
+            *why = text.empty() ? "the file is empty"
+                                : "it does not start with \"" + std::string(header) + "\"";
         }
         return std::nullopt;
+    }
+    records_text result;
+    auto damaged = [&result](std::string_view line, const std::string& reason) {
+        if (result.damaged_lines.empty()) {
+            result.why = reason;
+        }
+        result.damaged_lines.emplace_back(line);
     };
-    if (text.empty()) {
-        return fail("the file is empty");
-    }
-    if (text.back() != '\n') {
-        return fail("the last line is cut off");
-    }
-    records_map records;
-    std::size_t line_number = 0;
-    for (std::size_t begin = 0; begin < text.size(); ++line_number) {
+    std::size_t line_number = 1;
+    for (std::size_t begin = first_end + 1; begin < text.size(); ++line_number) {
         const std::size_t end = text.find('\n', begin);
         const std::string_view line = text.substr(begin, end - begin);
-        begin = end + 1;
+        begin = end == std::string_view::npos ? text.size() : end + 1;
         const std::string where = "line " + std::to_string(line_number + 1);
-        if (line_number == 0) {
-            if (line != header) {
-                return fail("it does not start with \"" + std::string(header) + "\"");
-            }
-            continue;
+        if (end == std::string_view::npos) {
+            damaged(line, where + " is cut off");
+            break;
         }
         std::string_view rest = line;
         const std::string_view key = take_field(rest);
         level_record record;
         if (!is_key(key)) {
-            return fail(where + " has no level key");
+            damaged(line, where + " has no level key");
+            continue;
         }
         if (!read_whole(take_field(rest), record.best_time_seconds) ||
             !read_whole(take_field(rest), record.fewest_lives_lost) ||
             !is_valid_run(record.best_time_seconds, record.fewest_lives_lost)) {
-            return fail(where + " has no usable time and lives");
+            damaged(line, where + " has no usable time and lives");
+            continue;
         }
-        for (const char c : rest) {
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
-                return fail(where + " has a control character");
-            }
+        if (std::any_of(rest.begin(), rest.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+            })) {
+            damaged(line, where + " has a control character");
+            continue;
         }
         record.level_name = std::string(rest);
-        if (!records.emplace(std::string(key), record).second) {
-            return fail(where + " repeats a level");
+        if (!result.records.emplace(std::string(key), record).second) {
+            damaged(line, where + " repeats a level");
         }
     }
-    return records;
+    if (why != nullptr) {
+        *why = result.why;
+    }
+    return result;
 }
 
 std::string format_records(const records_map& records) {
@@ -191,41 +203,43 @@ void records_store::load() {
         return;
     }
     const std::string path = file_path();
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);
-    const bool sized = !error;
-    if (!sized && !fs::exists(fs::symlink_status(path, error))) {
+    std::string text;
+    const bounded_read read = read_bounded(path, max_file_bytes, text);
+    if (read.result == bounded_read::outcome::missing) {
         return;  // no records yet
     }
-    std::string why = "it is not a readable file";
-    std::optional<records_map> parsed;
-    if (sized && size > max_file_bytes) {
-        why = "it is larger than a records file can be";
-    } else if (std::ifstream in{path, std::ios::binary}; sized && in) {
-        std::ostringstream text;
-        text << in.rdbuf();
-        parsed = parse_records(text.str(), &why);
+    std::string why = describe_problem(path, read, max_file_bytes);
+    std::optional<records_text> parsed;
+    if (why.empty()) {
+        parsed = parse_records(text, &why);
     }
-    if (parsed) {
-        records_ = std::move(*parsed);
+    std::string error;
+    if (!parsed) {
+        const std::string aside = move_aside(path, &error);
+        if (!aside.empty()) {
+            say(path + " is damaged (" + why + "); moved it to " + aside + " and started afresh");
+        } else {
+            can_save_ = false;
+            say(path + " is damaged (" + why + ") and could not be moved aside (" + error +
+                "); best times of this game are not saved");
+        }
         return;
     }
-    // rename replaces its target, so only a name that is free keeps an older damaged file.
-    auto taken = [&error](const std::string& name) {
-        return fs::symlink_status(name, error).type() != fs::file_type::not_found;
-    };
-    std::string aside = path + ".damaged";
-    for (int n = 1; n < 1000 && taken(aside); ++n) {
-        aside = path + ".damaged." + std::to_string(n);
+    records_ = std::move(parsed->records);
+    if (parsed->damaged_lines.empty()) {
+        return;
     }
-    errno = EEXIST;
-    if (!taken(aside) && std::rename(path.c_str(), aside.c_str()) == 0) {
-        say(path + " is damaged (" + why + "); moved it to " + aside + " and started afresh");
-    } else {
+    const std::string count = std::to_string(parsed->damaged_lines.size());
+    const std::string aside = write_aside(path, parsed->damaged_lines, &error);
+    if (aside.empty()) {
         can_save_ = false;
-        say(path + " is damaged (" + why + ") and could not be moved aside (" +
-            std::strerror(errno) + "); best times of this game are not saved");
+        say(path + ": " + count + " damaged lines (" + why + ") could not be set aside (" + error +
+            "); best times of this game are not saved");
+        return;
     }
+    say(path + ": " + count + " damaged lines (" + why + ") set aside in " + aside + "; " +
+        std::to_string(records_.size()) + " records kept");
+    save();
 }
 
 bool records_store::save() const {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillomar {
 
@@ -37,10 +38,17 @@ inline constexpr int max_record_lives_lost = 1000000;
 // "\n":
 //   quillomar-records 1
 //   <key> <best seconds, shortest exact decimal> <fewest lives lost> <level name to line end>
-// parse_records reads back whatever format_records writes. A file that does not follow this form
-// (no final line end, another header, a repeated key, a control character) or holds a result no
-// game can produce gives nothing, and the reason in `why`.
-std::optional<records_map> parse_records(std::string_view text, std::string* why = nullptr);
+// Each line stands alone: a line that does not follow this form (no level key, a result no game
+// can produce, a control character, a level already read, no final line end) costs only itself.
+struct records_text {
+    records_map records;
+    std::vector<std::string> damaged_lines;  // as they stood, without the line end
+    std::string why;                         // the first damaged line's fault
+};
+
+// parse_records reads back whatever format_records writes. A text that is no records file at all
+// (empty, or another first line) gives nothing, and the reason in `why`.
+std::optional<records_text> parse_records(std::string_view text, std::string* why = nullptr);
 std::string format_records(const records_map& records);
 
 // The records folder: $XDG_DATA_HOME/quillomar when that is an absolute path, else
@@ -56,9 +64,11 @@ public:
     // Keeps `folder`/records.txt. An empty folder keeps nothing: every save fails quietly.
     explicit records_store(std::string folder);
 
-    // Reads the file. A missing file gives no records. A damaged or foreign one prints one line,
-    // is moved aside to records.txt.damaged (or .damaged.N when that is taken) and gives no
-    // records; when it cannot be moved aside, this store never saves, so as not to overwrite it.
+    // Reads the file. A missing file gives no records. Damaged lines are written aside to
+    // records.txt.damaged (or .damaged.N when that is taken) with one console line, and the file
+    // is saved again with every good record. A file that is not a records file at all (another
+    // header, a FIFO, a folder, larger than any records file) is moved aside whole. When what is
+    // damaged cannot be kept aside, this store never saves, so as not to overwrite it.
     void load();
 
     // Replaces the file atomically: a temporary file in the same folder, written, flushed and

@@ -1,12 +1,11 @@
 #include "render/shader_program.h"
 
-#include <exception>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
+#include <utility>
 
 #include "framework/asset_paths.h"
+#include "framework/bounded_read.h"
 
 namespace quillomar {
 namespace {
@@ -58,28 +57,23 @@ shader_program::shader_program(const char* vertex_path, const char* fragment_pat
                                const std::string& fragment_defines) {
     std::string vertex_source;
     std::string fragment_source;
-    try {
-        std::ifstream vertex_file(platform_path(vertex_path));
-        std::ifstream fragment_file(platform_path(fragment_path));
-        std::stringstream vertex_stream;
-        std::stringstream fragment_stream;
-        // A stream that did not open inserts nothing; the driver then rejects the empty source.
-        if (vertex_file) {
-            vertex_stream << vertex_file.rdbuf();
+    // A source that cannot be read stays empty; the driver then rejects it with its own line.
+    // Sources are read like any file the game did not write: a FIFO or a device is refused, with
+    // a line of its own.
+    constexpr std::size_t max_source_bytes = 1 << 20;
+    for (auto [path, source] : {std::pair{vertex_path, &vertex_source},
+                                std::pair{fragment_path, &fragment_source}}) {
+        const bounded_read read = read_bounded(platform_path(path), max_source_bytes, *source);
+        if (read.result == bounded_read::outcome::refused || read.truncated) {
+            source->clear();
+            std::cout << "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ "
+                      << describe_problem(platform_path(path), read, max_source_bytes)
+                      << std::endl;
         }
-        if (fragment_file) {
-            fragment_stream << fragment_file.rdbuf();
-        }
-        vertex_file.close();
-        fragment_file.close();
-        vertex_source = vertex_stream.str();
-        fragment_source = fragment_stream.str();
-        const std::size_t first_line_end = fragment_source.find('\n');
-        if (!fragment_defines.empty() && first_line_end != std::string::npos) {
-            fragment_source.insert(first_line_end + 1, fragment_defines);
-        }
-    } catch (const std::exception&) {
-        std::cout << "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ" << std::endl;
+    }
+    const std::size_t first_line_end = fragment_source.find('\n');
+    if (!fragment_defines.empty() && first_line_end != std::string::npos) {
+        fragment_source.insert(first_line_end + 1, fragment_defines);
     }
 
     const GLuint vertex = compile_stage(GL_VERTEX_SHADER, vertex_source,

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
+#include <filesystem>
 #include <iostream>
 
 #include "framework/game_window.h"
@@ -137,7 +137,10 @@ void quillomar_game::update() {
     if (replay_ && replayed_ < replay_->frames.size()) {
         input = replay_->frames[replayed_++];
     }
-    run_.frames.push_back(input);
+    // A run past the longest recording that can be read back is not kept beyond it.
+    if (run_.frames.size() < max_recording_frames) {
+        run_.frames.push_back(input);
+    }
     last_events = core_->step(input);
     for (const game_event& e : last_events) {
         if (e.kind == event_kind::console_line) {
@@ -251,7 +254,10 @@ void quillomar_game::begin_run() {
     }
     const std::string folder = default_records_folder();
     const std::string best_path = folder + "/" + run_.level_key + ".replay";
-    if (folder.empty() || !std::ifstream(best_path).is_open()) {
+    std::error_code error;
+    // A level never won has no best run: that is no fault worth a line. Whatever else lies there
+    // (a FIFO, a link to a device) is load_recording's to refuse.
+    if (folder.empty() || !std::filesystem::exists(std::filesystem::symlink_status(best_path, error))) {
         return;
     }
     std::optional<recording> best = load_recording(best_path);
@@ -299,9 +305,14 @@ std::vector<hud_line> quillomar_game::shell_hud_lines() const {
     const game_state& s = core_->state;
     if (list_open_) {
         lines.push_back({"Levels - Enter plays, Tab closes", false, -220, 250});
-        for (std::size_t i = 0; i < list_rows_.size(); ++i) {
+        // The rows around the choice, the choice kept in view.
+        const std::size_t first =
+            std::min(list_choice_ - std::min(list_choice_, level_list_rows_shown / 2),
+                     list_rows_.size() - std::min(list_rows_.size(), level_list_rows_shown));
+        const std::size_t end = std::min(list_rows_.size(), first + level_list_rows_shown);
+        for (std::size_t i = first; i < end; ++i) {
             const level_list_row& row = list_rows_[i];
-            const int y = 300 + 40 * static_cast<int>(i);
+            const int y = 300 + 40 * static_cast<int>(i - first);
             lines.push_back({(i == list_choice_ ? "> " : "  ") + row.title, false, -220, y});
             lines.push_back({!row.unlocked      ? "locked"
                              : row.best_seconds ? format_run_time(*row.best_seconds)
@@ -332,6 +343,10 @@ void quillomar_game::keep_a_won_run() {
         // The best run of each level lies beside the records, named by the level's key.
         save_recording(run_, records.folder() + "/" + run_.level_key + ".replay");
     }
+}
+
+bool quillomar_game::quit_requested() {
+    return keys_ && keys_->take(window_action::quit) > 0;
 }
 
 void quillomar_game::render() {

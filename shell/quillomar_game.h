@@ -39,6 +39,8 @@ public:
     void shutdown() override;
     // One whole frame: update, then every pass of the picture.
     void render() override;
+    // Escape presses counted since the last frame, so a tap between two polls ends the game too.
+    bool quit_requested() override;
 
     const game_state& state() const { return core_->state; }
     // Paused by the Pause key, by the window losing the focus, or while the level list is open.
@@ -50,6 +52,9 @@ public:
     bool level_list_open() const { return list_open_; }
     const std::vector<level_list_row>& level_list() const { return list_rows_; }
     std::size_t level_list_choice() const { return list_choice_; }
+    // How many of the list's rows are drawn at once: a long set scrolls, so it costs a frame no
+    // more than a short one.
+    static constexpr std::size_t level_list_rows_shown = 10;
     // The best run's ghost once it has been computed, and whether G shows it.
     const ghost_run* ghost() const { return ghost_ ? &*ghost_ : nullptr; }
     bool ghost_shown() const { return show_ghost_; }

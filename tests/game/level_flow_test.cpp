@@ -5,6 +5,8 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "framework/key_map.h"
 #include "tests/support/game_driver.h"
@@ -89,6 +91,39 @@ TEST(LevelFlow, EnterGoesOnAfterAWinAndAgainAfterALossAndTabListsTheOpenLevels) 
     press(d, GLFW_KEY_PAUSE);
     EXPECT_EQ(d.state().updates_run, before + 1);
     EXPECT_LT(d.state().last_dt, 0.02f);
+}
+
+TEST(LevelFlow, AnEscapeTapBetweenSlowFramesEndsTheGameAndALongSetListsOnlyAScreenful) {
+    const test::scratch_dir dir;
+    std::ifstream level(test::source_dir() / "levels/benchmark_64x64.txt");
+    test::game_driver d(std::string(std::istreambuf_iterator<char>(level), {}));
+    std::string order;
+    for (int i = 0; i <= 1000; ++i) {
+        order += "missing" + std::to_string(i) + ".txt Level" + std::to_string(i) + "\n";
+    }
+    d.game().level_set_path = dir.write("order.txt", order);
+    d.clear_log();
+    press(d, GLFW_KEY_TAB);
+    EXPECT_NE(d.log_lines().at(0).find("only its first 1000 levels"), std::string::npos);
+    ASSERT_EQ(d.game().level_list().size(), 1000u);
+    for (int i = 0; i < 500; ++i) {
+        d.game().keys()->key_pressed(GLFW_KEY_DOWN);
+    }
+    d.frames(1, false);
+    EXPECT_TRUE(shows(d, "> Level500"));
+    EXPECT_LE(d.game().shell_hud_lines().size(), 1 + 2 * quillomar_game::level_list_rows_shown);
+
+    // The tap begins and ends within one poll, as a 10 ms tap does between frames of 130 ms: the
+    // key is up again when the loop asks, and the counted press still ends it, list open or not.
+    for (bool list_open : {true, false}) {
+        EXPECT_EQ(d.game().level_list_open(), list_open);
+        d.time += 0.13;
+        d.game().render();
+        EXPECT_FALSE(d.game().should_stop());
+        d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
+        EXPECT_TRUE(d.game().should_stop());
+        press(d, GLFW_KEY_TAB);
+    }
 }
 
 }  // namespace

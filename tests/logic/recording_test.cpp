@@ -41,6 +41,8 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
         head + "1 0 99x1\n",
         head + "1 0 4x0\n",
         head + "1 0 4x256\n",
+        head + "1 0 4x4294967297\n",
+        head + "1 0 18446744073709551620x1\n",
         head + "1 0 4x1 4x1\n",
         head + "1 0 4x1y\n",
         head + "2 0\n1 0\n",  // time runs backwards
@@ -54,6 +56,19 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
     }
     EXPECT_TRUE(parse_recording(head + "1 0 4x1\n").has_value());
     EXPECT_TRUE(parse_recording(head + "1 0 4x1 a0,255\n").has_value());
+}
+
+TEST(recording, a_run_longer_than_an_hour_is_read_up_to_its_first_hour) {
+    std::string text = "quillomar-recording 1\nlevel 0123456789abcdef\n";
+    for (std::size_t i = 0; i <= max_recording_frames; ++i) {
+        text += "1 0\n";
+    }
+    bool cut_short = false;
+    EXPECT_EQ(parse_recording(text, nullptr, &cut_short)->frames.size(), max_recording_frames);
+    EXPECT_TRUE(cut_short);
+    text.resize(text.size() - 4);
+    EXPECT_EQ(parse_recording(text, nullptr, &cut_short)->frames.size(), max_recording_frames);
+    EXPECT_FALSE(cut_short);
 }
 
 }  // namespace
