@@ -1,21 +1,18 @@
 #include "actors/leg_animation.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace quillomar {
 
-int stroke_random() {
-    constexpr unsigned long range = 32768;
-    const unsigned long divisor = (static_cast<unsigned long>(RAND_MAX) + 1) / range;
-    return static_cast<int>(static_cast<unsigned long>(std::rand()) / (divisor == 0 ? 1 : divisor));
+int stroke_random(random_stream& random) {
+    return static_cast<int>(random.below(32768));
 }
 
 double stroke_duration(int r) {
     return static_cast<double>(static_cast<float>(r) / 32767.0f * 4.0f * 0.1f + 0.3f);
 }
 
-void animate_legs(const leg_lists& legs, double now) {
+void animate_legs(const leg_lists& legs, double now, random_stream& random) {
     const std::size_t count =
         std::min({legs.offsets.size(), legs.from.size(), legs.durations.size(), legs.started.size(),
                   legs.moving.size(), legs.amplitudes.size()});
@@ -41,7 +38,7 @@ void animate_legs(const leg_lists& legs, double now) {
             }
         } else {
             y = y > a ? s - (s - a) * 2.0f : (a - s) * 2.0f + s;
-            legs.durations[l] = stroke_duration(stroke_random());
+            legs.durations[l] = stroke_duration(stroke_random(random));
             legs.moving[l] = false;
         }
     }

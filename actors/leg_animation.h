@@ -6,6 +6,8 @@
 #include <glm/glm.hpp>
 #include <vector>
 
+#include "common/random_stream.h"
+
 namespace quillomar {
 
 // The level's six leg lists, one entry per leg.
@@ -20,13 +22,13 @@ struct leg_lists {
 
 // Advances every leg to the time `now` (seconds). A stroke that has run its duration ends at
 // its far value and draws the next duration; the following call starts the next stroke.
-// Legs missing from any of the lists are left alone.
-void animate_legs(const leg_lists& legs, double now);
+// Legs missing from any of the lists are left alone. Durations are drawn from `random`.
+void animate_legs(const leg_lists& legs, double now, random_stream& random);
 
 // The next stroke's duration for a random value r in [0, 32767]: between 0.3 and 0.7 s.
 double stroke_duration(int r);
 
-// std::rand reduced to [0, 32767], whatever the platform's RAND_MAX.
-int stroke_random();
+// A random value in [0, 32767] for stroke_duration.
+int stroke_random(random_stream& random);
 
 }  // namespace quillomar

@@ -39,6 +39,9 @@ public:
     // and the active camera.
     game_events step(const frame_input& input);
 
+    // The frame-rate display counts drawn frames, not ticks: the shell tells the time of each.
+    void count_drawn_frame(double time);
+
 private:
     void update(const frame_input& input, game_events& events);
     void restart(double time, game_events& events);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "camera/follow_camera.h"
+#include "common/random_stream.h"
 #include "camera/free_camera.h"
 #include "camera/view_frustum.h"
 #include "level/level.h"
@@ -76,6 +77,10 @@ struct game_state {
 
     light_state light;
 
+    // The game's one source of randomness (spider legs, the burst): seeded, so a game played
+    // again from the same records is the same game. A ghost's run has its own.
+    random_stream random;
+
     int change_count = 0;
     int lives = 5;
     bool dying = false;
@@ -90,6 +95,7 @@ struct game_state {
     bool music_on = false;
     bool win_sound_played = false;
 
+    double fps_last_frame = -1.0;  // the previous drawn frame's time
     double fps_time = 0.0;
     int fps_frames = 0;
     std::string fps_text;

@@ -79,7 +79,7 @@ void game_core::update(const frame_input& input, game_events& events) {
     s.last_physics_steps = s.physics->step(dt);
     handle_flip(input, events);
     handle_toggles(input, events);
-    s.level.update_actors(static_cast<double>(dt), time);
+    s.level.update_actors(static_cast<double>(dt), time, s.random);
     s.ball.control({input.is_held(command::forward), input.is_held(command::back),
                     input.is_held(command::turn_left), input.is_held(command::turn_right),
                     input.push_amount / 255.0f, input.turn_amount / 255.0f});
@@ -103,7 +103,6 @@ void game_core::update(const frame_input& input, game_events& events) {
     apply_rules(time, events);
     run_particles(time, dt);
     handle_function_keys(input, events);
-    count_frame(dt);
     if (s.message.visible) {
         log_line(events, s.message.text);
     }
@@ -211,7 +210,7 @@ void game_core::run_particles(double time, float dt) {
     if (!s.simulate_burst) {
         return;
     }
-    s.particles.emit(dt, s.emitter_pos);
+    s.particles.emit(dt, s.emitter_pos, s.random);
     s.particles.simulate(dt,
                          s.use_follow_camera ? s.follow_camera.position : s.free_camera.position);
 }
@@ -250,6 +249,14 @@ void game_core::handle_function_keys(const frame_input& input, game_events& even
         d.transparency = !d.transparency;
         show_message(d.transparency ? "Transparency on." : "Transparency off.", events);
     }
+}
+
+void game_core::count_drawn_frame(double time) {
+    game_state& s = state;
+    if (s.fps_last_frame >= 0.0 && time > s.fps_last_frame) {
+        count_frame(static_cast<float>(time - s.fps_last_frame));
+    }
+    s.fps_last_frame = time;
 }
 
 void game_core::count_frame(float dt) {

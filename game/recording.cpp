@@ -8,12 +8,14 @@
 
 #include "framework/asset_paths.h"
 #include "framework/bounded_read.h"
+#include "game/tick_clock.h"
 #include "records/atomic_file.h"
 
 namespace quillomar {
 namespace {
 
-constexpr std::string_view header = "quillomar-recording 1\n";
+constexpr std::string_view header_v1 = "quillomar-recording 1\n";
+constexpr std::string_view header_v2 = "quillomar-recording 2\n";
 // Game times are seconds of a clock that starts near zero; anything beyond is damage.
 constexpr double max_time = 1e9;
 
@@ -60,22 +62,25 @@ bool read_amounts(std::string_view field, frame_input& frame) {
     return true;
 }
 
-bool parse_frame(std::string_view line, frame_input& frame, std::string* why) {
-    const std::string_view time_text = take_field(line);
+bool parse_frame(std::string_view line, bool timed, frame_input& frame, std::string* why) {
+    const std::string_view time_text = timed ? take_field(line) : std::string_view();
     const std::string_view held_text = take_field(line);
     if (held_text.empty()) {
         return fail(why, "a frame line without time and held commands");
     }
-    // strtod reads the C hex floats the writer prints; it needs a terminated copy.
-    char time_copy[64];
-    char* end = nullptr;
-    if (time_text.size() < sizeof time_copy) {
-        time_text.copy(time_copy, time_text.size());
-        time_copy[time_text.size()] = '\0';
-        frame.time = std::strtod(time_copy, &end);
-    }
-    if (end != time_copy + time_text.size() || !(frame.time >= 0.0 && frame.time <= max_time)) {
-        return fail(why, "a frame time out of range: " + std::string(time_text));
+    if (timed) {
+        // strtod reads the C hex floats the writer prints; it needs a terminated copy.
+        char time_copy[64];
+        char* end = nullptr;
+        if (time_text.size() < sizeof time_copy) {
+            time_text.copy(time_copy, time_text.size());
+            time_copy[time_text.size()] = '\0';
+            frame.time = std::strtod(time_copy, &end);
+        }
+        if (end != time_copy + time_text.size() ||
+            !(frame.time >= 0.0 && frame.time <= max_time)) {
+            return fail(why, "a frame time out of range: " + std::string(time_text));
+        }
     }
     unsigned long long held = 0;
     if (!read_unsigned(held_text, (1ULL << command_count) - 1, held, 16)) {
@@ -107,7 +112,8 @@ bool parse_frame(std::string_view line, frame_input& frame, std::string* why) {
 
 }  // namespace
 std::string format_recording(const recording& run) {
-    std::string text(header);
+    const bool timed = run.version == 1;
+    std::string text(timed ? header_v1 : header_v2);
     text += "level " + run.level_key + "\n";
     char buffer[64];
     for (const frame_input& frame : run.frames) {
@@ -115,7 +121,11 @@ std::string format_recording(const recording& run) {
         for (std::size_t c = 0; c < command_count; ++c) {
             held |= static_cast<unsigned long long>(frame.held[c]) << c;
         }
-        std::snprintf(buffer, sizeof buffer, "%a %llx", frame.time, held);
+        if (timed) {
+            std::snprintf(buffer, sizeof buffer, "%a %llx", frame.time, held);
+        } else {
+            std::snprintf(buffer, sizeof buffer, "%llx", held);
+        }
         text += buffer;
         for (std::size_t c = 0; c < command_count; ++c) {
             if (frame.presses[c] != 0) {
@@ -135,7 +145,8 @@ std::string format_recording(const recording& run) {
 
 std::optional<recording> parse_recording(std::string_view text, std::string* why,
                                          bool* cut_short) {
-    if (text.substr(0, header.size()) != header) {
+    const bool timed = text.substr(0, header_v1.size()) == header_v1;
+    if (!timed && text.substr(0, header_v2.size()) != header_v2) {
         fail(why, "not a Quillomar recording");
         return std::nullopt;
     }
@@ -143,7 +154,7 @@ std::optional<recording> parse_recording(std::string_view text, std::string* why
         fail(why, "the last line is cut off");
         return std::nullopt;
     }
-    text.remove_prefix(header.size());
+    text.remove_prefix(header_v1.size());
     auto next_line = [&text] {
         const std::size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
@@ -157,20 +168,23 @@ std::optional<recording> parse_recording(std::string_view text, std::string* why
         return std::nullopt;
     }
     recording run;
+    run.version = timed ? 1 : 2;
     run.level_key = std::string(level_line.substr(6));
+    const std::size_t most = timed ? max_recording_frames : max_recording_ticks;
     double previous = 0.0;
     if (cut_short != nullptr) {
         *cut_short = false;
     }
     while (!text.empty()) {
-        if (run.frames.size() == max_recording_frames) {
+        if (run.frames.size() == most) {
             if (cut_short != nullptr) {
                 *cut_short = true;
             }
             break;
         }
         frame_input frame;
-        if (!parse_frame(next_line(), frame, why)) {
+        frame.time = tick_time(static_cast<long>(run.frames.size()) + 1);
+        if (!parse_frame(next_line(), timed, frame, why)) {
             return std::nullopt;
         }
         if (frame.time < previous) {
@@ -211,9 +225,8 @@ std::optional<recording> load_recording(const std::string& path) {
         std::cout << "Recording " << path << " is damaged (" << why << "); it is not played."
                   << std::endl;
     } else if (read.truncated || cut_short) {
-        std::cout << "Recording " << path << " is longer than " << max_recording_frames
-                  << " frames (an hour of play); only its first " << run->frames.size()
-                  << " frames are played." << std::endl;
+        std::cout << "Recording " << path << " is longer than an hour of play; only its first "
+                  << run->frames.size() << " frames are played." << std::endl;
     }
     return run;
 }

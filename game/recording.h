@@ -15,19 +15,24 @@ namespace quillomar {
 struct recording {
     std::string level_key;  // level_key() of the level file's content
     std::vector<frame_input> frames;
+    // 2: one frame a tick, tick n at tick_time(n + 1) (how the game records). 1: one frame a drawn
+    // frame, each with its own time (how it recorded before it ticked); still played as it was.
+    int version = 2;
 };
 
-// Version 1, one line each, every line ending in "\n":
-//   quillomar-recording 1
+// Version 2, one line each, every line ending in "\n":
+//   quillomar-recording 2
 //   level <key>
-//   <time as a C hex float> <held commands as a hex bit mask> [<command index>x<presses> ...]
+//   <held commands as a hex bit mask> [<command index>x<presses> ...]
 //       [a<push amount>,<turn amount>]   (only when either is below 255)
-// parse_recording reads back exactly what format_recording writes; anything else gives nothing
-// and the reason in `why`.
-// A run longer than an hour at 240 frames a second is read only up to that; `cut_short` tells
-// when the text held more frames.
-inline constexpr std::size_t max_recording_frames = 3600 * 240;
-// An hour's frames take about 30 bytes each.
+// one line a tick. Version 1 has the header "quillomar-recording 1" and each frame line starts
+// with its time as a C hex float. parse_recording reads back exactly what format_recording
+// writes, of either version; anything else gives nothing and the reason in `why`.
+// A run longer than an hour is read only up to its first hour; `cut_short` tells when the text
+// held more.
+inline constexpr std::size_t max_recording_ticks = 3600 * 60;
+inline constexpr std::size_t max_recording_frames = 3600 * 240;  // version 1: at 240 frames/s
+// An hour's version-1 frames take about 30 bytes each.
 inline constexpr std::size_t max_recording_bytes = std::size_t{64} << 20;
 
 std::string format_recording(const recording& run);

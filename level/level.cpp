@@ -40,9 +40,9 @@ void level::place_enemies() {
     leg_amplitudes.insert(leg_amplitudes.end(), {5.0f, 5.0f, 4.0f, 4.0f, 5.0f, 5.0f, 6.0f, 6.0f});
 }
 
-void level::update_actors(double dt, double time) {
+void level::update_actors(double dt, double time, random_stream& random) {
     animate_legs({leg_offsets, leg_from, leg_durations, leg_started, leg_moving, leg_amplitudes},
-                 time);
+                 time, random);
     if (!enemies_walk) {
         return;
     }

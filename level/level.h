@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/asset_paths.h"
+#include "common/random_stream.h"
 #include "level/level_limits.h"
 
 namespace quillomar {
@@ -73,8 +74,9 @@ struct level {
     // as they have moved so far, and `flipped` returns to what it was before the flip.
     void reverse_flip(double time);
 
-    // Moves the legs to `time` and, while enemies_walk is set, walks the spiders by dt seconds.
-    void update_actors(double dt, double time);
+    // Moves the legs to `time` (stroke times drawn from `random`) and, while enemies_walk is set,
+    // walks the spiders by dt seconds.
+    void update_actors(double dt, double time, random_stream& random);
 
     // Removes the items inside the ball's pick-up box and returns their positions in list order.
     std::vector<glm::vec3> pick_up_items(const glm::vec3& ball);

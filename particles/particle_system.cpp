@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 
 namespace quillomar {
 namespace {
 
-float random_speed_component() {
-    return static_cast<float>(std::rand() % 2000 - 1000) / 1000.0f * 1.5f;
+float random_speed_component(random_stream& random) {
+    return static_cast<float>(random.between(-1000, 999)) / 1000.0f * 1.5f;
 }
 
 // A NaN distance (from a runaway position or camera) would break the sort's strict weak order;
@@ -93,7 +92,7 @@ int particle_system::find_free() {
     return 0;
 }
 
-void particle_system::emit(float dt, const glm::vec3& origin) {
+void particle_system::emit(float dt, const glm::vec3& origin, random_stream& random) {
     // Written so that a negative, NaN or infinite frame time emits nothing or the cap, never an
     // out-of-range conversion.
     const double wanted = static_cast<double>(dt) * 10000.0;
@@ -106,15 +105,15 @@ void particle_system::emit(float dt, const glm::vec3& origin) {
         particle& p = pool[find_free()];
         p.life = 2.5f;
         p.position = origin;
-        // Separate statements fix the order of the rand() calls: z, y, x, red, alpha, size.
-        p.speed.z = random_speed_component();
-        p.speed.y = random_speed_component();
-        p.speed.x = random_speed_component();
-        p.color.r = static_cast<float>(std::rand() % 256) / 255.0f;
+        // Separate statements fix the order of the draws: z, y, x, red, alpha, size.
+        p.speed.z = random_speed_component(random);
+        p.speed.y = random_speed_component(random);
+        p.speed.x = random_speed_component(random);
+        p.color.r = static_cast<float>(random.below(256)) / 255.0f;
         p.color.g = 0.0f;
         p.color.b = 0.0f;
-        p.color.a = static_cast<float>((std::rand() % 256) / 3) / 255.0f;
-        p.size = static_cast<float>(std::rand() % 1000) / 2000.0f + 0.1f;
+        p.color.a = static_cast<float>(random.below(256) / 3) / 255.0f;
+        p.size = static_cast<float>(random.below(1000)) / 2000.0f + 0.1f;
     }
 }
 

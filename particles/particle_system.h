@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/random_stream.h"
+
 #include "particles/particle.h"
 
 namespace quillomar {
@@ -34,8 +36,8 @@ struct particle_system {
     int find_free();
 
     // Spawns dt * 10000 particles (at most 160, none below 0.0001 s) at origin with random
-    // velocity, shade of red, transparency and size. Six rand() calls per particle.
-    void emit(float dt, const glm::vec3& origin);
+    // velocity, shade of red, transparency and size, drawn from `random`.
+    void emit(float dt, const glm::vec3& origin, random_stream& random);
 
     // Ages and moves every particle, copies the live ones into the staging arrays and sorts the
     // pool far to near from camera_position, dead particles last.

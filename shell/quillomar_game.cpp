@@ -132,27 +132,65 @@ void quillomar_game::update() {
         return;
     }
     core_->set_aspect(static_cast<float>(width) / static_cast<float>(height));
-    const double time = now() - paused_seconds_;
-    frame_input input = input_source ? input_source(time) : keys_->sample(time);
-    if (replay_ && replayed_ < replay_->frames.size()) {
-        input = replay_->frames[replayed_++];
+    wall_time_ = now() - paused_seconds_;
+    const frame_input sampled = input_source ? input_source(wall_time_) : keys_->sample(wall_time_);
+    last_events.clear();
+    if (replay_ && replay_->version == 1) {
+        // Recorded before the game ticked: one frame a drawn frame, each at its own time, as it
+        // was played.
+        if (replayed_ < replay_->frames.size()) {
+            run_tick(replay_->frames[replayed_++]);
+        }
+        return;
     }
+    // Presses wait for the next tick, so a tap within a frame that runs none still counts.
+    for (std::size_t c = 0; c < command_count; ++c) {
+        pending_.presses[c] = static_cast<std::uint8_t>(
+            std::min(255, pending_.presses[c] + sampled.presses[c]));
+    }
+    const int due = clock_.advance(wall_time_);
+    for (int i = 0; i < due; ++i) {
+        frame_input input = sampled;
+        if (i == 0) {
+            input.presses = pending_.presses;
+            for (std::size_t c = 0; c < command_count; ++c) {
+                input.held[c] = input.held[c] || input.presses[c] > 0;
+            }
+            pending_ = frame_input();
+        } else {
+            input.presses = {};
+        }
+        input.time = tick_time(++run_ticks_);
+        if (replay_ && replayed_ < replay_->frames.size()) {
+            input = replay_->frames[replayed_++];
+            input.time = tick_time(run_ticks_);
+        }
+        if (i + 1 == due) {
+            previous_pose_ = pose_of(core_->state);
+            has_previous_pose_ = true;
+        }
+        run_tick(input);
+    }
+}
+
+void quillomar_game::run_tick(const frame_input& input) {
     // A run past the longest recording that can be read back is not kept beyond it.
-    if (run_.frames.size() < max_recording_frames) {
+    if (run_.frames.size() < max_recording_ticks) {
         run_.frames.push_back(input);
     }
-    last_events = core_->step(input);
-    for (const game_event& e : last_events) {
+    const game_events events = core_->step(input);
+    for (const game_event& e : events) {
         if (e.kind == event_kind::console_line) {
             std::cout << e.text << std::endl;
         }
     }
-    play_sound_events(sound_.get(), last_events);
-    for (const game_event& e : last_events) {
+    play_sound_events(sound_.get(), events);
+    for (const game_event& e : events) {
         if (e.kind == event_kind::won) {
             keep_a_won_run();
         }
     }
+    last_events.insert(last_events.end(), events.begin(), events.end());
 }
 
 void quillomar_game::handle_window_actions() {
@@ -248,6 +286,8 @@ void quillomar_game::begin_run() {
     ghost_future_ = {};
     ghost_.reset();
     run_ = recording();
+    run_ticks_ = 0;
+    has_previous_pose_ = false;
     run_.level_key = level_key_of_file(level_path);
     if (run_.level_key.empty() || !core_->state.has_level) {
         return;
@@ -289,12 +329,12 @@ void quillomar_game::wait_for_ghost() {
     take_ghost_when_ready();
 }
 
-std::optional<glm::mat4> quillomar_game::ghost_matrix() const {
+std::optional<glm::mat4> quillomar_game::ghost_matrix(double offset) const {
     const game_state& s = core_->state;
     if (!ghost_ || !show_ghost_ || s.play_started < 0.0) {
         return std::nullopt;
     }
-    return ghost_matrix_at(*ghost_, s.clock_time - s.play_started);
+    return ghost_matrix_at(*ghost_, s.clock_time - s.play_started + offset);
 }
 
 std::vector<hud_line> quillomar_game::shell_hud_lines() const {
@@ -351,7 +391,21 @@ bool quillomar_game::quit_requested() {
 
 void quillomar_game::render() {
     update();
-    renderer_->draw(core_->state, width, height, shell_hud_lines(), ghost_matrix());
+    core_->count_drawn_frame(wall_time_);
+    // The world stands at its last tick; the picture is drawn as far past it as the wall clock
+    // is, between the tick before and the last, and the world is put back afterwards.
+    const float fraction = static_cast<float>(clock_.fraction(wall_time_));
+    game_state& s = core_->state;
+    const drawn_pose last = pose_of(s);
+    const bool blended = has_previous_pose_ && !paused() && !(replay_ && replay_->version == 1);
+    if (blended) {
+        put_pose(s, blend(previous_pose_, last, fraction));
+    }
+    renderer_->draw(s, width, height, shell_hud_lines(),
+                    ghost_matrix(blended ? (fraction - 1.0) * tick_seconds : 0.0));
+    if (blended) {
+        put_pose(s, last);
+    }
 }
 
 void quillomar_game::shutdown() {

@@ -14,10 +14,12 @@
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
 #include "game/game_core.h"
+#include "game/drawn_pose.h"
 #include "game/ghost_run.h"
 #include "game/hud_lines.h"
 #include "game/level_set.h"
 #include "game/recording.h"
+#include "game/tick_clock.h"
 
 namespace quillomar {
 
@@ -90,7 +92,11 @@ private:
     void begin_run();
     void take_ghost_when_ready();
     const level_set& levels() const;
-    std::optional<glm::mat4> ghost_matrix() const;
+    // The ghost at the time of play shifted by `offset` seconds (the picture's place between ticks).
+    std::optional<glm::mat4> ghost_matrix(double offset) const;
+    // One tick of the world with `input`: recorded, stepped, its events told to the console and
+    // the sound, a win kept.
+    void run_tick(const frame_input& input);
 
     std::unique_ptr<game_core> core_ = std::make_unique<game_core>();
     // Read when first needed: a game that is never won or listed never opens the order file.
@@ -110,6 +116,12 @@ private:
     bool paused_by_focus_ = false;
     double pause_began_ = 0.0;
     double paused_seconds_ = 0.0;  // wall time spent paused, taken off the game's clock
+    tick_clock clock_;
+    double wall_time_ = 0.0;  // the latest frame's time, paused time taken off
+    long run_ticks_ = 0;      // ticks of this run: tick n of a run is at tick_time(n)
+    frame_input pending_;     // presses not yet handed to a tick
+    drawn_pose previous_pose_;  // the world as the tick before the last left it
+    bool has_previous_pose_ = false;
     std::unique_ptr<frame_renderer> renderer_;
     std::unique_ptr<key_input> keys_;
     std::unique_ptr<sound_engine> sound_;

@@ -325,6 +325,7 @@ int main(int argc, char** argv) {
 
     const shader_program object(assets::object_vertex_shader, assets::object_fragment_shader);
     particle_system particles;
+    random_stream random;
     particle_renderer particle_drawer;
     variance_shadow_map vsm;
     vsm.create_programs();
@@ -373,7 +374,7 @@ int main(int argc, char** argv) {
     };
 
     for (int i = 0; i < 70; ++i) {
-        particles.emit(1.0f / 60.0f, level.ball + glm::vec3(0.0f, 1.0f, 0.0f));
+        particles.emit(1.0f / 60.0f, level.ball + glm::vec3(0.0f, 1.0f, 0.0f), random);
         particles.simulate(1.0f / 60.0f, cam_pos);
     }
 
@@ -475,7 +476,7 @@ int main(int argc, char** argv) {
         costs[main_pass] = t.until(stamp::now());
 
         t = stamp::now();
-        particles.emit(1.0f / 60.0f, level.ball + glm::vec3(0.0f, 1.0f, 0.0f));
+        particles.emit(1.0f / 60.0f, level.ball + glm::vec3(0.0f, 1.0f, 0.0f), random);
         particles.simulate(1.0f / 60.0f, cam_pos);
         costs[simulate_step] = t.until(stamp::now());
         t = stamp::now();

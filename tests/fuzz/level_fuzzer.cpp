@@ -102,9 +102,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A few frames of play: legs, walking, a whole flip, pick-ups and a restart.
     lvl.enemies_walk = true;
+    random_stream random;
     const glm::vec3 ball(lvl.start.x, lvl.height_at(lvl.start.x, lvl.start.y) + 1.0f, lvl.start.y);
     for (int frame = 0; frame < 4; ++frame) {
-        lvl.update_actors(0.7, frame * 0.7);
+        lvl.update_actors(0.7, frame * 0.7, random);
         lvl.flip(frame * 0.7);
         lvl.pick_up_items(ball);
         lvl.enemy_touches(ball);

@@ -93,6 +93,73 @@ TEST(LevelFlow, EnterGoesOnAfterAWinAndAgainAfterALossAndTabListsTheOpenLevels) 
     EXPECT_LT(d.state().last_dt, 0.02f);
 }
 
+// What a game did, tick-exact: its events in order, the pick-ups' and the finish's times.
+struct run_outcome {
+    std::vector<event_kind> events;
+    std::vector<double> items;
+    double finish = -1.0;
+    bool operator==(const run_outcome& o) const {
+        return events == o.events && items == o.items && finish == o.finish;
+    }
+};
+
+// Frames of `frame_seconds` until the game is won; W is held once the ball has landed.
+// The events are kept up to the win: a slow frame runs a few ticks past it.
+run_outcome play(test::game_driver& d, double frame_seconds) {
+    run_outcome outcome;
+    for (int i = 0; i < 30 * 60 && !d.state().won; ++i) {
+        d.hold(command::forward, i * frame_seconds > 3.0);
+        d.frames(1, false, frame_seconds);
+        for (const game_event& e : d.game().last_events) {
+            if (outcome.events.empty() || outcome.events.back() != event_kind::won) {
+                outcome.events.push_back(e.kind);
+            }
+        }
+    }
+    outcome.items = d.state().splits.items;
+    outcome.finish = d.state().splits.finish;
+    return outcome;
+}
+
+TEST(LevelFlow, ARunRecordedAtOneFrameRatePlaysTheSameAtAnotherAndOldRecordingsStillPlay) {
+    const std::string corridor =
+        "start 1 6\nfinish 1 1\nitem 1 4\npath\n111\n111\n111\n111\n111\n111\n111\n111\n";
+    const test::scratch_dir dir;
+    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    const std::string ticks = (dir.path() / "ticks.replay").string();
+    run_outcome live;
+    {
+        test::game_driver d(corridor, false);
+        d.game().record_path = ticks;
+        d.game().startup();
+        live = play(d, 1.0 / 150.0);
+        d.game().shutdown();
+    }
+    ASSERT_GT(live.finish, 0.0);
+    EXPECT_EQ(live.items.size(), 1u);
+
+    // A run recorded before the game ticked: frames of their own lengths, played as they were.
+    test::core_driver old(corridor);
+    for (int i = 0; i < 30 * 60 && !old.state().won; ++i) {
+        old.hold(command::forward, i > 3 * 50);
+        old.step(i % 3 == 0 ? 1.0 / 25.0 : 1.0 / 90.0);
+    }
+    const std::string timed = (dir.path() / "timed.replay").string();
+    ASSERT_TRUE(old.state().won && save_recording(old.run, timed));
+
+    for (const auto& [path, expected] :
+         {std::pair{ticks, live},
+          std::pair{timed, run_outcome{{}, old.state().splits.items, old.state().splits.finish}}}) {
+        test::game_driver d(corridor, false);
+        d.game().replay_path = path;
+        d.game().startup();
+        const run_outcome replayed = play(d, 1.0 / 12.0);
+        EXPECT_EQ(replayed.items, expected.items) << path;
+        EXPECT_EQ(replayed.finish, expected.finish) << path;
+        EXPECT_TRUE(expected.events.empty() || replayed == expected) << path;
+    }
+}
+
 TEST(LevelFlow, AnEscapeTapBetweenSlowFramesEndsTheGameAndALongSetListsOnlyAScreenful) {
     const test::scratch_dir dir;
     std::ifstream level(test::source_dir() / "levels/benchmark_64x64.txt");

@@ -332,11 +332,12 @@ TEST(projector_scene, each_image_lands_on_open_ground_but_not_behind_an_occluder
 TEST(particle_burst, drawn_particles_are_red_and_blended_over_the_scene) {
     ASSERT_NE(test::shared_gl_window(), nullptr);
     particle_system particles;
+    random_stream random;
     test::stream_capture console;
     particle_renderer drawer;
     const frame_inputs f(glm::vec3(0, 1, 6), glm::vec3(0), glm::vec3(0));
     for (int frame = 0; frame < 20; ++frame) {
-        particles.emit(0.016f, glm::vec3(0));
+        particles.emit(0.016f, glm::vec3(0), random);
         particles.simulate(0.016f, f.cam_pos);
     }
     // Over a dark blue background, with the game's blending.

@@ -11,6 +11,8 @@
 namespace quillomar {
 namespace {
 
+random_stream random;  // stroke times
+
 const glm::vec3 minus_x(-1, 0, 0), plus_z(0, 0, 1), plus_x(1, 0, 0), minus_z(0, 0, -1);
 
 // A cube at height `digit` for every digit in the rows; spiders placed as start-up places them.
@@ -43,7 +45,7 @@ TEST(actors_walk, circles_a_platform_a_unit_a_second_turning_in_place_at_every_e
     std::size_t next = 0;
     for (int frame = 0; frame < 400 && next < std::size(turns); ++frame) {
         const glm::vec3 before = lvl.enemies[0], heading = lvl.headings[0];
-        lvl.update_actors(0.05, 0.0);
+        lvl.update_actors(0.05, 0.0, random);
         const bool turned = lvl.headings[0] != heading;
         ASSERT_LT(glm::length(lvl.enemies[0] - before - (turned ? 0.0f : 0.05f) * heading), 1e-5f);
         ASSERT_TRUE(on_ground(lvl, 0)) << frame;
@@ -59,14 +61,15 @@ TEST(actors_walk, circles_a_platform_a_unit_a_second_turning_in_place_at_every_e
 TEST(actors_walk, a_long_frame_keeps_every_spider_on_its_platform_and_legs_alone_move_on) {
     level lvl = walking_level({"222", "222", "222"}, {{2, 0, 0}, {0, 0, 2}, {4, 0, 4}, {2, 0, 4}});
     for (int frame = 0; frame < 10; ++frame) {
-        lvl.update_actors(frame % 2 == 0 ? 3.0 : -3.0, 0.0);  // a clock running back walks none
+        lvl.update_actors(frame % 2 == 0 ? 3.0 : -3.0, 0.0, random);  // a clock running back
+                                                                      // walks none
         for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
             EXPECT_TRUE(on_ground(lvl, k) && lvl.enemies[k].y == 5.4f) << k << " in " << frame;
         }
     }
     const std::vector<glm::vec3> before = lvl.enemies;
     lvl.enemies_walk = false;
-    lvl.update_actors(0.5, 0.25);
+    lvl.update_actors(0.5, 0.25, random);
     EXPECT_EQ(lvl.enemies, before);
     EXPECT_EQ(lvl.leg_offsets[0].y, 5.0f);
 }
@@ -76,16 +79,15 @@ TEST(actors_legs, the_first_stroke_takes_half_a_second_and_all_stay_within_twice
     lvl.place_enemies();  // a level without spiders still animates the legs
     EXPECT_EQ(lvl.leg_amplitudes, (std::vector<float>{5, 5, 4, 4, 5, 5, 6, 6}));
     for (const double time : {50.0, 50.25, 50.5}) {
-        lvl.update_actors(0.0, time);
+        lvl.update_actors(0.0, time, random);
         for (std::size_t l = 0; l < 8; ++l) {
             const float swing = static_cast<float>(time - 50.0) * 4.0f * lvl.leg_amplitudes[l];
             EXPECT_EQ(lvl.leg_offsets[l], glm::vec3(0, swing, 0)) << l << " at " << time;
             EXPECT_EQ(lvl.leg_moving[l], time < 50.5) << l << " at " << time;
         }
     }
-    std::srand(1);
     for (int frame = 1; frame < 3000; ++frame) {
-        lvl.update_actors(0.016, 50.6 + frame * 0.016);
+        lvl.update_actors(0.016, 50.6 + frame * 0.016, random);
         for (std::size_t l = 0; l < 8; ++l) {
             const float y = lvl.leg_offsets[l].y;
             const double d = lvl.leg_durations[l];

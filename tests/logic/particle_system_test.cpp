@@ -10,6 +10,9 @@
 namespace quillomar {
 namespace {
 
+// Each test draws from the game's own seeded stream.
+random_stream random;
+
 constexpr float nan = std::numeric_limits<float>::quiet_NaN();
 
 bool between(float v, float low, float high) {
@@ -21,7 +24,7 @@ TEST(particle_system, emits_dt_times_ten_thousand_up_to_the_cap_with_values_in_r
                                            {10.0f, 160},  {-0.5f, 0},    {nan, 0}};
     for (const auto& [dt, expected] : cases) {
         particle_system system;
-        system.emit(dt, {4, 5, -6});
+        system.emit(dt, {4, 5, -6}, random);
         int live = 0;
         for (const particle& p : system.pool) {
             live += p.life > 0.0f ? 1 : 0;
@@ -36,13 +39,12 @@ TEST(particle_system, emits_dt_times_ten_thousand_up_to_the_cap_with_values_in_r
         EXPECT_EQ(live, expected) << "dt " << dt;
     }
     // The spiders' legs draw from the same generator: each particle takes exactly six numbers.
-    std::srand(1234);
-    particle_system().emit(0.00015f, glm::vec3(0.0f));
-    const int after = std::rand();
-    std::srand(1234);
-    EXPECT_EQ(
-        (std::rand(), std::rand(), std::rand(), std::rand(), std::rand(), std::rand(), std::rand()),
-        after);
+    random_stream used(1234), fresh(1234);
+    particle_system().emit(0.00015f, glm::vec3(0.0f), used);
+    for (int n = 0; n < 6; ++n) {
+        fresh.next();
+    }
+    EXPECT_EQ(used.next(), fresh.next());
 }
 
 TEST(particle_system, a_free_slot_is_searched_from_the_last_one_used_onwards) {
@@ -67,7 +69,7 @@ TEST(particle_system, simulate_moves_stages_and_sorts_the_live_far_to_near_until
     const glm::vec3 camera(0, 5, 20);
     system.pool[9999].life = 0.01f;  // dies in the first step
     for (int frame = 0; frame < 10; ++frame) {
-        system.emit(0.016f, glm::vec3(0.0f));
+        system.emit(0.016f, glm::vec3(0.0f), random);
         system.simulate(0.1f, camera);
         ASSERT_EQ(system.count, 160 * (frame + 1));
         // The staging arrays hold the live particles' values, in the order before the sort.
@@ -90,7 +92,7 @@ TEST(particle_system, simulate_moves_stages_and_sorts_the_live_far_to_near_until
     }
     EXPECT_EQ(system.pool[max_particles - 1].camera_distance, -1.0f);
     system.kill_all();
-    system.emit(0.016f, glm::vec3(1.0f));
+    system.emit(0.016f, glm::vec3(1.0f), random);
     system.simulate(0.016f, camera);
     EXPECT_EQ(system.count, max_emitted_per_frame);  // the whole pool was free again
 }

@@ -7,7 +7,7 @@ namespace quillomar {
 namespace {
 
 TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
-    recording run{"0123456789abcdef", {frame_input{1000.0 + 1.0 / 60.0}, frame_input{1000.5}}};
+    recording run{"0123456789abcdef", {frame_input{1000.0 + 1.0 / 60.0}, frame_input{1000.5}}, 1};
     run.frames[0].hold(command::forward);  // 1000 + 1/60 is not exact in decimal
     run.frames[0].press(command::flip);
     run.frames[0].press(command::flip);
@@ -26,10 +26,17 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
                     a.push_amount == b.push_amount && a.turn_amount == b.turn_amount)
             << i;
     }
+    // Version 2 keeps no times: frame n is tick n + 1.
+    run.version = 2;
+    const std::optional<recording> ticks = parse_recording(format_recording(run));
+    ASSERT_TRUE(ticks.has_value());
+    EXPECT_EQ(ticks->frames[1].time, 2.0 / 60.0);
+    EXPECT_EQ(ticks->frames[1].presses, run.frames[1].presses);
+    EXPECT_EQ(format_recording(*ticks), format_recording(run));
     const std::string head = "quillomar-recording 1\nlevel 0123456789abcdef\n";
     const std::string damaged[] = {
         "",
-        "quillomar-recording 2\nlevel 0123456789abcdef\n",
+        "quillomar-recording 3\nlevel 0123456789abcdef\n",
         "quillomar-recording 1\nlevel 0123\n",
         "quillomar-recording 1\nlevel 0123456789ABCDEF\n",
         head + "0x1p+0 1",  // cut off

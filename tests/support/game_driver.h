@@ -47,6 +47,7 @@ public:
     // Loads the level text (written to a scratch file) the way the game starts up.
     explicit core_driver(const std::string& level_text) {
         run.level_key = level_key(level_text);
+        run.version = 1;  // the core alone steps at whatever times a test gives
         if (core_.read_level(dir_.write("level.txt", level_text))) {
             core_.place_items();
             core_.place_enemies();
@@ -108,11 +109,11 @@ public:
         game_.reset();
         set_clock({});
     }
-    // Advances the clock by one 60th of a second and renders one whole frame, `count` times;
-    // without `draw` only updates (much faster on a software renderer).
-    void frames(int count = 1, bool draw = true) {
+    // Advances the clock by `seconds` (one tick by default) and renders one whole frame, `count`
+    // times; without `draw` only updates (much faster on a software renderer).
+    void frames(int count = 1, bool draw = true, double seconds = 1.0 / 60.0) {
         for (int i = 0; i < count; ++i) {
-            time += 1.0 / 60.0;
+            time += seconds;
             draw ? game_->render() : game_->update();
         }
     }
