@@ -28,6 +28,8 @@ particle_renderer::particle_renderer()
     camera_right_location_ = glGetUniformLocation(shader_.program, "CameraRight_worldspace");
     camera_up_location_ = glGetUniformLocation(shader_.program, "CameraUp_worldspace");
     vp_location_ = glGetUniformLocation(shader_.program, "VP");
+    camera_position_location_ = glGetUniformLocation(shader_.program, "CameraPosition_worldspace");
+    near_fade_location_ = glGetUniformLocation(shader_.program, "NearFade");
     glBindVertexArray(vao_.get());
     glBindBuffer(GL_ARRAY_BUFFER, square_buffer_.get());
     glBufferData(GL_ARRAY_BUFFER, sizeof(square_vertices), square_vertices, GL_STATIC_DRAW);
@@ -46,6 +48,9 @@ void particle_renderer::draw(const particle_system& particles, const glm::mat4& 
     glUniform3f(camera_right_location_, view[0][0], view[1][0], view[2][0]);
     glUniform3f(camera_up_location_, view[0][1], view[1][1], view[2][1]);
     glUniformMatrix4fv(vp_location_, 1, GL_FALSE, &vp[0][0]);
+    const glm::vec3 eye(glm::inverse(view)[3]);
+    glUniform3f(camera_position_location_, eye.x, eye.y, eye.z);
+    glUniform2f(near_fade_location_, particle_fade_begin, particle_fade_end);
     glBindVertexArray(vao_.get());
 
     // Orphaning the stores lets the driver hand out fresh memory instead of waiting for the

@@ -10,6 +10,12 @@
 
 namespace quillomar {
 
+// Particles nearer the eye than the first distance are not drawn; they fade in up to the second.
+// The follow camera stays about 14 units from the ball and a burst spreads about 6 around it, so
+// from there the burst looks as it always has; only a cloud the camera passes through fades.
+inline constexpr float particle_fade_begin = 2.0f;
+inline constexpr float particle_fade_end = 5.0f;
+
 class particle_renderer {
 public:
     // Builds the shader and the vertex array with the static square and the three per-instance
@@ -24,6 +30,8 @@ private:
     GLint camera_right_location_ = -1;
     GLint camera_up_location_ = -1;
     GLint vp_location_ = -1;
+    GLint camera_position_location_ = -1;
+    GLint near_fade_location_ = -1;
     gl_vertex_array vao_;
     gl_buffer square_buffer_;
     gl_buffer position_buffer_;
