@@ -155,11 +155,14 @@ private:
             }
         }
         const int changes = popcount(s.items) - static_cast<int>(s.flips);
+        // A flip keeps the ball standing still for seconds: where a spider comes by, only when
+        // there is no other place.
+        const std::int64_t flip = flip_cost + (grid_.spider_can_reach(c.x, c.z) ? 4 * spider_reach_cost : 0);
         if (free_flips_) {
             // Only the flip state matters then; the trace counts the flips.
-            reach({s.cell, s.flips ^ 1u, s.items}, cost + flip_cost, s, route_move::flip);
+            reach({s.cell, s.flips ^ 1u, s.items}, cost + flip, s, route_move::flip);
         } else if (changes > 0) {
-            reach({s.cell, s.flips + 1, s.items}, cost + flip_cost, s, route_move::flip);
+            reach({s.cell, s.flips + 1, s.items}, cost + flip, s, route_move::flip);
         }
     }
 
@@ -211,8 +214,7 @@ private:
         plan.spider_cells = 0;
         for (const route_step& step : plan.steps) {
             plan.flips += step.move == route_move::flip ? 1 : 0;
-            plan.spider_cells += step.move != route_move::flip &&
-                                 grid_.spider_can_reach(step.cell.x, step.cell.z);
+            plan.spider_cells += grid_.spider_can_reach(step.cell.x, step.cell.z);
         }
     }
 

@@ -120,25 +120,45 @@ public:
         // Slow down towards the waypoint's own speed as it comes near.
         const float speed =
             std::min(std::max(wp.speed, 3.5f), std::max(wp.speed, 1.2f * distance));
-        glm::vec2 desired = distance > 1e-4f ? to_target / distance * speed : glm::vec2(0.0f);
-        // Keep clear of spiders on the ball's own level: back off from any that comes close.
+        const glm::vec2 desired =
+            distance > 1e-4f ? to_target / distance * speed : glm::vec2(0.0f);
+        // A run-up must stay straight: no dodging there.
+        return steer_towards(wp.speed > 4.0f ? desired : desired + away_from_spiders());
+    }
+
+private:
+    // A push away from every spider on the ball's own level that is nearer than the margin.
+    glm::vec2 away_from_spiders() const {
+        const glm::vec2 position(game_.ball.position.x, game_.ball.position.z);
+        glm::vec2 push(0.0f);
         for (const glm::vec3& e : game_.level.enemies) {
             const glm::vec2 away = position - glm::vec2(e.x, e.z);
             const float gap = glm::length(away);
             if (gap < spider_margin && gap > 1e-4f &&
                 std::fabs(e.y - game_.ball.position.y) < 2.0f) {
-                desired += away / gap * (spider_margin - gap) * 3.0f;
+                push += away / gap * (spider_margin - gap) * 3.0f;
             }
         }
-        return steer_towards(desired);
+        return push;
     }
 
-private:
+    bool spider_near(float within) const {
+        const glm::vec2 position(game_.ball.position.x, game_.ball.position.z);
+        for (const glm::vec3& e : game_.level.enemies) {
+            if (glm::length(position - glm::vec2(e.x, e.z)) < within &&
+                std::fabs(e.y - game_.ball.position.y) < 2.0f) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     // At rest on the mark, press flip until the flip runs; once it has ended, hold still for a
     // second and a half, then go on.
     std::set<command> flip_keys(float distance, float speed) {
         if (flip_phase_ == 0) {
-            if (distance < 0.5f && speed < 0.3f) {
+            // Flip only while no spider is near: the ball stands still for seconds.
+            if (distance < 0.5f && speed < 0.3f && !spider_near(4.5f)) {
                 flip_phase_ = 1;
             } else {
                 const glm::vec2 to_target =
@@ -157,7 +177,7 @@ private:
             return {};
         }
         if (++flip_phase_ < 92) {
-            return steer_towards(glm::vec2(0.0f));
+            return steer_towards(away_from_spiders());
         }
         flip_phase_ = 0;
         ++next_;
