@@ -99,11 +99,13 @@ public:
             lives_seen_ = game_.lives;
             next_ = 0;
             flip_phase_ = 0;
+            landed_ = false;
         }
         const btVector3 v = game_.ball.body->getLinearVelocity();
-        // Nothing to steer while dying, or while the ball still drops onto its start.
-        if (game_.dying || game_.won || next_ >= route_.size() ||
-            (game_.ball.position.y > 20.0f && v.y() < -0.5f)) {
+        // Nothing to steer while dying, or before the ball has come to rest on its start (an
+        // item there is only picked up once it lies still beside it).
+        landed_ = landed_ || (game_.ball.position.y < 20.0f && std::fabs(v.y()) < 0.05f);
+        if (game_.dying || game_.won || next_ >= route_.size() || !landed_) {
             return {};
         }
         const waypoint& wp = route_[next_];
@@ -158,7 +160,7 @@ private:
     std::set<command> flip_keys(float distance, float speed) {
         if (flip_phase_ == 0) {
             // Flip only while no spider is near: the ball stands still for seconds.
-            if (distance < 0.5f && speed < 0.3f && !spider_near(4.5f)) {
+            if (distance < 0.7f && speed < 0.4f && !spider_near(4.5f)) {
                 flip_phase_ = 1;
             } else {
                 const glm::vec2 to_target =
@@ -170,7 +172,9 @@ private:
             }
         }
         if (flip_phase_ == 1 && !game_.level.flipping) {
-            return {command::flip};
+            // Press and release in turns: a press before the change is counted is lost.
+            pressing_ = !pressing_;
+            return pressing_ ? std::set<command>{command::flip} : std::set<command>{};
         }
         flip_phase_ = std::max(flip_phase_, 2);
         if (game_.level.flipping) {
@@ -221,6 +225,8 @@ private:
     std::size_t next_ = 0;
     int lives_seen_;
     int flip_phase_ = 0;
+    bool landed_ = false;
+    bool pressing_ = false;
 };
 
 grid_cell cell_under(const glm::vec3& p) {
