@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "authoring/level_check.h"
+#include "authoring/level_grid.h"
 #include "framework/command_line.h"
 #include "tests/support/test_support.h"
 
@@ -127,6 +128,34 @@ TEST(LevelCheck, CommandLineAsksForCheckingOrGeneratingOrRefuses) {
             EXPECT_EQ(line.check, r.check);
             EXPECT_EQ(line.generate_seed.has_value(), r.generate);
         }
+    }
+}
+
+}  // namespace
+}  // namespace quillomar
+
+namespace quillomar {
+namespace {
+
+TEST(LevelCheck, SpidersReachTheEdgeOfTheirOwnPlatformOnly) {
+    // A spider on a 5 x 5 platform at height 2, beside a higher platform.
+    const std::string text =
+        "enemy 3 1\npath\n0000000000\n0222223330\n0222223330\n0222223330\n0222223330\n"
+        "0222223330\n";
+    level lvl;
+    std::istringstream in(text);
+    {
+        const test::stream_capture quiet;
+        lvl.read_stream(in);
+    }
+    const level_grid grid = make_level_grid(lvl);
+    const struct {
+        int x, z;
+        bool reached;
+    } cells[] = {{1, 1, true}, {3, 1, true}, {5, 5, true}, {1, 5, true}, {3, 3, false},
+                 {6, 1, false}, {8, 3, false}, {0, 0, false}};
+    for (const auto& c : cells) {
+        EXPECT_EQ(grid.spider_can_reach(c.x, c.z), c.reached) << c.x << ", " << c.z;
     }
 }
 
