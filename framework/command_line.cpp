@@ -1,5 +1,6 @@
 #include "framework/command_line.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
@@ -18,12 +19,34 @@ bool is_playable_file(const std::string& path) {
     return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
+// A seed is a whole decimal number that fits 64 bits, nothing else.
+std::optional<std::uint64_t> parse_seed(std::string_view text) {
+    if (text.empty() || text.size() > 20) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (UINT64_MAX - digit) / 10) {
+            return std::nullopt;
+        }
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
 }  // namespace
 
 command_line parse_command_line(int argc, const char* const* argv) {
     command_line result;
     bool level_given = false;
     bool options_ended = false;
+    bool size_given = false;
+    bool playing_option = false;
+    std::vector<std::string> files;
     auto fail = [&result](const std::string& text) {
         // The first problem is the one reported; later ones are usually its consequence.
         if (result.error.empty()) {
@@ -39,6 +62,26 @@ command_line parse_command_line(int argc, const char* const* argv) {
                 result.help = true;
             } else if (arg == "--version") {
                 result.version = true;
+            } else if (arg == "--check") {
+                result.check = true;
+            } else if (arg == "--generate" || arg == "--size") {
+                const bool seed = arg == "--generate";
+                const std::string_view value =
+                    i + 1 < argc && argv[i + 1] != nullptr ? argv[++i] : "";
+                if (seed) {
+                    result.generate_seed = parse_seed(value);
+                    if (!result.generate_seed) {
+                        fail("option --generate needs a seed, a whole number from 0 to " +
+                             std::to_string(UINT64_MAX));
+                        result.generate_seed = 0;
+                    }
+                } else if (value == "small" || value == "medium" || value == "large") {
+                    result.generate_size = std::string(value);
+                    size_given = true;
+                } else {
+                    fail("option --size needs small, medium or large");
+                    size_given = true;
+                }
             } else if (arg == "--record" || arg == "--replay" || arg.rfind("--record=", 0) == 0 ||
                        arg.rfind("--replay=", 0) == 0) {
                 const std::string_view name = arg.substr(2, 6);
@@ -52,15 +95,37 @@ command_line parse_command_line(int argc, const char* const* argv) {
                 if (target.empty()) {
                     fail("option --" + std::string(name) + " needs a file name");
                 }
+                playing_option = true;
             } else {
                 fail("unknown option " + std::string(arg) + " (try --help)");
             }
-        } else if (level_given) {
+        } else {
+            files.emplace_back(arg);
+        }
+    }
+    if (result.check || result.generate_seed) {
+        if (result.check && result.generate_seed) {
+            fail("--check and --generate cannot be asked for together");
+        } else if (playing_option) {
+            fail("--record and --replay play a game; --check and --generate play none");
+        } else if (result.check && files.empty()) {
+            fail("option --check needs at least one level file");
+        } else if (result.generate_seed && !files.empty()) {
+            fail("--generate writes to standard output and takes no file, got " + files[0]);
+        }
+        result.check_files = result.check ? files : std::vector<std::string>{};
+        return result;
+    }
+    if (size_given) {
+        fail("option --size goes with --generate");
+    }
+    for (const std::string& file : files) {
+        if (level_given) {
             fail("only one level file can be played, got " + result.level_file + " and " +
-                 std::string(arg));
+                 file);
         } else {
             level_given = true;
-            result.level_file = std::string(arg);
+            result.level_file = file;
         }
     }
     if (level_given && !is_playable_file(result.level_file)) {
@@ -79,6 +144,11 @@ std::string usage_text() {
            "\n"
            "  --record FILE  record this run's input into FILE\n"
            "  --replay FILE  play back the run recorded in FILE\n"
+           "  --check LEVEL_FILE...\n"
+           "                 play each level headless along a planned route and print\n"
+           "                 whether it can be finished (exit 1 when any cannot)\n"
+           "  --generate SEED [--size small|medium|large]\n"
+           "                 write a finishable level made from SEED to standard output\n"
            "  -h, --help     print this help and exit\n"
            "  --version      print the version and exit\n"
            "\n"

@@ -2,9 +2,11 @@
 // every answer (usage, version, errors) is decided in one place and main stays a few lines long.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace quillomar {
 
@@ -14,6 +16,12 @@ struct command_line {
     // Where to record this run's input, and which recording to play back; empty when not asked.
     std::string record_file;
     std::string replay_file;
+    // --check: the level files to check instead of playing.
+    bool check = false;
+    std::vector<std::string> check_files;
+    // --generate: the seed of the level to write instead of playing, and its size.
+    std::optional<std::uint64_t> generate_seed;
+    std::string generate_size = "medium";
     bool help = false;
     bool version = false;
     // One line saying what is wrong with the arguments; empty when they are usable.
@@ -21,7 +29,8 @@ struct command_line {
 };
 
 // Reads `quillomar [--record FILE] [--replay FILE] [LEVEL_FILE]` (also --record=FILE), --help or
-// -h, and --version. --help and --version win over anything else on the line. A level file named
+// -h, and --version; or `--check LEVEL_FILE...`, or `--generate SEED [--size small|medium|large]`,
+// which play no game and take none of the playing options. --help and --version win over anything else on the line. A level file named
 // on the line must be a file that exists, here or among the installed levels (platform_path);
 // "--" ends the options, so a level file may start with "-".
 command_line parse_command_line(int argc, const char* const* argv);

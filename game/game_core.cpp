@@ -6,6 +6,12 @@
 
 namespace quillomar {
 
+void game_core::use_level(const ::quillomar::level& loaded) {
+    state.level = loaded;
+    state.level.enemies_walk = true;
+    state.has_level = state.level.playable();
+}
+
 bool game_core::read_level(const std::string& path) {
     const bool opened = state.level.read_file(path);
     state.level.enemies_walk = true;

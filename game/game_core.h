@@ -25,6 +25,8 @@ public:
     // read_level prints the reader's lines and one line when there is nothing to play; false
     // when the file gave no level.
     bool read_level(const std::string& path);
+    // Takes a level already read (by read_file) instead; the same start-up follows.
+    void use_level(const ::quillomar::level& loaded);
     void place_items() { state.level.place_items(); }
     void place_enemies() { state.level.place_enemies(); }
     void init_ball();

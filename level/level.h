@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <glm/glm.hpp>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/asset_paths.h"
@@ -13,6 +15,25 @@
 #include "level/level_limits.h"
 
 namespace quillomar {
+
+// Where the header's entries came from, so that a checker can point at a line (lines count from
+// 1; 0 means there was none). Only the reader fills it; play never reads it.
+struct level_source_lines {
+    std::uint64_t start = 0;   // the start line that counted (the last one)
+    std::uint64_t finish = 0;  // likewise
+    std::vector<std::uint64_t> items;    // one per entry of `initial_items`
+    std::vector<std::uint64_t> enemies;  // one per entry of `enemies`
+    // Header lines whose first word is no keyword and no comment (a comment starts with '#' or
+    // a space, or is blank): the line and the word's first bytes. At most max_unknown are kept,
+    // `unknown_count` counts them all.
+    static constexpr std::size_t max_unknown = 16;
+    std::vector<std::pair<std::uint64_t, std::string>> unknown;
+    std::uint64_t unknown_count = 0;
+    // The first line that went past a limit of cubes, items or spiders.
+    std::uint64_t cubes_over = 0;
+    std::uint64_t items_over = 0;
+    std::uint64_t enemies_over = 0;
+};
 
 struct level {
     std::vector<glm::vec3> cubes;          // file order; only y changes, during a flip
@@ -35,6 +56,7 @@ struct level {
     glm::vec3 centre{0.0f};  // (columns of the last layout row, 30, layout rows)
     double flip_started = 0.0;
     std::vector<float> saved_heights;  // every cube's y when the running flip started
+    level_source_lines source;
 
     // Reading stops at these (level/level_limits.h says why) with one console line, and what
     // was read so far stays.

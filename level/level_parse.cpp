@@ -64,6 +64,11 @@ private:
         line_open_ = true;
         if (!in_layout_) {
             header_.feed(c);
+            if (c == ' ') {
+                word_ended_ = true;
+            } else if (!word_ended_ && word_.size() < max_word_bytes) {
+                word_.push_back(static_cast<char>(c));
+            }
             return;
         }
         if (c >= '1' && c <= '9') {
@@ -74,6 +79,7 @@ private:
 
     void end_line() {
         line_open_ = false;
+        ++line_number_;
         if (in_layout_) {
             ++rows_;
             row_width_ = columns_;
@@ -82,12 +88,18 @@ private:
         }
         const header_line line = header_.result();
         header_.reset();
+        std::string word;
+        word.swap(word_);
+        word_ended_ = false;
+        level_source_lines& source = level_.source;
         switch (line.keyword) {
             case header_keyword::start:
                 level_.start = glm::vec2(grid_to_world(line.x), grid_to_world(line.z));
+                source.start = line_number_;
                 break;
             case header_keyword::finish:
                 level_.finish = glm::vec2(grid_to_world(line.x), grid_to_world(line.z));
+                source.finish = line_number_;
                 break;
             case header_keyword::enemy:
                 add_enemy(line);
@@ -100,12 +112,21 @@ private:
                 in_layout_ = true;
                 break;
             case header_keyword::none:
+                // A blank first word (a blank line, or one starting with a space) and '#' are
+                // the usual comments; any other word is more likely a misspelt keyword.
+                if (!word.empty() && word[0] != '#') {
+                    if (source.unknown.size() < level_source_lines::max_unknown) {
+                        source.unknown.emplace_back(line_number_, word);
+                    }
+                    ++source.unknown_count;
+                }
                 break;
         }
     }
 
     void add_cube(int digit) {
         if (level_.cubes.size() >= level::max_cubes) {
+            note_over(level_.source.cubes_over);
             warn_once(cubes_warned_, "cubes", level::max_cubes);
             return;
         }
@@ -116,20 +137,31 @@ private:
 
     void add_enemy(const header_line& line) {
         if (level_.enemies.size() >= level::max_enemies) {
+            note_over(level_.source.enemies_over);
             warn_once(enemies_warned_, "enemies", level::max_enemies);
             return;
         }
         level_.enemies.emplace_back(grid_to_world(line.x), 0.0f, grid_to_world(line.z));
+        level_.source.enemies.push_back(line_number_);
     }
 
     void add_item(const header_line& line) {
         if (level_.items.size() >= level::max_items) {
+            note_over(level_.source.items_over);
             warn_once(items_warned_, "items", level::max_items);
             return;
         }
+        level_.source.items.push_back(line_number_);
         const glm::vec3 p(grid_to_world(line.x), 0.0f, grid_to_world(line.z));
         level_.items.push_back(p);
         level_.initial_items.push_back(p);
+    }
+
+    // Lines count from 1; a layout row is being read while its line is still open.
+    void note_over(std::uint64_t& line) const {
+        if (line == 0) {
+            line = line_number_ + (in_layout_ ? 1 : 0);
+        }
     }
 
     static void warn_once(bool& warned, const char* what, std::size_t limit) {
@@ -151,6 +183,11 @@ private:
     bool cubes_warned_ = false;
     bool enemies_warned_ = false;
     bool items_warned_ = false;
+    // The header line's first word, kept only as far as a message needs it.
+    static constexpr std::size_t max_word_bytes = 24;
+    std::string word_;
+    bool word_ended_ = false;
+    std::uint64_t line_number_ = 0;  // lines ended so far
 };
 
 // The end of the input: the last line, then the centre from the layout's size.

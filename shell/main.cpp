@@ -1,6 +1,8 @@
 #include <iostream>
 #include <memory>
 
+#include "authoring/level_check.h"
+#include "authoring/level_generator.h"
 #include "framework/command_line.h"
 #include "shell/quillomar_game.h"
 
@@ -8,6 +10,20 @@ int main(int argc, char** argv) {
     const quillomar::command_line options = quillomar::parse_command_line(argc, argv);
     if (const auto status = quillomar::answer_without_playing(options, std::cout, std::cerr)) {
         return *status;
+    }
+    // Checking and generating need no window.
+    if (options.check) {
+        return quillomar::run_level_check(options.check_files, std::cout);
+    }
+    if (options.generate_seed) {
+        std::cout << quillomar::generate_level(*options.generate_seed,
+                                               *quillomar::parse_level_size(options.generate_size))
+                  << std::flush;
+        if (!std::cout) {
+            std::cerr << "quillomar: could not write the level to standard output" << std::endl;
+            return 1;
+        }
+        return 0;
     }
     // The game object embeds large pools, so it always lives on the heap.
     auto the_game = std::make_unique<quillomar::quillomar_game>();

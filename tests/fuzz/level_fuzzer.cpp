@@ -7,6 +7,8 @@
 #include <limits>
 #include <sstream>
 
+#include "authoring/level_grid.h"
+#include "authoring/route_planner.h"
 #include "level/ground_index.h"
 #include "level/level.h"
 
@@ -92,6 +94,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(lvl.start == expected.start && lvl.finish == expected.finish &&
               lvl.centre == expected.centre,
           "the two readings differ in the start, finish or centre");
+
+    // Each item and spider remembers its line, and lines only go forward.
+    const quillomar::level_source_lines& lines = lvl.source;
+    check(lines.items.size() == lvl.initial_items.size() &&
+              lines.enemies.size() == lvl.enemies.size(),
+          "one source line per item and spider");
+    check(std::is_sorted(lines.items.begin(), lines.items.end()) &&
+              std::is_sorted(lines.enemies.begin(), lines.enemies.end()),
+          "source lines in file order");
+    check(lines.unknown.size() <= quillomar::level_source_lines::max_unknown &&
+              lines.unknown.size() <= lines.unknown_count,
+          "unknown keywords are bounded");
+
+    // The checker's view of whatever came out: a grid inside its bounds, and a plan that either
+    // reaches the finish from the start or says why not.
+    const quillomar::level_grid grid = quillomar::make_level_grid(lvl);
+    check(grid.too_large || grid.heights.size() ==
+                                static_cast<std::size_t>(grid.columns) * grid.rows,
+          "one height per cell");
+    const quillomar::route_plan plan = quillomar::plan_route(grid);
+    check(plan.found ? plan.steps.front().cell == grid.start && plan.steps.back().cell == grid.finish
+                     : !plan.reason.empty(),
+          "a plan runs from start to finish or gives a reason");
 
     lvl.place_items();
     lvl.place_enemies();

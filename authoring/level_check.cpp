@@ -1,0 +1,125 @@
+#include "authoring/level_check.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "authoring/level_grid.h"
+#include "authoring/route_planner.h"
+#include "authoring/route_player.h"
+#include "framework/asset_paths.h"
+
+namespace quillomar {
+namespace {
+
+// Bytes from a file may be anything; a console line shows only printable ones.
+std::string printable(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        shown += c >= ' ' && c <= '~' ? c : '?';
+    }
+    return shown;
+}
+
+std::string seconds_text(double seconds) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f s", seconds);
+    return buffer;
+}
+
+std::string count_text(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+level_verdict unreadable(const std::string& name, const std::string& why) {
+    return {{name + ": not finishable: " + why}, false};
+}
+
+// Console output swallowed while it lives.
+class quiet_console {
+public:
+    quiet_console() : previous_(std::cout.rdbuf(nullptr)) {}
+    ~quiet_console() { std::cout.rdbuf(previous_); }
+    quiet_console(const quiet_console&) = delete;
+    quiet_console& operator=(const quiet_console&) = delete;
+
+private:
+    std::streambuf* previous_;
+};
+
+}  // namespace
+
+level_verdict check_level(const level& lvl, const std::string& name) {
+    level_verdict verdict;
+    const std::string shown = printable(name);
+    level_grid grid = make_level_grid(lvl);
+    // Problems at a line come in line order, the others after them.
+    std::stable_sort(grid.problems.begin(), grid.problems.end(),
+                     [](const level_problem& a, const level_problem& b) {
+                         return (a.line == 0 ? UINT64_MAX : a.line) <
+                                (b.line == 0 ? UINT64_MAX : b.line);
+                     });
+    for (const level_problem& p : grid.problems) {
+        verdict.lines.push_back(shown + (p.line != 0 ? ":" + std::to_string(p.line) : "") + ": " +
+                                printable(p.text));
+    }
+    const route_plan plan = plan_route(grid);
+    if (!plan.found) {
+        verdict.lines.push_back(shown + ": not finishable: " + plan.reason);
+        return verdict;
+    }
+    const play_outcome played = play_route(lvl, plan);
+    if (!played.finished) {
+        verdict.lines.push_back(shown + ": not finishable: " + played.failure);
+        return verdict;
+    }
+    verdict.finishable = true;
+    verdict.lines.push_back(shown + ": finishable in " + seconds_text(played.seconds) + ", " +
+                            count_text(played.lives_lost, "life", "lives") + " lost, " +
+                            count_text(played.flips_used, "flip", "flips") + " used");
+    return verdict;
+}
+
+level_verdict check_level_file(const std::string& path) {
+    const std::string shown = printable(path);
+    std::error_code error;
+    const auto status = std::filesystem::status(platform_path(path), error);
+    if (error || !std::filesystem::exists(status)) {
+        return unreadable(shown, "no such file");
+    }
+    if (std::filesystem::is_directory(status)) {
+        return unreadable(shown, "it is a folder");
+    }
+    // A pipe or a device could block the reader or never end.
+    if (!std::filesystem::is_regular_file(status)) {
+        return unreadable(shown, "it is not a plain file");
+    }
+    level lvl;
+    bool opened = false;
+    {
+        const quiet_console quiet;
+        opened = lvl.read_file(path);
+    }
+    if (!opened) {
+        return unreadable(shown, "it cannot be opened for reading");
+    }
+    return check_level(lvl, path);
+}
+
+int run_level_check(const std::vector<std::string>& paths, std::ostream& out) {
+    int status = 0;
+    for (const std::string& path : paths) {
+        const level_verdict verdict = check_level_file(path);
+        for (const std::string& line : verdict.lines) {
+            out << line << '\n';
+        }
+        out.flush();
+        if (!verdict.finishable) {
+            status = 1;
+        }
+    }
+    return status;
+}
+
+}  // namespace quillomar

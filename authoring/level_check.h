@@ -1,0 +1,31 @@
+// `quillomar --check`: whether each level file can be finished, proven by playing it. For each
+// file, its problems (each naming the file and, where there is one, the line), then one verdict
+// line naming the file.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "level/level.h"
+
+namespace quillomar {
+
+struct level_verdict {
+    std::vector<std::string> lines;  // the problems, then the verdict
+    bool finishable = false;
+};
+
+// Checks a level already read; `name` is how the lines name it.
+level_verdict check_level(const level& lvl, const std::string& name);
+
+// Reads the file first: a missing or unreadable file, a folder or anything that is not a plain
+// file is not finishable, with the reason in its verdict. The reader's own console lines are
+// kept out of the answer.
+level_verdict check_level_file(const std::string& path);
+
+// Checks every file and writes their lines; the exit status: 0 when every file is finishable,
+// otherwise 1.
+int run_level_check(const std::vector<std::string>& paths, std::ostream& out);
+
+}  // namespace quillomar
