@@ -18,14 +18,12 @@ struct grid_cell {
     int x = 0;
     int z = 0;
     bool operator==(const grid_cell& o) const { return x == o.x && z == o.z; }
-    bool operator!=(const grid_cell& o) const { return !(*this == o); }
 };
 
 // One line and the bytes that ended it: "\n", "\r\n", or nothing for a last line without one.
 struct text_line {
     std::string text;
     std::string ending;
-    bool operator==(const text_line& o) const { return text == o.text && ending == o.ending; }
 };
 
 // Lines [at, at + removed.size()) replaced by `added`. A whole edit is a list of these, applied in

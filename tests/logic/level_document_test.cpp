@@ -110,7 +110,8 @@ TEST(level_document, edits_change_only_their_lines_and_can_be_taken_back) {
         {"path\n01\r", height(0, 1, 4), "path\n01\r\r\n4"},
         {"path\n1x\n", height(1, 0, 0), "path\n1x\n"},
         {"path\n15\n", height(1, 0, 5), "path\n15\n"},
-        {"start 1 1\nstart 2 2\npath\n", start(5, -6), "start 1 1\nstart 5 -6\npath\n"},
+        {"start 1 1\nstart 2 2\npath\n", start(2, -6), "start 1 1\nstart 2 -6\npath\n"},
+        {"path\n1", start(1, 0), "start 1 0\npath\n1"},
         {"start 02 2\npath\n", start(2, 2), "start 02 2\npath\n"},
         {"# c\nitem 1 1\nstart 0 0\npath\n", item(2, 3), "# c\nitem 1 1\nitem 2 3\nstart 0 0\npath\n"},
         {"item 1 1\nitem 2 2\nitem 1 1\npath\n", item(1, 1), "item 2 2\npath\n"},
@@ -128,6 +129,7 @@ TEST(level_document, edits_change_only_their_lines_and_can_be_taken_back) {
         expect_game_reads_the_same(doc, c.before);
         doc.revert(result.change);
         EXPECT_EQ(doc.text(), c.before);
+        expect_game_reads_the_same(doc, c.before);
         doc.apply(result.change);
         EXPECT_EQ(doc.text(), c.after);
     }
@@ -222,10 +224,12 @@ TEST(level_edit_session, files_it_cannot_read_or_write_get_one_line_naming_them)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string huge = scratch.write("huge.txt", "path\n");
     std::filesystem::resize_file(huge, max_level_file_bytes + 1);
-    for (const std::string& path : {scratch.path().string(), fifo, std::string("/dev/zero"), huge}) {
+    for (const std::string& path :
+         {scratch.path().string(), fifo, std::string("/dev/zero"), huge, huge + "/level.txt"}) {
         std::string message;
         EXPECT_FALSE(level_edit_session::open(path, &message)) << path;
-        EXPECT_NE(message.find(path), std::string::npos) << message;
+        // The file's name, then why.
+        EXPECT_GT(message.size(), message.find(path + ": ") + path.size() + 2) << message;
         EXPECT_EQ(message.find('\n'), std::string::npos) << message;
     }
     // A folder where the file should be: the save fails, and the edit stays unsaved in memory.
@@ -244,15 +248,35 @@ TEST(level_edit_session, files_it_cannot_read_or_write_get_one_line_naming_them)
 TEST(edit_history, keeps_only_the_newest_changes_within_its_bounds) {
     level_document doc("path\n");
     edit_history history(2);
+    const auto first_state = history.state();
     for (int x = 0; x < 3; ++x) {
         history.record(doc.set_height({x, 0}, 1).change);
     }
     EXPECT_TRUE(history.undo(doc) && history.undo(doc));
     EXPECT_FALSE(history.undo(doc));
     EXPECT_EQ(doc.text(), "path\n1\n");
+    EXPECT_NE(history.state(), first_state);
     EXPECT_TRUE(history.redo(doc) && history.redo(doc));
     EXPECT_FALSE(history.redo(doc));
     EXPECT_EQ(doc.text(), "path\n111\n");
+
+    // A bound on bytes: two of these changes fit, and the undone ones no longer count.
+    level_document row("path\n000\n");
+    const std::size_t one_change = sizeof(text_line) * 2 + 8;
+    edit_history bytes(100, one_change * 2 + one_change / 2);
+    for (int x : {0, 1, -1, -1, 2, 0}) {
+        if (x < 0) {
+            EXPECT_TRUE(bytes.undo(row));
+        } else {
+            bytes.record(row.set_height({x, 0}, x + 1).change);
+        }
+    }
+    EXPECT_TRUE(bytes.undo(row) && bytes.undo(row));
+    EXPECT_FALSE(bytes.undo(row));
+    // A change over the bound on its own is still kept.
+    edit_history tiny(100, 1);
+    tiny.record(row.set_height({0, 0}, 9).change);
+    EXPECT_TRUE(tiny.undo(row));
 }
 
 }  // namespace
