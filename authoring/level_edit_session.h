@@ -1,0 +1,51 @@
+// What `quillomar --edit FILE` works on: one level file's document, its undo history, and whether
+// the edits since the last save are still only in memory. The editing view calls these and shows
+// the answers; nothing here draws or reads a key.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "authoring/edit_history.h"
+#include "authoring/level_document.h"
+
+namespace quillomar {
+
+class level_edit_session {
+public:
+    // The level in `path`, or a new empty level when there is no such file. A file that cannot
+    // be read (not a regular file, longer than the level file limit, unreadable) gives nothing
+    // and one line naming it in `message`; the caller prints it.
+    static std::optional<level_edit_session> open(const std::string& path, std::string* message);
+
+    const std::string& path() const { return path_; }
+    const level_document& document() const { return document_; }
+
+    // The document's edits, each one undoable; a refused edit's reason is in the result.
+    edit_result set_height(grid_cell cell, int height);
+    edit_result set_start(grid_cell cell);
+    edit_result set_finish(grid_cell cell);
+    edit_result toggle_item(grid_cell cell);
+    edit_result toggle_enemy(grid_cell cell);
+    bool undo() { return history_.undo(document_); }
+    bool redo() { return history_.redo(document_); }
+
+    // True when the document differs from what was last opened or saved.
+    bool is_dirty() const { return history_.state() != saved_state_; }
+
+    // Writes the document to its file atomically. On failure the file is untouched, the edits
+    // stay in memory and unsaved, and `message` holds one line naming the file.
+    bool save(std::string* message);
+
+private:
+    level_edit_session(std::string path, level_document document)
+        : path_(std::move(path)), document_(std::move(document)) {}
+    edit_result record(edit_result result);
+
+    std::string path_;
+    level_document document_;
+    edit_history history_;
+    std::uint64_t saved_state_ = 0;
+};
+
+}  // namespace quillomar

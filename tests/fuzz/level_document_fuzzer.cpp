@@ -1,0 +1,121 @@
+// Opens arbitrary bytes as an editor's level document, formats it back, then plays a script of
+// edits, undos and redos on it. After every step the game's reader must build from the text
+// exactly the level the document shows; undoing everything must give back the original bytes.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+
+#include "authoring/edit_history.h"
+#include "level/level.h"
+
+namespace {
+
+using namespace quillomar;
+
+void check(bool condition, const char* what) {
+    if (!condition) {
+        std::cerr << "level_document_fuzzer: " << what << std::endl;
+        std::abort();
+    }
+}
+
+std::vector<glm::vec3> world(const std::vector<grid_cell>& cells) {
+    std::vector<glm::vec3> result;
+    for (const grid_cell& c : cells) {
+        result.emplace_back(2.0f * static_cast<float>(c.x), 0.0f, 2.0f * static_cast<float>(c.z));
+    }
+    return result;
+}
+
+glm::vec2 world(const std::optional<grid_cell>& cell) {
+    const grid_cell c = cell.value_or(grid_cell{});
+    return glm::vec2(2.0f * static_cast<float>(c.x), 2.0f * static_cast<float>(c.z));
+}
+
+void check_game_reads_the_document(const level_document& doc) {
+    level lvl;
+    std::istringstream in(doc.text());
+    lvl.read_stream(in);
+    std::vector<glm::vec3> cubes;
+    for (const cube_cell& c : doc.cubes()) {
+        check(doc.height(c.cell) == c.height, "a listed cube has another height");
+        cubes.emplace_back(2.0f * static_cast<float>(c.cell.x), 2.0f * static_cast<float>(c.height),
+                           2.0f * static_cast<float>(c.cell.z));
+    }
+    check(lvl.cubes == cubes, "the game builds other cubes");
+    check(lvl.items == world(doc.items()), "the game places other items");
+    check(lvl.enemies == world(doc.enemies()), "the game places other spiders");
+    check(lvl.start == world(doc.start()) && lvl.finish == world(doc.finish()),
+          "the game reads another start or finish");
+    check(doc.size() == doc.text().size(), "the size is not the text's");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::cout.rdbuf(nullptr);  // the reader's console lines go nowhere
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const std::string original = input.ConsumeRandomLengthString(size);
+    level_document doc(original);
+    check(doc.text() == original, "an unchanged document formats to other bytes");
+    check_game_reads_the_document(doc);
+
+    edit_history history(1 << 20);
+    while (input.remaining_bytes() > 0) {
+        const int action = input.ConsumeIntegralInRange(0, 7);
+        const grid_cell cell{input.ConsumeIntegralInRange(-2, 40), input.ConsumeIntegralInRange(-2, 40)};
+        const std::string before = doc.text();
+        edit_result result;
+        switch (action) {
+            case 0:
+                result = doc.set_height(cell, input.ConsumeIntegralInRange(-1, 10));
+                break;
+            case 1:
+                result = doc.set_start(cell);
+                break;
+            case 2:
+                result = doc.set_finish(cell);
+                break;
+            case 3:
+                result = doc.toggle_item(cell);
+                break;
+            case 4:
+                result = doc.toggle_enemy(cell);
+                break;
+            case 5:
+                history.undo(doc);
+                break;
+            default:
+                history.redo(doc);
+                break;
+        }
+        if (action <= 4) {
+            check(result.changed != (doc.text() == before), "changed says otherwise than the text");
+            check(result.refusal.empty() || !result.changed, "a refused edit changed the text");
+            if (result.changed) {
+                history.record(result.change);
+            }
+        }
+        check_game_reads_the_document(doc);
+    }
+
+    // The history holds every change of an input this short, so undo leads back to the start
+    // from the newest change, and redo back to it.
+    while (history.redo(doc)) {
+    }
+    const std::string last = doc.text();
+    while (history.undo(doc)) {
+    }
+    check(doc.text() == original, "undoing everything gives other bytes");
+    while (history.redo(doc)) {
+    }
+    check(doc.text() == last, "redoing everything gives other bytes");
+    return 0;
+}
