@@ -48,8 +48,9 @@ bounded_read read_bounded(const std::string& path, std::size_t max_bytes,
     // wait on open too. It changes nothing for a regular file.
     const descriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
     if (file.fd < 0) {
-        read.result = errno == ENOENT || errno == ENOTDIR ? bounded_read::outcome::missing
-                                                          : bounded_read::outcome::refused;
+        // Only a name that is free is missing: a path through a file (ENOTDIR) is a fault.
+        read.result =
+            errno == ENOENT ? bounded_read::outcome::missing : bounded_read::outcome::refused;
         read.problem = std::strerror(errno);
         return read;
     }
