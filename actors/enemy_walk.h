@@ -5,11 +5,9 @@
 #include <vector>
 
 #include "level/ground_index.h"
+#include "level/level.h"
 
 namespace quillomar {
-
-// Spiders stand 0.6 units below the top of the cube under them.
-inline constexpr float enemy_sink = 0.6f;
 
 // One step of one enemy. The enemy probes the ground just ahead of its cell; when the probe finds
 // exactly its own ground height it moves `step` units along its heading, otherwise (a step up or

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "actors/level_actors.h"
 #include "game/commands.h"
 #include "game/game_events.h"
 #include "game/game_state.h"
@@ -28,7 +29,7 @@ public:
     // Takes a level already read (by read_file) instead; the same start-up follows.
     void use_level(const ::quillomar::level& loaded);
     void place_items() { state.level.place_items(); }
-    void place_enemies() { state.level.place_enemies(); }
+    void place_enemies() { ::quillomar::place_enemies(state.level); }
     void init_ball();
     void init_cameras();
     void create_physics();

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "actors/level_actors.h"
 #include "framework/asset_paths.h"
 #include "game/game_core.h"
 #include "game/to_text.h"
@@ -79,7 +80,7 @@ void game_core::update(const frame_input& input, game_events& events) {
     s.last_physics_steps = s.physics->step(dt);
     handle_flip(input, events);
     handle_toggles(input, events);
-    s.level.update_actors(static_cast<double>(dt), time, s.random);
+    update_actors(s.level, static_cast<double>(dt), time, s.random);
     s.ball.control({input.is_held(command::forward), input.is_held(command::back),
                     input.is_held(command::turn_left), input.is_held(command::turn_right),
                     input.push_amount / 255.0f, input.turn_amount / 255.0f});
@@ -183,7 +184,7 @@ void game_core::apply_rules(double time, game_events& events) {
         s.splits.finish = time - s.play_started;
         events.push_back({event_kind::won});
     }
-    for (const glm::vec3& item : s.level.pick_up_items(s.ball.position)) {
+    for (const glm::vec3& item : pick_up_items(s.level, s.ball.position)) {
         ++s.change_count;
         s.emitter_pos = item;
         s.pickup_time = time;
@@ -192,7 +193,7 @@ void game_core::apply_rules(double time, game_events& events) {
         events.push_back({event_kind::item_picked, {}, item});
         log_line(events, "removed item");
     }
-    if (s.level.enemy_touches(s.ball.position)) {
+    if (enemy_touches(s.level, s.ball.position)) {
         s.dying = true;
     }
 }

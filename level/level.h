@@ -10,11 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "framework/asset_paths.h"
-#include "common/random_stream.h"
 #include "level/level_limits.h"
 
 namespace quillomar {
+
+// Spiders stand 0.6 units below the top of the cube under them; a flip keeps them there.
+inline constexpr float enemy_sink = 0.6f;
 
 // Where the header's entries came from, so that a checker can point at a line (lines count from
 // 1; 0 means there was none). Only the reader fills it; play never reads it.
@@ -75,17 +76,14 @@ struct level {
     // Fills cubes, start, finish, items, enemies and centre from the file and prints the
     // parser's lines. Returns false, after printing "Unable to open levelfile: " and the path,
     // when the file cannot be opened.
-    bool read_file(const std::string& path = assets::level_file);
+    bool read_file(const std::string& path);
 
-    // read_file on an open stream; any byte sequence is accepted.
-    void read_stream(std::istream& in);
+    // read_file on an open stream; any byte sequence is accepted. `name` stands for the stream
+    // in the lines about limits.
+    void read_stream(std::istream& in, const std::string& name = "(stream)");
 
     // Sets every item's y (in `items` and `initial_items`) to the ground under it.
     void place_items();
-
-    // Puts every spider 0.6 below the ground under it, heading −x, and creates the eight legs'
-    // animation state.
-    void place_enemies();
 
     // Starts a flip at `time` when none runs, otherwise advances the running one to `time`. Over
     // two seconds every cube's y is mirrored about 4 (y → 8 − y); a cube at 4 never moves. Items
@@ -96,18 +94,8 @@ struct level {
     // as they have moved so far, and `flipped` returns to what it was before the flip.
     void reverse_flip(double time);
 
-    // Moves the legs to `time` (stroke times drawn from `random`) and, while enemies_walk is set,
-    // walks the spiders by dt seconds.
-    void update_actors(double dt, double time, random_stream& random);
-
-    // Removes the items inside the ball's pick-up box and returns their positions in list order.
-    std::vector<glm::vec3> pick_up_items(const glm::vec3& ball);
-
     // Every item returns, at the height it had when the level was loaded.
     void restore_items();
-
-    // True when any spider touches the ball.
-    bool enemy_touches(const glm::vec3& ball) const;
 };
 
 }  // namespace quillomar

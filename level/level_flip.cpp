@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "actors/enemy_walk.h"
+#include "level/ground_index.h"
 #include "level/level.h"
 
 namespace quillomar {

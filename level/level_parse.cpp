@@ -2,6 +2,8 @@
 #include <fstream>
 #include <iostream>
 #include <istream>
+#include <string>
+#include <utility>
 
 #include "framework/asset_paths.h"
 #include "framework/bounded_read.h"
@@ -20,7 +22,8 @@ float grid_to_world(int v) {
 // time. A carriage return counts as part of a line unless a line feed follows it directly.
 class level_text_reader {
 public:
-    explicit level_text_reader(level& target) : level_(target) {}
+    // `name` is the file as the limit lines name it.
+    level_text_reader(level& target, std::string name) : level_(target), name_(std::move(name)) {}
 
     void feed(const char* data, std::size_t size) {
         for (std::size_t i = 0; i < size; ++i) {
@@ -164,15 +167,16 @@ private:
         }
     }
 
-    static void warn_once(bool& warned, const char* what, std::size_t limit) {
+    void warn_once(bool& warned, const char* what, std::size_t limit) const {
         if (!warned) {
-            std::cout << "Level file has more than " << limit << " " << what
+            std::cout << "Level file " << name_ << " has more than " << limit << " " << what
                       << "; the rest are ignored." << std::endl;
             warned = true;
         }
     }
 
     level& level_;
+    std::string name_;
     header_line_scanner header_;
     bool in_layout_ = false;
     bool line_open_ = false;
@@ -203,7 +207,7 @@ void finish_reading(level& target, level_text_reader& reader) {
 bool level::read_file(const std::string& path) {
     flipping = false;
     flipped = false;
-    level_text_reader reader(*this);
+    level_text_reader reader(*this, path);
     const bounded_read read =
         read_bounded(platform_path(path), max_file_bytes,
                      [&reader](const char* data, std::size_t size) { reader.feed(data, size); });
@@ -223,8 +227,8 @@ bool level::read_file(const std::string& path) {
     return true;
 }
 
-void level::read_stream(std::istream& in) {
-    level_text_reader reader(*this);
+void level::read_stream(std::istream& in, const std::string& name) {
+    level_text_reader reader(*this, name);
     char buffer[1 << 16];
     std::size_t total = 0;
     // A read error ends the input like the end of the file does: what was read stays.
@@ -239,7 +243,7 @@ void level::read_stream(std::istream& in) {
         total += got;
     }
     if (total >= max_file_bytes && in && in.peek() != std::char_traits<char>::eof()) {
-        std::cout << "Level file is longer than " << max_file_bytes
+        std::cout << "Level file " << name << " is longer than " << max_file_bytes
                   << " bytes; the rest is ignored." << std::endl;
     }
     finish_reading(*this, reader);

@@ -4,6 +4,7 @@
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
 #include "game/hud_lines.h"
+#include "render/shader_constants.h"
 
 namespace quillomar {
 namespace {
@@ -15,8 +16,8 @@ const glm::vec3 light_up(0.0f, 1.0f, 0.0f);
 const glm::mat4 bias(glm::vec4(0.5f, 0.0f, 0.0f, 0.0f), glm::vec4(0.0f, 0.5f, 0.0f, 0.0f),
                      glm::vec4(0.0f, 0.0f, 0.5f, 0.0f), glm::vec4(0.5f, 0.5f, 0.5f, 1.0f));
 
-void bind_texture(GLenum unit, GLuint texture) {
-    glActiveTexture(GL_TEXTURE0 + unit);
+void bind_texture(int unit, GLuint texture) {
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
     glBindTexture(GL_TEXTURE_2D, texture);
 }
 
@@ -52,10 +53,10 @@ void frame_renderer::create_object_program() {
 
 void frame_renderer::load_cube() {
     // The checks carry the places the cube's start-up has always reported errors at.
-    check_gl_error("cube", 9);
-    check_gl_error("cube", 11);
+    QLM_CHECK_GL();
+    QLM_CHECK_GL();
     scene.cube_model.load_model(assets::cube_model);
-    check_gl_error("cube", 13);
+    QLM_CHECK_GL();
     scene.program = object_shader.program;
     for (int i = 0; i < 3; ++i) {
         scene.reduced_programs[i] = reduced_object_shaders[i].program;
@@ -137,11 +138,11 @@ void frame_renderer::draw_shadow_map(const game_state& s) {
 }
 
 void frame_renderer::draw_scene(const game_state& s, const std::optional<glm::mat4>& ghost) {
-    bind_texture(5, shadow_map.blurred_texture());
-    bind_texture(10, projector.projector_color_texture);
-    bind_texture(11, projector.projector_depth_texture);
-    bind_texture(12, projector.projector_color_texture2);
-    bind_texture(13, projector.projector_depth_texture2);
+    bind_texture(texture_unit::shadow_map, shadow_map.blurred_texture());
+    bind_texture(texture_unit::start_projector_image, projector.projector_color_texture);
+    bind_texture(texture_unit::start_projector_depth, projector.projector_depth_texture);
+    bind_texture(texture_unit::finish_projector_image, projector.projector_color_texture2);
+    bind_texture(texture_unit::finish_projector_depth, projector.projector_depth_texture2);
     glUseProgram(object_shader.program);
     if (s.display.transparency) {
         glEnable(GL_BLEND);
@@ -185,7 +186,10 @@ void frame_renderer::draw_scene(const game_state& s, const std::optional<glm::ma
         }
     }
     glDisable(GL_CULL_FACE);
-    for (GLenum unit : {5u, 10u, 11u, 12u, 13u, 20u, 21u}) {
+    for (int unit : {texture_unit::shadow_map, texture_unit::start_projector_image,
+                     texture_unit::start_projector_depth, texture_unit::finish_projector_image,
+                     texture_unit::finish_projector_depth, texture_unit::blur_map,
+                     texture_unit::blur_band}) {
         bind_texture(unit, 0);
     }
     glUseProgram(0);

@@ -2,6 +2,8 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include "render/shader_constants.h"
+
 namespace quillomar {
 namespace {
 
@@ -28,13 +30,13 @@ void set_object_uniforms(GLuint program, const object_uniforms& values) {
     set_vector(program, "light_pos", values.light_pos);
     set_vector(program, "cam_pos", values.cam_pos);
     set_matrix_uniform(program, "shadow", values.shadow);
-    set_unit(program, "shadow_tex", 5);
+    set_unit(program, "shadow_tex", texture_unit::shadow_map);
     set_matrix_uniform(program, "projectedMat", values.projected);
-    set_unit(program, "projector_depth_tex", 11);
-    set_unit(program, "proj_tex", 10);
+    set_unit(program, "projector_depth_tex", texture_unit::start_projector_depth);
+    set_unit(program, "proj_tex", texture_unit::start_projector_image);
     set_matrix_uniform(program, "projectedMat2", values.projected2);
-    set_unit(program, "projector_depth_tex2", 13);
-    set_unit(program, "proj_tex2", 12);
+    set_unit(program, "projector_depth_tex2", texture_unit::finish_projector_depth);
+    set_unit(program, "proj_tex2", texture_unit::finish_projector_image);
 }
 
 }  // namespace quillomar

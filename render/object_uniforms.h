@@ -18,9 +18,8 @@ struct object_uniforms {
     glm::mat4 projected2{1.0f};
 };
 
-// Sets the uniforms on `program`, which must be in use, looking every location up by name. The
-// shadow moments sit in unit 5, the start projector in units 10 and 11, the finish projector in
-// units 12 and 13.
+// Sets the uniforms on `program`, which must be in use, looking every location up by name; the
+// samplers read the units of render/shader_constants.h.
 void set_object_uniforms(GLuint program, const object_uniforms& values);
 
 void set_matrix_uniform(GLuint program, const char* name, const glm::mat4& value);

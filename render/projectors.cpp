@@ -7,6 +7,7 @@
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
 #include "render/gl_handle.h"
+#include "render/shader_constants.h"
 #include "render/texture.h"
 
 namespace quillomar {
@@ -99,11 +100,11 @@ projector_matrices projectors::render(const glm::vec2& start, const glm::vec2& f
         glBindFramebuffer(GL_FRAMEBUFFER, fbo);
         glDrawBuffers(1, &color_target);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glActiveTexture(GL_TEXTURE15);
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_unit::scratch));
         glBindTexture(GL_TEXTURE_2D, image);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glUniform1i(glGetUniformLocation(projector_shader.program, "tex"), 15);
+        glUniform1i(glGetUniformLocation(projector_shader.program, "tex"), texture_unit::scratch);
         if (draw_scene) {
             draw_scene(mvp, projector_mvp_location);
         }
@@ -114,14 +115,14 @@ projector_matrices projectors::render(const glm::vec2& start, const glm::vec2& f
     result.projector_mvp = projector_projection * result.projector_view;
     result.projected_matrix = bias * projector_projection * result.projector_view;
     pass(0, projector_depth_fbo, start_image, result.projector_mvp);
-    check_gl_error("game", 1090);
+    QLM_CHECK_GL();
 
     result.projector_view = projector_view_at(finish, top_at(finish), -1.0f);
     result.projector_mvp = projector_projection * result.projector_view;
     result.projected_matrix2 = bias * projector_projection * result.projector_view;
     pass(1, projector_depth_fbo2, finish_image, result.projector_mvp);
 
-    glActiveTexture(GL_TEXTURE15);
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_unit::scratch));
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glUseProgram(0);

@@ -6,13 +6,25 @@
 
 #include "framework/asset_paths.h"
 #include "framework/bounded_read.h"
+#include "render/shader_constants.h"
 
 namespace quillomar {
 namespace {
 
 constexpr GLsizei info_log_size = 512;
 
-GLuint compile_stage(GLenum stage, const std::string& source, const char* failure_message) {
+// The shared constants (and `defines`) go right after the first line, the #version line; a #line
+// then gives the file's own numbering back, so a driver's error points at the line in the file.
+void insert_prelude(std::string& source, const std::string& defines) {
+    const std::size_t first_line_end = source.find('\n');
+    if (first_line_end != std::string::npos) {
+        source.insert(first_line_end + 1, shader_prelude() + defines + "#line 2\n");
+    }
+}
+
+// The failure header stands alone on its line; the driver's log follows, after the file's path.
+GLuint compile_stage(GLenum stage, const std::string& source, const char* failure_message,
+                     const std::string& path) {
     const GLuint shader = glCreateShader(stage);
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
@@ -22,7 +34,7 @@ GLuint compile_stage(GLenum stage, const std::string& source, const char* failur
     if (ok == 0) {
         char log[info_log_size] = {};
         glGetShaderInfoLog(shader, info_log_size, nullptr, log);
-        std::cout << failure_message << log << std::endl;
+        std::cout << failure_message << path << ": " << log << std::endl;
     }
     return shader;
 }
@@ -71,15 +83,15 @@ shader_program::shader_program(const char* vertex_path, const char* fragment_pat
                       << std::endl;
         }
     }
-    const std::size_t first_line_end = fragment_source.find('\n');
-    if (!fragment_defines.empty() && first_line_end != std::string::npos) {
-        fragment_source.insert(first_line_end + 1, fragment_defines);
-    }
+    insert_prelude(vertex_source, std::string());
+    insert_prelude(fragment_source, fragment_defines);
 
-    const GLuint vertex = compile_stage(GL_VERTEX_SHADER, vertex_source,
-                                        "ERROR::SHADER::VERTEX::COMPILATION_FAILED\n");
+    const GLuint vertex =
+        compile_stage(GL_VERTEX_SHADER, vertex_source,
+                      "ERROR::SHADER::VERTEX::COMPILATION_FAILED\n", platform_path(vertex_path));
     const GLuint fragment = compile_stage(GL_FRAGMENT_SHADER, fragment_source,
-                                          "ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\n");
+                                          "ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\n",
+                                          platform_path(fragment_path));
 
     program = glCreateProgram();
     glAttachShader(program, vertex);
@@ -90,7 +102,9 @@ shader_program::shader_program(const char* vertex_path, const char* fragment_pat
     if (ok == 0) {
         char log[info_log_size] = {};
         glGetProgramInfoLog(program, info_log_size, nullptr, log);
-        std::cout << "ERROR::SHADER::PROGRAM::LINKING_FAILED\n" << log << std::endl;
+        std::cout << "ERROR::SHADER::PROGRAM::LINKING_FAILED\n"
+                  << platform_path(vertex_path) << " + " << platform_path(fragment_path) << ": "
+                  << log << std::endl;
     }
     glDeleteShader(vertex);
     glDeleteShader(fragment);

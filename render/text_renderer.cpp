@@ -7,8 +7,10 @@
 #include <string>
 
 #include "framework/asset_paths.h"
+#include "framework/bounded_read.h"
 #include "framework/qlmFramework.h"
 #include "render/gl_handle.h"
+#include "render/shader_constants.h"
 
 namespace quillomar {
 
@@ -17,6 +19,8 @@ std::array<glyph_info, 128> glyph_table{};
 namespace {
 
 constexpr FT_UInt pixel_height = 32;
+// Far above any text face; the limit keeps a wrong file from filling the memory.
+constexpr std::size_t max_font_bytes = std::size_t{32} << 20;
 constexpr unsigned char first_char = 32;
 constexpr unsigned char last_char = 127;
 
@@ -49,12 +53,21 @@ void text_renderer::setup() {
         library = nullptr;
         std::cout << "freetype failed!" << std::endl;
     }
-    if (library != nullptr &&
-        FT_New_Face(library, platform_path(assets::font_file).c_str(), 0, &face) == 0) {
+    // The font is read like any file the game did not write (a FIFO there must not hang the
+    // start), and FreeType reads the face from memory, which must outlive the face.
+    const std::string path = platform_path(assets::font_file);
+    const bounded_read read = read_bounded(path, max_font_bytes, font_bytes);
+    const bool readable = read.ok() && !read.truncated;
+    if (library != nullptr && readable &&
+        FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(font_bytes.data()),
+                           static_cast<FT_Long>(font_bytes.size()), 0, &face) == 0) {
         std::cout << "font loaded!" << std::endl;
     } else {
         face = nullptr;
         std::cout << "font loading failed!" << std::endl;
+        std::cout << (readable ? "Font file " + path + " is not a font FreeType can read."
+                               : describe_problem(path, read, max_font_bytes))
+                  << std::endl;
     }
     if (face != nullptr) {
         FT_Set_Pixel_Sizes(face, 0, pixel_height);
@@ -84,7 +97,7 @@ void text_renderer::setup() {
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
 
-    glActiveTexture(GL_TEXTURE15);
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_unit::scratch));
     glGenTextures(1, &atlas_texture);
     glBindTexture(GL_TEXTURE_2D, atlas_texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -123,22 +136,22 @@ void text_renderer::setup() {
 
     glBindTexture(GL_TEXTURE_2D, 0);
     std::cout << "finished loading" << std::endl;
-    check_gl_error("text", 149);
+    QLM_CHECK_GL();
 }
 
 void text_renderer::render_text(const char* text, float x, float y, float sx, float sy,
                                 hud_tone tone) {
-    check_gl_error("text", 153);
+    QLM_CHECK_GL();
     glBindVertexArray(vertex_array);
-    check_gl_error("text", 155);
+    QLM_CHECK_GL();
     glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
-    check_gl_error("text", 157);
+    QLM_CHECK_GL();
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
-    check_gl_error("text", 159);
+    QLM_CHECK_GL();
 
     glUseProgram(text_shader.program);
-    glUniform1i(glGetUniformLocation(text_shader.program, "tex"), 15);
-    glActiveTexture(GL_TEXTURE15);
+    glUniform1i(glGetUniformLocation(text_shader.program, "tex"), texture_unit::scratch);
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_unit::scratch));
     glBindTexture(GL_TEXTURE_2D, atlas_texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);

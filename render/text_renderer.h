@@ -7,6 +7,7 @@
 #include FT_FREETYPE_H
 
 #include <array>
+#include <string>
 
 #include "game/hud_lines.h"
 #include "render/shader_program.h"
@@ -39,6 +40,7 @@ struct text_renderer {
     shader_program text_shader;
     FT_Library library = nullptr;
     FT_Face face = nullptr;
+    std::string font_bytes;  // the face's file, which FreeType reads in place
     GLint atlas_width = 0;      // all loaded glyph bitmaps side by side
     GLint atlas_height = 0;     // the tallest glyph bitmap
     int last_vertex_count = 0;  // vertices drawn by the latest render_text

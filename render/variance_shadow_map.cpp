@@ -95,12 +95,12 @@ void blur_in_bands(const variance_shadow_map& vsm, const std::vector<texel_rect>
     const GLuint vertical = vsm.blur_v_shader.program;
     const GLuint horizontal = vsm.blur_h_shader.program;
     glUseProgram(vertical);
-    glUniform1i(glGetUniformLocation(vertical, "textureMap"), 20);
+    glUniform1i(glGetUniformLocation(vertical, "textureMap"), texture_unit::blur_map);
     const GLint vertical_origin = glGetUniformLocation(vertical, "band_origin");
     glUseProgram(horizontal);
-    glUniform1i(glGetUniformLocation(horizontal, "textureMap"), 21);
+    glUniform1i(glGetUniformLocation(horizontal, "textureMap"), texture_unit::blur_band);
     const GLint horizontal_origin = glGetUniformLocation(horizontal, "band_origin");
-    glActiveTexture(GL_TEXTURE20);
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_unit::blur_map));
     glBindTexture(GL_TEXTURE_2D, vsm.moments_texture);
 
     // Each band's horizontal blur into the moments texture, clipped to the band's rows.
@@ -112,7 +112,7 @@ void blur_in_bands(const variance_shadow_map& vsm, const std::vector<texel_rect>
         glScissor(0, origin, shadow_map_size, shadow_band_rows);
         glUseProgram(horizontal);
         glUniform1i(horizontal_origin, origin);
-        glActiveTexture(GL_TEXTURE21);
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_unit::blur_band));
         glBindTexture(GL_TEXTURE_2D, vsm.band_textures[texture].get());
         glDrawArrays(GL_TRIANGLES, 0, horizontal_vertices);
         glDisable(GL_SCISSOR_TEST);
@@ -146,7 +146,7 @@ void blur_in_bands(const variance_shadow_map& vsm, const std::vector<texel_rect>
     blur_across(pending, 1 - texture);
 
     glBindTexture(GL_TEXTURE_2D, 0);
-    glActiveTexture(GL_TEXTURE20);
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_unit::blur_map));
     glBindTexture(GL_TEXTURE_2D, 0);
     glUseProgram(0);
 }
@@ -192,7 +192,7 @@ void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
         vsm.after_caster_draw();
     }
     blur_in_bands(vsm, blur_regions);
-    check_gl_error("game", 1199);
+    QLM_CHECK_GL();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDrawBuffer(GL_BACK);
     glViewport(0, 0, shadow_map_size, shadow_map_size);

@@ -1,6 +1,6 @@
 // Soft shadows from the sweeping light: the casters are drawn from the light into a float map of
 // depth statistics, which is blurred vertically and then horizontally; the main pass samples the
-// result on texture unit 5.
+// result on texture_unit::shadow_map.
 #pragma once
 
 #include <GL/glew.h>
@@ -11,6 +11,7 @@
 
 #include "render/gl_handle.h"
 #include "render/model.h"
+#include "render/shader_constants.h"
 #include "render/shader_program.h"
 
 namespace quillomar {
@@ -20,8 +21,6 @@ namespace quillomar {
 using depth_draw = std::function<void(const glm::mat4& view_projection, GLint location)>;
 
 inline constexpr int shadow_map_size = 1024;
-// Taps on either side of the centre in each blur direction.
-inline constexpr int shadow_blur_radius = 4;
 // Map rows per band of the blur; the vertical blur's result is kept for two bands at a time.
 inline constexpr int shadow_band_rows = 128;
 

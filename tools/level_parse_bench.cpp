@@ -10,6 +10,7 @@
 #include <streambuf>
 #include <string>
 
+#include "actors/level_actors.h"
 #include "level/level.h"
 
 namespace {
@@ -77,7 +78,7 @@ int main() {
     const double placing = best_of_five([&] {
         quillomar::level lvl = parsed;
         lvl.place_items();
-        lvl.place_enemies();
+        place_enemies(lvl);
     });
     std::cout.rdbuf(console);
     std::filesystem::remove(file);

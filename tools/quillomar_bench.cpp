@@ -5,8 +5,11 @@
 //
 //   quillomar_bench LEVEL_FILE [FRAMES] [--scene still|rolling|burst]   (from the repository root)
 //
-// The scenes: "burst" (the default) rolls the ball with a burst kept running over it, "rolling"
-// leaves the burst out and "still" leaves the ball resting on its start cell without a burst.
+// The scenes: "burst" (the default) rolls the ball along the level's planned route with a burst
+// kept running over it, "rolling" leaves the burst out and "still" leaves the ball resting on its
+// start cell without a burst. The route is the one the level check plays, tick for tick, so the
+// ball stays on the cubes and picks its items up at the same frames in every run; a level
+// without a route falls back to W held with a touch of A now and then.
 // QUILLOMAR_BENCH_NO_BURST=1 and QUILLOMAR_BENCH_STILL=1 switch the two parts off as well;
 // QUILLOMAR_BENCH_TRACE=1 prints every frame's time and, for the frames timed pass by pass,
 // each pass.
@@ -28,6 +31,9 @@
 #include <string>
 #include <vector>
 
+#include "authoring/level_grid.h"
+#include "authoring/route_planner.h"
+#include "authoring/route_player.h"
 #include "framework/game_window.h"
 #include "framework/seams.h"
 #include "render/frame_renderer.h"
@@ -110,12 +116,36 @@ int main(int argc, char** argv) {
 
     double game_time = 0.0;
     quillomar::set_clock([&] { return game_time; });
-    // W all the time and a touch of A now and then: the ball rolls on in wide curves.
-    // QUILLOMAR_BENCH_STILL=1 leaves the ball resting on its start cell instead.
+    // QUILLOMAR_BENCH_STILL=1 leaves the ball resting on its start cell.
     const bool rolling = scene != "still" && std::getenv("QUILLOMAR_BENCH_STILL") == nullptr;
+    // The clock steps one tick a frame, so frame n runs the route's tick n. The route is played
+    // headless before the window opens; it is not part of any figure.
+    std::vector<quillomar::frame_input> route;
+    if (rolling) {
+        std::ostringstream discarded;
+        std::streambuf* previous = std::cout.rdbuf(discarded.rdbuf());
+        quillomar::level lvl;
+        if (lvl.read_file(level_file)) {
+            const quillomar::route_plan plan = quillomar::plan_route(quillomar::make_level_grid(lvl));
+            if (plan.found) {
+                route = quillomar::play_route(lvl, plan).frames;
+            }
+        }
+        std::cout.rdbuf(previous);
+        std::cerr << (route.empty() ? "no route: the ball rolls with W held\n"
+                                    : "the ball follows the level's route\n");
+    }
     int frame_number = 0;
     quillomar::held_to_presses presses;
     auto input = [&](double time) {
+        const auto tick = static_cast<std::size_t>(frame_number - 1);
+        if (tick < route.size()) {
+            quillomar::frame_input recorded = route[tick];
+            recorded.time = time;
+            return recorded;
+        }
+        // Past the route's end, or without one: W all the time and a touch of A now and then,
+        // so the ball rolls on in wide curves.
         std::array<bool, quillomar::command_count> held{};
         held[static_cast<std::size_t>(quillomar::command::forward)] = rolling;
         held[static_cast<std::size_t>(quillomar::command::turn_left)] =

@@ -7,6 +7,7 @@
 #include <limits>
 #include <sstream>
 
+#include "actors/level_actors.h"
 #include "authoring/level_grid.h"
 #include "authoring/route_planner.h"
 #include "level/ground_index.h"
@@ -119,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "a plan runs from start to finish or gives a reason");
 
     lvl.place_items();
-    lvl.place_enemies();
+    place_enemies(lvl);
     for (const glm::vec3& p : lvl.items) {
         check(p.y == quillomar::cube_top_at(lvl.cubes, p.x, p.z), "item height differs");
     }
@@ -130,10 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     random_stream random;
     const glm::vec3 ball(lvl.start.x, lvl.height_at(lvl.start.x, lvl.start.y) + 1.0f, lvl.start.y);
     for (int frame = 0; frame < 4; ++frame) {
-        lvl.update_actors(0.7, frame * 0.7, random);
+        update_actors(lvl, 0.7, frame * 0.7, random);
         lvl.flip(frame * 0.7);
-        lvl.pick_up_items(ball);
-        lvl.enemy_touches(ball);
+        pick_up_items(lvl, ball);
+        enemy_touches(lvl, ball);
     }
     check(lvl.flip_done, "the flip ends after two seconds");
     for (std::size_t i = 0; i < lvl.cubes.size(); ++i) {

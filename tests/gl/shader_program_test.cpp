@@ -76,8 +76,11 @@ TEST_F(ShaderProgramTest, DriverLogIsCutAt511Characters) {
         source += "  undefined_name_" + std::to_string(i) + " = 1.0;\n";
     }
     const std::string text = build(&vertex, source + "}\n");
-    const std::size_t log_start = text.find(fragment_failed + "\n") + fragment_failed.size() + 1;
-    ASSERT_EQ(text.rfind(fragment_failed, 0), 0u) << text;
+    // The header, then the file's path, then the log.
+    const std::string path_prefix = (dir.path() / "f.glsl").string() + ": ";
+    const std::size_t log_start = text.find(fragment_failed + "\n" + path_prefix) +
+                                  fragment_failed.size() + 1 + path_prefix.size();
+    ASSERT_EQ(text.rfind(fragment_failed + "\n" + path_prefix, 0), 0u) << text;
     // The log, then the line end that ends the message.
     EXPECT_EQ(text.find(link_failed, log_start) - log_start, 511u + 1u);
 }

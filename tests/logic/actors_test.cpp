@@ -5,6 +5,7 @@
 
 #include "actors/item_pickup.h"
 #include "actors/leg_animation.h"
+#include "actors/level_actors.h"
 #include "level/level.h"
 #include "tests/support/test_support.h"
 
@@ -24,7 +25,7 @@ level walking_level(const std::vector<std::string>& rows, const std::vector<glm:
         }
     }
     lvl.enemies = spiders;
-    lvl.place_enemies();
+    place_enemies(lvl);
     lvl.enemies_walk = true;
     return lvl;
 }
@@ -45,7 +46,7 @@ TEST(actors_walk, circles_a_platform_a_unit_a_second_turning_in_place_at_every_e
     std::size_t next = 0;
     for (int frame = 0; frame < 400 && next < std::size(turns); ++frame) {
         const glm::vec3 before = lvl.enemies[0], heading = lvl.headings[0];
-        lvl.update_actors(0.05, 0.0, random);
+        update_actors(lvl, 0.05, 0.0, random);
         const bool turned = lvl.headings[0] != heading;
         ASSERT_LT(glm::length(lvl.enemies[0] - before - (turned ? 0.0f : 0.05f) * heading), 1e-5f);
         ASSERT_TRUE(on_ground(lvl, 0)) << frame;
@@ -61,7 +62,7 @@ TEST(actors_walk, circles_a_platform_a_unit_a_second_turning_in_place_at_every_e
 TEST(actors_walk, a_long_frame_keeps_every_spider_on_its_platform_and_legs_alone_move_on) {
     level lvl = walking_level({"222", "222", "222"}, {{2, 0, 0}, {0, 0, 2}, {4, 0, 4}, {2, 0, 4}});
     for (int frame = 0; frame < 10; ++frame) {
-        lvl.update_actors(frame % 2 == 0 ? 3.0 : -3.0, 0.0, random);  // a clock running back
+        update_actors(lvl, frame % 2 == 0 ? 3.0 : -3.0, 0.0, random);  // a clock running back
                                                                       // walks none
         for (std::size_t k = 0; k < lvl.enemies.size(); ++k) {
             EXPECT_TRUE(on_ground(lvl, k) && lvl.enemies[k].y == 5.4f) << k << " in " << frame;
@@ -69,17 +70,17 @@ TEST(actors_walk, a_long_frame_keeps_every_spider_on_its_platform_and_legs_alone
     }
     const std::vector<glm::vec3> before = lvl.enemies;
     lvl.enemies_walk = false;
-    lvl.update_actors(0.5, 0.25, random);
+    update_actors(lvl, 0.5, 0.25, random);
     EXPECT_EQ(lvl.enemies, before);
     EXPECT_EQ(lvl.leg_offsets[0].y, 5.0f);
 }
 
 TEST(actors_legs, the_first_stroke_takes_half_a_second_and_all_stay_within_twice_the_amplitude) {
     level lvl;
-    lvl.place_enemies();  // a level without spiders still animates the legs
+    place_enemies(lvl);  // a level without spiders still animates the legs
     EXPECT_EQ(lvl.leg_amplitudes, (std::vector<float>{5, 5, 4, 4, 5, 5, 6, 6}));
     for (const double time : {50.0, 50.25, 50.5}) {
-        lvl.update_actors(0.0, time, random);
+        update_actors(lvl, 0.0, time, random);
         for (std::size_t l = 0; l < 8; ++l) {
             const float swing = static_cast<float>(time - 50.0) * 4.0f * lvl.leg_amplitudes[l];
             EXPECT_EQ(lvl.leg_offsets[l], glm::vec3(0, swing, 0)) << l << " at " << time;
@@ -87,7 +88,7 @@ TEST(actors_legs, the_first_stroke_takes_half_a_second_and_all_stay_within_twice
         }
     }
     for (int frame = 1; frame < 3000; ++frame) {
-        lvl.update_actors(0.016, 50.6 + frame * 0.016, random);
+        update_actors(lvl, 0.016, 50.6 + frame * 0.016, random);
         for (std::size_t l = 0; l < 8; ++l) {
             const float y = lvl.leg_offsets[l].y;
             const double d = lvl.leg_durations[l];
@@ -102,14 +103,14 @@ TEST(actors_pickup, items_within_three_by_two_are_taken_in_order_silently_and_co
     level lvl;
     lvl.items = {cell, cell, far, cell};
     test::stream_capture capture;
-    EXPECT_EQ(lvl.pick_up_items(cell), (std::vector<glm::vec3>{cell, cell}));  // first and last
+    EXPECT_EQ(pick_up_items(lvl, cell), (std::vector<glm::vec3>{cell, cell}));  // first and last
     EXPECT_EQ(lvl.items, (std::vector<glm::vec3>{cell, far}));  // a follower waits a frame
-    EXPECT_EQ(lvl.pick_up_items(cell), std::vector<glm::vec3>{cell});
+    EXPECT_EQ(pick_up_items(lvl, cell), std::vector<glm::vec3>{cell});
     EXPECT_EQ(capture.text(), "");
     lvl.cubes = {{0, 2, 0}};
     lvl.items = lvl.initial_items = {{0, 0, 0}, {2, 0, 2}, {6, 0, 6}};
     lvl.place_items();
-    lvl.pick_up_items({0, 4, 0});
+    pick_up_items(lvl, {0, 4, 0});
     lvl.items[0].y = 99.0f;  // as if a flip had moved it
     lvl.restore_items();
     EXPECT_EQ(lvl.items, (std::vector<glm::vec3>{{0, 4, 0}, {2, 4, 2}, {6, -22, 6}}));
@@ -129,7 +130,7 @@ TEST(actors_pickup, items_are_taken_within_three_by_two_and_spiders_touch_within
             level lvl;
             lvl.enemies = {glm::vec3(0), p};
             EXPECT_EQ(in_pickup_box(p, ball), taken) << p.x << ", " << p.y << ", " << p.z;
-            EXPECT_EQ(lvl.enemy_touches(ball), touches) << p.x << ", " << p.y << ", " << p.z;
+            EXPECT_EQ(enemy_touches(lvl, ball), touches) << p.x << ", " << p.y << ", " << p.z;
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "actors/level_actors.h"
 #include "level/header_line_scanner.h"
 #include "level/level.h"
 #include "tests/support/test_support.h"
@@ -70,7 +71,7 @@ TEST(level_parse, a_whole_file_in_world_units_and_placed_on_the_cubes) {
     EXPECT_EQ(printed, (lines{"path is starting", "center point: 8, 3"}));
     // On a cell border the first cube wins; beside the cubes the ground is -22.
     lvl.place_items();
-    lvl.place_enemies();
+    place_enemies(lvl);
     EXPECT_EQ(lvl.items, std::vector<glm::vec3>(2, glm::vec3(6, 6, 2)));
     EXPECT_EQ(lvl.initial_items, lvl.items);
     EXPECT_EQ(lvl.enemies, (std::vector<glm::vec3>{{4, 3.4f, 2}, {18, -22.6f, 18}}));
@@ -132,7 +133,7 @@ private:
 };
 
 TEST(level_parse, an_endless_input_stops_at_every_limit_with_one_line_each) {
-    const std::string rest_ignored = "Level file is longer than " +
+    const std::string rest_ignored = "Level file big.txt is longer than " +
                                      std::to_string(level::max_file_bytes) +
                                      " bytes; the rest is ignored.";
     const std::tuple<const char*, const char*, std::size_t, const char*, std::string> cases[] = {
@@ -145,11 +146,11 @@ TEST(level_parse, an_endless_input_stops_at_every_limit_with_one_line_each) {
         std::istream in(&source);
         level lvl;
         test::stream_capture capture;
-        lvl.read_stream(in);
+        lvl.read_stream(in, "big.txt");
         EXPECT_EQ(lvl.cubes.size() + lvl.items.size() + lvl.enemies.size(), limit) << unit;
         EXPECT_EQ(lvl.initial_items.size(), lvl.items.size());
         lines expected = {
-            "Level file has more than " + std::to_string(limit) + what + "; the rest are ignored.",
+            "Level file big.txt has more than " + std::to_string(limit) + what + "; the rest are ignored.",
             rest_ignored, centre};
         if (*head != '\0') {
             expected.insert(expected.begin(), "path is starting");

@@ -45,15 +45,15 @@ const float bleeding_cut = 0.25;
 const float min_variance = 2.0e-6;
 
 // Fraction of light reaching the fragment. The blurred map holds coverage * depth,
-// coverage * depth^2 and coverage; depths are distances along the light's axis in hundreds of
-// units, the same as shadow_coord.w / 100.
+// coverage * depth^2 and coverage; depths are distances along the light's axis scaled as the
+// caster pass scales them.
 float light_visibility() {
     vec4 stats = textureProj(shadow_tex, shadow_coord);
     float coverage = stats.b * step(0.0, shadow_coord.w);
     float safe_coverage = max(stats.b, 1.0e-4);
     float mean = stats.r / safe_coverage;
     float variance = max(stats.g / safe_coverage - mean * mean, min_variance);
-    float behind = shadow_coord.w * 0.01 - mean;
+    float behind = shadow_coord.w * SHADOW_DEPTH_SCALE - mean;
     float chebyshev = variance / (variance + behind * behind);
     float lit = behind > 0.0 ? clamp((chebyshev - bleeding_cut) / (1.0 - bleeding_cut), 0.0, 1.0)
                              : 1.0;

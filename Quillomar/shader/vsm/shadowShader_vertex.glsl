@@ -9,5 +9,5 @@ out float light_depth;
 
 void main() {
     gl_Position = MVP * vec4(position, 1.0);
-    light_depth = gl_Position.w * 0.01;
+    light_depth = gl_Position.w * SHADOW_DEPTH_SCALE;
 }
