@@ -15,6 +15,7 @@
 namespace quillomar {
 
 int game::run() {
+    prepare();
     report_window_system_errors();
     if (glfwInit() == GLFW_FALSE) {
         std::cerr << "coudln't load glw " << std::flush;

@@ -18,6 +18,9 @@ public:
     // when the window or the OpenGL function loader could not be set up.
     int run();
 
+    // Called first thing in run, before the window opens: work that needs no window or context
+    // can begin here and run while the window opens.
+    virtual void prepare() {}
     virtual void startup() {}
     virtual void update() {}
     virtual void shutdown() {}

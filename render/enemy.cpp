@@ -4,8 +4,8 @@
 
 namespace quillomar {
 
-void enemy::init(const std::string& path) {
-    model.load_model(path);
+void enemy::init(const std::string& path, preloaded_assets* preloaded) {
+    model.load_model(path, preloaded);
 }
 
 void enemy::draw(const glm::mat4& projection, const glm::mat4& view, const glm::mat4& m,

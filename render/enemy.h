@@ -13,6 +13,8 @@
 
 namespace quillomar {
 
+struct preloaded_assets;
+
 struct enemy {
     quillomar::model model;
     GLuint program = 0;
@@ -20,7 +22,8 @@ struct enemy {
     static constexpr std::size_t first_leg_mesh = 2;
     static constexpr std::size_t leg_count = 8;
 
-    void init(const std::string& path = assets::spider_model);
+    void init(const std::string& path = assets::spider_model,
+              preloaded_assets* preloaded = nullptr);
 
     // `shadow` includes the heading rotation of `m`; `projected` and `projected2` are taken
     // before it. The sampling options are stored into every mesh.

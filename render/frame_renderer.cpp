@@ -55,7 +55,7 @@ void frame_renderer::load_cube() {
     // The checks carry the places the cube's start-up has always reported errors at.
     QLM_CHECK_GL();
     QLM_CHECK_GL();
-    scene.cube_model.load_model(assets::cube_model);
+    scene.cube_model.load_model(assets::cube_model, &preloaded);
     QLM_CHECK_GL();
     scene.program = object_shader.program;
     for (int i = 0; i < 3; ++i) {
@@ -64,16 +64,16 @@ void frame_renderer::load_cube() {
 }
 
 void frame_renderer::load_item() {
-    scene.item_model.load_model(assets::item_model);
+    scene.item_model.load_model(assets::item_model, &preloaded);
 }
 
 void frame_renderer::load_enemy() {
-    scene.enemy_renderer.init();
+    scene.enemy_renderer.init(assets::spider_model, &preloaded);
     scene.enemy_renderer.program = object_shader.program;
 }
 
 void frame_renderer::load_ball() {
-    scene.ball_model.load_model(assets::sphere_model);
+    scene.ball_model.load_model(assets::sphere_model, &preloaded);
 }
 
 void frame_renderer::set_initial_gl_state() {
@@ -94,7 +94,15 @@ void frame_renderer::create_shadow_map() {
 }
 
 void frame_renderer::create_projectors() {
-    projector.setup();
+    projector.setup(&preloaded);
+}
+
+std::vector<std::string> frame_renderer::preloaded_models() {
+    return {assets::cube_model, assets::item_model, assets::spider_model, assets::sphere_model};
+}
+
+std::vector<std::string> frame_renderer::preloaded_images() {
+    return {assets::start_texture, assets::finish_texture};
 }
 
 void frame_renderer::create_text() {

@@ -9,9 +9,12 @@
 #include <glm/glm.hpp>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "game/game_state.h"
 #include "game/hud_lines.h"
+#include "render/asset_preload.h"
 #include "render/level_renderer.h"
 #include "render/particle_renderer.h"
 #include "render/projectors.h"
@@ -23,6 +26,12 @@ namespace quillomar {
 
 class frame_renderer {
 public:
+    // What start-up loads from files without GL, for preload_assets to read and decode on a
+    // worker thread before the context exists; the loaders below take it from `preloaded`.
+    static std::vector<std::string> preloaded_models();
+    static std::vector<std::string> preloaded_images();
+    preloaded_assets preloaded;
+
     // Start-up, piece by piece, so the shell can log each step in its place.
     void create_object_program();
     void load_cube();

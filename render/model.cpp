@@ -1,5 +1,6 @@
 #include "render/model.h"
 
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "framework/asset_paths.h"
+#include "render/asset_preload.h"
 #include "render/texture.h"
 
 namespace quillomar {
@@ -82,17 +84,23 @@ material load_material(const aiMaterial* source) {
     return result;
 }
 
-void model::load_model(const std::string& path) {
-    Assimp::Importer importer;
-    const aiScene* scene =
-        importer.ReadFile(platform_path(path), aiProcess_Triangulate | aiProcess_FlipUVs);
+void model::load_model(const std::string& path, preloaded_assets* preloaded) {
+    std::unique_ptr<Assimp::Importer> importer =
+        preloaded != nullptr ? preloaded->take_scene(path) : nullptr;
+    const aiScene* scene = importer ? importer->GetScene() : nullptr;
+    if (scene == nullptr) {
+        importer = std::make_unique<Assimp::Importer>();
+        scene = importer->ReadFile(platform_path(path), model_import_flags());
+    }
     if (scene == nullptr || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE ||
         scene->mRootNode == nullptr) {
-        std::cout << "ERROR::ASSIMP:: " << importer.GetErrorString() << std::endl;
+        std::cout << "ERROR::ASSIMP:: " << importer->GetErrorString() << std::endl;
         return;
     }
     directory = directory_of(path);
+    preloaded_ = preloaded;
     process_node(scene->mRootNode, scene);
+    preloaded_ = nullptr;
 }
 
 void model::process_node(const aiNode* node, const aiScene* scene) {
@@ -174,7 +182,7 @@ std::vector<mesh_texture> model::load_material_textures(const aiMaterial* source
             continue;
         }
         mesh_texture texture;
-        texture.id = texture_from_file(file_name.c_str(), directory);
+        texture.id = texture_from_file(file_name.c_str(), directory, preloaded_);
         texture.type = type_name;
         texture.path = file_name;
         result.push_back(texture);

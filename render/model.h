@@ -14,6 +14,8 @@ struct aiMaterial;
 
 namespace quillomar {
 
+struct preloaded_assets;
+
 // One mesh corner, uploaded as 14 tightly packed floats.
 struct vertex {
     glm::vec3 position{0.0f};
@@ -78,12 +80,14 @@ struct model {
     model& operator=(model&& other) noexcept;
 
     // Imports the file; an import failure prints "ERROR::ASSIMP:: ..." and leaves the model empty.
-    void load_model(const std::string& path);
+    // A scene and images in `preloaded` are taken from there instead of being read now.
+    void load_model(const std::string& path, preloaded_assets* preloaded = nullptr);
 
     // Every mesh's triangles with whatever program and uniforms are current.
     void draw_depth() const;
 
 private:
+    preloaded_assets* preloaded_ = nullptr;  // only while load_model runs
     void process_node(const aiNode* node, const aiScene* scene);
     mesh process_mesh(const aiMesh* source, const aiScene* scene);
     std::vector<mesh_texture> load_material_textures(const aiMaterial* source, int type,

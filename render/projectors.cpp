@@ -55,7 +55,7 @@ glm::mat4 projector_view_at(const glm::vec2& cell, float top, float z_offset) {
     return glm::lookAt(eye, target, glm::vec3(0.0f, 1.0f, 0.0f));
 }
 
-void projectors::setup() {
+void projectors::setup(preloaded_assets* preloaded) {
     projector_shader =
         shader_program(assets::projector_vertex_shader, assets::projector_fragment_shader);
     projector_mvp_location = glGetUniformLocation(projector_shader.program, "mvp");
@@ -65,8 +65,8 @@ void projectors::setup() {
     create_target(projector_filter, projector_depth_fbo2, projector_color_texture2,
                   projector_depth_texture2,
                   "ERROR::FRAMEBUFFER:: Framebuffer projector_depth_fbo2 IS NOT COMPLETE");
-    start_image = load_texture(assets::start_texture);
-    finish_image = load_texture(assets::finish_texture);
+    start_image = load_texture(assets::start_texture, preloaded);
+    finish_image = load_texture(assets::finish_texture, preloaded);
 }
 
 projector_matrices projectors::render(const glm::vec2& start, const glm::vec2& finish,

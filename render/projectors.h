@@ -14,6 +14,8 @@
 
 namespace quillomar {
 
+struct preloaded_assets;
+
 // Draws depth-only geometry: sets the mat4 uniform at `location` of the program in use to
 // view_projection times each object's model matrix and draws the object's triangles.
 using depth_draw = std::function<void(const glm::mat4& view_projection, GLint location)>;
@@ -56,7 +58,7 @@ struct projectors {
 
     // Builds the program, both framebuffers and loads the two images. Prints only when a
     // framebuffer is incomplete.
-    void setup();
+    void setup(preloaded_assets* preloaded = nullptr);
 
     // The two projector passes of a frame, start then finish. `draw_scene` draws the ball and the
     // level's depth with the matrix and location it is given. Expects the depth test on with

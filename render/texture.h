@@ -7,14 +7,16 @@
 namespace quillomar {
 
 struct mesh;
+struct preloaded_assets;
 
 // Loads an image file (any format FreeImage detects) into a mip-mapped RGBA8 texture that clamps
 // to its edges. A missing or undecodable file prints one line naming it and gives a texture
-// without image.
-GLuint load_texture(const std::string& path);
+// without image. An image in `preloaded` is taken from there instead of being decoded now.
+GLuint load_texture(const std::string& path, preloaded_assets* preloaded = nullptr);
 
 // Loads `directory` + "\" + `file_name` into a mip-mapped RGBA8 texture that repeats.
-GLuint texture_from_file(const char* file_name, const std::string& directory);
+GLuint texture_from_file(const char* file_name, const std::string& directory,
+                         preloaded_assets* preloaded = nullptr);
 
 // Sets the min and mag filters of the texture bound to GL_TEXTURE_2D from the mesh's
 // mipmap_mode (0 off, 1 nearest, 2 linear) and nearest_sampling; other modes change nothing.

@@ -38,10 +38,24 @@ quillomar_game::~quillomar_game() {
     }
 }
 
+void quillomar_game::prepare() {
+    // Neither needs the GL context, so both run while the window opens.
+    preload_ = std::async(std::launch::async, [] {
+        return preload_assets(frame_renderer::preloaded_models(),
+                              frame_renderer::preloaded_images());
+    });
+    sound_ready_ = std::async(std::launch::async, [device = sound_device] {
+        return sound_engine::create(device.empty() ? nullptr : device.c_str());
+    });
+}
+
 void quillomar_game::startup() {
     check_gl_error(__FILE__, __LINE__);
     log("begin startup() in quillomar_game");
     renderer_ = std::make_unique<frame_renderer>();
+    if (preload_.valid()) {
+        renderer_->preloaded = preload_.get();
+    }
     renderer_->create_object_program();
     check_gl_error(__FILE__, __LINE__);
 
@@ -89,11 +103,16 @@ void quillomar_game::startup() {
     renderer_->release_shader_compiler();
     logged("sound stuff in quillomar_game.startup() ...",
            "sound stuff in quillomar_game.startup() done.", [&] {
-               sound_ = sound_engine::create(sound_device.empty() ? nullptr : sound_device.c_str());
+               sound_ = sound_ready_.valid() ? sound_ready_.get()
+                                             : sound_engine::create(sound_device.empty()
+                                                                        ? nullptr
+                                                                        : sound_device.c_str());
                if (!sound_) {
                    log("could not start sound engine!");
                }
            });
+    // Whatever was preloaded and not taken is let go.
+    renderer_->preloaded = preloaded_assets();
     keys_ = std::make_unique<key_input>(window);
     begin_run();
     if (!replay_path.empty()) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/asset_paths.h"
+#include "render/asset_preload.h"
 #include "framework/qlmFramework.h"
 #include "game/game_core.h"
 #include "game/drawn_pose.h"
@@ -34,6 +35,8 @@ public:
     quillomar_game(const quillomar_game&) = delete;
     quillomar_game& operator=(const quillomar_game&) = delete;
 
+    // Starts reading the models, images and sound device on worker threads.
+    void prepare() override;
     void startup() override;
     // Reads the clock and the input and steps the core once; while paused, only the window's own
     // keys are read and the game's clock stands still.
@@ -122,6 +125,9 @@ private:
     frame_input pending_;     // presses not yet handed to a tick
     drawn_pose previous_pose_;  // the world as the tick before the last left it
     bool has_previous_pose_ = false;
+    // What prepare started; startup takes it, or loads everything itself when prepare never ran.
+    std::future<preloaded_assets> preload_;
+    std::future<std::unique_ptr<sound_engine>> sound_ready_;
     std::unique_ptr<frame_renderer> renderer_;
     std::unique_ptr<key_input> keys_;
     std::unique_ptr<sound_engine> sound_;

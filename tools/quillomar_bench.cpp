@@ -153,6 +153,9 @@ int main(int argc, char** argv) {
         return presses.next(time, held);
     };
 
+    auto game = std::make_unique<bench_game>();
+    game->level_path = level_file;
+    game->prepare();
     if (glfwInit() == GLFW_FALSE) {
         std::cerr << "no display: run under xvfb-run -a\n";
         return 1;
@@ -163,11 +166,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    auto game = std::make_unique<bench_game>();
     game->window = window;
     game->width = 1024;
     game->height = 768;
-    game->level_path = level_file;
     game->input_source = input;
     {
         // The start-up log is not a benchmark figure.
