@@ -3,10 +3,14 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <future>
 #include <string>
 
 #include "framework/asset_paths.h"
+#include "render/asset_preload.h"
 #include "tests/support/test_support.h"
 
 namespace quillomar {
@@ -26,7 +30,8 @@ std::vector<GLint> state(GLuint texture) {
 using TextureTest = test::gl_test;
 
 // load_texture clamps; texture_from_file joins directory and name with a backslash and repeats.
-// Both upload a 64 x 32 JPEG (red left half, blue right half) opaque with its colours in place.
+// Both upload a 64 x 32 JPEG (red left half, blue right half) opaque with its colours in place,
+// and so does an image decoded beforehand on another thread.
 TEST_F(TextureTest, BothLoadersUploadTheImageOpaqueWithTheirWrapMode) {
     const test::scratch_dir dir;
     FIBITMAP* image = FreeImage_Allocate(64, 32, 24);
@@ -36,9 +41,14 @@ TEST_F(TextureTest, BothLoadersUploadTheImageOpaqueWithTheirWrapMode) {
     }
     ASSERT_TRUE(FreeImage_Save(FIF_JPEG, image, (dir.path() / "image.jpg").c_str(), 0));
     FreeImage_Unload(image);
+    const std::string path = (dir.path() / "image.jpg").string();
+    preloaded_assets preloaded =
+        std::async(std::launch::async, [&] { return preload_assets({}, {path}); }).get();
     const std::pair<GLuint, GLint> loaded[] = {
-        {load_texture((dir.path() / "image.jpg").string()), GL_CLAMP_TO_EDGE},
-        {texture_from_file("image.jpg", dir.path().string()), GL_REPEAT}};
+        {load_texture(path), GL_CLAMP_TO_EDGE},
+        {texture_from_file("image.jpg", dir.path().string()), GL_REPEAT},
+        {load_texture(path, &preloaded), GL_CLAMP_TO_EDGE}};
+    EXPECT_TRUE(preloaded.images.empty()) << "taken, not decoded again";
     for (const auto& [texture, wrap] : loaded) {
         EXPECT_EQ(state(texture), std::vector<GLint>({wrap, GL_LINEAR_MIPMAP_LINEAR, 64, 32}));
         std::vector<unsigned char> rgba(64 * 32 * 4);
@@ -74,8 +84,10 @@ TEST_F(TextureTest, BothLoadersUploadTheImageOpaqueWithTheirWrapMode) {
 // the shipped projector images load quietly as squares.
 TEST_F(TextureTest, BadFilesPrintOneLineAndTheShippedImagesLoadQuietly) {
     const test::scratch_dir dir;
-    for (const std::string& path :
-         {(dir.path() / "missing.jpeg").string(), dir.write("junk.png", "not an image at all")}) {
+    const std::string fifo = (dir.path() / "fifo.png").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // refused, not waited on
+    for (const std::string& path : {(dir.path() / "missing.jpeg").string(),
+                                     dir.write("junk.png", "not an image at all"), fifo}) {
         test::stream_capture out;
         const GLuint texture = load_texture(path);
         EXPECT_EQ(out.lines(), std::vector<std::string>{"Unable to load texture: " + path});
