@@ -41,6 +41,7 @@ TEST(Menu, KeySequencesReachTheirPageChoiceAndAction) {
         {true, to_settings, 1, 0, menu_action::none},
         {true, then({in::confirm}), 2, 0, menu_action::none},
         {true, then({in::back}), 0, 6, menu_action::none},
+        {true, then({in::confirm, in::back, in::back}), 0, 6, menu_action::none},
         {true, then({in::up, in::confirm}), 0, 6, menu_action::none},
         {true, then({in::down, in::confirm, in::left}), 3, 0, menu_action::changed},
         {true, then({in::down, in::confirm, in::right}), 3, 0, menu_action::none},
@@ -69,6 +70,11 @@ TEST(Menu, KeySequencesReachTheirPageChoiceAndAction) {
         EXPECT_EQ(m.choice(), r.choice) << at;
         EXPECT_EQ(last, r.last) << at;
     }
+    // The mouse points at a row of the page shown.
+    menu m(title_menu_pages({}, keys));
+    EXPECT_FALSE(m.point_at(8));
+    EXPECT_TRUE(m.point_at(3));
+    EXPECT_EQ(m.handle(in::confirm), menu_action::level_of_the_day);
 }
 
 TEST(Menu, ChangedEntriesSetOnlyTheirSettingAndPlayContinuesAtTheFirstLevelNotWon) {
@@ -145,6 +151,10 @@ TEST(Settings, WrittenSettingsReadBackAndOnlyChangedOnesAreWritten) {
     const std::string path = (dir.path() / "cfg/quillomar/settings.txt").string();
     ASSERT_TRUE(settings_file(path).save(s));
     EXPECT_EQ(settings_file(path).load(), s);
+    settings louder = s;
+    louder.music_volume = 10;
+    EXPECT_FALSE(louder == s);
+    EXPECT_FALSE(settings_file("").save(s));
     EXPECT_EQ(settings_path("/c", "/h"), "/c/quillomar/settings.txt");
     EXPECT_EQ(settings_path("c", "/h"), "/h/.config/quillomar/settings.txt");
     EXPECT_EQ(settings_path(nullptr, ""), "");
@@ -159,8 +169,8 @@ TEST(Settings, ADamagedFileCostsOneLineAndItsGoodLinesOrTheDefaults) {
         std::string kept_aside;
     } const rows[] = {
         {h + "music 40\n", 40, 0, ""},
-        {h + "music 400\nshadows off\nvsync maybe\nwindow 0 5\nkey a\nmultisampling 3\n", 100,
-         1, "music 400\nvsync maybe\nwindow 0 5\nkey a\nmultisampling 3\n"},
+        {h + "music 400\nshadows off\nvsync maybe\nwindow 0 5\nkey a\nmultisampling 3\nvsync on x\n",
+         100, 1, "music 400\nvsync maybe\nwindow 0 5\nkey a\nmultisampling 3\nvsync on x\n"},
         {h + "music 40\nmusic 30\ndead-zone 4\neffects 7", 30, 0, "dead-zone 4\neffects 7\n"},
         {"settings 1\nmusic 40\n", 100, 0, "settings 1\nmusic 40\n"},
         {"", 100, 0, ""},
