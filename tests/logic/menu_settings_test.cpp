@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "framework/key_map.h"
 #include "game/menu.h"
 #include "records/settings.h"
 #include "tests/support/test_support.h"
@@ -126,6 +127,17 @@ TEST(Settings, AKeyTakenByAnotherActionIsRefused) {
     EXPECT_EQ(rebind(s, bound, "back", "W"), "");
     EXPECT_EQ(bound[0].key, "K");
     EXPECT_EQ(s.keys, (std::map<std::string, std::string>{{"back", "W"}, {"forward", "K"}}));
+}
+
+TEST(Settings, EveryDefaultKeyHasANameThatReadsBack) {
+    const std::vector<key_binding> defaults = default_key_bindings();
+    EXPECT_EQ(defaults.size(), command_count + 4);
+    for (const key_binding& b : defaults) {
+        EXPECT_FALSE(b.key.empty()) << b.action;
+        EXPECT_EQ(key_name(key_code(b.key)), b.key) << b.action;
+    }
+    EXPECT_EQ(key_code("NoSuchKey"), key_code(""));
+    EXPECT_EQ(key_name(key_code("\\")), "\\");
 }
 
 std::string read(const std::string& path) {
