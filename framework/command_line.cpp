@@ -62,6 +62,9 @@ command_line parse_command_line(int argc, const char* const* argv) {
                 result.help = true;
             } else if (arg == "--version") {
                 result.version = true;
+            } else if (arg == "--menu") {
+                result.menu = true;
+                playing_option = true;
             } else if (arg == "--check") {
                 result.check = true;
             } else if (arg == "--generate" || arg == "--size") {
@@ -107,7 +110,7 @@ command_line parse_command_line(int argc, const char* const* argv) {
         if (result.check && result.generate_seed) {
             fail("--check and --generate cannot be asked for together");
         } else if (playing_option) {
-            fail("--record and --replay play a game; --check and --generate play none");
+            fail("--menu, --record and --replay play a game; --check and --generate play none");
         } else if (result.check && files.empty()) {
             fail("option --check needs at least one level file");
         } else if (result.generate_seed && !files.empty()) {
@@ -142,6 +145,7 @@ std::string usage_text() {
     return "Usage: quillomar [OPTION]... [LEVEL_FILE]\n"
            "Roll the ball over the level in LEVEL_FILE (default: level.txt) to the finish.\n"
            "\n"
+           "  --menu         start in the title menu\n"
            "  --record FILE  record this run's input into FILE\n"
            "  --replay FILE  play back the run recorded in FILE\n"
            "  --check LEVEL_FILE...\n"

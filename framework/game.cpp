@@ -26,6 +26,7 @@ int game::run() {
     const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
 
     window_config config = read_window_config_file(platform_path("config.txt"));
+    choose_window(config);
     GLFWmonitor* window_monitor = nullptr;
     if (!config.fullscreen || mode == nullptr) {
         const std::string note = clamp_window_size(config, mode != nullptr ? mode->width : 0,
@@ -42,7 +43,7 @@ int game::run() {
         window_monitor = monitor;
     }
 
-    window = open_game_window(width, height, window_monitor);
+    window = open_game_window(width, height, window_monitor, true, config.samples);
     if (window == nullptr) {
         // Both failures have printed their message; neither is reported as success.
         glfwTerminate();
@@ -82,8 +83,8 @@ int game::run() {
 bool game::should_stop() {
     // Every operand is evaluated: quit_requested takes the presses counted since the last frame.
     const bool asked = quit_requested();
-    return glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS || glfwWindowShouldClose(window) ||
-           asked;
+    const bool escape = escape_ends_game() && glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS;
+    return escape || glfwWindowShouldClose(window) || asked;
 }
 
 }  // namespace quillomar

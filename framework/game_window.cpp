@@ -10,8 +10,8 @@
 
 namespace quillomar {
 
-void set_game_window_hints() {
-    glfwWindowHint(GLFW_SAMPLES, 4);
+void set_game_window_hints(int samples) {
+    glfwWindowHint(GLFW_SAMPLES, samples);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
@@ -19,8 +19,9 @@ void set_game_window_hints() {
     glfwWindowHint(GLFW_REFRESH_RATE, 60);
 }
 
-GLFWwindow* open_game_window(int width, int height, GLFWmonitor* monitor, bool visible) {
-    set_game_window_hints();
+GLFWwindow* open_game_window(int width, int height, GLFWmonitor* monitor, bool visible,
+                             int samples) {
+    set_game_window_hints(samples);
     glfwWindowHint(GLFW_VISIBLE, visible ? GLFW_TRUE : GLFW_FALSE);
     GLFWwindow* window = glfwCreateWindow(width, height, "Quillomar.", monitor, nullptr);
     if (window == nullptr) {
@@ -62,6 +63,20 @@ void toggle_full_screen(GLFWwindow* window) {
     glfwGetWindowPos(window, &saved_x, &saved_y);
     glfwGetWindowSize(window, &saved_width, &saved_height);
     glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+}
+
+void set_full_screen(GLFWwindow* window, bool on) {
+    if (is_full_screen(window) != on) {
+        toggle_full_screen(window);
+    }
+}
+
+bool is_full_screen(GLFWwindow* window) {
+    return window != nullptr && glfwGetWindowMonitor(window) != nullptr;
+}
+
+void set_vsync(bool on) {
+    glfwSwapInterval(on ? 1 : 0);
 }
 
 }  // namespace quillomar

@@ -5,52 +5,69 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <string>
+#include <utility>
 
 namespace quillomar {
 namespace {
 
-// A stick counts as held past a third of its way.
-constexpr float dead_zone = 0.33f;
-
-struct binding {
+// Every key the player may rebind, with its settings name and default key; a command's row
+// per command, in the order of the commands.
+struct key_row {
+    const char* name;
+    bool is_command;
     command action;
+    window_action shell_action;
     int key;
 };
 
-constexpr binding bindings[] = {
-    {command::forward, GLFW_KEY_W},
-    {command::back, GLFW_KEY_S},
-    {command::turn_left, GLFW_KEY_A},
-    {command::turn_right, GLFW_KEY_D},
-    {command::flip, GLFW_KEY_SPACE},
-    {command::restart, GLFW_KEY_R},
-    {command::camera, GLFW_KEY_C},
-    {command::music, GLFW_KEY_M},
-    {command::spiders, GLFW_KEY_P},
-    {command::frame_time, GLFW_KEY_F2},
-    {command::wireframe, GLFW_KEY_F3},
-    {command::sampling, GLFW_KEY_F4},
-    {command::mipmap, GLFW_KEY_F5},
-    {command::culling, GLFW_KEY_F8},
-    {command::transparency, GLFW_KEY_F9},
-    {command::free_yaw_left, GLFW_KEY_LEFT},
-    {command::free_yaw_right, GLFW_KEY_RIGHT},
-    {command::free_pitch_up, GLFW_KEY_Q},
-    {command::free_pitch_down, GLFW_KEY_E},
-    {command::free_forward, GLFW_KEY_UP},
-    {command::free_backward, GLFW_KEY_DOWN},
+constexpr key_row key_rows[] = {
+    {"forward", true, command::forward, {}, GLFW_KEY_W},
+    {"back", true, command::back, {}, GLFW_KEY_S},
+    {"turn-left", true, command::turn_left, {}, GLFW_KEY_A},
+    {"turn-right", true, command::turn_right, {}, GLFW_KEY_D},
+    {"flip", true, command::flip, {}, GLFW_KEY_SPACE},
+    {"restart", true, command::restart, {}, GLFW_KEY_R},
+    {"camera", true, command::camera, {}, GLFW_KEY_C},
+    {"music", true, command::music, {}, GLFW_KEY_M},
+    {"spiders", true, command::spiders, {}, GLFW_KEY_P},
+    {"frame-time", true, command::frame_time, {}, GLFW_KEY_F2},
+    {"wireframe", true, command::wireframe, {}, GLFW_KEY_F3},
+    {"sampling", true, command::sampling, {}, GLFW_KEY_F4},
+    {"mipmap", true, command::mipmap, {}, GLFW_KEY_F5},
+    {"culling", true, command::culling, {}, GLFW_KEY_F8},
+    {"transparency", true, command::transparency, {}, GLFW_KEY_F9},
+    {"free-camera-left", true, command::free_yaw_left, {}, GLFW_KEY_LEFT},
+    {"free-camera-right", true, command::free_yaw_right, {}, GLFW_KEY_RIGHT},
+    {"free-camera-up", true, command::free_pitch_up, {}, GLFW_KEY_Q},
+    {"free-camera-down", true, command::free_pitch_down, {}, GLFW_KEY_E},
+    {"free-camera-forward", true, command::free_forward, {}, GLFW_KEY_UP},
+    {"free-camera-back", true, command::free_backward, {}, GLFW_KEY_DOWN},
+    {"full-screen", false, {}, window_action::full_screen, GLFW_KEY_F11},
+    {"pause", false, {}, window_action::pause, GLFW_KEY_PAUSE},
+    {"level-list", false, {}, window_action::level_list, GLFW_KEY_TAB},
+    {"ghost", false, {}, window_action::ghost, GLFW_KEY_G},
 };
-static_assert(sizeof(bindings) / sizeof(bindings[0]) == command_count,
-              "every command has exactly one key");
+constexpr std::size_t key_row_count = std::size(key_rows);
 
+constexpr bool every_command_once() {
+    for (std::size_t c = 0; c < command_count; ++c) {
+        if (!key_rows[c].is_command || static_cast<std::size_t>(key_rows[c].action) != c) {
+            return false;
+        }
+    }
+    return !key_rows[command_count].is_command;
+}
+static_assert(every_command_once(), "every command has exactly one key, in command order");
+
+// The keys that drive the menus: never rebound, so a player can always find the way back.
 constexpr struct {
     window_action action;
     int key;
-} window_bindings[] = {
-    {window_action::full_screen, GLFW_KEY_F11}, {window_action::pause, GLFW_KEY_PAUSE},
-    {window_action::confirm, GLFW_KEY_ENTER},   {window_action::confirm, GLFW_KEY_KP_ENTER},
-    {window_action::level_list, GLFW_KEY_TAB},  {window_action::list_up, GLFW_KEY_UP},
-    {window_action::list_down, GLFW_KEY_DOWN},  {window_action::ghost, GLFW_KEY_G},
+} fixed_keys[] = {
+    {window_action::confirm, GLFW_KEY_ENTER}, {window_action::confirm, GLFW_KEY_KP_ENTER},
+    {window_action::list_up, GLFW_KEY_UP},    {window_action::list_down, GLFW_KEY_DOWN},
+    {window_action::menu_left, GLFW_KEY_LEFT}, {window_action::menu_right, GLFW_KEY_RIGHT},
     {window_action::quit, GLFW_KEY_ESCAPE},
 };
 
@@ -64,16 +81,26 @@ struct button_binding {
 constexpr button_binding button_bindings[] = {
     {GLFW_GAMEPAD_BUTTON_A, true, command::flip, {}},
     {GLFW_GAMEPAD_BUTTON_B, true, command::restart, {}},
-    {GLFW_GAMEPAD_BUTTON_START, false, {}, window_action::confirm},
+    {GLFW_GAMEPAD_BUTTON_A, false, {}, window_action::menu_accept},
+    {GLFW_GAMEPAD_BUTTON_B, false, {}, window_action::menu_back},
+    {GLFW_GAMEPAD_BUTTON_START, false, {}, window_action::pad_start},
     {GLFW_GAMEPAD_BUTTON_BACK, false, {}, window_action::level_list},
     {GLFW_GAMEPAD_BUTTON_DPAD_UP, false, {}, window_action::list_up},
     {GLFW_GAMEPAD_BUTTON_DPAD_DOWN, false, {}, window_action::list_down},
+    {GLFW_GAMEPAD_BUTTON_DPAD_LEFT, false, {}, window_action::menu_left},
+    {GLFW_GAMEPAD_BUTTON_DPAD_RIGHT, false, {}, window_action::menu_right},
 };
-
 void on_key(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
     auto* input = static_cast<key_input*>(glfwGetWindowUserPointer(window));
     if (input != nullptr && action == GLFW_PRESS) {
         input->key_pressed(key);
+    }
+}
+
+void on_mouse(GLFWwindow* window, int button, int action, int /*mods*/) {
+    auto* input = static_cast<key_input*>(glfwGetWindowUserPointer(window));
+    if (input != nullptr && button == GLFW_MOUSE_BUTTON_LEFT && action == GLFW_PRESS) {
+        input->mouse_clicked();
     }
 }
 
@@ -87,18 +114,75 @@ void on_focus(GLFWwindow* window, int focused) {
 }  // namespace
 
 int key_for(command c) {
-    for (const binding& b : bindings) {
-        if (b.action == c) {
-            return b.key;
+    return key_rows[static_cast<std::size_t>(c)].key;
+}
+
+std::vector<key_binding> default_key_bindings() {
+    std::vector<key_binding> bound;
+    for (const key_row& row : key_rows) {
+        bound.push_back({row.name, key_name(row.key)});
+    }
+    return bound;
+}
+
+std::string key_name(int key) {
+    if ((key >= GLFW_KEY_A && key <= GLFW_KEY_Z) || (key >= GLFW_KEY_0 && key <= GLFW_KEY_9)) {
+        return std::string(1, static_cast<char>(key));
+    }
+    if (key >= GLFW_KEY_F1 && key <= GLFW_KEY_F25) {
+        return "F" + std::to_string(key - GLFW_KEY_F1 + 1);
+    }
+    if (key >= GLFW_KEY_KP_0 && key <= GLFW_KEY_KP_9) {
+        return "KP" + std::to_string(key - GLFW_KEY_KP_0);
+    }
+    static const std::pair<int, const char*> named[] = {
+        {GLFW_KEY_SPACE, "Space"},         {GLFW_KEY_APOSTROPHE, "'"},
+        {GLFW_KEY_COMMA, ","},             {GLFW_KEY_MINUS, "-"},
+        {GLFW_KEY_PERIOD, "."},            {GLFW_KEY_SLASH, "/"},
+        {GLFW_KEY_SEMICOLON, ";"},         {GLFW_KEY_EQUAL, "="},
+        {GLFW_KEY_LEFT_BRACKET, "["},      {GLFW_KEY_BACKSLASH, "\\"},
+        {GLFW_KEY_RIGHT_BRACKET, "]"},     {GLFW_KEY_GRAVE_ACCENT, "`"},
+        {GLFW_KEY_ESCAPE, "Escape"},       {GLFW_KEY_ENTER, "Enter"},
+        {GLFW_KEY_TAB, "Tab"},             {GLFW_KEY_BACKSPACE, "Backspace"},
+        {GLFW_KEY_INSERT, "Insert"},       {GLFW_KEY_DELETE, "Delete"},
+        {GLFW_KEY_RIGHT, "Right"},         {GLFW_KEY_LEFT, "Left"},
+        {GLFW_KEY_DOWN, "Down"},           {GLFW_KEY_UP, "Up"},
+        {GLFW_KEY_PAGE_UP, "PageUp"},      {GLFW_KEY_PAGE_DOWN, "PageDown"},
+        {GLFW_KEY_HOME, "Home"},           {GLFW_KEY_END, "End"},
+        {GLFW_KEY_PAUSE, "Pause"},         {GLFW_KEY_KP_DECIMAL, "KP."},
+        {GLFW_KEY_KP_DIVIDE, "KP/"},       {GLFW_KEY_KP_MULTIPLY, "KP*"},
+        {GLFW_KEY_KP_SUBTRACT, "KP-"},     {GLFW_KEY_KP_ADD, "KP+"},
+        {GLFW_KEY_KP_ENTER, "KPEnter"},    {GLFW_KEY_KP_EQUAL, "KP="},
+        {GLFW_KEY_LEFT_SHIFT, "LeftShift"}, {GLFW_KEY_LEFT_CONTROL, "LeftControl"},
+        {GLFW_KEY_LEFT_ALT, "LeftAlt"},    {GLFW_KEY_RIGHT_SHIFT, "RightShift"},
+        {GLFW_KEY_RIGHT_CONTROL, "RightControl"}, {GLFW_KEY_RIGHT_ALT, "RightAlt"},
+        {GLFW_KEY_MENU, "Menu"},
+    };
+    for (const auto& [code, name] : named) {
+        if (code == key) {
+            return name;
+        }
+    }
+    return {};
+}
+
+int key_code(const std::string& name) {
+    for (int key = GLFW_KEY_SPACE; key <= GLFW_KEY_LAST && !name.empty(); ++key) {
+        if (key_name(key) == name) {
+            return key;
         }
     }
     return GLFW_KEY_UNKNOWN;
 }
 
 key_input::key_input(GLFWwindow* window) : window_(window) {
+    for (const key_row& row : key_rows) {
+        keys_.push_back(row.key);
+    }
     if (window_ != nullptr) {
         glfwSetWindowUserPointer(window_, this);
         glfwSetKeyCallback(window_, on_key);
+        glfwSetMouseButtonCallback(window_, on_mouse);
         glfwSetWindowFocusCallback(window_, on_focus);
     }
 }
@@ -106,18 +190,25 @@ key_input::key_input(GLFWwindow* window) : window_(window) {
 key_input::~key_input() {
     if (window_ != nullptr) {
         glfwSetKeyCallback(window_, nullptr);
+        glfwSetMouseButtonCallback(window_, nullptr);
         glfwSetWindowFocusCallback(window_, nullptr);
         glfwSetWindowUserPointer(window_, nullptr);
     }
 }
 
 void key_input::key_pressed(int key) {
-    for (const binding& b : bindings) {
-        if (b.key == key) {
-            pending_.press(b.action);
+    last_key_ = key;
+    for (std::size_t i = 0; i < key_row_count; ++i) {
+        if (keys_[i] != key) {
+            continue;
+        }
+        if (key_rows[i].is_command) {
+            pending_.press(key_rows[i].action);
+        } else {
+            ++window_presses_[static_cast<int>(key_rows[i].shell_action)];
         }
     }
-    for (const auto& b : window_bindings) {
+    for (const auto& b : fixed_keys) {
         if (b.key == key) {
             ++window_presses_[static_cast<int>(b.action)];
         }
@@ -128,6 +219,70 @@ int key_input::take(window_action action) {
     const int presses = window_presses_[static_cast<int>(action)];
     window_presses_[static_cast<int>(action)] = 0;
     return presses;
+}
+
+void key_input::bind(const std::vector<key_binding>& bound) {
+    for (const key_binding& b : bound) {
+        const int key = key_code(b.key);
+        for (std::size_t i = 0; i < key_row_count && key != GLFW_KEY_UNKNOWN; ++i) {
+            if (b.action == key_rows[i].name) {
+                keys_[i] = key;
+            }
+        }
+    }
+}
+
+std::vector<key_binding> key_input::bindings() const {
+    std::vector<key_binding> bound;
+    for (std::size_t i = 0; i < key_row_count; ++i) {
+        bound.push_back({key_rows[i].name, key_name(keys_[i])});
+    }
+    return bound;
+}
+
+std::string key_input::bound_key_name(window_action action) const {
+    for (std::size_t i = 0; i < key_row_count; ++i) {
+        if (!key_rows[i].is_command && key_rows[i].shell_action == action) {
+            return key_name(keys_[i]);
+        }
+    }
+    return {};
+}
+
+int key_input::take_key() {
+    const int key = last_key_;
+    last_key_ = GLFW_KEY_UNKNOWN;
+    return key;
+}
+
+bool key_input::held(window_action action) const {
+    const auto down = [this](int key) {
+        return window_ != nullptr && glfwGetKey(window_, key) == GLFW_PRESS;
+    };
+    for (std::size_t i = 0; i < key_row_count; ++i) {
+        if (!key_rows[i].is_command && key_rows[i].shell_action == action && down(keys_[i])) {
+            return true;
+        }
+    }
+    for (const auto& b : fixed_keys) {
+        if (b.action == action && down(b.key)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void key_input::cursor(double& x, double& y) const {
+    x = y = -1.0;
+    if (window_ != nullptr) {
+        glfwGetCursorPos(window_, &x, &y);
+    }
+}
+
+int key_input::take_clicks() {
+    const int clicks = clicks_;
+    clicks_ = 0;
+    return clicks;
 }
 
 void key_input::poll_gamepads() {
@@ -141,7 +296,8 @@ void key_input::poll_gamepads() {
     // Past the dead zone a stick's share grows with its tilt up to the whole. A push starts at
     // 0.6, about where the ball's rolling friction gives way, so a slight tilt creeps; a turn has
     // no such threshold and starts at a quarter.
-    const auto amount = [](float tilt, bool pad_down, float least) {
+    const float dead_zone = dead_zone_;
+    const auto amount = [dead_zone](float tilt, bool pad_down, float least) {
         const float beyond = (std::fabs(tilt) - dead_zone) / (1.0f - dead_zone);
         const float share = pad_down ? 1.0f : least + (1.0f - least) * std::min(1.0f, beyond);
         return static_cast<std::uint8_t>(beyond > 0.0f || pad_down ? std::lround(share * 255.0f)
@@ -197,14 +353,14 @@ frame_input key_input::sample(double time) {
     input.time = time;
     bool keys_push = false;
     bool keys_turn = false;
-    for (const binding& b : bindings) {
+    for (std::size_t i = 0; i < command_count; ++i) {
+        const command c = key_rows[i].action;
         // A tap that began and ended within the frame holds its command for this one frame.
-        const bool down = window_ != nullptr && glfwGetKey(window_, b.key) == GLFW_PRESS;
-        input.hold(b.action,
-                   down || input.pressed(b.action) > 0 || gamepad_held_.is_held(b.action));
-        if (down && (b.action == command::forward || b.action == command::back)) {
+        const bool down = window_ != nullptr && glfwGetKey(window_, keys_[i]) == GLFW_PRESS;
+        input.hold(c, down || input.pressed(c) > 0 || gamepad_held_.is_held(c));
+        if (down && (c == command::forward || c == command::back)) {
             keys_push = true;
-        } else if (down && (b.action == command::turn_left || b.action == command::turn_right)) {
+        } else if (down && (c == command::turn_left || c == command::turn_right)) {
             keys_turn = true;
         }
     }

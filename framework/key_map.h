@@ -3,14 +3,28 @@
 // and the gamepads once a frame.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "game/commands.h"
+#include "records/settings.h"
 
 struct GLFWwindow;
 
 namespace quillomar {
 
-// The GLFW key that drives a command.
+// The GLFW key that drives a command by default.
 int key_for(command c);
+
+// The keys the player may rebind, by their settings names, with their default keys, in the order
+// the Controls page lists them: every command, then the window's own actions. Enter, the arrows
+// Up and Down and Escape drive the menus and cannot be moved, so a player can always get back.
+std::vector<key_binding> default_key_bindings();
+
+// The key's name as settings.txt and the HUD write it ("W", "Space", "F11", "Left"), and back;
+// empty or GLFW_KEY_UNKNOWN for a key the game has no name for.
+std::string key_name(int key);
+int key_code(const std::string& name);
 
 // What keys and buttons ask of the shell rather than of the game's rules: the window, the pause,
 // the ghost ball, the level list (Enter takes the end-of-game and list choice), and quitting.
@@ -22,6 +36,12 @@ enum class window_action {
     list_up,
     list_down,
     ghost,
+    // The menus' own: Left and Right change a value; a gamepad's A, B and Start.
+    menu_left,
+    menu_right,
+    menu_accept,
+    menu_back,
+    pad_start,
     quit,
 };
 inline constexpr int window_action_count = static_cast<int>(window_action::quit) + 1;
@@ -50,6 +70,27 @@ public:
     // The presses of the action since the last call.
     int take(window_action action);
 
+    // Binds each named action of `bound` to its key (by name); a name or key the game does not
+    // know leaves that action's key as it was.
+    void bind(const std::vector<key_binding>& bound);
+    // The keys in force, in default_key_bindings' order.
+    std::vector<key_binding> bindings() const;
+    // The name of the key bound to the action now.
+    std::string bound_key_name(window_action action) const;
+    // The latest key pressed since the last call, GLFW_KEY_UNKNOWN when none.
+    int take_key();
+    // Whether a key of the action is held down now.
+    bool held(window_action action) const;
+
+    // A stick counts as tilted past this share of its way.
+    void set_dead_zone(float share) { dead_zone_ = share; }
+
+    // Where the mouse pointer is, in window pixels from the top-left corner; and the left
+    // button's clicks since the last call.
+    void cursor(double& x, double& y) const;
+    int take_clicks();
+    void mouse_clicked() { ++clicks_; }
+
     // False once the window has lost the focus, until it has it again.
     bool focused() const { return focused_; }
     void set_focused(bool focused) { focused_ = focused; }
@@ -61,6 +102,10 @@ private:
     unsigned gamepad_buttons_down_ = 0;  // bit per button, as of the last poll
     int window_presses_[window_action_count] = {};
     bool focused_ = true;
+    std::vector<int> keys_;  // the key of each of default_key_bindings' actions
+    int last_key_ = -1;
+    int clicks_ = 0;
+    float dead_zone_ = 0.33f;
 };
 
 }  // namespace quillomar

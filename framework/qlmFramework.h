@@ -5,6 +5,8 @@ struct GLFWwindow;
 
 namespace quillomar {
 
+struct window_config;
+
 class game {
 public:
     GLFWwindow* window = nullptr;
@@ -29,6 +31,12 @@ public:
     // Asked once a frame after the events are polled: true when the game wants to end, for a
     // counted Escape press that a key held check would miss (a tap shorter than a frame).
     virtual bool quit_requested() { return false; }
+
+    // Whether Escape held down ends the game now (not while a menu takes it as "back").
+    virtual bool escape_ends_game() { return true; }
+
+    // Given config.txt's window before it opens; a game may change it (saved settings win).
+    virtual void choose_window(window_config& /*config*/) {}
 
     // The frame loop's test after each poll: Escape held, a close request, or quit_requested.
     bool should_stop();

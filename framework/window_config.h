@@ -12,6 +12,8 @@ struct window_config {
     bool fullscreen = false;
     int width = 1024;
     int height = 768;
+    // Not from config.txt: the samples per pixel of the window's multisampling, 0 for none.
+    int samples = 4;
 };
 
 // Reads the config.txt format: "fullscreen" on any line switches full screen on and stops reading;

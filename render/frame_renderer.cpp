@@ -137,12 +137,16 @@ void frame_renderer::draw_projectors(const game_state& s) {
 void frame_renderer::draw_shadow_map(const game_state& s) {
     light = compute_light_matrices(s.light.position, s.level.centre, light_up, light_projection,
                                    bias);
+    // Without shadows the pass draws no caster: the map clears to "lit" and the objects take the
+    // programs without the shadow look-up.
     shadow_map.render(
         light.light_mvp,
         [this, &s](const glm::mat4& vp, GLint location) {
-            scene.draw_casters(s.level, s.ball, vp, location);
+            if (shadows) {
+                scene.draw_casters(s.level, s.ball, vp, location);
+            }
         },
-        shadow_caster_spheres(s));
+        shadows ? shadow_caster_spheres(s) : std::vector<glm::vec4>{});
 }
 
 void frame_renderer::draw_scene(const game_state& s, const std::optional<glm::mat4>& ghost) {
@@ -212,8 +216,11 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
                               const std::vector<hud_line>& extra) {
     const auto sx = static_cast<float>(2.0 / width);
     const auto sy = static_cast<float>(2.0 / height);
-    std::vector<hud_line> lines = hud_lines(s);
+    std::vector<hud_line> lines = darkened ? std::vector<hud_line>{} : hud_lines(s);
     lines.insert(lines.end(), extra.begin(), extra.end());
+    if (darkened) {
+        backdrop.draw();
+    }
     for (const hud_line& line : lines) {
         const float x =
             (line.from_left_edge ? -1.0f : 0.0f) + static_cast<float>(line.x_pixels) * sx;

@@ -16,6 +16,7 @@
 #include "game/hud_lines.h"
 #include "render/asset_preload.h"
 #include "render/level_renderer.h"
+#include "render/menu_backdrop.h"
 #include "render/particle_renderer.h"
 #include "render/projectors.h"
 #include "render/shader_program.h"
@@ -69,6 +70,11 @@ public:
     variance_shadow_map shadow_map;
     std::unique_ptr<particle_renderer> particles;
     text_renderer hud_text;
+    // Shadows are cast (the settings may turn them off).
+    bool shadows = true;
+    // A menu is open: the frame is darkened and the HUD shows only the `extra` lines.
+    bool darkened = false;
+    menu_backdrop backdrop;
     // This frame's light and projector matrices, kept for tests and tools.
     light_matrices light;
     projector_matrices projector_frame;

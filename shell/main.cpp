@@ -30,5 +30,6 @@ int main(int argc, char** argv) {
     the_game->level_path = options.level_file;
     the_game->record_path = options.record_file;
     the_game->replay_path = options.replay_file;
+    the_game->start_in_menu = options.menu;
     return the_game->run();
 }

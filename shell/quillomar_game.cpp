@@ -9,7 +9,9 @@
 #include "framework/key_map.h"
 #include "framework/seams.h"
 #include "records/records_store.h"
+#include "game/menu.h"
 #include "render/frame_renderer.h"
+#include "shell/menu_mode.h"
 #include "sound/sound_engine.h"
 #include "sound/sound_events.h"
 
@@ -30,7 +32,7 @@ void logged(const char* before, const char* after, Step&& step) {
 
 }  // namespace
 
-quillomar_game::quillomar_game() = default;
+quillomar_game::quillomar_game() : menus_(std::make_unique<menu_mode>()) {}
 
 quillomar_game::~quillomar_game() {
     if (ghost_cancel_) {
@@ -114,6 +116,11 @@ void quillomar_game::startup() {
     // Whatever was preloaded and not taken is let go.
     renderer_->preloaded = preloaded_assets();
     keys_ = std::make_unique<key_input>(window);
+    menus_->load_settings();
+    menus_->apply({window, keys_.get(), sound_.get(), renderer_.get()});
+    if (start_in_menu) {
+        open_menu(true);
+    }
     begin_run();
     if (!replay_path.empty()) {
         replay_ = load_recording(replay_path);
@@ -131,8 +138,12 @@ void quillomar_game::update() {
     const bool was_paused = paused();
     if (keys_) {
         keys_->poll_gamepads();
-        handle_window_actions();
-        paused_by_focus_ = !keys_->focused();
+        mode_ == shell_mode::menu ? run_menu() : handle_window_actions();
+        // Losing the focus pauses the game: the pause menu waits for the player's return.
+        if (!keys_->focused() && was_focused_ && mode_ == shell_mode::play && !list_open_) {
+            open_menu(false);
+        }
+        was_focused_ = keys_->focused();
     }
     if (paused() != was_paused) {
         if (paused()) {
@@ -216,25 +227,33 @@ void quillomar_game::handle_window_actions() {
     for (int n = keys_->take(window_action::full_screen); n > 0; --n) {
         toggle_full_screen(window);
     }
-    for (int n = keys_->take(window_action::pause); n > 0; --n) {
-        paused_by_key_ = !paused_by_key_;
-    }
     if (keys_->take(window_action::ghost) % 2 == 1) {
         show_ghost_ = !show_ghost_;
     }
     // Every action is taken each frame, so presses meant for play (the arrows steer the free
-    // camera) never pile up for the list.
+    // camera) never pile up for the list or a menu.
     const int up = keys_->take(window_action::list_up);
     const int down = keys_->take(window_action::list_down);
-    const int confirm = keys_->take(window_action::confirm);
+    int confirm = keys_->take(window_action::confirm);
+    for (const window_action menu_only : {window_action::menu_left, window_action::menu_right,
+                                          window_action::menu_accept, window_action::menu_back}) {
+        keys_->take(menu_only);
+    }
+    const game_state& s = core_->state;
+    const bool game_over = s.won || s.lost || !s.has_level;
+    // A gamepad's Start is Enter once the game is over and in the list; during play it pauses.
+    const int start = keys_->take(window_action::pad_start);
+    const bool pause = keys_->take(window_action::pause) > 0;
+    if ((pause || (start > 0 && !game_over)) && !list_open_) {
+        open_menu(false);
+        return;
+    }
+    confirm += start;
     if (keys_->take(window_action::level_list) % 2 == 1) {
-        list_open_ = !list_open_;
         if (list_open_) {
-            records_store records(default_records_folder());
-            records.load();
-            const level_set& set = levels();
-            list_rows_ = level_list_rows(set, level_keys_, records.records());
-            list_choice_ = index_of_level(level_keys_, run_.level_key).value_or(0);
+            list_open_ = false;
+        } else {
+            open_level_list();
         }
         return;
     }
@@ -242,8 +261,7 @@ void quillomar_game::handle_window_actions() {
         handle_level_list(up, down, confirm);
         return;
     }
-    const game_state& s = core_->state;
-    if (confirm == 0 || !(s.won || s.lost || !s.has_level)) {
+    if (confirm == 0 || !game_over) {
         return;
     }
     // After a win Enter goes on to the next level of the set; after a loss, or past the set's
@@ -255,6 +273,61 @@ void quillomar_game::handle_window_actions() {
         next = set[*here + 1].path;
     }
     play_level(next);
+}
+
+void quillomar_game::open_level_list() {
+    list_open_ = true;
+    records_store records(default_records_folder());
+    records.load();
+    const level_set& set = levels();
+    list_rows_ = level_list_rows(set, level_keys_, records.records());
+    list_choice_ = index_of_level(level_keys_, run_.level_key).value_or(0);
+}
+
+void quillomar_game::open_menu(bool title) {
+    mode_ = shell_mode::menu;
+    const menu_mode::targets targets{window, keys_.get(), sound_.get(), renderer_.get()};
+    title ? menus_->open_title(targets) : menus_->open_pause(targets);
+}
+
+void quillomar_game::run_menu() {
+    const menu_action action =
+        menus_->update({window, keys_.get(), sound_.get(), renderer_.get()});
+    const bool leaves = action == menu_action::resume || action == menu_action::restart ||
+                        action == menu_action::levels || action == menu_action::play;
+    if (leaves) {
+        menus_->close();
+        mode_ = shell_mode::play;
+    }
+    switch (action) {
+        case menu_action::restart:
+            play_level(level_path);
+            break;
+        case menu_action::levels:
+            open_level_list();
+            break;
+        case menu_action::play: {
+            records_store records(default_records_folder());
+            records.load();
+            const level_set& set = levels();
+            const std::vector<level_list_row> rows =
+                level_list_rows(set, level_keys_, records.records());
+            play_level(set.empty() ? level_path : set[level_to_continue(rows)].path);
+            break;
+        }
+        case menu_action::title:
+            open_menu(true);
+            break;
+        case menu_action::quit:
+            quit_from_menu_ = true;
+            break;
+        case menu_action::random_level:      // the level list's random row takes these
+        case menu_action::level_of_the_day:  // when it is joined to the title menu
+        case menu_action::editor:            // the edit mode takes this
+        case menu_action::replays:           // the replays mode takes this
+        default:
+            break;
+    }
 }
 
 void quillomar_game::handle_level_list(int up, int down, int confirm) {
@@ -357,13 +430,14 @@ std::optional<glm::mat4> quillomar_game::ghost_matrix(double offset) const {
 }
 
 std::vector<hud_line> quillomar_game::shell_hud_lines() const {
-    std::vector<hud_line> lines;
-    if (paused() && !list_open_) {
-        lines.push_back({"Paused", false, -60, 200});
+    if (mode_ == shell_mode::menu) {
+        return menus_->hud_lines();
     }
+    std::vector<hud_line> lines;
     const game_state& s = core_->state;
     if (list_open_) {
-        lines.push_back({"Levels - Enter plays, Tab closes", false, -220, 250});
+        const std::string list_key = keys_ ? keys_->bound_key_name(window_action::level_list) : "Tab";
+        lines.push_back({"Levels - Enter plays, " + list_key + " closes", false, -220, 250});
         // The rows around the choice, the choice kept in view.
         const std::size_t first =
             std::min(list_choice_ - std::min(list_choice_, level_list_rows_shown / 2),
@@ -405,7 +479,19 @@ void quillomar_game::keep_a_won_run() {
 }
 
 bool quillomar_game::quit_requested() {
+    if (mode_ == shell_mode::menu || quit_from_menu_) {
+        return quit_from_menu_;
+    }
     return keys_ && keys_->take(window_action::quit) > 0;
+}
+
+bool quillomar_game::escape_ends_game() {
+    return mode_ == shell_mode::play && !(keys_ && menus_->escape_latched(*keys_));
+}
+
+void quillomar_game::choose_window(window_config& config) {
+    menus_->load_settings();
+    menus_->choose_window(config);
 }
 
 void quillomar_game::render() {
@@ -420,6 +506,7 @@ void quillomar_game::render() {
     if (blended) {
         put_pose(s, blend(previous_pose_, last, fraction));
     }
+    renderer_->darkened = mode_ == shell_mode::menu;
     renderer_->draw(s, width, height, shell_hud_lines(),
                     ghost_matrix(blended ? (fraction - 1.0) * tick_seconds : 0.0));
     if (blended) {

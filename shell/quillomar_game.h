@@ -26,7 +26,11 @@ namespace quillomar {
 
 class frame_renderer;
 class key_input;
+class menu_mode;
 class sound_engine;
+
+// Who has the frame's input: the game itself, or the menus (shell/menu_mode.h).
+enum class shell_mode { play, menu };
 
 class quillomar_game : public game {
 public:
@@ -44,12 +48,19 @@ public:
     void shutdown() override;
     // One whole frame: update, then every pass of the picture.
     void render() override;
-    // Escape presses counted since the last frame, so a tap between two polls ends the game too.
+    // Escape presses counted since the last frame, so a tap between two polls ends the game too;
+    // in a menu Escape goes back, and only the menu's Quit ends the game.
     bool quit_requested() override;
+    bool escape_ends_game() override;
+    // The saved settings win over config.txt.
+    void choose_window(window_config& config) override;
 
     const game_state& state() const { return core_->state; }
-    // Paused by the Pause key, by the window losing the focus, or while the level list is open.
-    bool paused() const { return paused_by_key_ || paused_by_focus_ || list_open_; }
+    // Paused while a menu is shown (the Pause key, the window losing the focus) or the level
+    // list is open.
+    bool paused() const { return mode_ == shell_mode::menu || list_open_; }
+    shell_mode mode() const { return mode_; }
+    menu_mode& menus() { return *menus_; }
     game_core& core() { return *core_; }
     // The shell's keys; null before startup.
     key_input* keys() { return keys_.get(); }
@@ -83,6 +94,8 @@ public:
     // the keys; empty when not asked.
     std::string record_path;
     std::string replay_path;
+    // Start in the title menu (--menu) rather than straight in the level.
+    bool start_in_menu = false;
     std::function<frame_input(double time)> input_source;
     // The events of the latest step, for tests and tools to observe.
     game_events last_events;
@@ -90,6 +103,10 @@ public:
 private:
     void keep_a_won_run();
     void handle_window_actions();
+    void open_menu(bool title);
+    // Carries out what the menu asks for.
+    void run_menu();
+    void open_level_list();
     void handle_level_list(int up, int down, int confirm);
     void play_level(const std::string& path);
     void begin_run();
@@ -115,8 +132,10 @@ private:
     recording run_;
     std::optional<recording> replay_;
     std::size_t replayed_ = 0;
-    bool paused_by_key_ = false;
-    bool paused_by_focus_ = false;
+    shell_mode mode_ = shell_mode::play;
+    std::unique_ptr<menu_mode> menus_;
+    bool was_focused_ = true;
+    bool quit_from_menu_ = false;
     double pause_began_ = 0.0;
     double paused_seconds_ = 0.0;  // wall time spent paused, taken off the game's clock
     tick_clock clock_;

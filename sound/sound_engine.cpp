@@ -94,6 +94,7 @@ void sound_engine::play_2d(const std::string& game_path, bool looped) {
     alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
     alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
     alSourcei(source, AL_LOOPING, looped ? AL_TRUE : AL_FALSE);
+    alSourcef(source, AL_GAIN, looped ? music_gain_ : effects_gain_);
     alSourcePlay(source);
     sources_.push_back(source);
 }
@@ -106,6 +107,17 @@ void sound_engine::stop_all_sounds() {
     alSourceStopv(static_cast<ALsizei>(sources_.size()), sources_.data());
     alDeleteSources(static_cast<ALsizei>(sources_.size()), sources_.data());
     sources_.clear();
+}
+
+void sound_engine::set_gains(float music, float effects) {
+    make_current();
+    music_gain_ = music;
+    effects_gain_ = effects;
+    for (ALuint source : sources_) {
+        ALint looped = AL_FALSE;
+        alGetSourcei(source, AL_LOOPING, &looped);
+        alSourcef(source, AL_GAIN, looped == AL_TRUE ? music : effects);
+    }
 }
 
 std::size_t sound_engine::active_sources() const {

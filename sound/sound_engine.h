@@ -31,6 +31,10 @@ public:
     // Stops every sound of this engine and releases their sources.
     void stop_all_sounds();
 
+    // The loudness of looped sounds (the music) and of the rest, 0 to 1; sounds playing now
+    // change at once.
+    void set_gains(float music, float effects);
+
     // Sources currently held: playing ones, and finished ones not yet reclaimed.
     std::size_t active_sources() const;
     // Sources that are playing right now.
@@ -50,6 +54,8 @@ private:
     ALCcontext* context_ = nullptr;
     std::vector<ALuint> sources_;
     std::map<std::string, ALuint> buffers_;
+    float music_gain_ = 1.0f;
+    float effects_gain_ = 1.0f;
 };
 
 }  // namespace quillomar

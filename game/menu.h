@@ -1,0 +1,100 @@
+// The title and pause menus as plain data: pages of entries, the entry chosen, and what moving
+// through them asks of the shell. The shell turns keys, the mouse and a gamepad into menu inputs
+// and carries out the actions; nothing here draws or reads a key.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "game/level_set.h"
+#include "records/settings.h"
+
+namespace quillomar {
+
+// What the shell is asked to do.
+enum class menu_action {
+    none,
+    play,              // the set, at the first level not yet won
+    levels,            // the level list
+    random_level,
+    level_of_the_day,
+    editor,
+    replays,
+    quit,              // end the game
+    resume,            // back to play
+    restart,           // the level again from its start
+    title,             // the title menu
+    leave,             // back out of the first page: the title quits, the pause menu resumes
+    changed,           // a setting's value changed: see the chosen entry
+    rebind,            // the chosen entry's key is to be replaced by the next key pressed
+    reset_keys,        // every key back to its default
+};
+
+enum class menu_input { up, down, left, right, confirm, back };
+
+struct menu_entry {
+    std::string label;
+    // Confirming it asks for this, unless it opens a page.
+    menu_action action = menu_action::none;
+    int opens = -1;
+    // A setting's choices as shown, and the one in force; left and right step through them,
+    // confirming one without an action steps on round.
+    std::vector<std::string> values;
+    std::size_t value = 0;
+    // Which setting or key it is ("music", "key:forward"); empty for the rest.
+    std::string id;
+};
+
+struct menu_page {
+    std::string title;
+    std::vector<menu_entry> entries;
+};
+
+class menu {
+public:
+    // Opens on the first entry of the first page.
+    explicit menu(std::vector<menu_page> pages);
+
+    menu_action handle(menu_input input);
+    // Chooses the entry in that row of the page shown (the mouse pointing at it); false when the
+    // page has no such row.
+    bool point_at(std::size_t row);
+
+    const menu_page& page() const { return pages_[page_]; }
+    std::size_t page_index() const { return page_; }
+    std::size_t choice() const { return choice_; }
+    const menu_entry& chosen() const { return pages_[page_].entries[choice_]; }
+    // The entry with `id` on any page, or null.
+    menu_entry* find(const std::string& id);
+    // New pages of the same shape (after the values changed behind them); the page and choice
+    // shown stay where they were.
+    void replace_pages(std::vector<menu_page> pages);
+
+private:
+    std::vector<menu_page> pages_;
+    struct place {
+        std::size_t page;
+        std::size_t choice;
+    };
+    std::vector<place> trail_;  // the pages opened before this one, each with its choice
+    std::size_t page_ = 0;
+    std::size_t choice_ = 0;
+};
+
+// The pages of the title menu and of the pause menu, their settings pages showing `shown` (the
+// settings in force, the window's too) and the keys `bound` (action and key in the Controls
+// page's order).
+std::vector<menu_page> title_menu_pages(const settings& shown,
+                                        const std::vector<key_binding>& bound);
+std::vector<menu_page> pause_menu_pages(const settings& shown,
+                                        const std::vector<key_binding>& bound);
+
+// Takes the value of a settings entry (one with an id but no key) into `values`.
+void apply_entry(settings& values, const menu_entry& entry);
+
+// The row of the level list that Play continues at: the first open level not yet won, or the
+// first level once every one is won.
+std::size_t level_to_continue(const std::vector<level_list_row>& rows);
+
+}  // namespace quillomar

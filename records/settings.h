@@ -1,0 +1,100 @@
+// The player's settings, chosen in the game's menus and kept between games in settings.txt.
+// Plain C++: the window, the sound and the keys read these values; nothing here touches them.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillomar {
+
+struct settings {
+    // Unset until chosen in the menu: config.txt decides the window, and the driver the swap
+    // interval, as they did before there were settings.
+    std::optional<bool> fullscreen;
+    std::optional<int> window_width;
+    std::optional<int> window_height;
+    std::optional<bool> vsync;
+    int multisampling = 4;  // samples per pixel: 0 (off), 2 or 4
+    bool shadows = true;
+    int music_volume = 100;    // percent
+    int effects_volume = 100;  // percent
+    int dead_zone = 33;        // percent of a stick's way that counts as not tilted
+    // Keys the player rebound: action name -> key name, both as settings.txt writes them.
+    std::map<std::string, std::string> keys;
+
+    bool operator==(const settings& o) const;
+};
+
+inline constexpr int min_dead_zone = 5;
+inline constexpr int max_dead_zone = 90;
+inline constexpr int max_settings_window_side = 8192;
+
+// settings.txt, version 1: the header line, then one setting a line, each ending in "\n", only
+// those that differ from having no file at all:
+//   quillomar-settings 1
+//   fullscreen on|off
+//   window <width> <height>
+//   vsync on|off
+//   multisampling 0|2|4
+//   shadows on|off
+//   music <0..100>
+//   effects <0..100>
+//   dead-zone <5..90>
+//   key <action> <key>
+// A line that follows none of these forms costs only itself; a later line for the same setting
+// replaces an earlier one.
+struct settings_text {
+    settings values;
+    std::vector<std::string> damaged_lines;  // as they stood, without the line end
+    std::string why;                         // the first damaged line's fault
+};
+
+// Reads back whatever format_settings writes. A text that is no settings file at all (empty, or
+// another first line) gives nothing, and the reason in `why`.
+std::optional<settings_text> parse_settings(std::string_view text, std::string* why = nullptr);
+std::string format_settings(const settings& values);
+
+// $XDG_CONFIG_HOME/quillomar/settings.txt when that is an absolute path, else
+// $HOME/.config/quillomar/settings.txt; empty when neither is usable. Takes the values so tests
+// need not touch the process's environment.
+std::string settings_path(const char* xdg_config_home, const char* home);
+
+// Keeps settings.txt at one path; an empty path keeps nothing.
+class settings_file {
+public:
+    explicit settings_file(std::string path) : path_(std::move(path)) {}
+
+    // The saved settings; the defaults when there is no file. A file that is no settings file
+    // (another header, a FIFO, a folder, larger than any settings file) costs one console line
+    // naming it, is moved aside and gives the defaults; damaged lines cost one line, are written
+    // aside and the good settings saved again. When what is damaged cannot be kept aside this
+    // file is never saved, so as not to overwrite it.
+    settings load();
+
+    // Writes the settings atomically, making the folder when needed; one line and false when
+    // that fails.
+    bool save(const settings& values) const;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    bool can_save_ = true;
+};
+
+// A key bound to an action, by the names settings.txt uses.
+struct key_binding {
+    std::string action;
+    std::string key;
+};
+
+// Binds `key` to `action` in `bound` and keeps it in `values`, unless another action of `bound`
+// holds that key: then nothing changes and the refusal for the HUD is returned, "<key> is taken
+// by <action>". An action `bound` does not have is refused too. Empty on success.
+std::string rebind(settings& values, std::vector<key_binding>& bound, const std::string& action,
+                   const std::string& key);
+
+}  // namespace quillomar

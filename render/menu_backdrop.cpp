@@ -1,0 +1,56 @@
+#include "render/menu_backdrop.h"
+
+namespace quillomar {
+namespace {
+
+// One triangle made from the vertex index alone covers clip space; no vertex buffer is needed.
+const char* const vertex_source = R"(#version 330 core
+void main() {
+    vec2 corner = vec2((gl_VertexID << 1) & 2, gl_VertexID & 2);
+    gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+const char* const fragment_source = R"(#version 330 core
+uniform float darkness;
+out vec4 color;
+void main() {
+    color = vec4(0.0, 0.0, 0.0, darkness);
+}
+)";
+
+GLuint compiled(GLenum stage, const char* source) {
+    const GLuint shader = glCreateShader(stage);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+}  // namespace
+
+void menu_backdrop::draw() {
+    if (program_.get() == 0) {
+        program_.reset(glCreateProgram());
+        const GLuint stages[] = {compiled(GL_VERTEX_SHADER, vertex_source),
+                                 compiled(GL_FRAGMENT_SHADER, fragment_source)};
+        for (const GLuint stage : stages) {
+            glAttachShader(program_.get(), stage);
+        }
+        glLinkProgram(program_.get());
+        for (const GLuint stage : stages) {
+            glDetachShader(program_.get(), stage);
+            glDeleteShader(stage);
+        }
+        vertex_array_ = make_vertex_array();
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glUseProgram(program_.get());
+    glUniform1f(glGetUniformLocation(program_.get(), "darkness"), darkness);
+    glBindVertexArray(vertex_array_.get());
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    glBindVertexArray(0);
+    glUseProgram(0);
+}
+
+}  // namespace quillomar

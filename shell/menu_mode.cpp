@@ -1,0 +1,281 @@
+#include "shell/menu_mode.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "framework/game_window.h"
+#include "framework/key_map.h"
+#include "framework/window_config.h"
+#include "render/frame_renderer.h"
+#include "sound/sound_engine.h"
+
+namespace quillomar {
+namespace {
+
+// The keys the menus keep: the rows of the Controls page may not take them.
+const std::vector<key_binding> menu_keys = {
+    {"menus", "Enter"}, {"menus", "KPEnter"}, {"menus", "Escape"}};
+
+constexpr const char* next_start_note = "Applies at the next start";
+
+}  // namespace
+
+void menu_mode::load_settings() {
+    if (loaded_) {
+        return;
+    }
+    loaded_ = true;
+    file_ = settings_file(settings_path(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    saved_ = file_.load();
+}
+
+void menu_mode::choose_window(window_config& config) {
+    config_fullscreen_ = config.fullscreen;
+    config_width_ = config.width;
+    config_height_ = config.height;
+    config.fullscreen = saved_.fullscreen.value_or(config.fullscreen);
+    config.width = saved_.window_width.value_or(config.width);
+    config.height = saved_.window_height.value_or(config.height);
+    config.samples = saved_.multisampling;
+}
+
+void menu_mode::apply(const targets& t) {
+    for (const char* id : {"keys", "dead-zone", "music", "shadows", "fullscreen", "vsync"}) {
+        put_in_force(t, id);
+    }
+}
+
+void menu_mode::put_in_force(const targets& t, const std::string& id) {
+    const settings& s = saved_;
+    if (id == "keys" && t.keys != nullptr) {
+        t.keys->bind(default_key_bindings());
+        std::vector<key_binding> rebound;
+        for (const auto& [action, key] : s.keys) {
+            rebound.push_back({action, key});
+        }
+        t.keys->bind(rebound);
+    } else if (id == "dead-zone" && t.keys != nullptr) {
+        t.keys->set_dead_zone(static_cast<float>(s.dead_zone) / 100.0f);
+    } else if ((id == "music" || id == "effects") && t.sound != nullptr) {
+        t.sound->set_gains(static_cast<float>(s.music_volume) / 100.0f,
+                           static_cast<float>(s.effects_volume) / 100.0f);
+    } else if (id == "shadows" && t.renderer != nullptr) {
+        t.renderer->shadows = s.shadows;
+    } else if (id == "fullscreen" && s.fullscreen && t.window != nullptr) {
+        set_full_screen(t.window, *s.fullscreen);
+    } else if (id == "vsync" && s.vsync && t.window != nullptr) {
+        set_vsync(*s.vsync);
+    } else if (id == "window" || id == "multisampling") {
+        // The window is made with these: they take effect when it is made again.
+        note_ = next_start_note;
+    }
+}
+
+settings menu_mode::shown_settings(const targets& t) const {
+    settings shown = saved_;
+    shown.fullscreen = t.window != nullptr ? is_full_screen(t.window)
+                                           : saved_.fullscreen.value_or(config_fullscreen_);
+    shown.window_width = saved_.window_width.value_or(config_width_);
+    shown.window_height = saved_.window_height.value_or(config_height_);
+    return shown;
+}
+
+std::vector<menu_page> menu_mode::pages(const targets& t) const {
+    const std::vector<key_binding> bound =
+        t.keys != nullptr ? t.keys->bindings() : default_key_bindings();
+    return title_ ? title_menu_pages(shown_settings(t), bound)
+                  : pause_menu_pages(shown_settings(t), bound);
+}
+
+void menu_mode::open(bool title, const targets& t) {
+    title_ = title;
+    menu_.emplace(pages(t));
+    waiting_for_key_.clear();
+    note_.clear();
+    if (t.keys != nullptr) {
+        // Presses made before the menu opened are not meant for it.
+        for (int a = 0; a < window_action_count; ++a) {
+            t.keys->take(static_cast<window_action>(a));
+        }
+        t.keys->take_clicks();
+        t.keys->cursor(pointer_x_, pointer_y_);
+    }
+}
+
+void menu_mode::open_title(const targets& t) {
+    open(true, t);
+}
+
+void menu_mode::open_pause(const targets& t) {
+    open(false, t);
+}
+
+menu_action menu_mode::update(const targets& t) {
+    if (!menu_ || t.keys == nullptr) {
+        return menu_action::none;
+    }
+    key_input& keys = *t.keys;
+    if (!waiting_for_key_.empty()) {
+        take_new_key(t);
+        return menu_action::none;
+    }
+    for (const window_action drained : {window_action::level_list, window_action::ghost}) {
+        keys.take(drained);
+    }
+    for (int n = keys.take(window_action::full_screen); n > 0; --n) {
+        toggle_full_screen(t.window);
+    }
+    const std::pair<window_action, menu_input> presses[] = {
+        {window_action::list_up, menu_input::up},         {window_action::list_down, menu_input::down},
+        {window_action::menu_left, menu_input::left},     {window_action::menu_right, menu_input::right},
+        {window_action::confirm, menu_input::confirm},    {window_action::menu_accept, menu_input::confirm},
+        {window_action::pad_start, menu_input::confirm},  {window_action::quit, menu_input::back},
+        {window_action::menu_back, menu_input::back},
+    };
+    menu_action action = menu_action::none;
+    // The Pause key closes the pause menu as it opened it.
+    if (keys.take(window_action::pause) > 0 && !title_) {
+        action = menu_action::resume;
+    }
+    for (const auto& [key_action, input] : presses) {
+        for (int n = keys.take(key_action); n > 0; --n) {
+            escape_latch_ = escape_latch_ || key_action == window_action::quit;
+            if (action == menu_action::none && menu_) {
+                action = handle(input, t);
+            }
+        }
+    }
+    handle_mouse(t, action);
+    if (action == menu_action::none && menu_ && !waiting_for_key_.empty()) {
+        keys.take_key();  // the key that asked for a new key is not the new key
+    }
+    return action;
+}
+
+void menu_mode::handle_mouse(const targets& t, menu_action& action) {
+    double x = 0.0;
+    double y = 0.0;
+    t.keys->cursor(x, y);
+    const int clicks = t.keys->take_clicks();
+    const bool moved = x != pointer_x_ || y != pointer_y_;
+    pointer_x_ = x;
+    pointer_y_ = y;
+    if (!menu_ || (!moved && clicks == 0)) {
+        return;
+    }
+    // A row reaches from a little below its baseline up to the line above.
+    const double from_top = y - (first_row_y - row_step + 8);
+    const bool on_a_row = from_top >= 0.0 && from_top < row_step * static_cast<double>(rows_shown);
+    if (!on_a_row || !menu_->point_at(first_row_shown() + static_cast<std::size_t>(from_top / row_step))) {
+        return;
+    }
+    if (clicks > 0 && action == menu_action::none) {
+        action = handle(menu_input::confirm, t);
+    }
+}
+
+menu_action menu_mode::handle(menu_input input, const targets& t) {
+    const menu_action action = menu_->handle(input);
+    const menu_entry& e = menu_->chosen();
+    switch (action) {
+        case menu_action::leave:
+            return title_ ? menu_action::quit : menu_action::resume;
+        case menu_action::changed:
+            apply_entry(saved_, e);
+            file_.save(saved_);
+            note_.clear();
+            put_in_force(t, e.id);
+            return menu_action::none;
+        case menu_action::rebind:
+            waiting_for_key_ = e.id.substr(e.id.find(':') + 1);
+            note_ = "Press a key for " + e.label + " (Escape keeps it)";
+            return menu_action::none;
+        case menu_action::reset_keys:
+            saved_.keys.clear();
+            file_.save(saved_);
+            put_in_force(t, "keys");
+            menu_->replace_pages(pages(t));
+            note_ = "Keys reset to their defaults";
+            return menu_action::none;
+        default:
+            note_.clear();
+            return action;
+    }
+}
+
+void menu_mode::take_new_key(const targets& t) {
+    key_input& keys = *t.keys;
+    const int key = keys.take_key();
+    // While a key is awaited, nothing else of the menu moves.
+    for (int a = 0; a < window_action_count; ++a) {
+        const int presses = keys.take(static_cast<window_action>(a));
+        escape_latch_ = escape_latch_ || (presses > 0 && a == static_cast<int>(window_action::quit));
+    }
+    keys.take_clicks();
+    if (key < 0) {
+        return;
+    }
+    const std::string action = waiting_for_key_;
+    waiting_for_key_.clear();
+    const std::string name = key_name(key);
+    if (name == "Escape") {
+        note_.clear();
+        return;
+    }
+    if (name.empty()) {
+        note_ = "That key cannot be bound";
+        return;
+    }
+    std::vector<key_binding> bound = keys.bindings();
+    bound.insert(bound.end(), menu_keys.begin(), menu_keys.end());
+    const std::string refusal = rebind(saved_, bound, action, name);
+    if (!refusal.empty()) {
+        note_ = refusal;
+        return;
+    }
+    note_.clear();
+    file_.save(saved_);
+    keys.bind({{action, name}});
+    if (menu_entry* e = menu_->find("key:" + action)) {
+        e->values = {name};
+    }
+}
+
+bool menu_mode::escape_latched(const key_input& keys) {
+    escape_latch_ = escape_latch_ && keys.held(window_action::quit);
+    return escape_latch_;
+}
+
+std::size_t menu_mode::first_row_shown() const {
+    const std::size_t count = menu_->page().entries.size();
+    const std::size_t choice = menu_->choice();
+    return std::min(choice - std::min(choice, rows_shown / 2),
+                    count - std::min(count, rows_shown));
+}
+
+std::vector<hud_line> menu_mode::hud_lines() const {
+    std::vector<hud_line> lines;
+    if (!menu_) {
+        return lines;
+    }
+    const menu_page& page = menu_->page();
+    lines.push_back({page.title, false, -260, first_row_y - 2 * row_step});
+    const std::size_t first = first_row_shown();
+    const std::size_t end = std::min(page.entries.size(), first + rows_shown);
+    for (std::size_t i = first; i < end; ++i) {
+        const menu_entry& e = page.entries[i];
+        const int y = first_row_y + row_step * static_cast<int>(i - first);
+        const bool waiting = i == menu_->choice() && !waiting_for_key_.empty();
+        lines.push_back({(i == menu_->choice() ? "> " : "  ") + e.label, false, -260, y});
+        if (!e.values.empty()) {
+            lines.push_back({waiting ? "..." : e.values[e.value], false, 140, y});
+        }
+    }
+    if (!note_.empty()) {
+        lines.push_back({note_, false, -260,
+                         first_row_y + row_step * static_cast<int>(rows_shown) + row_step / 2});
+    }
+    return lines;
+}
+
+}  // namespace quillomar

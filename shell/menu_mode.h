@@ -1,0 +1,92 @@
+// The shell's menu mode: the title menu and the pause menu, and the settings they change. It
+// owns the menu being shown, the saved settings and their file, turns the keys, the mouse and a
+// gamepad into menu inputs, puts changed settings into force, and says what the menu asks of
+// the shell (play, quit, the level list...), which carries it out.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/hud_lines.h"
+#include "game/menu.h"
+#include "records/settings.h"
+
+struct GLFWwindow;
+
+namespace quillomar {
+
+class frame_renderer;
+class key_input;
+class sound_engine;
+struct window_config;
+
+class menu_mode {
+public:
+    // What settings act on; any may be null.
+    struct targets {
+        GLFWwindow* window = nullptr;
+        key_input* keys = nullptr;
+        sound_engine* sound = nullptr;
+        frame_renderer* renderer = nullptr;
+    };
+
+    // Reads settings.txt ($XDG_CONFIG_HOME/quillomar) the first time it is asked.
+    void load_settings();
+    const settings& saved() const { return saved_; }
+    // config.txt's window, with what the settings saved over it: the saved settings win.
+    void choose_window(window_config& config);
+    // Puts every saved setting that a running game can take into force.
+    void apply(const targets& t);
+
+    void open_title(const targets& t);
+    void open_pause(const targets& t);
+    void close() { menu_.reset(); }
+    bool is_open() const { return menu_.has_value(); }
+    bool title_shown() const { return is_open() && title_; }
+    // The menu shown; null when none is.
+    const menu* shown() const { return menu_ ? &*menu_ : nullptr; }
+
+    // One frame of the menu's input. Settings changed are applied and saved here; what is left
+    // for the shell is returned ("leave" is already turned into quit or resume).
+    menu_action update(const targets& t);
+
+    // Whether an Escape the menu has taken is still held down: it must not end the game.
+    bool escape_latched(const key_input& keys);
+
+    // The menu's lines: its page's title, the rows around the choice with their values, and a
+    // note (a refused key, a setting that applies at the next start).
+    std::vector<hud_line> hud_lines() const;
+    static constexpr std::size_t rows_shown = 10;
+    // Where the rows stand, for the mouse: the first row's baseline and the step down.
+    static constexpr int first_row_y = 260;
+    static constexpr int row_step = 40;
+
+private:
+    void open(bool title, const targets& t);
+    settings shown_settings(const targets& t) const;
+    std::vector<menu_page> pages(const targets& t) const;
+    void handle_mouse(const targets& t, menu_action& action);
+    menu_action handle(menu_input input, const targets& t);
+    void take_new_key(const targets& t);
+    void put_in_force(const targets& t, const std::string& id);
+    std::size_t first_row_shown() const;
+
+    bool loaded_ = false;
+    settings_file file_{""};
+    settings saved_;
+    // The window as config.txt asked for it, shown where the settings say nothing.
+    bool config_fullscreen_ = false;
+    int config_width_ = 1024;
+    int config_height_ = 768;
+
+    std::optional<menu> menu_;
+    bool title_ = false;
+    std::string waiting_for_key_;  // the action whose new key comes next, or empty
+    std::string note_;
+    double pointer_x_ = -1.0;
+    double pointer_y_ = -1.0;
+    bool escape_latch_ = false;
+};
+
+}  // namespace quillomar
