@@ -81,8 +81,8 @@ int game::run() {
 bool game::should_stop() {
     // Every operand is evaluated: quit_requested takes the presses counted since the last frame.
     const bool asked = quit_requested();
-    return glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS || glfwWindowShouldClose(window) ||
-           asked;
+    return (escape_held_quits() && glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS) ||
+           glfwWindowShouldClose(window) || asked;
 }
 
 }  // namespace quillomar

@@ -26,6 +26,8 @@ public:
     // Asked once a frame after the events are polled: true when the game wants to end, for a
     // counted Escape press that a key held check would miss (a tap shorter than a frame).
     virtual bool quit_requested() { return false; }
+    // Whether Escape held down ends the game too (not where Escape means something else).
+    virtual bool escape_held_quits() const { return true; }
 
     // The frame loop's test after each poll: Escape held, a close request, or quit_requested.
     bool should_stop();

@@ -200,7 +200,7 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
                               const std::vector<hud_line>& extra) {
     const auto sx = static_cast<float>(2.0 / width);
     const auto sy = static_cast<float>(2.0 / height);
-    std::vector<hud_line> lines = hud_lines(s);
+    std::vector<hud_line> lines = show_game_hud ? hud_lines(s) : std::vector<hud_line>{};
     lines.insert(lines.end(), extra.begin(), extra.end());
     for (const hud_line& line : lines) {
         const float x =

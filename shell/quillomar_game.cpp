@@ -10,6 +10,7 @@
 #include "framework/seams.h"
 #include "records/records_store.h"
 #include "render/frame_renderer.h"
+#include "shell/edit_mode.h"
 #include "sound/sound_engine.h"
 #include "sound/sound_events.h"
 
@@ -46,7 +47,13 @@ void quillomar_game::startup() {
     check_gl_error(__FILE__, __LINE__);
 
     log("Parse level in quillomar_game.startup() ...");
-    if (core_->read_level(level_path)) {
+    if (!edit_path.empty()) {
+        open_editor(edit_path);
+    }
+    if (editor_) {
+        core_->use_level(editor_->current_level());
+    }
+    if (editor_ || core_->read_level(level_path)) {
         logged("initialize cube in quillomar_game.startup() ...",
                "initialize cube in quillomar_game.startup() done.",
                [&] { renderer_->load_cube(); });
@@ -95,7 +102,7 @@ void quillomar_game::startup() {
                }
            });
     keys_ = std::make_unique<key_input>(window);
-    begin_run();
+    begin_run(!editor_);
     if (!replay_path.empty()) {
         replay_ = load_recording(replay_path);
         if (replay_ && replay_->level_key != run_.level_key) {
@@ -109,6 +116,10 @@ void quillomar_game::startup() {
 }
 
 void quillomar_game::update() {
+    if (mode_ == shell_mode::edit) {
+        update_editor();
+        return;
+    }
     const bool was_paused = paused();
     if (keys_) {
         keys_->poll_gamepads();
@@ -171,6 +182,72 @@ void quillomar_game::update() {
         }
         run_tick(input);
     }
+    const game_state& s = core_->state;
+    if (editor_ && (s.won || s.lost)) {
+        return_to_editor(s.lost ? "lost"
+                                : "finished in " + format_run_time(s.finish_time - s.play_started));
+    }
+}
+
+void quillomar_game::update_editor() {
+    if (!keys_) {
+        return;
+    }
+    keys_->poll_gamepads();
+    for (int n = keys_->take(window_action::full_screen); n > 0; --n) {
+        toggle_full_screen(window);
+    }
+    // The play keys and the shell's other keys do nothing while editing; Escape is the
+    // editor's, through quit_requested.
+    keys_->sample(0.0);
+    for (int a = 0; a < window_action_count; ++a) {
+        if (static_cast<window_action>(a) != window_action::quit) {
+            keys_->take(static_cast<window_action>(a));
+        }
+    }
+    last_events.clear();
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    if (editor_->update(*keys_, aspect) == edit_mode::request::play_test) {
+        start_play_test();
+    }
+}
+
+void quillomar_game::open_editor(const std::string& path) {
+    editor_ = edit_mode::open(path);
+    if (editor_) {
+        mode_ = shell_mode::edit;
+        edit_began_ = now();
+        play_sound_events(sound_.get(), {game_event(event_kind::stop_sounds)});
+        if (keys_) {
+            keys_->drop_editor_presses();
+        }
+    }
+}
+
+void quillomar_game::start_play_test() {
+    auto core = std::make_unique<game_core>();
+    core->use_level(editor_->current_level());
+    core->place_items();
+    core->place_enemies();
+    core->init_ball();
+    core->init_cameras();
+    core->create_physics();
+    core_ = std::move(core);
+    replay_.reset();
+    pending_ = frame_input();
+    paused_seconds_ += now() - edit_began_;
+    mode_ = shell_mode::play;
+    begin_run(false);
+}
+
+void quillomar_game::return_to_editor(const std::string& how) {
+    mode_ = shell_mode::edit;
+    edit_began_ = now();
+    play_sound_events(sound_.get(), {game_event(event_kind::stop_sounds)});
+    if (keys_) {
+        keys_->drop_editor_presses();
+    }
+    editor_->play_test_ended(how);
 }
 
 void quillomar_game::run_tick(const frame_input& input) {
@@ -208,7 +285,12 @@ void quillomar_game::handle_window_actions() {
     const int up = keys_->take(window_action::list_up);
     const int down = keys_->take(window_action::list_down);
     const int confirm = keys_->take(window_action::confirm);
-    if (keys_->take(window_action::level_list) % 2 == 1) {
+    if (keys_->take(window_action::edit_level) > 0 && !editor_) {
+        open_editor(platform_path(level_path));
+        return;
+    }
+    // A play-test ends in the editor, not in another level.
+    if (keys_->take(window_action::level_list) % 2 == 1 && !editor_) {
         list_open_ = !list_open_;
         if (list_open_) {
             records_store records(default_records_folder());
@@ -278,7 +360,7 @@ void quillomar_game::play_level(const std::string& path) {
     begin_run();
 }
 
-void quillomar_game::begin_run() {
+void quillomar_game::begin_run(bool with_records) {
     // A ghost still being computed is of the level that was: stop it and drop what it gives.
     if (ghost_cancel_) {
         ghost_cancel_->store(true);
@@ -288,7 +370,7 @@ void quillomar_game::begin_run() {
     run_ = recording();
     run_ticks_ = 0;
     has_previous_pose_ = false;
-    run_.level_key = level_key_of_file(level_path);
+    run_.level_key = with_records ? level_key_of_file(level_path) : std::string();
     if (run_.level_key.empty() || !core_->state.has_level) {
         return;
     }
@@ -386,11 +468,30 @@ void quillomar_game::keep_a_won_run() {
 }
 
 bool quillomar_game::quit_requested() {
-    return keys_ && keys_->take(window_action::quit) > 0;
+    const int escapes = keys_ ? keys_->take(window_action::quit) : 0;
+    if (!editor_ || escapes == 0) {
+        return escapes > 0;
+    }
+    if (mode_ == shell_mode::play) {
+        return_to_editor("stopped");
+        return false;
+    }
+    bool quit = false;
+    for (int n = 0; n < escapes && !quit; ++n) {
+        quit = editor_->escape();
+    }
+    return quit;
 }
 
 void quillomar_game::render() {
     update();
+    if (mode_ == shell_mode::edit) {
+        renderer_->show_game_hud = false;
+        renderer_->draw(editor_->view(static_cast<float>(width) / static_cast<float>(height)),
+                        width, height, editor_->hud_lines(height), editor_->cursor_matrix());
+        renderer_->show_game_hud = true;
+        return;
+    }
     core_->count_drawn_frame(wall_time_);
     // The world stands at its last tick; the picture is drawn as far past it as the wall clock
     // is, between the tick before and the last, and the world is put back afterwards.
@@ -415,6 +516,7 @@ void quillomar_game::shutdown() {
     if (ghost_cancel_) {
         ghost_cancel_->store(true);
     }
+    editor_.reset();
     log("begin shutdown() in quillomar_game");
     keys_.reset();
     core_->state.physics.reset();

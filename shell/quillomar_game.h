@@ -23,8 +23,13 @@
 
 namespace quillomar {
 
+class edit_mode;
 class frame_renderer;
 class key_input;
+
+// Which mode of the shell has the keys and the picture. Editing keeps its edit_mode through a
+// play-test, which is play mode until it ends.
+enum class shell_mode { play, edit };
 class sound_engine;
 
 class quillomar_game : public game {
@@ -43,6 +48,8 @@ public:
     void render() override;
     // Escape presses counted since the last frame, so a tap between two polls ends the game too.
     bool quit_requested() override;
+    // While a level is being edited Escape is a key of the editor and of its play-test.
+    bool escape_held_quits() const override { return !editor_; }
 
     const game_state& state() const { return core_->state; }
     // Paused by the Pause key, by the window losing the focus, or while the level list is open.
@@ -68,6 +75,9 @@ public:
     std::vector<hud_line> shell_hud_lines() const;
     // Null until startup has run, and after shutdown.
     frame_renderer* renderer() { return renderer_.get(); }
+    // The level editor while a level is edited (and play-tested); null otherwise.
+    edit_mode* editor() { return editor_.get(); }
+    shell_mode mode() const { return mode_; }
 
     // Not game rules: where the level is read from (tools and tests pick other levels), the
     // sound device to open (empty for the system's default), and, when set, where each frame's
@@ -75,6 +85,8 @@ public:
     std::string level_path = assets::level_file;
     // The ordered level set Enter and the level list walk through.
     std::string level_set_path = level_order_file;
+    // --edit: the level file the game opens in the editor instead of playing; empty to play.
+    std::string edit_path;
     std::string sound_device;
     // Where to write this run's frame records at shutdown, and a recording to play instead of
     // the keys; empty when not asked.
@@ -89,7 +101,12 @@ private:
     void handle_window_actions();
     void handle_level_list(int up, int down, int confirm);
     void play_level(const std::string& path);
-    void begin_run();
+    // Starts the run of the level in core_; a play-test keeps no records and races no ghost.
+    void begin_run(bool with_records = true);
+    void open_editor(const std::string& path);
+    void update_editor();
+    void start_play_test();
+    void return_to_editor(const std::string& how);
     void take_ghost_when_ready();
     const level_set& levels() const;
     // The ghost at the time of play shifted by `offset` seconds (the picture's place between ticks).
@@ -125,6 +142,9 @@ private:
     std::unique_ptr<frame_renderer> renderer_;
     std::unique_ptr<key_input> keys_;
     std::unique_ptr<sound_engine> sound_;
+    std::unique_ptr<edit_mode> editor_;
+    shell_mode mode_ = shell_mode::play;
+    double edit_began_ = 0.0;  // editing time, like paused time, is taken off the game's clock
 };
 
 }  // namespace quillomar
