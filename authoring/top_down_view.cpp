@@ -57,13 +57,13 @@ std::optional<grid_cell> cell_at_pointer(const top_down_view& v, glm::vec2 ndc,
     if (!(from.y > to.y)) {
         return std::nullopt;
     }
-    // A cube of digit d spans y from 2d - 1 to 2d + 1: the ray is sampled at every cube's top
-    // and middle, highest first, then at the cubes' base, where an empty cell is picked.
+    // A cube of digit d spans y from 2d - 1 to 2d + 1: the ray is sampled at every cube's top,
+    // middle and bottom, highest first; at the cubes' base, y = 1, an empty cell is picked too.
     for (int y = top_of(highest_digit); y >= 1; --y) {
         const float t = (from.y - static_cast<float>(y)) / (from.y - to.y);
         const glm::vec3 p = from + t * (to - from);
         const grid_cell cell{cell_of(p.x), cell_of(p.z)};
-        if (cell.x >= 0 && cell.z >= 0 && (y == 1 || height(cell) == y / 2)) {
+        if (cell.x >= 0 && cell.z >= 0 && (y == 1 || std::abs(2 * height(cell) - y) <= 1)) {
             return cell;
         }
     }

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
+#include <random>
 #include <filesystem>
 #include <iostream>
 
+#include "authoring/generated_level_file.h"
 #include "framework/game_window.h"
 #include "framework/key_map.h"
 #include "framework/seams.h"
@@ -297,6 +300,7 @@ void quillomar_game::handle_window_actions() {
             records.load();
             const level_set& set = levels();
             list_rows_ = level_list_rows(set, level_keys_, records.records());
+            add_generated_rows(records);
             list_choice_ = index_of_level(level_keys_, run_.level_key).value_or(0);
         }
         return;
@@ -329,8 +333,45 @@ void quillomar_game::handle_level_list(int up, int down, int confirm) {
     list_choice_ = static_cast<std::size_t>(std::clamp(choice, 0L, last));
     if (confirm > 0 && list_rows_[list_choice_].unlocked) {
         list_open_ = false;
-        play_level(levels()[list_choice_].path);
+        if (list_choice_ < levels().size()) {
+            play_level(levels()[list_choice_].path);
+        } else {
+            play_generated(list_choice_ == levels().size() ? random_seed_ : day_seed_);
+        }
     }
+}
+
+void quillomar_game::add_generated_rows(const records_store& records) {
+    // A seed short enough to read off the screen and type after --generate.
+    random_seed_ = std::random_device{}() % 1000000;
+    const std::time_t today = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&today, &local);
+    day_seed_ = static_cast<std::uint64_t>((local.tm_year + 1900) * 10000 +
+                                           (local.tm_mon + 1) * 100 + local.tm_mday);
+    for (const auto& [title, seed] :
+         {std::pair{"Random level (seed " + std::to_string(random_seed_) + ")", random_seed_},
+          std::pair{"Level of the day (" + std::to_string(day_seed_) + ")", day_seed_}}) {
+        level_list_row row{title, true, std::nullopt};
+        const std::string key =
+            records.folder().empty()
+                ? std::string()
+                : level_key_of_file(generated_level_path(records.folder(), seed));
+        if (const level_record* best = key.empty() ? nullptr : records.find(key)) {
+            row.best_seconds = best->best_time_seconds;
+        }
+        list_rows_.push_back(row);
+    }
+}
+
+void quillomar_game::play_generated(std::uint64_t seed) {
+    std::string message;
+    const std::string path = keep_generated_level(default_records_folder(), seed, &message);
+    if (path.empty()) {
+        std::cout << message << std::endl;
+        return;
+    }
+    play_level(path);
 }
 
 const level_set& quillomar_game::levels() const {

@@ -101,6 +101,9 @@ private:
     void handle_window_actions();
     void handle_level_list(int up, int down, int confirm);
     void play_level(const std::string& path);
+    // Adds the level list's generated rows: a random seed's level and the level of the day.
+    void add_generated_rows(const records_store& records);
+    void play_generated(std::uint64_t seed);
     // Starts the run of the level in core_; a play-test keeps no records and races no ghost.
     void begin_run(bool with_records = true);
     void open_editor(const std::string& path);
@@ -122,6 +125,9 @@ private:
     bool list_open_ = false;
     std::vector<level_list_row> list_rows_;
     std::size_t list_choice_ = 0;
+    // The seeds of the list's generated rows, chosen when it opens.
+    std::uint64_t random_seed_ = 0;
+    std::uint64_t day_seed_ = 0;
     std::future<ghost_run> ghost_future_;
     std::shared_ptr<std::atomic<bool>> ghost_cancel_;
     std::optional<ghost_run> ghost_;
