@@ -29,6 +29,7 @@ TEST(TopDownView, FramesTheLevelAndPicksTheCellAPointShows) {
     };
     for (const float aspect : {0.5f, 4.0f / 3.0f, 2.5f}) {
         const top_down_view v = make_top_down_view(6, 4, aspect);
+        EXPECT_LT(glm::length(ndc_of(v, {5.0f, 3.0f, 3.0f})), 1e-5f);  // centred
         for (int x = 0; x < 6; ++x) {
             for (int z = 0; z < 4; ++z) {
                 // Every corner shows, inside the band the HUD leaves free.
