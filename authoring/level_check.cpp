@@ -1,6 +1,7 @@
 #include "authoring/level_check.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -33,7 +34,7 @@ std::string count_text(int n, const char* one, const char* many) {
 }
 
 level_verdict unreadable(const std::string& name, const std::string& why) {
-    return {{name + ": not finishable: " + why}, false};
+    return {{name + ": not finishable: " + why}, false, 0.0, why};
 }
 
 // Console output swallowed while it lives.
@@ -50,7 +51,8 @@ private:
 
 }  // namespace
 
-level_verdict check_level(const level& lvl, const std::string& name) {
+level_verdict check_level(const level& lvl, const std::string& name,
+                          const std::atomic<bool>* cancel) {
     level_verdict verdict;
     const std::string shown = printable(name);
     level_grid grid = make_level_grid(lvl);
@@ -66,19 +68,34 @@ level_verdict check_level(const level& lvl, const std::string& name) {
     }
     const route_plan plan = plan_route(grid);
     if (!plan.found) {
+        verdict.reason = plan.reason;
         verdict.lines.push_back(shown + ": not finishable: " + plan.reason);
         return verdict;
     }
-    const play_outcome played = play_route(lvl, plan);
+    const play_outcome played = play_route(lvl, plan, cancel);
     if (!played.finished) {
+        verdict.reason = played.failure;
         verdict.lines.push_back(shown + ": not finishable: " + played.failure);
         return verdict;
     }
     verdict.finishable = true;
+    verdict.seconds = played.seconds;
     verdict.lines.push_back(shown + ": finishable in " + seconds_text(played.seconds) + ", " +
                             count_text(played.lives_lost, "life", "lives") + " lost, " +
                             count_text(played.flips_used, "flip", "flips") + " used");
     return verdict;
+}
+
+std::string verdict_summary(const level_verdict& verdict) {
+    if (!verdict.finishable) {
+        return "not finishable: " + verdict.reason;
+    }
+    // Whole tenths first, so 59.97 reads 1:00.0 and not 0:60.0.
+    const long long tenths = std::llround(std::max(0.0, std::min(verdict.seconds, 1e9)) * 10.0);
+    char text[48];
+    std::snprintf(text, sizeof text, "finishable in %lld:%02lld.%lld", tenths / 600,
+                  tenths / 10 % 60, tenths % 10);
+    return text;
 }
 
 level_verdict check_level_file(const std::string& path) {

@@ -3,6 +3,7 @@
 // line naming the file.
 #pragma once
 
+#include <atomic>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -14,10 +15,19 @@ namespace quillomar {
 struct level_verdict {
     std::vector<std::string> lines;  // the problems, then the verdict
     bool finishable = false;
+    // The verdict without the file's name: the time of play when finishable, else the reason.
+    double seconds = 0.0;
+    std::string reason;
 };
 
-// Checks a level already read; `name` is how the lines name it.
-level_verdict check_level(const level& lvl, const std::string& name);
+// The verdict in a few words, as the editor shows it: "finishable in 0:12.4" or
+// "not finishable: " and the reason.
+std::string verdict_summary(const level_verdict& verdict);
+
+// Checks a level already read; `name` is how the lines name it. Setting `cancel` stops the play
+// early, with a verdict of not finishable that nobody should show.
+level_verdict check_level(const level& lvl, const std::string& name,
+                          const std::atomic<bool>* cancel = nullptr);
 
 // Reads the file first: a missing or unreadable file, a folder or anything that is not a plain
 // file is not finishable, with the reason in its verdict. The reader's own console lines are

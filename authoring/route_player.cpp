@@ -243,7 +243,8 @@ std::string cell_text(grid_cell c) {
 
 }  // namespace
 
-play_outcome play_route(const level& lvl, const route_plan& plan) {
+play_outcome play_route(const level& lvl, const route_plan& plan,
+                        const std::atomic<bool>* cancel) {
     play_outcome outcome;
     ticking_core game(lvl);
     const game_state& g = game.core.state;
@@ -261,6 +262,10 @@ play_outcome play_route(const level& lvl, const route_plan& plan) {
     bool was_dying = false;
     int flips = 0;
     while (!g.won && !g.lost) {
+        if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+            outcome.failure = "the check was stopped";
+            break;
+        }
         if (!g.dying && game.ticks - attempt_started > attempt_ticks) {
             outcome.failure = "the route was found but the ball got stuck at cell " +
                               cell_text(cell_under(g.ball.position));

@@ -4,6 +4,7 @@
 // finishable only when this player reaches the finish.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,9 @@ struct play_outcome {
     std::vector<frame_input> frames;  // every tick's record, for a replay
 };
 
-// Plays the level (as read, before placing) along the route's cells.
-play_outcome play_route(const level& lvl, const route_plan& plan);
+// Plays the level (as read, before placing) along the route's cells; gives up, unfinished, as
+// soon as `cancel` is set.
+play_outcome play_route(const level& lvl, const route_plan& plan,
+                        const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace quillomar

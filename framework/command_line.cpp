@@ -85,6 +85,11 @@ command_line parse_command_line(int argc, const char* const* argv) {
                     fail("option --size needs small, medium or large");
                     size_given = true;
                 }
+            } else if (arg == "--edit") {
+                result.edit_file = i + 1 < argc && argv[i + 1] != nullptr ? argv[++i] : "";
+                if (result.edit_file.empty()) {
+                    fail("option --edit needs a level file");
+                }
             } else if (arg == "--record" || arg == "--replay" || arg.rfind("--record=", 0) == 0 ||
                        arg.rfind("--replay=", 0) == 0) {
                 const std::string_view name = arg.substr(2, 6);
@@ -105,6 +110,11 @@ command_line parse_command_line(int argc, const char* const* argv) {
         } else {
             files.emplace_back(arg);
         }
+    }
+    if (!result.edit_file.empty() &&
+        (result.check || result.generate_seed || !files.empty() ||
+         !result.record_file.empty() || !result.replay_file.empty())) {
+        fail("--edit takes one level file and no other option or file");
     }
     if (result.check || result.generate_seed) {
         if (result.check && result.generate_seed) {
@@ -153,6 +163,7 @@ std::string usage_text() {
            "                 whether it can be finished (exit 1 when any cannot)\n"
            "  --generate SEED [--size small|medium|large]\n"
            "                 write a finishable level made from SEED to standard output\n"
+           "  --edit FILE    edit the level in FILE (a new level when there is none)\n"
            "  -h, --help     print this help and exit\n"
            "  --version      print the version and exit\n"
            "\n"

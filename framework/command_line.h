@@ -24,6 +24,8 @@ struct command_line {
     // --generate: the seed of the level to write instead of playing, and its size.
     std::optional<std::uint64_t> generate_seed;
     std::string generate_size = "medium";
+    // --edit: the level file to open in the editor (a new level when it does not exist).
+    std::string edit_file;
     bool help = false;
     bool version = false;
     // One line saying what is wrong with the arguments; empty when they are usable.
@@ -32,7 +34,7 @@ struct command_line {
 
 // Reads `quillomar [--menu] [--record FILE] [--replay FILE] [LEVEL_FILE]` (also --record=FILE), --help or
 // -h, and --version; or `--check LEVEL_FILE...`, or `--generate SEED [--size small|medium|large]`,
-// which play no game and take none of the playing options. --help and --version win over anything else on the line. A level file named
+// which play no game and take none of the playing options, or `--edit FILE`. --help and --version win over anything else on the line. A level file named
 // on the line must be a file that exists, here or among the installed levels (platform_path);
 // "--" ends the options, so a level file may start with "-".
 command_line parse_command_line(int argc, const char* const* argv);

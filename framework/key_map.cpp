@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace quillomar {
 namespace {
@@ -47,6 +48,7 @@ constexpr key_row key_rows[] = {
     {"pause", false, {}, window_action::pause, GLFW_KEY_PAUSE},
     {"level-list", false, {}, window_action::level_list, GLFW_KEY_TAB},
     {"ghost", false, {}, window_action::ghost, GLFW_KEY_G},
+    {"edit-level", false, {}, window_action::edit_level, GLFW_KEY_F6},
 };
 constexpr std::size_t key_row_count = std::size(key_rows);
 
@@ -71,6 +73,29 @@ constexpr struct {
     {window_action::quit, GLFW_KEY_ESCAPE},
 };
 
+// Ctrl+S saves, S alone sets the start: a binding counts only with its own Ctrl state.
+constexpr struct {
+    editor_action action;
+    int key;
+    bool ctrl;
+    const char* help;
+} editor_bindings[] = {
+    {editor_action::cursor_left, GLFW_KEY_LEFT, false, nullptr},
+    {editor_action::cursor_right, GLFW_KEY_RIGHT, false, nullptr},
+    {editor_action::cursor_up, GLFW_KEY_UP, false, nullptr},
+    {editor_action::cursor_down, GLFW_KEY_DOWN, false, "Arrows, click: cursor"},
+    {editor_action::raise, GLFW_KEY_PAGE_UP, false, nullptr},
+    {editor_action::lower, GLFW_KEY_PAGE_DOWN, false, "PgUp/PgDn: height 0-9"},
+    {editor_action::set_start, GLFW_KEY_S, false, "S: start"},
+    {editor_action::set_finish, GLFW_KEY_F, false, "F: finish"},
+    {editor_action::toggle_item, GLFW_KEY_I, false, "I: item"},
+    {editor_action::toggle_spider, GLFW_KEY_E, false, "E: spider"},
+    {editor_action::undo, GLFW_KEY_Z, true, "Ctrl+Z: undo"},
+    {editor_action::redo, GLFW_KEY_Y, true, "Ctrl+Y: redo"},
+    {editor_action::save, GLFW_KEY_S, true, "Ctrl+S: save"},
+    {editor_action::play_test, GLFW_KEY_F5, false, "F5: play-test"},
+};
+
 // Gamepad buttons that press a command or a window action, counted when they go down.
 struct button_binding {
     int button;
@@ -90,18 +115,33 @@ constexpr button_binding button_bindings[] = {
     {GLFW_GAMEPAD_BUTTON_DPAD_LEFT, false, {}, window_action::menu_left},
     {GLFW_GAMEPAD_BUTTON_DPAD_RIGHT, false, {}, window_action::menu_right},
 };
-void on_key(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
+void on_key(GLFWwindow* window, int key, int /*scancode*/, int action, int mods) {
     auto* input = static_cast<key_input*>(glfwGetWindowUserPointer(window));
     if (input != nullptr && action == GLFW_PRESS) {
-        input->key_pressed(key);
+        input->key_pressed(key, mods);
+    } else if (input != nullptr && action == GLFW_REPEAT) {
+        input->key_repeated(key);
     }
 }
 
 void on_mouse(GLFWwindow* window, int button, int action, int /*mods*/) {
     auto* input = static_cast<key_input*>(glfwGetWindowUserPointer(window));
-    if (input != nullptr && button == GLFW_MOUSE_BUTTON_LEFT && action == GLFW_PRESS) {
-        input->mouse_clicked();
+    int width = 0;
+    int height = 0;
+    glfwGetWindowSize(window, &width, &height);
+    if (input == nullptr || button != GLFW_MOUSE_BUTTON_LEFT || action != GLFW_PRESS) {
+        return;
     }
+    // The menus count clicks and read the pointer themselves; the editor takes the click where
+    // it was, as a share of the window.
+    input->mouse_clicked();
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    double x = 0.0;
+    double y = 0.0;
+    glfwGetCursorPos(window, &x, &y);
+    input->clicked({static_cast<float>(x / width), static_cast<float>(y / height)});
 }
 
 void on_focus(GLFWwindow* window, int focused) {
@@ -196,8 +236,29 @@ key_input::~key_input() {
     }
 }
 
-void key_input::key_pressed(int key) {
+const char* const* editor_key_help(int* count) {
+    static const auto lines = [] {
+        std::vector<const char*> kept;
+        for (const auto& b : editor_bindings) {
+            if (b.help != nullptr) {
+                kept.push_back(b.help);
+            }
+        }
+        kept.push_back("Esc: quit");
+        return kept;
+    }();
+    *count = static_cast<int>(lines.size());
+    return lines.data();
+}
+
+void key_input::key_pressed(int key, int mods) {
     last_key_ = key;
+    const bool ctrl = (mods & GLFW_MOD_CONTROL) != 0;
+    for (const auto& b : editor_bindings) {
+        if (b.key == key && b.ctrl == ctrl) {
+            ++editor_presses_[static_cast<int>(b.action)];
+        }
+    }
     for (std::size_t i = 0; i < key_row_count; ++i) {
         if (keys_[i] != key) {
             continue;
@@ -228,6 +289,14 @@ void key_input::bind(const std::vector<key_binding>& bound) {
             if (b.action == key_rows[i].name) {
                 keys_[i] = key;
             }
+        }
+    }
+}
+
+void key_input::key_repeated(int key) {
+    for (const auto& b : editor_bindings) {
+        if (b.key == key && b.action <= editor_action::lower) {
+            ++editor_presses_[static_cast<int>(b.action)];
         }
     }
 }
@@ -283,6 +352,21 @@ int key_input::take_clicks() {
     const int clicks = clicks_;
     clicks_ = 0;
     return clicks;
+int key_input::take(editor_action action) {
+    const int presses = editor_presses_[static_cast<int>(action)];
+    editor_presses_[static_cast<int>(action)] = 0;
+    return presses;
+}
+
+void key_input::drop_editor_presses() {
+    std::fill(std::begin(editor_presses_), std::end(editor_presses_), 0);
+    click_.reset();
+}
+
+std::optional<pointer_click> key_input::take_click() {
+    std::optional<pointer_click> click = click_;
+    click_.reset();
+    return click;
 }
 
 void key_input::poll_gamepads() {

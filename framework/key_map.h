@@ -3,6 +3,7 @@
 // and the gamepads once a frame.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,9 +43,39 @@ enum class window_action {
     menu_accept,
     menu_back,
     pad_start,
+    edit_level,
     quit,
 };
 inline constexpr int window_action_count = static_cast<int>(window_action::quit) + 1;
+
+// The level editor's keys. They are counted beside the play keys they share a key with (S, E,
+// the arrows, F5); only the mode that is active takes them.
+enum class editor_action {
+    cursor_left,
+    cursor_right,
+    cursor_up,
+    cursor_down,
+    raise,
+    lower,
+    set_start,
+    set_finish,
+    toggle_item,
+    toggle_spider,
+    undo,
+    redo,
+    save,
+    play_test,
+};
+inline constexpr int editor_action_count = static_cast<int>(editor_action::play_test) + 1;
+
+// A left click, as a fraction of the window across and down from its top-left corner.
+struct pointer_click {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+// What the editor's HUD lists: its keys and what they do, one short line each.
+const char* const* editor_key_help(int* count);
 
 // Collects presses from the window's key callback between two frames, and whether the window
 // has the focus.
@@ -64,11 +95,21 @@ public:
     // The frame record at `time`: the commands held now and the presses since the last call.
     frame_input sample(double time);
 
-    // Counts one press of the key (what the callback does for GLFW_PRESS).
-    void key_pressed(int key);
+    // Counts one press of the key (what the callback does for GLFW_PRESS); `mods` are GLFW's
+    // modifier bits, which only the editor's Ctrl keys look at.
+    void key_pressed(int key, int mods = 0);
+    // A held key's repeat: only the editor's cursor and height keys run on.
+    void key_repeated(int key);
+    // Keeps a left click (what the mouse button callback does); the latest one wins.
+    void clicked(pointer_click where) { click_ = where; }
 
     // The presses of the action since the last call.
     int take(window_action action);
+    int take(editor_action action);
+    // The click since the last call, if any.
+    std::optional<pointer_click> take_click();
+    // Forgets the editor's presses and click, made while another mode had the keys.
+    void drop_editor_presses();
 
     // Binds each named action of `bound` to its key (by name); a name or key the game does not
     // know leaves that action's key as it was.
@@ -101,6 +142,8 @@ private:
     frame_input gamepad_held_;  // the commands the gamepads hold this frame
     unsigned gamepad_buttons_down_ = 0;  // bit per button, as of the last poll
     int window_presses_[window_action_count] = {};
+    int editor_presses_[editor_action_count] = {};
+    std::optional<pointer_click> click_;
     bool focused_ = true;
     std::vector<int> keys_;  // the key of each of default_key_bindings' actions
     int last_key_ = -1;

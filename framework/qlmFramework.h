@@ -31,8 +31,7 @@ public:
     // Asked once a frame after the events are polled: true when the game wants to end, for a
     // counted Escape press that a key held check would miss (a tap shorter than a frame).
     virtual bool quit_requested() { return false; }
-
-    // Whether Escape held down ends the game now (not while a menu takes it as "back").
+    // Whether Escape held down ends the game now (not while a menu or the editor takes it).
     virtual bool escape_ends_game() { return true; }
 
     // Given config.txt's window before it opens; a game may change it (saved settings win).

@@ -216,7 +216,8 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
                               const std::vector<hud_line>& extra) {
     const auto sx = static_cast<float>(2.0 / width);
     const auto sy = static_cast<float>(2.0 / height);
-    std::vector<hud_line> lines = darkened ? std::vector<hud_line>{} : hud_lines(s);
+    std::vector<hud_line> lines =
+        darkened || !show_game_hud ? std::vector<hud_line>{} : hud_lines(s);
     lines.insert(lines.end(), extra.begin(), extra.end());
     if (darkened) {
         backdrop.draw();

@@ -61,6 +61,8 @@ public:
     // Called after each part of a frame ("projectors", "shadow", "main", "particles", "hud")
     // when set; the benchmark times the passes with it.
     std::function<void(const char* part)> frame_part_done;
+    // Off while the level editor's view is drawn: its HUD is the editor's lines alone.
+    bool show_game_hud = true;
 
     shader_program object_shader;
     // Without projectors, without shadow, without both (see level_renderer::reduced_programs).

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "authoring/level_check.h"
+#include "authoring/level_edit_session.h"
 #include "authoring/level_generator.h"
 #include "framework/command_line.h"
 #include "shell/quillomar_game.h"
@@ -25,11 +26,20 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    // A file the editor cannot open ends here, before a window opens.
+    if (!options.edit_file.empty()) {
+        std::string message;
+        if (!quillomar::level_edit_session::open(options.edit_file, &message)) {
+            std::cerr << "quillomar: " << message << std::endl;
+            return 1;
+        }
+    }
     // The game object embeds large pools, so it always lives on the heap.
     auto the_game = std::make_unique<quillomar::quillomar_game>();
     the_game->level_path = options.level_file;
     the_game->record_path = options.record_file;
     the_game->replay_path = options.replay_file;
     the_game->start_in_menu = options.menu;
+    the_game->edit_path = options.edit_file;
     return the_game->run();
 }

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
+#include <random>
 #include <filesystem>
 #include <iostream>
 
+#include "authoring/generated_level_file.h"
 #include "framework/game_window.h"
 #include "framework/key_map.h"
 #include "framework/seams.h"
@@ -12,6 +15,7 @@
 #include "game/menu.h"
 #include "render/frame_renderer.h"
 #include "shell/menu_mode.h"
+#include "shell/edit_mode.h"
 #include "sound/sound_engine.h"
 #include "sound/sound_events.h"
 
@@ -62,7 +66,13 @@ void quillomar_game::startup() {
     check_gl_error(__FILE__, __LINE__);
 
     log("Parse level in quillomar_game.startup() ...");
-    if (core_->read_level(level_path)) {
+    if (!edit_path.empty()) {
+        open_editor(edit_path);
+    }
+    if (editor_) {
+        core_->use_level(editor_->current_level());
+    }
+    if (editor_ || core_->read_level(level_path)) {
         logged("initialize cube in quillomar_game.startup() ...",
                "initialize cube in quillomar_game.startup() done.",
                [&] { renderer_->load_cube(); });
@@ -121,7 +131,7 @@ void quillomar_game::startup() {
     if (start_in_menu) {
         open_menu(true);
     }
-    begin_run();
+    begin_run(!editor_);
     if (!replay_path.empty()) {
         replay_ = load_recording(replay_path);
         if (replay_ && replay_->level_key != run_.level_key) {
@@ -135,6 +145,10 @@ void quillomar_game::startup() {
 }
 
 void quillomar_game::update() {
+    if (mode_ == shell_mode::edit) {
+        update_editor();
+        return;
+    }
     const bool was_paused = paused();
     if (keys_) {
         keys_->poll_gamepads();
@@ -201,6 +215,72 @@ void quillomar_game::update() {
         }
         run_tick(input);
     }
+    const game_state& s = core_->state;
+    if (editor_ && (s.won || s.lost)) {
+        return_to_editor(s.lost ? "lost"
+                                : "finished in " + format_run_time(s.finish_time - s.play_started));
+    }
+}
+
+void quillomar_game::update_editor() {
+    if (!keys_) {
+        return;
+    }
+    keys_->poll_gamepads();
+    for (int n = keys_->take(window_action::full_screen); n > 0; --n) {
+        toggle_full_screen(window);
+    }
+    // The play keys and the shell's other keys do nothing while editing; Escape is the
+    // editor's, through quit_requested.
+    keys_->sample(0.0);
+    for (int a = 0; a < window_action_count; ++a) {
+        if (static_cast<window_action>(a) != window_action::quit) {
+            keys_->take(static_cast<window_action>(a));
+        }
+    }
+    last_events.clear();
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    if (editor_->update(*keys_, aspect) == edit_mode::request::play_test) {
+        start_play_test();
+    }
+}
+
+void quillomar_game::open_editor(const std::string& path) {
+    editor_ = edit_mode::open(path);
+    if (editor_) {
+        mode_ = shell_mode::edit;
+        edit_began_ = now();
+        play_sound_events(sound_.get(), {game_event(event_kind::stop_sounds)});
+        if (keys_) {
+            keys_->drop_editor_presses();
+        }
+    }
+}
+
+void quillomar_game::start_play_test() {
+    auto core = std::make_unique<game_core>();
+    core->use_level(editor_->current_level());
+    core->place_items();
+    core->place_enemies();
+    core->init_ball();
+    core->init_cameras();
+    core->create_physics();
+    core_ = std::move(core);
+    replay_.reset();
+    pending_ = frame_input();
+    paused_seconds_ += now() - edit_began_;
+    mode_ = shell_mode::play;
+    begin_run(false);
+}
+
+void quillomar_game::return_to_editor(const std::string& how) {
+    mode_ = shell_mode::edit;
+    edit_began_ = now();
+    play_sound_events(sound_.get(), {game_event(event_kind::stop_sounds)});
+    if (keys_) {
+        keys_->drop_editor_presses();
+    }
+    editor_->play_test_ended(how);
 }
 
 void quillomar_game::run_tick(const frame_input& input) {
@@ -249,7 +329,12 @@ void quillomar_game::handle_window_actions() {
         return;
     }
     confirm += start;
-    if (keys_->take(window_action::level_list) % 2 == 1) {
+    if (keys_->take(window_action::edit_level) > 0 && !editor_) {
+        open_editor(platform_path(level_path));
+        return;
+    }
+    // A play-test ends in the editor, not in another level.
+    if (keys_->take(window_action::level_list) % 2 == 1 && !editor_) {
         if (list_open_) {
             list_open_ = false;
         } else {
@@ -281,6 +366,7 @@ void quillomar_game::open_level_list() {
     records.load();
     const level_set& set = levels();
     list_rows_ = level_list_rows(set, level_keys_, records.records());
+    add_generated_rows(records);
     list_choice_ = index_of_level(level_keys_, run_.level_key).value_or(0);
 }
 
@@ -339,8 +425,45 @@ void quillomar_game::handle_level_list(int up, int down, int confirm) {
     list_choice_ = static_cast<std::size_t>(std::clamp(choice, 0L, last));
     if (confirm > 0 && list_rows_[list_choice_].unlocked) {
         list_open_ = false;
-        play_level(levels()[list_choice_].path);
+        if (list_choice_ < levels().size()) {
+            play_level(levels()[list_choice_].path);
+        } else {
+            play_generated(list_choice_ == levels().size() ? random_seed_ : day_seed_);
+        }
     }
+}
+
+void quillomar_game::add_generated_rows(const records_store& records) {
+    // A seed short enough to read off the screen and type after --generate.
+    random_seed_ = std::random_device{}() % 1000000;
+    const std::time_t today = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&today, &local);
+    day_seed_ = static_cast<std::uint64_t>((local.tm_year + 1900) * 10000 +
+                                           (local.tm_mon + 1) * 100 + local.tm_mday);
+    for (const auto& [title, seed] :
+         {std::pair{"Random level (seed " + std::to_string(random_seed_) + ")", random_seed_},
+          std::pair{"Level of the day (" + std::to_string(day_seed_) + ")", day_seed_}}) {
+        level_list_row row{title, true, std::nullopt};
+        const std::string key =
+            records.folder().empty()
+                ? std::string()
+                : level_key_of_file(generated_level_path(records.folder(), seed));
+        if (const level_record* best = key.empty() ? nullptr : records.find(key)) {
+            row.best_seconds = best->best_time_seconds;
+        }
+        list_rows_.push_back(row);
+    }
+}
+
+void quillomar_game::play_generated(std::uint64_t seed) {
+    std::string message;
+    const std::string path = keep_generated_level(default_records_folder(), seed, &message);
+    if (path.empty()) {
+        std::cout << message << std::endl;
+        return;
+    }
+    play_level(path);
 }
 
 const level_set& quillomar_game::levels() const {
@@ -370,7 +493,7 @@ void quillomar_game::play_level(const std::string& path) {
     begin_run();
 }
 
-void quillomar_game::begin_run() {
+void quillomar_game::begin_run(bool with_records) {
     // A ghost still being computed is of the level that was: stop it and drop what it gives.
     if (ghost_cancel_) {
         ghost_cancel_->store(true);
@@ -380,7 +503,7 @@ void quillomar_game::begin_run() {
     run_ = recording();
     run_ticks_ = 0;
     has_previous_pose_ = false;
-    run_.level_key = level_key_of_file(level_path);
+    run_.level_key = with_records ? level_key_of_file(level_path) : std::string();
     if (run_.level_key.empty() || !core_->state.has_level) {
         return;
     }
@@ -482,11 +605,24 @@ bool quillomar_game::quit_requested() {
     if (mode_ == shell_mode::menu || quit_from_menu_) {
         return quit_from_menu_;
     }
-    return keys_ && keys_->take(window_action::quit) > 0;
+    const int escapes = keys_ ? keys_->take(window_action::quit) : 0;
+    if (!editor_ || escapes == 0) {
+        return escapes > 0;
+    }
+    if (mode_ == shell_mode::play) {
+        return_to_editor("stopped");
+        return false;
+    }
+    bool quit = false;
+    for (int n = 0; n < escapes && !quit; ++n) {
+        quit = editor_->escape();
+    }
+    return quit;
 }
 
 bool quillomar_game::escape_ends_game() {
-    return mode_ == shell_mode::play && !(keys_ && menus_->escape_latched(*keys_));
+    // While a level is being edited Escape is a key of the editor and of its play-test.
+    return mode_ == shell_mode::play && !editor_ && !(keys_ && menus_->escape_latched(*keys_));
 }
 
 void quillomar_game::choose_window(window_config& config) {
@@ -496,6 +632,13 @@ void quillomar_game::choose_window(window_config& config) {
 
 void quillomar_game::render() {
     update();
+    if (mode_ == shell_mode::edit) {
+        renderer_->show_game_hud = false;
+        renderer_->draw(editor_->view(static_cast<float>(width) / static_cast<float>(height)),
+                        width, height, editor_->hud_lines(height), editor_->cursor_matrix());
+        renderer_->show_game_hud = true;
+        return;
+    }
     core_->count_drawn_frame(wall_time_);
     // The world stands at its last tick; the picture is drawn as far past it as the wall clock
     // is, between the tick before and the last, and the world is put back afterwards.
@@ -521,6 +664,7 @@ void quillomar_game::shutdown() {
     if (ghost_cancel_) {
         ghost_cancel_->store(true);
     }
+    editor_.reset();
     log("begin shutdown() in quillomar_game");
     keys_.reset();
     core_->state.physics.reset();

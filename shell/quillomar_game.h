@@ -24,13 +24,16 @@
 
 namespace quillomar {
 
+class edit_mode;
 class frame_renderer;
 class key_input;
 class menu_mode;
 class sound_engine;
 
-// Who has the frame's input: the game itself, or the menus (shell/menu_mode.h).
-enum class shell_mode { play, menu };
+// Who has the frame's input: the game itself, the menus (shell/menu_mode.h) or the level editor
+// (shell/edit_mode.h). Editing keeps its edit_mode through a play-test, which is play mode until
+// it ends.
+enum class shell_mode { play, menu, edit };
 
 class quillomar_game : public game {
 public:
@@ -82,6 +85,8 @@ public:
     std::vector<hud_line> shell_hud_lines() const;
     // Null until startup has run, and after shutdown.
     frame_renderer* renderer() { return renderer_.get(); }
+    // The level editor while a level is edited (and play-tested); null otherwise.
+    edit_mode* editor() { return editor_.get(); }
 
     // Not game rules: where the level is read from (tools and tests pick other levels), the
     // sound device to open (empty for the system's default), and, when set, where each frame's
@@ -89,6 +94,8 @@ public:
     std::string level_path = assets::level_file;
     // The ordered level set Enter and the level list walk through.
     std::string level_set_path = level_order_file;
+    // --edit: the level file the game opens in the editor instead of playing; empty to play.
+    std::string edit_path;
     std::string sound_device;
     // Where to write this run's frame records at shutdown, and a recording to play instead of
     // the keys; empty when not asked.
@@ -109,7 +116,15 @@ private:
     void open_level_list();
     void handle_level_list(int up, int down, int confirm);
     void play_level(const std::string& path);
-    void begin_run();
+    // Adds the level list's generated rows: a random seed's level and the level of the day.
+    void add_generated_rows(const records_store& records);
+    void play_generated(std::uint64_t seed);
+    // Starts the run of the level in core_; a play-test keeps no records and races no ghost.
+    void begin_run(bool with_records = true);
+    void open_editor(const std::string& path);
+    void update_editor();
+    void start_play_test();
+    void return_to_editor(const std::string& how);
     void take_ghost_when_ready();
     const level_set& levels() const;
     // The ghost at the time of play shifted by `offset` seconds (the picture's place between ticks).
@@ -125,6 +140,9 @@ private:
     bool list_open_ = false;
     std::vector<level_list_row> list_rows_;
     std::size_t list_choice_ = 0;
+    // The seeds of the list's generated rows, chosen when it opens.
+    std::uint64_t random_seed_ = 0;
+    std::uint64_t day_seed_ = 0;
     std::future<ghost_run> ghost_future_;
     std::shared_ptr<std::atomic<bool>> ghost_cancel_;
     std::optional<ghost_run> ghost_;
@@ -150,6 +168,8 @@ private:
     std::unique_ptr<frame_renderer> renderer_;
     std::unique_ptr<key_input> keys_;
     std::unique_ptr<sound_engine> sound_;
+    std::unique_ptr<edit_mode> editor_;
+    double edit_began_ = 0.0;  // editing time, like paused time, is taken off the game's clock
 };
 
 }  // namespace quillomar
