@@ -352,6 +352,8 @@ int key_input::take_clicks() {
     const int clicks = clicks_;
     clicks_ = 0;
     return clicks;
+}
+
 int key_input::take(editor_action action) {
     const int presses = editor_presses_[static_cast<int>(action)];
     editor_presses_[static_cast<int>(action)] = 0;
