@@ -23,8 +23,22 @@ enum class window_action {
     list_down,
     ghost,
     quit,
+    // The replay theatre (open and close), the fall map, practice (from a replay's moment, or
+    // from the level list at a reached cell), and the theatre's controls; Left and Right also
+    // choose the list's practice cell.
+    theatre,
+    fall_map,
+    practice,
+    replay_pause,
+    slower,
+    faster,
+    left,
+    right,
+    step_forward,
+    step_back,
+    switch_camera,
 };
-inline constexpr int window_action_count = static_cast<int>(window_action::quit) + 1;
+inline constexpr int window_action_count = static_cast<int>(window_action::switch_camera) + 1;
 
 // Collects presses from the window's key callback between two frames, and whether the window
 // has the focus.

@@ -12,6 +12,7 @@
 
 #include "game/game_state.h"
 #include "game/hud_lines.h"
+#include "render/fall_map_overlay.h"
 #include "render/level_renderer.h"
 #include "render/particle_renderer.h"
 #include "render/projectors.h"
@@ -60,6 +61,8 @@ public:
     variance_shadow_map shadow_map;
     std::unique_ptr<particle_renderer> particles;
     text_renderer hud_text;
+    // Drawn over the lit scene while shown; the shell sets its cells.
+    fall_map_overlay fall_map;
     // This frame's light and projector matrices, kept for tests and tools.
     light_matrices light;
     projector_matrices projector_frame;

@@ -19,13 +19,17 @@
 #include "game/hud_lines.h"
 #include "game/level_set.h"
 #include "game/recording.h"
+#include "game/replay_theatre.h"
+#include "game/run_statistics.h"
 #include "game/tick_clock.h"
+#include "records/statistics_store.h"
 
 namespace quillomar {
 
 class frame_renderer;
 class key_input;
 class sound_engine;
+class theatre_mode;
 
 class quillomar_game : public game {
 public:
@@ -46,7 +50,9 @@ public:
 
     const game_state& state() const { return core_->state; }
     // Paused by the Pause key, by the window losing the focus, or while the level list is open.
-    bool paused() const { return paused_by_key_ || paused_by_focus_ || list_open_; }
+    bool paused() const {
+        return paused_by_key_ || paused_by_focus_ || list_open_ || theatre_open();
+    }
     game_core& core() { return *core_; }
     // The shell's keys; null before startup.
     key_input* keys() { return keys_.get(); }
@@ -62,6 +68,23 @@ public:
     bool ghost_shown() const { return show_ghost_; }
     // Waits for the ghost's computation, if one runs (tests and tools).
     void wait_for_ghost();
+
+    // The replay theatre (T): the list of best runs and recordings, and the one being watched.
+    void open_replays();
+    bool theatre_open() const;
+    theatre_mode* theatre() { return theatre_.get(); }
+    // A practice run (taken over from a replay, or started at a cell from the level list, P):
+    // it never counts for records or statistics, and R returns to where it started.
+    bool practising() const { return practice_.has_value(); }
+    // Practice on the level at `path` with the ball dropped onto `cell`.
+    void practice_at_cell(const std::string& path, const level_cell& cell);
+    // The fall map over the level drawn (H).
+    void show_fall_map(bool shown) { fall_map_shown_ = shown; }
+    bool fall_map_shown() const { return fall_map_shown_; }
+    // The player's statistics, read when first needed.
+    statistics_store& statistics();
+    // The cell the level list's practice starts on for the chosen level, if it has any.
+    std::optional<level_cell> practice_cell() const;
 
     // The HUD lines the shell adds to the game's own: the pause, what Enter does once the game
     // is over, and the level list.
@@ -91,6 +114,11 @@ private:
     void play_level(const std::string& path);
     void begin_run();
     void take_ghost_when_ready();
+    void end_run_statistics();
+    void begin_practice(const std::string& path, practice_start start,
+                        std::unique_ptr<game_core> core);
+    void restart_practice();
+    void set_fall_map_cells(const std::string& level_key);
     const level_set& levels() const;
     // The ghost at the time of play shifted by `offset` seconds (the picture's place between ticks).
     std::optional<glm::mat4> ghost_matrix(double offset) const;
@@ -125,6 +153,12 @@ private:
     std::unique_ptr<frame_renderer> renderer_;
     std::unique_ptr<key_input> keys_;
     std::unique_ptr<sound_engine> sound_;
+    std::unique_ptr<theatre_mode> theatre_;
+    std::optional<practice_start> practice_;
+    std::optional<statistics_store> statistics_;
+    run_statistics run_statistics_;
+    bool fall_map_shown_ = false;
+    std::size_t practice_cell_choice_ = 0;
 };
 
 }  // namespace quillomar
