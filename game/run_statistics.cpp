@@ -7,9 +7,9 @@
 namespace quillomar {
 namespace {
 
-// The ball's centre lies one radius above the top it stands on; a little more still counts, so
-// a ball rolling over a seam's hop has stood on the cell.
-constexpr float standing_height = 1.25f;
+// height_at gives where the centre of a ball resting on the cube lies; a little above still
+// counts, so a ball rolling over a seam's hop has stood on the cell.
+constexpr float standing_height = 0.25f;
 
 }  // namespace
 

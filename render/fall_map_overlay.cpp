@@ -44,7 +44,8 @@ void fall_map_overlay::draw(const glm::mat4& view_projection, const level& lvl) 
         const float x = 2.0f * static_cast<float>(cell.first);
         const float z = 2.0f * static_cast<float>(cell.second);
         const float top = lvl.height_at(x, z);
-        const float y = (top > no_ground ? top : ground_top) + lift;
+        // height_at is where a ball resting on the cube has its centre, one radius above the face.
+        const float y = (top > no_ground ? top - 1.0f : ground_top) + lift;
         const glm::vec4 tint = fall_map_colour(static_cast<float>(count) / static_cast<float>(most));
         const glm::vec3 a(x - half_side, y, z - half_side);
         const glm::vec3 b(x + half_side, y, z - half_side);
