@@ -24,6 +24,7 @@ struct fixture {
         reader.place_items();
         reader.place_enemies();
         loaded = reader.state.level;
+        run.level_key = level_key(corridor);
         held_to_presses presses;
         for (int i = 0; i < 900; ++i) {
             std::array<bool, command_count> held{};
@@ -57,7 +58,11 @@ TEST(ReplayTheatre, SeekingBackAndForthLandsOnTheGamePlayedStraightToThatTick) {
         EXPECT_EQ(sought.position(), to);
     }
     expect_same_game(sought.core().state, straight.core().state);
-    EXPECT_EQ(sought.events().size(), straight.events().size());
+    // The item was picked up on the way, at the time of play its split says.
+    ASSERT_EQ(sought.events().size(), straight.events().size());
+    ASSERT_FALSE(sought.events().empty());
+    EXPECT_EQ(sought.events()[0].text, "item");
+    EXPECT_EQ(sought.events()[0].play_seconds, straight.core().state.splits.items.at(0));
     sought.seek(5000);
     EXPECT_EQ(sought.position(), f.run.frames.size());
     EXPECT_EQ(sought.total_seconds(), 15.0);
@@ -83,7 +88,16 @@ TEST(ReplayTheatre, TheSpeedPacesTheTicksAndAPausedReplayOnlySteps) {
         }
         EXPECT_EQ(t.speed(), c.speed);
         EXPECT_EQ(t.advance(c.wall_seconds), c.frames) << c.speed;
+        EXPECT_EQ(t.position(), static_cast<std::size_t>(c.frames));
     }
+    // A run recorded frame by frame keeps its own frames' times: 30 a second here.
+    recording old = f.run;
+    old.version = 1;
+    for (std::size_t i = 0; i < old.frames.size(); ++i) {
+        old.frames[i].time = 1000.0 + static_cast<double>(i) / 30.0;
+    }
+    replay_theatre timed(f.loaded, old);
+    EXPECT_EQ(timed.advance(0.5), 16);
     replay_theatre t(f.loaded, f.run);
     t.set_paused(true);
     EXPECT_EQ(t.advance(10.0), 0);
@@ -102,6 +116,7 @@ TEST(ReplayTheatre, ATakeoverHandsOverTheGameAsItStoodAndPracticeRebuildsIt) {
     const std::unique_ptr<game_core> taken = t.take_over(start);
     expect_same_game(taken->state, reference.core().state);
     EXPECT_EQ(start.before.frames.size(), 650u);
+    EXPECT_EQ(start.before.level_key, f.run.level_key);
     EXPECT_EQ(t.position(), 0u);
     expect_same_game(build_practice(start)->state, reference.core().state);
 
@@ -123,6 +138,9 @@ TEST(ReplayTheatre, TheListHasEveryBestRunThenEveryRecordingAndRecordingsGetFree
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].title, "Best run: 01_rolling.txt");
     EXPECT_EQ(list[1].title + list[2].title, "ab.replay");
+    EXPECT_TRUE(list[0].best_run && !list[1].best_run);
+    const std::string level = dir.write("level.txt", corridor);
+    EXPECT_EQ(level_file_for_key(level_key(corridor), {data + "/none.txt", level}), level);
     const std::string first = dated_recording_path(data, 2026, 12, 7, 9, 5, 3);
     EXPECT_EQ(first, data + "/2026-12-07_09-05-03.replay");
     dir.write("data/2026-12-07_09-05-03.replay", "");

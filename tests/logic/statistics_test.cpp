@@ -80,6 +80,7 @@ TEST_F(StatisticsFile, EachDamagedLineIsSetAsideAndCostsOnlyItself) {
         "4444444444444444 1 0 0 0 d1,1,0",   // no life lost there
         "5555555555555555 1 0 0 0 r1,1 r1,1",  // a cell twice
         "6666666666666666 1 0 0 0 x1,1",     // no such field
+        "8888888888888888 1 0 0 0 r5",       // half a cell
         "0123456789abcdef 9 9 9 9",          // the level again
     };
     std::string text = "quillomar-statistics 1\n" + good;
