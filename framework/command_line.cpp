@@ -95,12 +95,17 @@ command_line parse_command_line(int argc, const char* const* argv) {
                 const std::string_view name = arg.substr(2, 6);
                 std::string& target = name == "record" ? result.record_file : result.replay_file;
                 const std::size_t equals = arg.find('=');
+                // --record alone, or followed by another option, records into a dated file.
+                const bool next_is_value = i + 1 < argc && argv[i + 1] != nullptr &&
+                                           (name != "record" || argv[i + 1][0] != '-');
                 if (equals != std::string_view::npos) {
                     target = std::string(arg.substr(equals + 1));
-                } else if (i + 1 < argc && argv[i + 1] != nullptr) {
+                } else if (next_is_value) {
                     target = argv[++i];
+                } else if (name == "record") {
+                    result.record_dated = true;
                 }
-                if (target.empty()) {
+                if (target.empty() && !result.record_dated) {
                     fail("option --" + std::string(name) + " needs a file name");
                 }
                 playing_option = true;
@@ -157,6 +162,7 @@ std::string usage_text() {
            "\n"
            "  --menu         start in the title menu\n"
            "  --record FILE  record this run's input into FILE\n"
+           "  --record       record it into a dated file among the recordings\n"
            "  --replay FILE  play back the run recorded in FILE\n"
            "  --check LEVEL_FILE...\n"
            "                 play each level headless along a planned route and print\n"

@@ -18,6 +18,8 @@ struct command_line {
     std::string replay_file;
     // --menu: start in the title menu.
     bool menu = false;
+    // --record without a file: the run goes to a dated file in the recordings folder.
+    bool record_dated = false;
     // --check: the level files to check instead of playing.
     bool check = false;
     std::vector<std::string> check_files;
@@ -32,7 +34,7 @@ struct command_line {
     std::string error;
 };
 
-// Reads `quillomar [--menu] [--record FILE] [--replay FILE] [LEVEL_FILE]` (also --record=FILE), --help or
+// Reads `quillomar [--menu] [--record [FILE]] [--replay FILE] [LEVEL_FILE]` (also --record=FILE), --help or
 // -h, and --version; or `--check LEVEL_FILE...`, or `--generate SEED [--size small|medium|large]`,
 // which play no game and take none of the playing options, or `--edit FILE`. --help and --version win over anything else on the line. A level file named
 // on the line must be a file that exists, here or among the installed levels (platform_path);

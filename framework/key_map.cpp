@@ -71,6 +71,13 @@ constexpr struct {
     {window_action::list_up, GLFW_KEY_UP},    {window_action::list_down, GLFW_KEY_DOWN},
     {window_action::menu_left, GLFW_KEY_LEFT}, {window_action::menu_right, GLFW_KEY_RIGHT},
     {window_action::quit, GLFW_KEY_ESCAPE},
+    {window_action::theatre, GLFW_KEY_T},       {window_action::fall_map, GLFW_KEY_H},
+    {window_action::practice, GLFW_KEY_P},      {window_action::replay_pause, GLFW_KEY_SPACE},
+    {window_action::slower, GLFW_KEY_MINUS},    {window_action::slower, GLFW_KEY_KP_SUBTRACT},
+    {window_action::faster, GLFW_KEY_EQUAL},    {window_action::faster, GLFW_KEY_KP_ADD},
+    {window_action::left, GLFW_KEY_LEFT},       {window_action::right, GLFW_KEY_RIGHT},
+    {window_action::step_forward, GLFW_KEY_PERIOD}, {window_action::step_back, GLFW_KEY_COMMA},
+    {window_action::switch_camera, GLFW_KEY_C},
 };
 
 // Ctrl+S saves, S alone sets the start: a binding counts only with its own Ctrl state.

@@ -45,8 +45,22 @@ enum class window_action {
     pad_start,
     edit_level,
     quit,
+    // The replay theatre (open and close), the fall map, practice (from a replay's moment, or
+    // from the level list at a reached cell), and the theatre's controls; Left and Right also
+    // choose the list's practice cell.
+    theatre,
+    fall_map,
+    practice,
+    replay_pause,
+    slower,
+    faster,
+    left,
+    right,
+    step_forward,
+    step_back,
+    switch_camera,
 };
-inline constexpr int window_action_count = static_cast<int>(window_action::quit) + 1;
+inline constexpr int window_action_count = static_cast<int>(window_action::switch_camera) + 1;
 
 // The level editor's keys. They are counted beside the play keys they share a key with (S, E,
 // the arrows, F5); only the mode that is active takes them.

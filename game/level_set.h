@@ -41,6 +41,9 @@ struct level_list_row {
     std::string title;
     bool unlocked = false;
     std::optional<double> best_seconds;
+    // From the player's statistics, filled in by the shell.
+    long attempts = 0;
+    long wins = 0;
 };
 
 // The first level is always open, and so is every level that has been won or that follows a

@@ -15,6 +15,7 @@
 #include "game/game_state.h"
 #include "game/hud_lines.h"
 #include "render/asset_preload.h"
+#include "render/fall_map_overlay.h"
 #include "render/level_renderer.h"
 #include "render/menu_backdrop.h"
 #include "render/particle_renderer.h"
@@ -77,6 +78,8 @@ public:
     // A menu is open: the frame is darkened and the HUD shows only the `extra` lines.
     bool darkened = false;
     menu_backdrop backdrop;
+    // Drawn over the lit scene while shown; the shell sets its cells.
+    fall_map_overlay fall_map;
     // This frame's light and projector matrices, kept for tests and tools.
     light_matrices light;
     projector_matrices projector_frame;

@@ -1,3 +1,4 @@
+#include <ctime>
 #include <iostream>
 #include <memory>
 
@@ -38,6 +39,17 @@ int main(int argc, char** argv) {
     auto the_game = std::make_unique<quillomar::quillomar_game>();
     the_game->level_path = options.level_file;
     the_game->record_path = options.record_file;
+    if (options.record_dated) {
+        // The run is named by the local time it started, among the player's recordings.
+        const std::string folder = quillomar::default_records_folder();
+        const std::time_t started = std::time(nullptr);
+        std::tm local{};
+        if (!folder.empty() && localtime_r(&started, &local) != nullptr) {
+            the_game->record_path = quillomar::dated_recording_path(
+                folder + "/recordings", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                local.tm_hour, local.tm_min, local.tm_sec);
+        }
+    }
     the_game->replay_path = options.replay_file;
     the_game->start_in_menu = options.menu;
     the_game->edit_path = options.edit_file;

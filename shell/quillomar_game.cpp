@@ -16,6 +16,7 @@
 #include "render/frame_renderer.h"
 #include "shell/menu_mode.h"
 #include "shell/edit_mode.h"
+#include "shell/theatre_mode.h"
 #include "sound/sound_engine.h"
 #include "sound/sound_events.h"
 
@@ -36,7 +37,8 @@ void logged(const char* before, const char* after, Step&& step) {
 
 }  // namespace
 
-quillomar_game::quillomar_game() : menus_(std::make_unique<menu_mode>()) {}
+quillomar_game::quillomar_game()
+    : menus_(std::make_unique<menu_mode>()), theatre_(std::make_unique<theatre_mode>()) {}
 
 quillomar_game::~quillomar_game() {
     if (ghost_cancel_) {
@@ -209,6 +211,10 @@ void quillomar_game::update() {
             input = replay_->frames[replayed_++];
             input.time = tick_time(run_ticks_);
         }
+        if (practice_ && input.pressed(command::restart) > 0) {
+            restart_practice();
+            return;
+        }
         if (i + 1 == due) {
             previous_pose_ = pose_of(core_->state);
             has_previous_pose_ = true;
@@ -289,6 +295,11 @@ void quillomar_game::run_tick(const frame_input& input) {
         run_.frames.push_back(input);
     }
     const game_events events = core_->step(input);
+    // Replays and practice are no runs of the player's: they count nowhere.
+    if (!replay_ && !practice_ && !run_.level_key.empty() &&
+        run_statistics_.count_tick(statistics().of(run_.level_key), core_->state, events)) {
+        statistics().save();
+    }
     for (const game_event& e : events) {
         if (e.kind == event_kind::console_line) {
             std::cout << e.text << std::endl;
@@ -310,6 +321,28 @@ void quillomar_game::handle_window_actions() {
     if (keys_->take(window_action::ghost) % 2 == 1) {
         show_ghost_ = !show_ghost_;
     }
+    if (keys_->take(window_action::fall_map) % 2 == 1) {
+        fall_map_shown_ = !fall_map_shown_;
+    }
+    if (theatre_->is_open()) {
+        keys_->take(window_action::level_list);
+        if (theatre_->update(*keys_, now()) == theatre_mode::outcome::practice) {
+            practice_start start;
+            std::string path;
+            std::unique_ptr<game_core> core = theatre_->take_practice(start, path);
+            begin_practice(path, std::move(start), std::move(core));
+        }
+        return;
+    }
+    const int open_theatre = keys_->take(window_action::theatre);
+    const int practice = keys_->take(window_action::practice);
+    const int left = keys_->take(window_action::left);
+    const int right = keys_->take(window_action::right);
+    for (window_action unused : {window_action::replay_pause, window_action::slower,
+                                 window_action::faster, window_action::step_forward,
+                                 window_action::step_back, window_action::switch_camera}) {
+        keys_->take(unused);
+    }
     // Every action is taken each frame, so presses meant for play (the arrows steer the free
     // camera) never pile up for the list or a menu.
     const int up = keys_->take(window_action::list_up);
@@ -329,6 +362,10 @@ void quillomar_game::handle_window_actions() {
         return;
     }
     confirm += start;
+    if (open_theatre % 2 == 1 && !editor_) {
+        open_replays();
+        return;
+    }
     if (keys_->take(window_action::edit_level) > 0 && !editor_) {
         open_editor(platform_path(level_path));
         return;
@@ -343,6 +380,14 @@ void quillomar_game::handle_window_actions() {
         return;
     }
     if (list_open_) {
+        const long cell_choice = up + down > 0 ? 0L : static_cast<long>(practice_cell_choice_);
+        practice_cell_choice_ = static_cast<std::size_t>(std::max(0L, cell_choice + right - left));
+        const std::optional<level_cell> cell = practice_cell();
+        if (practice > 0 && cell && list_rows_[list_choice_].unlocked) {
+            list_open_ = false;
+            practice_at_cell(levels()[list_choice_].path, *cell);
+            return;
+        }
         handle_level_list(up, down, confirm);
         return;
     }
@@ -366,6 +411,12 @@ void quillomar_game::open_level_list() {
     records.load();
     const level_set& set = levels();
     list_rows_ = level_list_rows(set, level_keys_, records.records());
+    for (std::size_t i = 0; i < list_rows_.size(); ++i) {
+        if (const level_statistics* counted = statistics().find(level_keys_[i])) {
+            list_rows_[i].attempts = counted->attempts;
+            list_rows_[i].wins = counted->wins;
+        }
+    }
     add_generated_rows(records);
     list_choice_ = index_of_level(level_keys_, run_.level_key).value_or(0);
 }
@@ -494,6 +545,9 @@ void quillomar_game::play_level(const std::string& path) {
 }
 
 void quillomar_game::begin_run(bool with_records) {
+    end_run_statistics();
+    run_statistics_ = run_statistics();
+    practice_.reset();
     // A ghost still being computed is of the level that was: stop it and drop what it gives.
     if (ghost_cancel_) {
         ghost_cancel_->store(true);
@@ -556,7 +610,13 @@ std::vector<hud_line> quillomar_game::shell_hud_lines() const {
     if (mode_ == shell_mode::menu) {
         return menus_->hud_lines();
     }
+    if (theatre_open()) {
+        return theatre_->hud_lines();
+    }
     std::vector<hud_line> lines;
+    if (practice_) {
+        lines.push_back({"Practice", false, -60, 100});
+    }
     const game_state& s = core_->state;
     if (list_open_) {
         const std::string list_key = keys_ ? keys_->bound_key_name(window_action::level_list) : "Tab";
@@ -574,6 +634,16 @@ std::vector<hud_line> quillomar_game::shell_hud_lines() const {
                              : row.best_seconds ? format_run_time(*row.best_seconds)
                                                 : "-",
                              false, 80, y});
+            if (row.attempts > 0) {
+                lines.push_back({"won " + std::to_string(row.wins) + " of " +
+                                     std::to_string(row.attempts),
+                                 false, 250, y});
+            }
+        }
+        if (const std::optional<level_cell> cell = practice_cell()) {
+            lines.push_back({"P: practice from cell " + std::to_string(cell->first) + " " +
+                                 std::to_string(cell->second) + ", Left/Right: another cell",
+                             false, -220, 300 + 40 * static_cast<int>(level_list_rows_shown)});
         }
     } else if (s.won) {
         const std::size_t levels_in_set = levels().size();
@@ -588,7 +658,7 @@ std::vector<hud_line> quillomar_game::shell_hud_lines() const {
 
 void quillomar_game::keep_a_won_run() {
     const game_state& s = core_->state;
-    if (replay_ || run_.level_key.empty()) {
+    if (replay_ || practice_ || run_.level_key.empty()) {
         return;
     }
     records_store records(default_records_folder());
@@ -639,6 +709,12 @@ void quillomar_game::render() {
         renderer_->show_game_hud = true;
         return;
     }
+    if (theatre_->watching()) {
+        set_fall_map_cells(theatre_->playing()->run().level_key);
+        theatre_->draw(*renderer_, width, height);
+        return;
+    }
+    set_fall_map_cells(run_.level_key);
     core_->count_drawn_frame(wall_time_);
     // The world stands at its last tick; the picture is drawn as far past it as the wall clock
     // is, between the tick before and the last, and the world is put back afterwards.
@@ -658,6 +734,7 @@ void quillomar_game::render() {
 }
 
 void quillomar_game::shutdown() {
+    end_run_statistics();
     if (!record_path.empty()) {
         save_recording(run_, record_path);
     }
@@ -672,6 +749,109 @@ void quillomar_game::shutdown() {
     log("end shutdown() in quillomar_game");
     renderer_.reset();
     sound_.reset();
+}
+
+}  // namespace quillomar
+
+namespace quillomar {
+
+bool quillomar_game::theatre_open() const {
+    return theatre_->is_open();
+}
+
+statistics_store& quillomar_game::statistics() {
+    if (!statistics_) {
+        statistics_.emplace(default_records_folder());
+        statistics_->load();
+    }
+    return *statistics_;
+}
+
+void quillomar_game::end_run_statistics() {
+    // Time played and cells reached are kept with the next count that is saved, or here.
+    if (statistics_ && run_ticks_ > 0 && !practice_ && !replay_) {
+        statistics_->save();
+    }
+}
+
+void quillomar_game::set_fall_map_cells(const std::string& level_key) {
+    fall_map_overlay& overlay = renderer_->fall_map;
+    overlay.shown = fall_map_shown_;
+    if (!fall_map_shown_) {
+        return;
+    }
+    const level_statistics* counted = statistics().find(level_key);
+    overlay.deaths = counted ? counted->deaths : std::map<level_cell, long>();
+}
+
+void quillomar_game::open_replays() {
+    list_open_ = false;
+    const std::string folder = default_records_folder();
+    records_store records(folder);
+    records.load();
+    std::vector<std::pair<std::string, std::string>> names;
+    std::vector<std::string> candidates = {level_path};
+    for (const level_set_entry& entry : levels()) {
+        candidates.push_back(entry.path);
+    }
+    for (const auto& [key, record] : records.records()) {
+        names.emplace_back(key, record.level_name);
+        candidates.push_back(record.level_name);
+    }
+    theatre_->open(list_replays(folder, folder.empty() ? folder : folder + "/recordings", names),
+                   [candidates](const std::string& key) {
+                       return level_file_for_key(key, candidates);
+                   });
+}
+
+std::optional<level_cell> quillomar_game::practice_cell() const {
+    if (!list_open_ || list_choice_ >= level_keys_.size() || !statistics_) {
+        return std::nullopt;
+    }
+    const level_statistics* counted = statistics_->find(level_keys_[list_choice_]);
+    if (counted == nullptr || counted->reached.empty()) {
+        return std::nullopt;
+    }
+    auto it = counted->reached.begin();
+    std::advance(it, practice_cell_choice_ % counted->reached.size());
+    return *it;
+}
+
+void quillomar_game::practice_at_cell(const std::string& path, const level_cell& cell) {
+    game_core reader;
+    if (!reader.read_level(path)) {
+        return;
+    }
+    reader.place_items();
+    reader.place_enemies();
+    practice_start start{reader.state.level, recording(), cell};
+    std::unique_ptr<game_core> core = build_practice(start);
+    begin_practice(path, std::move(start), std::move(core));
+}
+
+void quillomar_game::begin_practice(const std::string& path, practice_start start,
+                                    std::unique_ptr<game_core> core) {
+    core_ = std::move(core);
+    level_path = path;
+    replay_.reset();
+    play_sound_events(sound_.get(), {game_event(event_kind::stop_sounds)});
+    begin_run();
+    practice_ = std::move(start);
+    run_.frames = practice_->before.frames;
+    run_ticks_ = static_cast<long>(run_.frames.size());
+    pending_ = frame_input();
+}
+
+void quillomar_game::restart_practice() {
+    core_ = build_practice(*practice_);
+    if (ghost_) {
+        core_->state.best_splits = ghost_->splits;
+    }
+    run_.frames = practice_->before.frames;
+    run_ticks_ = static_cast<long>(run_.frames.size());
+    pending_ = frame_input();
+    has_previous_pose_ = false;
+    play_sound_events(sound_.get(), {game_event(event_kind::stop_sounds)});
 }
 
 }  // namespace quillomar

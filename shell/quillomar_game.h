@@ -20,7 +20,10 @@
 #include "game/hud_lines.h"
 #include "game/level_set.h"
 #include "game/recording.h"
+#include "game/replay_theatre.h"
+#include "game/run_statistics.h"
 #include "game/tick_clock.h"
+#include "records/statistics_store.h"
 
 namespace quillomar {
 
@@ -29,6 +32,7 @@ class frame_renderer;
 class key_input;
 class menu_mode;
 class sound_engine;
+class theatre_mode;
 
 // Who has the frame's input: the game itself, the menus (shell/menu_mode.h) or the level editor
 // (shell/edit_mode.h). Editing keeps its edit_mode through a play-test, which is play mode until
@@ -59,9 +63,9 @@ public:
     void choose_window(window_config& config) override;
 
     const game_state& state() const { return core_->state; }
-    // Paused while a menu is shown (the Pause key, the window losing the focus) or the level
-    // list is open.
-    bool paused() const { return mode_ == shell_mode::menu || list_open_; }
+    // Paused while a menu is shown (the Pause key, the window losing the focus), the level list
+    // is open or the replay theatre is.
+    bool paused() const { return mode_ == shell_mode::menu || list_open_ || theatre_open(); }
     shell_mode mode() const { return mode_; }
     menu_mode& menus() { return *menus_; }
     game_core& core() { return *core_; }
@@ -79,6 +83,23 @@ public:
     bool ghost_shown() const { return show_ghost_; }
     // Waits for the ghost's computation, if one runs (tests and tools).
     void wait_for_ghost();
+
+    // The replay theatre (T): the list of best runs and recordings, and the one being watched.
+    void open_replays();
+    bool theatre_open() const;
+    theatre_mode* theatre() { return theatre_.get(); }
+    // A practice run (taken over from a replay, or started at a cell from the level list, P):
+    // it never counts for records or statistics, and R returns to where it started.
+    bool practising() const { return practice_.has_value(); }
+    // Practice on the level at `path` with the ball dropped onto `cell`.
+    void practice_at_cell(const std::string& path, const level_cell& cell);
+    // The fall map over the level drawn (H).
+    void show_fall_map(bool shown) { fall_map_shown_ = shown; }
+    bool fall_map_shown() const { return fall_map_shown_; }
+    // The player's statistics, read when first needed.
+    statistics_store& statistics();
+    // The cell the level list's practice starts on for the chosen level, if it has any.
+    std::optional<level_cell> practice_cell() const;
 
     // The HUD lines the shell adds to the game's own: the pause, what Enter does once the game
     // is over, and the level list.
@@ -126,6 +147,11 @@ private:
     void start_play_test();
     void return_to_editor(const std::string& how);
     void take_ghost_when_ready();
+    void end_run_statistics();
+    void begin_practice(const std::string& path, practice_start start,
+                        std::unique_ptr<game_core> core);
+    void restart_practice();
+    void set_fall_map_cells(const std::string& level_key);
     const level_set& levels() const;
     // The ghost at the time of play shifted by `offset` seconds (the picture's place between ticks).
     std::optional<glm::mat4> ghost_matrix(double offset) const;
@@ -170,6 +196,12 @@ private:
     std::unique_ptr<sound_engine> sound_;
     std::unique_ptr<edit_mode> editor_;
     double edit_began_ = 0.0;  // editing time, like paused time, is taken off the game's clock
+    std::unique_ptr<theatre_mode> theatre_;
+    std::optional<practice_start> practice_;
+    std::optional<statistics_store> statistics_;
+    run_statistics run_statistics_;
+    bool fall_map_shown_ = false;
+    std::size_t practice_cell_choice_ = 0;
 };
 
 }  // namespace quillomar
