@@ -225,6 +225,7 @@ std::vector<menu_page> pause_menu_pages(const settings& shown,
                                    asks("Restart", menu_action::restart),
                                    opens("Settings", first_settings_page),
                                    asks("Levels", menu_action::levels),
+                                   asks("Fall map", menu_action::fall_map),
                                    asks("Title menu", menu_action::title),
                                    asks("Quit", menu_action::quit)}}};
     add_settings_pages(pages, shown, bound);

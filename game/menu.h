@@ -21,6 +21,7 @@ enum class menu_action {
     level_of_the_day,
     editor,
     replays,
+    fall_map,          // where lives were lost, over the level, on or off
     quit,              // end the game
     resume,            // back to play
     restart,           // the level again from its start

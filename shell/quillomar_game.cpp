@@ -35,6 +35,20 @@ void logged(const char* before, const char* after, Step&& step) {
     log(after);
 }
 
+// A seed short enough to read off the screen and type after --generate.
+std::uint64_t random_level_seed() {
+    return std::random_device{}() % 1000000;
+}
+
+// The local date as YYYYMMDD: everyone plays the same level on the same day.
+std::uint64_t level_of_the_day_seed() {
+    const std::time_t today = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&today, &local);
+    return static_cast<std::uint64_t>((local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 +
+                                      local.tm_mday);
+}
+
 }  // namespace
 
 quillomar_game::quillomar_game()
@@ -239,6 +253,10 @@ void quillomar_game::update_editor() {
     // The play keys and the shell's other keys do nothing while editing; Escape is the
     // editor's, through quit_requested.
     keys_->sample(0.0);
+    // The fall map shows where players of this level lost their lives.
+    if (keys_->take(window_action::fall_map) % 2 == 1) {
+        fall_map_shown_ = !fall_map_shown_;
+    }
     for (int a = 0; a < window_action_count; ++a) {
         if (static_cast<window_action>(a) != window_action::quit) {
             keys_->take(static_cast<window_action>(a));
@@ -255,6 +273,7 @@ void quillomar_game::open_editor(const std::string& path) {
     editor_ = edit_mode::open(path);
     if (editor_) {
         mode_ = shell_mode::edit;
+        edited_level_key_ = level_key_of_file(editor_->session().path());
         edit_began_ = now();
         play_sound_events(sound_.get(), {game_event(event_kind::stop_sounds)});
         if (keys_) {
@@ -431,7 +450,10 @@ void quillomar_game::run_menu() {
     const menu_action action =
         menus_->update({window, keys_.get(), sound_.get(), renderer_.get()});
     const bool leaves = action == menu_action::resume || action == menu_action::restart ||
-                        action == menu_action::levels || action == menu_action::play;
+                        action == menu_action::levels || action == menu_action::play ||
+                        action == menu_action::random_level ||
+                        action == menu_action::level_of_the_day || action == menu_action::editor ||
+                        action == menu_action::replays || action == menu_action::fall_map;
     if (leaves) {
         menus_->close();
         mode_ = shell_mode::play;
@@ -458,10 +480,21 @@ void quillomar_game::run_menu() {
         case menu_action::quit:
             quit_from_menu_ = true;
             break;
-        case menu_action::random_level:      // the level list's random row takes these
-        case menu_action::level_of_the_day:  // when it is joined to the title menu
-        case menu_action::editor:            // the edit mode takes this
-        case menu_action::replays:           // the replays mode takes this
+        case menu_action::random_level:
+            play_generated(random_level_seed());
+            break;
+        case menu_action::level_of_the_day:
+            play_generated(level_of_the_day_seed());
+            break;
+        case menu_action::editor:
+            open_editor(platform_path(level_path));
+            break;
+        case menu_action::replays:
+            open_replays();
+            break;
+        case menu_action::fall_map:
+            fall_map_shown_ = !fall_map_shown_;
+            break;
         default:
             break;
     }
@@ -485,13 +518,8 @@ void quillomar_game::handle_level_list(int up, int down, int confirm) {
 }
 
 void quillomar_game::add_generated_rows(const records_store& records) {
-    // A seed short enough to read off the screen and type after --generate.
-    random_seed_ = std::random_device{}() % 1000000;
-    const std::time_t today = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&today, &local);
-    day_seed_ = static_cast<std::uint64_t>((local.tm_year + 1900) * 10000 +
-                                           (local.tm_mon + 1) * 100 + local.tm_mday);
+    random_seed_ = random_level_seed();
+    day_seed_ = level_of_the_day_seed();
     for (const auto& [title, seed] :
          {std::pair{"Random level (seed " + std::to_string(random_seed_) + ")", random_seed_},
           std::pair{"Level of the day (" + std::to_string(day_seed_) + ")", day_seed_}}) {
@@ -703,6 +731,7 @@ void quillomar_game::choose_window(window_config& config) {
 void quillomar_game::render() {
     update();
     if (mode_ == shell_mode::edit) {
+        set_fall_map_cells(edited_level_key_);
         renderer_->show_game_hud = false;
         renderer_->draw(editor_->view(static_cast<float>(width) / static_cast<float>(height)),
                         width, height, editor_->hud_lines(height), editor_->cursor_matrix());

@@ -195,6 +195,7 @@ private:
     std::unique_ptr<key_input> keys_;
     std::unique_ptr<sound_engine> sound_;
     std::unique_ptr<edit_mode> editor_;
+    std::string edited_level_key_;  // the level as opened, whose fall map the editor shows
     double edit_began_ = 0.0;  // editing time, like paused time, is taken off the game's clock
     std::unique_ptr<theatre_mode> theatre_;
     std::optional<practice_start> practice_;

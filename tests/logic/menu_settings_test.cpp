@@ -56,7 +56,8 @@ TEST(Menu, KeySequencesReachTheirPageChoiceAndAction) {
         {false, {in::back}, 0, 0, menu_action::leave},
         {false, {in::confirm}, 0, 0, menu_action::resume},
         {false, {in::down, in::confirm}, 0, 1, menu_action::restart},
-        {false, {in::up, in::up, in::confirm}, 0, 4, menu_action::title},
+        {false, {in::up, in::up, in::confirm}, 0, 5, menu_action::title},
+        {false, {in::up, in::up, in::up, in::confirm}, 0, 4, menu_action::fall_map},
         {false, {in::down, in::down, in::confirm, in::confirm}, 2, 0, menu_action::none},
     };
     for (const row& r : rows) {
