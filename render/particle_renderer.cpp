@@ -50,7 +50,7 @@ void particle_renderer::draw(const particle_system& particles, const glm::mat4& 
     glUniformMatrix4fv(vp_location_, 1, GL_FALSE, &vp[0][0]);
     const glm::vec3 eye(glm::inverse(view)[3]);
     glUniform3f(camera_position_location_, eye.x, eye.y, eye.z);
-    glUniform2f(near_fade_location_, particle_fade_begin, particle_fade_end);
+    glUniform2f(near_fade_location_, near_fade.x, near_fade.y);
     glBindVertexArray(vao_.get());
 
     // Orphaning the stores lets the driver hand out fresh memory instead of waiting for the

@@ -25,6 +25,9 @@ public:
     // Uploads the staged particles and draws them; blending and depth state are the caller's.
     void draw(const particle_system& particles, const glm::mat4& view, const glm::mat4& vp);
 
+    // Where the fade begins and ends; a benchmark may move them.
+    glm::vec2 near_fade{particle_fade_begin, particle_fade_end};
+
 private:
     shader_program shader_;
     GLint camera_right_location_ = -1;

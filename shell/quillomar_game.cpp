@@ -1,5 +1,9 @@
 #include "shell/quillomar_game.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -61,6 +65,12 @@ quillomar_game::~quillomar_game() {
 }
 
 void quillomar_game::prepare() {
+#ifdef __GLIBC__
+    // glibc gives every new thread a heap of its own, and what a worker frees there stays
+    // resident: one heap for the whole process keeps the start's peak (about 14 MiB higher with
+    // a heap per worker) where it was without the workers.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     // Neither needs the GL context, so both run while the window opens.
     preload_ = std::async(std::launch::async, [] {
         return preload_assets(frame_renderer::preloaded_models(),

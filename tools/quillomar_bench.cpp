@@ -11,6 +11,8 @@
 // ball stays on the cubes and picks its items up at the same frames in every run; a level
 // without a route falls back to W held with a touch of A now and then.
 // QUILLOMAR_BENCH_NO_BURST=1 and QUILLOMAR_BENCH_STILL=1 switch the two parts off as well;
+// QUILLOMAR_BENCH_NO_FADE=1 draws particles near the eye whole and QUILLOMAR_BENCH_NO_PREPARE=1
+// loads everything in startup instead of on the workers, to compare with what they replaced;
 // QUILLOMAR_BENCH_TRACE=1 prints every frame's time and, for the frames timed pass by pass,
 // each pass.
 #include <GL/glew.h>
@@ -155,7 +157,10 @@ int main(int argc, char** argv) {
 
     auto game = std::make_unique<bench_game>();
     game->level_path = level_file;
-    game->prepare();
+    // QUILLOMAR_BENCH_NO_PREPARE=1 loads everything in startup, as before the workers.
+    if (std::getenv("QUILLOMAR_BENCH_NO_PREPARE") == nullptr) {
+        game->prepare();
+    }
     if (glfwInit() == GLFW_FALSE) {
         std::cerr << "no display: run under xvfb-run -a\n";
         return 1;
@@ -178,6 +183,11 @@ int main(int argc, char** argv) {
         std::cout.rdbuf(previous);
     }
     const double startup_s = ms_since(process_start) / 1000.0;
+    // QUILLOMAR_BENCH_NO_FADE=1 draws particles near the eye whole, as before their near fade.
+    if (std::getenv("QUILLOMAR_BENCH_NO_FADE") != nullptr) {
+        game->renderer()->particles->near_fade = {-2.0f, -1.0f};
+    }
+    const double startup_peak_mib = peak_resident_mib();
 
     std::vector<double> frame_ms;
     frame_ms.reserve(static_cast<std::size_t>(frames));
@@ -254,6 +264,7 @@ int main(int argc, char** argv) {
     print("update_ms_median", percentile(game->update_ms, 0.5));
     print("update_ms_p95", percentile(game->update_ms, 0.95));
     print("peak_rss_mib", peak_resident_mib());
+    print("startup_peak_rss_mib", startup_peak_mib);
     print("pass_projectors_ms_median", percentile(pass_ms["projectors"], 0.5));
     print("pass_shadow_ms_median", percentile(pass_ms["shadow_casters"], 0.5));
     print("pass_blur_ms_median", percentile(pass_ms["shadow"], 0.5));

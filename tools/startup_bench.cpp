@@ -90,7 +90,10 @@ int game(const std::string& level_file) {
     // As run does: prepare, then the window, then startup.
     auto game = std::make_unique<quillomar::quillomar_game>();
     game->level_path = level_file;
-    game->prepare();
+    // STARTUP_BENCH_NO_PREPARE=1 loads everything in startup, as before the workers.
+    if (std::getenv("STARTUP_BENCH_NO_PREPARE") == nullptr) {
+        game->prepare();
+    }
     GLFWwindow* window = open_window();
     if (window == nullptr) {
         return 1;
