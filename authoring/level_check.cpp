@@ -88,7 +88,13 @@ level_verdict check_level(const level& lvl, const std::string& name,
 
 std::string verdict_summary(const level_verdict& verdict) {
     if (!verdict.finishable) {
-        return "not finishable: " + verdict.reason;
+        // The HUD's line is short: "needs 2 flips, has 1 item" where --check says "but has".
+        std::string reason = verdict.reason;
+        const std::size_t but = reason.find(" but has ");
+        if (but != std::string::npos) {
+            reason.replace(but, 9, ", has ");
+        }
+        return "not finishable: " + reason;
     }
     // Whole tenths first, so 59.97 reads 1:00.0 and not 0:60.0.
     const long long tenths = std::llround(std::max(0.0, std::min(verdict.seconds, 1e9)) * 10.0);

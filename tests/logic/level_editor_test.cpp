@@ -68,7 +68,7 @@ TEST(LevelEditor, TheVerdictInAFewWordsAndAStoppedCheck) {
         EXPECT_EQ(verdict_summary({{}, true, seconds, ""}), text);
     }
     EXPECT_EQ(verdict_summary({{}, false, 0.0, "needs 2 flips but has 1 item"}),
-              "not finishable: needs 2 flips but has 1 item");
+              "not finishable: needs 2 flips, has 1 item");
     level flat;
     std::istringstream text("start 1 1\nfinish 3 1\npath\n00000\n01111\n01111\n01111\n");
     flat.read_stream(text);
