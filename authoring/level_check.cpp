@@ -9,6 +9,7 @@
 #include "authoring/level_grid.h"
 #include "authoring/route_planner.h"
 #include "authoring/route_player.h"
+#include "common/quiet_console.h"
 #include "framework/asset_paths.h"
 
 namespace quillomar {
@@ -36,18 +37,6 @@ std::string count_text(int n, const char* one, const char* many) {
 level_verdict unreadable(const std::string& name, const std::string& why) {
     return {{name + ": not finishable: " + why}, false, 0.0, why};
 }
-
-// Console output swallowed while it lives.
-class quiet_console {
-public:
-    quiet_console() : previous_(std::cout.rdbuf(nullptr)) {}
-    ~quiet_console() { std::cout.rdbuf(previous_); }
-    quiet_console(const quiet_console&) = delete;
-    quiet_console& operator=(const quiet_console&) = delete;
-
-private:
-    std::streambuf* previous_;
-};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "common/quiet_console.h"
 #include "framework/key_map.h"
 
 namespace quillomar {
@@ -18,19 +19,6 @@ constexpr int highest_digit = 9;
 // The view frames at least this many columns and rows, so a new level has room around it.
 constexpr int least_columns = 8;
 constexpr int least_rows = 6;
-
-// The level reader tells the console where a layout starts and its centre: said on every edit,
-// that is noise, so it goes nowhere while the editor reads its own text.
-class quiet_console {
-public:
-    quiet_console() : previous_(std::cout.rdbuf(nullptr)) {}
-    ~quiet_console() { std::cout.rdbuf(previous_); }
-    quiet_console(const quiet_console&) = delete;
-    quiet_console& operator=(const quiet_console&) = delete;
-
-private:
-    std::streambuf* previous_;
-};
 
 bool ready(const std::future<level_verdict>& f) {
     return f.valid() && f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
