@@ -61,6 +61,11 @@ TEST(actors_walk, circles_a_platform_a_unit_a_second_turning_in_place_at_every_e
 
 TEST(actors_walk, a_long_frame_keeps_every_spider_on_its_platform_and_legs_alone_move_on) {
     level lvl = walking_level({"222", "222", "222"}, {{2, 0, 0}, {0, 0, 2}, {4, 0, 4}, {2, 0, 4}});
+    const std::vector<glm::vec3> placed = lvl.enemies;
+    update_actors(lvl, 0.5, 0.0, random);
+    for (std::size_t k = 0; k < placed.size(); ++k) {
+        EXPECT_NE(lvl.enemies[k], placed[k]) << "every spider walks, " << k << " too";
+    }
     for (int frame = 0; frame < 10; ++frame) {
         update_actors(lvl, frame % 2 == 0 ? 3.0 : -3.0, 0.0, random);  // a clock running back
                                                                       // walks none

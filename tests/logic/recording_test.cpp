@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "game/recording.h"
+#include "tests/support/test_support.h"
 
 namespace quillomar {
 namespace {
 
 TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
-    recording run{"0123456789abcdef", {frame_input{1000.0 + 1.0 / 60.0}, frame_input{1000.5}}, 1};
+    recording run{"0123456789abcdef",
+                  {frame_input{1000.0 + 1.0 / 60.0}, frame_input{1000.5}, frame_input{1001.0}}, 1};
     run.frames[0].hold(command::forward);  // 1000 + 1/60 is not exact in decimal
     run.frames[0].press(command::flip);
     run.frames[0].press(command::flip);
@@ -15,12 +17,13 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
     run.frames[1].press(command::free_backward);
     run.frames[1].push_amount = 128;
     run.frames[1].turn_amount = 7;
+    run.frames[2].push_amount = 9;  // a part push with a whole turn
     const std::optional<recording> back = parse_recording(format_recording(run));
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(back->level_key, run.level_key);
-    ASSERT_EQ(back->frames.size(), 2u);
+    ASSERT_EQ(back->frames.size(), 3u);
     EXPECT_TRUE(back->frames[0].is_held(command::forward));
-    for (std::size_t i = 0; i < 2; ++i) {
+    for (std::size_t i = 0; i < 3; ++i) {
         const frame_input &a = back->frames[i], &b = run.frames[i];
         EXPECT_TRUE(a.time == b.time && a.held == b.held && a.presses == b.presses &&
                     a.push_amount == b.push_amount && a.turn_amount == b.turn_amount)
@@ -63,6 +66,11 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
     }
     EXPECT_TRUE(parse_recording(head + "1 0 4x1\n").has_value());
     EXPECT_TRUE(parse_recording(head + "1 0 4x1 a0,255\n").has_value());
+    // A recording that cannot be written says so instead of passing for saved.
+    const test::scratch_dir dir;
+    const test::stream_capture quiet;
+    EXPECT_FALSE(save_recording(run, dir.write("file", "x") + "/run.replay"));
+    EXPECT_TRUE(save_recording(run, (dir.path() / "run.replay").string()));
 }
 
 TEST(recording, a_run_longer_than_an_hour_is_read_up_to_its_first_hour) {
