@@ -84,6 +84,7 @@ TEST(actors_legs, the_first_stroke_takes_half_a_second_and_all_stay_within_twice
     level lvl;
     place_enemies(lvl);  // a level without spiders still animates the legs
     EXPECT_EQ(lvl.leg_amplitudes, (std::vector<float>{5, 5, 4, 4, 5, 5, 6, 6}));
+    EXPECT_EQ(lvl.leg_offsets.size() + lvl.leg_moving.size() + lvl.leg_durations.size(), 3u * 8);
     for (const double time : {50.0, 50.25, 50.5}) {
         update_actors(lvl, 0.0, time, random);
         for (std::size_t l = 0; l < 8; ++l) {

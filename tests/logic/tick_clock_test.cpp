@@ -42,6 +42,11 @@ TEST(TickClock, FramesOfAnyLengthRunTheTicksTheirTimeHoldsAndCarryTheRest) {
     EXPECT_EQ(clock.advance(1.25 / 60.0), 1);
     EXPECT_NEAR(clock.fraction(1.25 / 60.0), 0.25, 1e-9);
     EXPECT_EQ(tick_time(90), 1.5);
+    // What a stall lets go is gone: the next frame runs only its own time's ticks.
+    tick_clock stalled;
+    stalled.advance(0.0);
+    EXPECT_EQ(stalled.advance(1.0), max_ticks_per_frame);
+    EXPECT_EQ(stalled.advance(1.0 + 1.0 / 60.0), 1);
 }
 
 // The picture between two ticks: everything that moves is as far along as the clock, lists that
@@ -87,6 +92,11 @@ TEST(DrawnPose, BlendsMotionButNeverAJumpOrAChangedList) {
     EXPECT_EQ(blend(before, restarted, 0.5f).ball_position, restarted.ball_position);
     EXPECT_EQ(s.ball.position, glm::vec3(1, 2, 0));
     EXPECT_EQ(s.level.cubes[1], glm::vec3(2, 5, 0));
+    // The free camera looks where it faces.
+    s.use_follow_camera = false;
+    s.free_camera.position = {1, 2, 3};
+    s.free_camera.front = {0, 0, -1};
+    EXPECT_EQ(pose_of(s).camera_target, glm::vec3(1, 2, 2));
 }
 
 }  // namespace
