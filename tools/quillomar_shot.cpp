@@ -10,11 +10,13 @@
 //
 // Three more KEYS letters stage a scene before the word's first frame, as no key could: '*'
 // starts an item burst over the ball, '+' grants one change (so '_' flips at once) and 'F' sets
-// the ball down above the finish cell, at rest.
+// the ball down above the finish cell, at rest. QUILLOMAR_SHOT_NO_FADE=1 leaves out the
+// particles' near fade.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <array>
@@ -28,6 +30,7 @@
 #include "framework/game_window.h"
 #include "framework/key_map.h"
 #include "framework/seams.h"
+#include "render/frame_renderer.h"
 #include "shell/quillomar_game.h"
 #include "render/screenshot.h"
 
@@ -105,6 +108,10 @@ int main(int argc, char** argv) {
     game->level_path = argv[1];
     game->input_source = [&](double time) { return presses.next(time, held); };
     game->startup();
+    // QUILLOMAR_SHOT_NO_FADE=1 draws particles near the eye whole, to compare with the near fade.
+    if (std::getenv("QUILLOMAR_SHOT_NO_FADE") != nullptr) {
+        game->renderer()->particles->near_fade = {-2.0f, -1.0f};
+    }
 
     int shot = 0;
     for (int i = 3; i < argc; ++i) {
