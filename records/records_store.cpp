@@ -213,32 +213,24 @@ void records_store::load() {
     if (why.empty()) {
         parsed = parse_records(text, &why);
     }
-    std::string error;
     if (!parsed) {
-        const std::string aside = move_aside(path, &error);
-        if (!aside.empty()) {
-            say(path + " is damaged (" + why + "); moved it to " + aside + " and started afresh");
-        } else {
-            can_save_ = false;
-            say(path + " is damaged (" + why + ") and could not be moved aside (" + error +
-                "); best times of this game are not saved");
-        }
+        const aside_outcome moved = move_damaged_file_aside(path, why, "best times");
+        can_save_ = can_save_ && moved.kept;
+        say(moved.line);
         return;
     }
     records_ = std::move(parsed->records);
     if (parsed->damaged_lines.empty()) {
         return;
     }
-    const std::string count = std::to_string(parsed->damaged_lines.size());
-    const std::string aside = write_aside(path, parsed->damaged_lines, &error);
-    if (aside.empty()) {
+    const aside_outcome copied = copy_damaged_lines_aside(
+        path, parsed->damaged_lines, why, std::to_string(records_.size()) + " records",
+        "best times");
+    say(copied.line);
+    if (!copied.kept) {
         can_save_ = false;
-        say(path + ": " + count + " damaged lines (" + why + ") could not be set aside (" + error +
-            "); best times of this game are not saved");
         return;
     }
-    say(path + ": " + count + " damaged lines (" + why + ") set aside in " + aside + "; " +
-        std::to_string(records_.size()) + " records kept");
     save();
 }
 

@@ -50,4 +50,29 @@ std::string write_aside(const std::string& path, const std::vector<std::string>&
     return write_file_atomically(aside, text, error) ? aside : std::string();
 }
 
+aside_outcome move_damaged_file_aside(const std::string& path, const std::string& why,
+                                      const std::string& lost) {
+    std::string error;
+    const std::string aside = move_aside(path, &error);
+    if (aside.empty()) {
+        return {false, path + " is damaged (" + why + ") and could not be moved aside (" + error +
+                           "); " + lost + " of this game are not saved"};
+    }
+    return {true, path + " is damaged (" + why + "); moved it to " + aside + " and started afresh"};
+}
+
+aside_outcome copy_damaged_lines_aside(const std::string& path,
+                                       const std::vector<std::string>& lines,
+                                       const std::string& why, const std::string& kept,
+                                       const std::string& lost) {
+    std::string error;
+    const std::string aside = write_aside(path, lines, &error);
+    const std::string count = std::to_string(lines.size()) + " damaged lines (" + why + ")";
+    if (aside.empty()) {
+        return {false, path + ": " + count + " could not be set aside (" + error + "); " + lost +
+                           " of this game are not saved"};
+    }
+    return {true, path + ": " + count + " set aside in " + aside + "; " + kept + " kept"};
+}
+
 }  // namespace quillomar

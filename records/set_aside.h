@@ -20,4 +20,24 @@ std::string move_aside(const std::string& path, std::string* error);
 std::string write_aside(const std::string& path, const std::vector<std::string>& lines,
                         std::string* error);
 
+// What a store of many entries did with the damage in its file, and the one console line that
+// says so. When `kept` is false the damage could not be kept aside, and the store must not save
+// over the file.
+struct aside_outcome {
+    bool kept = false;
+    std::string line;
+};
+
+// A file that is no file of its kind at all is moved aside whole. `lost` names what goes
+// unsaved when that fails ("best times").
+aside_outcome move_damaged_file_aside(const std::string& path, const std::string& why,
+                                      const std::string& lost);
+
+// Damaged lines are copied aside; the store keeps, and saves again, the good entries, which
+// `kept` names ("3 records").
+aside_outcome copy_damaged_lines_aside(const std::string& path,
+                                       const std::vector<std::string>& lines,
+                                       const std::string& why, const std::string& kept,
+                                       const std::string& lost);
+
 }  // namespace quillomar

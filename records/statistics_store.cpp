@@ -172,30 +172,24 @@ void statistics_store::load() {
     if (why.empty()) {
         parsed = parse_statistics(text, &why);
     }
-    std::string error;
     if (!parsed) {
-        const std::string aside = move_aside(path, &error);
-        can_save_ = !aside.empty();
-        say(aside.empty() ? path + " is damaged (" + why + ") and could not be moved aside (" +
-                                error + "); statistics of this game are not saved"
-                          : path + " is damaged (" + why + "); moved it to " + aside +
-                                " and started afresh");
+        const aside_outcome moved = move_damaged_file_aside(path, why, "statistics");
+        can_save_ = moved.kept;
+        say(moved.line);
         return;
     }
     levels_ = std::move(parsed->levels);
     if (parsed->damaged_lines.empty()) {
         return;
     }
-    const std::string count = std::to_string(parsed->damaged_lines.size());
-    const std::string aside = write_aside(path, parsed->damaged_lines, &error);
-    if (aside.empty()) {
+    const aside_outcome copied = copy_damaged_lines_aside(
+        path, parsed->damaged_lines, why, std::to_string(levels_.size()) + " levels",
+        "statistics");
+    say(copied.line);
+    if (!copied.kept) {
         can_save_ = false;
-        say(path + ": " + count + " damaged lines (" + why + ") could not be set aside (" + error +
-            "); statistics of this game are not saved");
         return;
     }
-    say(path + ": " + count + " damaged lines (" + why + ") set aside in " + aside + "; " +
-        std::to_string(levels_.size()) + " levels kept");
     save();
 }
 

@@ -293,14 +293,10 @@ void quillomar_game::open_editor(const std::string& path) {
 }
 
 void quillomar_game::start_play_test() {
-    auto core = std::make_unique<game_core>();
-    core->use_level(editor_->current_level());
-    core->place_items();
-    core->place_enemies();
-    core->init_ball();
-    core->init_cameras();
-    core->create_physics();
-    core_ = std::move(core);
+    level edited = editor_->current_level();
+    edited.place_items();
+    place_enemies(edited);
+    core_ = fresh_core(edited);
     replay_.reset();
     pending_ = frame_input();
     paused_seconds_ += now() - edit_began_;
