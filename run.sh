@@ -43,7 +43,7 @@ install_missing_packages
 build
 case "$mode" in
     play)
-        exec "$build_dir/quillomar"
+        exec "$build_dir/quillomar" --menu
         ;;
     test)
         export ALSOFT_DRIVERS=null

@@ -255,4 +255,20 @@ void frame_renderer::draw(const game_state& s, int width, int height,
     part_done("hud");
 }
 
+void frame_renderer::draw_text_only(const game_state& s, int width, int height,
+                                    const std::vector<hud_line>& lines) {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, width, height);
+    glDisable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    const bool was_darkened = darkened;
+    darkened = true;
+    draw_hud(s, width, height, lines);
+    darkened = was_darkened;
+    glUseProgram(0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+}
+
 }  // namespace quillomar

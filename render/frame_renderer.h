@@ -56,6 +56,11 @@ public:
               const std::vector<hud_line>& extra = {},
               const std::optional<glm::mat4>& ghost = std::nullopt);
 
+    // A frame of nothing but `lines`, darkened, over black: a screen with no world under it.
+    // `s` only lends the HUD its settings.
+    void draw_text_only(const game_state& s, int width, int height,
+                        const std::vector<hud_line>& lines);
+
     // Deletes the shadow and projector framebuffers (the rest goes with the renderer).
     void destroy_framebuffers();
 

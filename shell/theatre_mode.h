@@ -31,6 +31,8 @@ public:
     bool is_open() const { return open_; }
     // A replay is being watched (else the list shows).
     bool watching() const { return theatre_.has_value(); }
+    // Back from the replay watched to the list.
+    void stop_watching() { theatre_.reset(); }
     // Starts watching `entry`; false, with the reason in the HUD, when it cannot be played.
     bool watch(const replay_entry& entry);
 

@@ -66,7 +66,7 @@ TEST(Editor, CtrlSSavesANewLevelAnUnchangedOneByteForByteAndUndoneRaisesAsTheOri
             dir.write(c.name, c.original);
         }
         editing d(path);
-        ASSERT_EQ(d.game().mode(), shell_mode::edit) << c.name;
+        ASSERT_EQ(d.game().screen_name(), "edit") << c.name;
         for (const auto& [key, mods] : c.keys) {
             press(d, key, mods);
         }
@@ -91,10 +91,10 @@ TEST(Editor, F5PlayTestsTheEditAndAWinOrEscapeComesBackWhereTheCursorWas) {
         << d.game().editor()->verdict();
     press(d, GLFW_KEY_RIGHT);
     press(d, GLFW_KEY_F5);
-    ASSERT_EQ(d.game().mode(), shell_mode::play);
+    ASSERT_EQ(d.game().screen_name(), "play");
     d.hold(command::forward);
     d.frames(240, false);
-    EXPECT_EQ(d.game().mode(), shell_mode::edit);
+    EXPECT_EQ(d.game().screen_name(), "edit");
     EXPECT_TRUE(shows(d, "Play-test: finished in 0:"));
     EXPECT_EQ(d.game().editor()->cursor(), (grid_cell{2, 2}));
     // A play-test keeps no records: the edit may not be saved.
@@ -103,7 +103,7 @@ TEST(Editor, F5PlayTestsTheEditAndAWinOrEscapeComesBackWhereTheCursorWas) {
     press(d, GLFW_KEY_F5);
     d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
     EXPECT_FALSE(d.game().quit_requested());
-    EXPECT_EQ(d.game().mode(), shell_mode::edit);
+    EXPECT_EQ(d.game().screen_name(), "edit");
     // Unsaved changes: the first Escape asks, the second quits.
     press(d, GLFW_KEY_PAGE_DOWN);
     d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
@@ -133,7 +133,7 @@ TEST(Editor, TheLevelListPlaysTheLevelOfTheDayFromAFileBesideTheRecordsAndF6Edit
     EXPECT_TRUE(d.state().has_level);
 
     press(d, GLFW_KEY_F6);
-    ASSERT_EQ(d.game().mode(), shell_mode::edit);
+    ASSERT_EQ(d.game().screen_name(), "edit");
     EXPECT_EQ(d.game().editor()->session().path(), kept);
 }
 

@@ -14,6 +14,7 @@
 #include "framework/key_map.h"
 #include "framework/window_config.h"
 #include "render/frame_renderer.h"
+#include "game/tick_clock.h"
 #include "shell/menu_mode.h"
 #include "tests/support/game_driver.h"
 
@@ -45,7 +46,7 @@ TEST(MenuFlow, ASettingAndAKeyChangedInTheTitleMenuHoldAfterARestart) {
         d.game().start_in_menu = true;
         d.game().startup();
         d.frames(2);
-        EXPECT_EQ(d.game().mode(), shell_mode::menu);
+        EXPECT_EQ(d.game().screen_name(), "title");
         EXPECT_TRUE(shows(d, "Quillomar") && shows(d, "> Play"));
         const long updates = d.state().updates_run;
         // Settings, Sound, the music a step down.
@@ -60,10 +61,12 @@ TEST(MenuFlow, ASettingAndAKeyChangedInTheTitleMenuHoldAfterARestart) {
         EXPECT_TRUE(shows(d, "> Forward") && shows(d, "K"));
         EXPECT_EQ(d.state().updates_run, updates);
         EXPECT_FALSE(d.game().should_stop());
-        // Escape goes back a page at a time, and from the title menu ends the game.
+        // Escape goes back a page at a time and never out of the title menu: Quit ends the game.
         press(d, {GLFW_KEY_ESCAPE, GLFW_KEY_ESCAPE});
         EXPECT_TRUE(shows(d, "> Settings") && !d.game().should_stop());
-        press(d, {GLFW_KEY_ESCAPE});
+        press(d, {GLFW_KEY_ESCAPE, GLFW_KEY_ESCAPE});
+        EXPECT_TRUE(shows(d, "> Settings") && !d.game().should_stop());
+        press(d, {GLFW_KEY_DOWN, GLFW_KEY_ENTER});
         EXPECT_TRUE(d.game().should_stop());
     }
     std::ifstream file(dir.path() / "quillomar/settings.txt");
@@ -135,8 +138,11 @@ TEST(MenuFlow, SavedSettingsRuleTheStartAndTheMenusLeadIntoTheSet) {
     // Levels from the pause menu opens the list.
     press(d, {GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_ENTER});
     EXPECT_TRUE(d.game().level_list_open() && shows(d, "Levels - Enter plays, L closes"));
+    // Closing it goes back to the pause menu it came from, and Escape there to play.
     press(d, {GLFW_KEY_L});
-    EXPECT_FALSE(d.game().paused());
+    EXPECT_TRUE(d.game().paused() && shows(d, "> Levels"));
+    press(d, {GLFW_KEY_ESCAPE});
+    EXPECT_FALSE(d.game().paused() || d.game().should_stop());
 
     // Losing the focus opens the pause menu; Title menu, then Play, goes on at the first level
     // not yet won.
@@ -149,8 +155,13 @@ TEST(MenuFlow, SavedSettingsRuleTheStartAndTheMenusLeadIntoTheSet) {
     press(d, {GLFW_KEY_UP, GLFW_KEY_UP, GLFW_KEY_ENTER});
     EXPECT_TRUE(d.game().menus().title_shown());
     press(d, {GLFW_KEY_ENTER});
-    EXPECT_EQ(d.game().mode(), shell_mode::play);
     EXPECT_EQ(d.game().level_path, second);
+    // The level's preview first; a key skips it, and the clock of play starts after it.
+    EXPECT_EQ(d.game().screen_name(), "preview");
+    d.frames(30, false);
+    press(d, {GLFW_KEY_X});
+    EXPECT_EQ(d.game().screen_name(), "play");
+    EXPECT_EQ(d.state().clock_time, tick_time(1));
 }
 
 }  // namespace

@@ -125,7 +125,7 @@ TEST(Theatre, ThreeLivesLostOnOneCellShowThreeThereAndTheFallMapPaintsItHottest)
     // Seen from straight above, where the cell's face is not hidden by the ball.
     press(d, GLFW_KEY_H, 0);
     d.frames(1);
-    ASSERT_TRUE(d.game().fall_map_shown());
+    ASSERT_TRUE(d.game().fall_map_shown);
     game_state& s = d.state();
     const glm::vec3 eye(2.0f, 30.0f, 2.01f);
     s.view = glm::lookAt(eye, glm::vec3(2.0f, 0.0f, 2.0f), glm::vec3(0.0f, 1.0f, 0.0f));

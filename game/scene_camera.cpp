@@ -1,0 +1,92 @@
+#include "game/scene_camera.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "game/tick_clock.h"
+#include "camera/camera_math.h"
+
+namespace quillomar {
+namespace {
+
+const glm::vec3 world_up(0.0f, 1.0f, 0.0f);
+
+}  // namespace
+
+glm::vec3 point_along(const std::vector<glm::vec3>& path, double seconds) {
+    if (path.empty()) {
+        return glm::vec3(0.0f);
+    }
+    const double at = std::max(0.0, seconds * ticks_per_second);
+    const std::size_t before = static_cast<std::size_t>(at);
+    if (before + 1 >= path.size()) {
+        return path.back();
+    }
+    return glm::mix(path[before], path[before + 1], static_cast<float>(at - std::floor(at)));
+}
+
+camera_shot follow_shot(const game_state& s) {
+    return {s.follow_camera.position, s.ball.position};
+}
+
+camera_shot chase_shot(const std::vector<glm::vec3>& path, double seconds) {
+    const glm::vec3 here = point_along(path, seconds);
+    // Where the ball will be a little later gives the way ahead; a ball at rest looks north.
+    const glm::vec3 ahead = point_along(path, seconds + 1.5);
+    glm::vec3 along(ahead.x - here.x, 0.0f, ahead.z - here.z);
+    along = glm::length(along) > 0.5f ? glm::normalize(along) : glm::vec3(0.0f, 0.0f, -1.0f);
+    return {here - 9.0f * along + glm::vec3(0.0f, 9.0f, 0.0f), here + 6.0f * along};
+}
+
+camera_shot orbit_shot(const level& lvl, double seconds) {
+    const float extent = std::max(std::max(lvl.centre.x, lvl.centre.z), 6.0f);
+    const double angle = seconds * 2.0 * 3.14159265358979 / 60.0;
+    const glm::vec3 middle(lvl.centre.x, 0.0f, lvl.centre.z);
+    const glm::vec3 out(static_cast<float>(std::sin(angle)), 0.0f,
+                        static_cast<float>(std::cos(angle)));
+    return {middle + 1.6f * extent * out + glm::vec3(0.0f, 1.2f * extent + 6.0f, 0.0f), middle};
+}
+
+camera_shot blend_shots(const camera_shot& from, const camera_shot& to, double share) {
+    const double t = std::clamp(share, 0.0, 1.0);
+    const float eased = static_cast<float>(t * t * (3.0 - 2.0 * t));
+    return {glm::mix(from.eye, to.eye, eased), glm::mix(from.target, to.target, eased)};
+}
+
+camera_shot overview_shot(const level& lvl, float aspect, float fovy) {
+    // The level spans twice its centre in x and z; the height that fits it in both directions,
+    // with a cell to spare at every side.
+    const float half_x = lvl.centre.x + 2.0f;
+    const float half_z = lvl.centre.z + 2.0f;
+    const float tangent = std::tan(fovy / 2.0f);
+    const float height = std::max(half_z, half_x / std::max(aspect, 0.1f)) / tangent + 10.0f;
+    const glm::vec3 middle(lvl.centre.x, 0.0f, lvl.centre.z);
+    // A hair south of straight above, so north stays up in the picture.
+    return {middle + glm::vec3(0.0f, height, 0.01f), middle};
+}
+
+kept_camera::kept_camera(game_state& s)
+    : state_(s), view_(s.view), projection_(s.projection), eye_(s.cam_pos), frustum_(s.frustum) {}
+
+kept_camera::~kept_camera() {
+    state_.view = view_;
+    state_.projection = projection_;
+    state_.cam_pos = eye_;
+    state_.frustum = frustum_;
+}
+
+void kept_camera::aim(const camera_shot& shot, float far_plane) {
+    game_state& s = state_;
+    glm::mat4 view;
+    if (!try_look_at(shot.eye, shot.target, world_up, view)) {
+        return;
+    }
+    const follow_camera& lens = s.follow_camera;
+    s.view = view;
+    s.projection = perspective(lens.fov, lens.aspect, lens.near_plane, far_plane);
+    s.cam_pos = shot.eye;
+    s.frustum.set_internals(lens.fov, lens.aspect, lens.near_plane, far_plane);
+    s.frustum.set_camera(shot.eye, shot.target, world_up);
+}
+
+}  // namespace quillomar

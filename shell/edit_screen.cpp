@@ -1,0 +1,60 @@
+#include "shell/edit_screen.h"
+
+#include "actors/level_actors.h"
+#include "framework/game_window.h"
+#include "framework/key_map.h"
+#include "game/replay_theatre.h"
+#include "records/records_store.h"
+#include "render/frame_renderer.h"
+#include "shell/play_screen.h"
+#include "shell/quillomar_game.h"
+#include "sound/sound_events.h"
+
+namespace quillomar {
+
+edit_screen::edit_screen(std::unique_ptr<edit_mode> editor)
+    : editor_(std::move(editor)), level_key_(level_key_of_file(editor_->session().path())) {}
+
+void edit_screen::enter(quillomar_game& game, bool /*returning*/) {
+    play_sound_events(game.sound(), {game_event(event_kind::stop_sounds)});
+    if (game.keys() != nullptr) {
+        game.keys()->drop_editor_presses();
+    }
+}
+
+void edit_screen::step(quillomar_game& game) {
+    key_input& keys = *game.keys();
+    // The fall map shows where players of this level lost their lives.
+    if (keys.take(window_action::fall_map) % 2 == 1) {
+        game.fall_map_shown = !game.fall_map_shown;
+    }
+    if (editor_->update(keys, game.aspect()) != edit_mode::request::play_test) {
+        return;
+    }
+    level edited = editor_->current_level();
+    edited.place_items();
+    place_enemies(edited);
+    game.push(std::make_unique<play_screen>(std::make_unique<play_session>(
+        fresh_core(edited), editor_->session().path(), play_session::kind::play_test)));
+}
+
+void edit_screen::draw(quillomar_game& game) {
+    frame_renderer& renderer = *game.renderer();
+    game.set_fall_map_cells(level_key_);
+    renderer.show_game_hud = false;
+    renderer.draw(editor_->view(game.aspect()), game.width, game.height,
+                  editor_->hud_lines(game.height), editor_->cursor_matrix());
+    renderer.show_game_hud = true;
+}
+
+void edit_screen::escape(quillomar_game& game) {
+    if (editor_->escape()) {
+        game.pop();
+    }
+}
+
+std::vector<hud_line> edit_screen::hud_lines(const quillomar_game& game) const {
+    return editor_->hud_lines(game.height);
+}
+
+}  // namespace quillomar

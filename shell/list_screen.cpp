@@ -1,0 +1,167 @@
+#include "shell/list_screen.h"
+
+#include <algorithm>
+
+#include "authoring/generated_level_file.h"
+#include "framework/key_map.h"
+#include "game/menu.h"
+#include "records/records_store.h"
+#include "shell/quillomar_game.h"
+
+namespace quillomar {
+
+void list_screen::enter(quillomar_game& game, bool returning) {
+    if (returning) {
+        return;
+    }
+    records_store records(default_records_folder());
+    records.load();
+    const level_set& set = game.levels();
+    const std::vector<std::string>& keys = game.level_keys();
+    rows_ = level_list_rows(set, keys, records.records());
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (const level_statistics* counted = game.statistics().find(keys[i])) {
+            rows_[i].attempts = counted->attempts;
+            rows_[i].wins = counted->wins;
+        }
+    }
+    // The list opens on the first open level not yet won.
+    choice_ = rows_.empty() ? 0 : level_to_continue(rows_);
+    add_generated_rows(records.folder());
+}
+
+void list_screen::add_generated_rows(const std::string& records_folder) {
+    random_seed_ = random_level_seed();
+    day_seed_ = level_of_the_day_seed();
+    records_store records(records_folder);
+    records.load();
+    for (const auto& [title, seed] :
+         {std::pair{"Random level (seed " + std::to_string(random_seed_) + ")", random_seed_},
+          std::pair{"Level of the day (" + std::to_string(day_seed_) + ")", day_seed_}}) {
+        level_list_row row{title, true, std::nullopt};
+        const std::string key =
+            records_folder.empty()
+                ? std::string()
+                : level_key_of_file(generated_level_path(records_folder, seed));
+        if (const level_record* best = key.empty() ? nullptr : records.find(key)) {
+            row.best_seconds = best->best_time_seconds;
+        }
+        rows_.push_back(row);
+    }
+}
+
+std::optional<level_cell> list_screen::practice_cell(const quillomar_game& game) const {
+    const std::vector<std::string>& keys = game.level_keys();
+    if (choice_ >= keys.size()) {
+        return std::nullopt;
+    }
+    const level_statistics* counted =
+        const_cast<quillomar_game&>(game).statistics().find(keys[choice_]);
+    if (counted == nullptr || counted->reached.empty()) {
+        return std::nullopt;
+    }
+    auto it = counted->reached.begin();
+    std::advance(it, cell_choice_ % counted->reached.size());
+    return *it;
+}
+
+void list_screen::choose(quillomar_game& game) {
+    const level_set& set = game.levels();
+    if (!rows_[choice_].unlocked) {
+        // The level before a locked one is the one to win.
+        note_ = choice_ > 0 ? "Locked: win " + rows_[choice_ - 1].title + " to open it" : "Locked";
+        return;
+    }
+    if (choice_ < set.size()) {
+        game.play_level(set[choice_].path, game.from_menu());
+    } else {
+        game.play_generated(choice_ == set.size() ? random_seed_ : day_seed_, game.from_menu());
+    }
+}
+
+void list_screen::step(quillomar_game& game) {
+    key_input& keys = *game.keys();
+    const int up = keys.take(window_action::list_up);
+    const int down = keys.take(window_action::list_down);
+    const int confirm = keys.take(window_action::confirm) + keys.take(window_action::pad_start) +
+                        keys.take(window_action::menu_accept);
+    const int practice = keys.take(window_action::practice);
+    const int left = keys.take(window_action::left) + keys.take(window_action::menu_left);
+    const int right = keys.take(window_action::right) + keys.take(window_action::menu_right);
+    if (keys.take(window_action::level_list) % 2 == 1 || keys.take(window_action::menu_back) > 0) {
+        game.pop();
+        return;
+    }
+    if (rows_.empty()) {
+        return;
+    }
+    if (up + down > 0) {
+        const long last = static_cast<long>(rows_.size()) - 1;
+        choice_ = static_cast<std::size_t>(
+            std::clamp(static_cast<long>(choice_) - up + down, 0L, last));
+        cell_choice_ = 0;
+        note_.clear();
+    }
+    cell_choice_ = static_cast<std::size_t>(
+        std::max(0L, static_cast<long>(cell_choice_) + right - left));
+    const std::optional<level_cell> cell = practice_cell(game);
+    if (practice > 0 && cell && rows_[choice_].unlocked) {
+        game.practice_at_cell(game.levels()[choice_].path, *cell);
+        return;
+    }
+    if (confirm > 0) {
+        choose(game);
+    }
+}
+
+void list_screen::draw(quillomar_game& game) {
+    draw_under(game, hud_lines(game));
+}
+
+void list_screen::draw_under(quillomar_game& game, const std::vector<hud_line>& lines) {
+    if (screen* under = game.below(*this)) {
+        under->draw_under(game, lines);
+    } else {
+        game.draw_lines_only(lines);
+    }
+}
+
+void list_screen::escape(quillomar_game& game) {
+    game.pop();
+}
+
+std::vector<hud_line> list_screen::hud_lines(const quillomar_game& game) const {
+    std::vector<hud_line> lines;
+    quillomar_game& g = const_cast<quillomar_game&>(game);
+    const std::string list_key = g.keys() ? g.keys()->bound_key_name(window_action::level_list) : "Tab";
+    lines.push_back({"Levels - Enter plays, " + list_key + " closes", false, -220, 250});
+    // The rows around the choice, the choice kept in view.
+    const std::size_t first = std::min(choice_ - std::min(choice_, rows_shown / 2),
+                                       rows_.size() - std::min(rows_.size(), rows_shown));
+    const std::size_t end = std::min(rows_.size(), first + rows_shown);
+    for (std::size_t i = first; i < end; ++i) {
+        const level_list_row& row = rows_[i];
+        const int y = 300 + 40 * static_cast<int>(i - first);
+        lines.push_back({(i == choice_ ? "> " : "  ") + row.title, false, -220, y});
+        lines.push_back({!row.unlocked      ? "locked"
+                         : row.best_seconds ? format_run_time(*row.best_seconds)
+                                            : "-",
+                         false, 80, y});
+        if (row.attempts > 0) {
+            lines.push_back({"won " + std::to_string(row.wins) + " of " +
+                                 std::to_string(row.attempts),
+                             false, 250, y});
+        }
+    }
+    const int below_rows = 300 + 40 * static_cast<int>(rows_shown);
+    if (!note_.empty()) {
+        lines.push_back({note_, false, -220, below_rows});
+    } else if (const std::optional<level_cell> cell = practice_cell(game)) {
+        lines.push_back({"P: practice from cell " + std::to_string(cell->first) + " " +
+                             std::to_string(cell->second) + ", Left/Right: another cell",
+                         false, -220, below_rows});
+    }
+    return lines;
+}
+
+}  // namespace quillomar

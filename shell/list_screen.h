@@ -1,0 +1,49 @@
+// The level list over the screen it was opened from: the set's levels with their best times,
+// wins and attempts, then a random level and the level of the day. Enter plays an open level; on
+// a locked one it says which level opens it. P practises the chosen level from a cell the ball has
+// stood on. Escape (or the list's key) goes back.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/level_set.h"
+#include "records/statistics_store.h"
+#include "shell/screen.h"
+
+namespace quillomar {
+
+class list_screen : public screen {
+public:
+    // How many of the list's rows are drawn at once at most: a long set scrolls.
+    static constexpr std::size_t rows_shown = 10;
+
+    const char* name() const override { return "list"; }
+    void enter(quillomar_game& game, bool returning) override;
+    void step(quillomar_game& game) override;
+    void draw(quillomar_game& game) override;
+    void draw_under(quillomar_game& game, const std::vector<hud_line>& lines) override;
+    void escape(quillomar_game& game) override;
+    std::vector<hud_line> hud_lines(const quillomar_game& game) const override;
+
+    const std::vector<level_list_row>& rows() const { return rows_; }
+    std::size_t choice() const { return choice_; }
+    // The cell the list's practice starts on for the chosen level, if it has any.
+    std::optional<level_cell> practice_cell(const quillomar_game& game) const;
+
+private:
+    void add_generated_rows(const std::string& records_folder);
+    void choose(quillomar_game& game);
+
+    std::vector<level_list_row> rows_;
+    std::size_t choice_ = 0;
+    std::size_t cell_choice_ = 0;
+    // The seeds of the generated rows, chosen when the list opens.
+    std::uint64_t random_seed_ = 0;
+    std::uint64_t day_seed_ = 0;
+    std::string note_;  // why the chosen row cannot be played
+};
+
+}  // namespace quillomar

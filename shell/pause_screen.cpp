@@ -1,0 +1,75 @@
+#include "shell/pause_screen.h"
+
+#include "shell/menu_mode.h"
+#include "shell/quillomar_game.h"
+
+namespace quillomar {
+namespace {
+
+menu_mode::targets targets_of(quillomar_game& game) {
+    return {game.window, game.keys(), game.sound(), game.renderer()};
+}
+
+}  // namespace
+
+void pause_screen::enter(quillomar_game& game, bool /*returning*/) {
+    // The list or the settings opened from here come back to the menu as it was left.
+    if (!game.menus().is_open() || game.menus().title_shown()) {
+        game.menus().open_pause(targets_of(game));
+    }
+}
+
+void pause_screen::step(quillomar_game& game) {
+    const menu_action action = game.menus().update(targets_of(game));
+    play_session* session = game.session();
+    switch (action) {
+        case menu_action::resume:
+            game.menus().close();
+            game.pop();
+            break;
+        case menu_action::restart:
+            game.menus().close();
+            game.play_level(session ? session->level_path() : game.level_path, false);
+            break;
+        case menu_action::levels:
+            game.open_level_list();
+            break;
+        case menu_action::title:
+            game.menus().close();
+            game.open_title();
+            break;
+        case menu_action::quit:
+            game.quit();
+            break;
+        case menu_action::fall_map:
+            game.fall_map_shown = !game.fall_map_shown;
+            game.menus().close();
+            game.pop();
+            break;
+        default:
+            break;
+    }
+}
+
+void pause_screen::draw(quillomar_game& game) {
+    draw_under(game, hud_lines(game));
+}
+
+void pause_screen::draw_under(quillomar_game& game, const std::vector<hud_line>& lines) {
+    if (screen* under = game.below(*this)) {
+        under->draw_under(game, lines);
+    } else {
+        game.draw_lines_only(lines);
+    }
+}
+
+void pause_screen::escape(quillomar_game& game) {
+    game.menus().close();
+    game.pop();
+}
+
+std::vector<hud_line> pause_screen::hud_lines(const quillomar_game& game) const {
+    return const_cast<quillomar_game&>(game).menus().hud_lines();
+}
+
+}  // namespace quillomar

@@ -1,0 +1,20 @@
+// The pause menu over the game it paused: Resume, Restart, Settings, Levels, Fall map, Title menu
+// and Quit. Escape, Resume and the Pause key go back to play.
+#pragma once
+
+#include "shell/screen.h"
+
+namespace quillomar {
+
+class pause_screen : public screen {
+public:
+    const char* name() const override { return "pause"; }
+    void enter(quillomar_game& game, bool returning) override;
+    void step(quillomar_game& game) override;
+    void draw(quillomar_game& game) override;
+    void draw_under(quillomar_game& game, const std::vector<hud_line>& lines) override;
+    void escape(quillomar_game& game) override;
+    std::vector<hud_line> hud_lines(const quillomar_game& game) const override;
+};
+
+}  // namespace quillomar

@@ -1,0 +1,144 @@
+#include "shell/play_screen.h"
+
+#include "framework/key_map.h"
+#include "framework/seams.h"
+#include "shell/edit_mode.h"
+#include "shell/menu_mode.h"
+#include "shell/pause_screen.h"
+#include "shell/quillomar_game.h"
+#include "shell/win_screen.h"
+
+namespace quillomar {
+
+play_screen::play_screen(std::unique_ptr<play_session> session) : session_(std::move(session)) {}
+
+void play_screen::enter(quillomar_game& game, bool returning) {
+    if (returning) {
+        session_->go_on();
+        return;
+    }
+    if (!began_) {
+        began_ = true;
+        session_->begin(game);
+    }
+}
+
+void play_screen::leave(quillomar_game& game, bool covered) {
+    if (covered) {
+        session_->hold();
+    } else {
+        session_->end(game);
+    }
+}
+
+void play_screen::handle_keys(quillomar_game& game) {
+    key_input& keys = *game.keys();
+    if (keys.take(window_action::ghost) % 2 == 1) {
+        session_->show_ghost = !session_->show_ghost;
+    }
+    if (keys.take(window_action::fall_map) % 2 == 1) {
+        game.fall_map_shown = !game.fall_map_shown;
+    }
+    const game_state& s = session_->state();
+    const bool game_over = s.won || s.lost || !s.has_level;
+    const bool play_test = session_->play_test();
+    // A gamepad's Start is Enter once the game is over; during play it pauses, as the Pause key
+    // and the window losing the focus do.
+    const int start = keys.take(window_action::pad_start);
+    const bool focus_lost = !keys.focused() && was_focused_;
+    was_focused_ = keys.focused();
+    if (keys.take(window_action::pause) > 0 || (start > 0 && !game_over) || focus_lost) {
+        game.push(std::make_unique<pause_screen>());
+        return;
+    }
+    // A play-test ends in the editor, not in another level or screen.
+    if (keys.take(window_action::theatre) % 2 == 1 && !play_test) {
+        game.open_replays();
+        return;
+    }
+    if (keys.take(window_action::edit_level) > 0 && !play_test) {
+        game.open_editor(platform_path(session_->level_path()));
+        return;
+    }
+    if (keys.take(window_action::level_list) % 2 == 1 && !play_test) {
+        game.open_level_list();
+        return;
+    }
+    if (keys.take(window_action::confirm) + start > 0 && game_over && !play_test) {
+        go_on_after_the_end(game);
+    }
+}
+
+void play_screen::go_on_after_the_end(quillomar_game& game) {
+    // After a win Enter goes on to the next level of the set; after a loss, or past the set's
+    // last level, or for a level outside the set, it plays the same level again.
+    const std::string next = session_->state().won ? game.next_level_after(*session_) : "";
+    game.play_level(next.empty() ? session_->level_path() : next, game.from_menu());
+}
+
+void play_screen::step(quillomar_game& game) {
+    if (game.keys() != nullptr) {
+        handle_keys(game);
+        if (&game.top() != this) {
+            return;
+        }
+    }
+    if (game.from_menu()) {
+        session_->set_speed(game.game_speed(), game.frame_time());
+    }
+    session_->step(game, game.frame_time());
+    const game_state& s = session_->state();
+    if (session_->play_test()) {
+        if (s.won || s.lost) {
+            game.editor()->play_test_ended(
+                s.lost ? "lost" : "finished in " + format_run_time(s.finish_time - s.play_started));
+            game.pop();
+        }
+        return;
+    }
+    if (game.from_menu() && s.won && !win_shown_) {
+        win_shown_ = true;
+        game.push(std::make_unique<win_screen>());
+    }
+}
+
+void play_screen::draw(quillomar_game& game) {
+    session_->draw(game, hud_lines(game), false);
+}
+
+void play_screen::draw_under(quillomar_game& game, const std::vector<hud_line>& lines) {
+    session_->draw(game, lines, true);
+}
+
+void play_screen::escape(quillomar_game& game) {
+    if (session_->play_test()) {
+        game.editor()->play_test_ended("stopped");
+        game.pop();
+    } else if (game.from_menu()) {
+        game.push(std::make_unique<pause_screen>());
+    } else {
+        game.quit();
+    }
+}
+
+bool play_screen::escape_ends_game(quillomar_game& game) {
+    return !game.from_menu() && !session_->play_test() &&
+           !(game.keys() && game.menus().escape_latched(*game.keys()));
+}
+
+std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
+    std::vector<hud_line> lines;
+    if (session_->practising()) {
+        lines.push_back({"Practice", false, -60, 100});
+    }
+    const game_state& s = session_->state();
+    if (s.won && !game.from_menu()) {
+        const bool has_next = !game.next_level_after(*session_).empty();
+        lines.push_back({has_next ? "Enter: next level" : "Enter: play again", false, -60, 250});
+    } else if (s.lost) {
+        lines.push_back({"Enter: play again", false, -60, 250});
+    }
+    return lines;
+}
+
+}  // namespace quillomar

@@ -1,0 +1,102 @@
+#include "shell/preview_screen.h"
+
+#include <algorithm>
+
+#include <GLFW/glfw3.h>
+
+#include "framework/key_map.h"
+#include "game/scene_camera.h"
+#include "render/frame_renderer.h"
+#include "shell/quillomar_game.h"
+
+namespace quillomar {
+namespace {
+
+// The last second of every preview brings the camera back to the ball.
+constexpr double return_seconds = 1.0;
+
+}  // namespace
+
+double preview_screen::flight_seconds(double route_seconds) {
+    return std::clamp(2.0 + route_seconds / 10.0, 3.0, 6.0);
+}
+
+void preview_screen::enter(quillomar_game& game, bool returning) {
+    if (returning) {
+        return;
+    }
+    began_ = game.frame_time();
+    if (key_input* keys = game.keys()) {
+        // The key that chose the level is no key to skip its preview.
+        keys->take_key();
+        keys->take_clicks();
+    }
+    const play_session* session = game.session();
+    if (session == nullptr) {
+        return;
+    }
+    title_ = game.level_title(session->level_path());
+    hint_ = game.level_hint(session->level_path());
+    if (const proven_route* route = game.routes().find(session->level_key())) {
+        flies_route_ = route->finished;
+        seconds_ = flies_route_ ? flight_seconds(route->seconds) : 4.0;
+    }
+}
+
+void preview_screen::step(quillomar_game& game) {
+    bool skipped = false;
+    if (key_input* keys = game.keys()) {
+        skipped = keys->take_key() != GLFW_KEY_UNKNOWN || keys->take_clicks() > 0;
+        for (int a = 0; a < window_action_count; ++a) {
+            skipped = keys->take(static_cast<window_action>(a)) > 0 || skipped;
+        }
+        const frame_input play_keys = keys->sample(0.0);
+        for (std::size_t c = 0; c < command_count; ++c) {
+            skipped = play_keys.presses[c] > 0 || skipped;
+        }
+    }
+    if (skipped || game.frame_time() - began_ >= seconds_ || game.session() == nullptr) {
+        game.pop();
+    }
+}
+
+void preview_screen::draw(quillomar_game& game) {
+    play_session* session = game.session();
+    if (session == nullptr) {
+        return;
+    }
+    game_state& s = session->core().state;
+    session->core().set_aspect(game.aspect());
+    const double t = game.frame_time() - began_;
+    const double flight = std::max(0.1, seconds_ - return_seconds);
+    camera_shot shot = orbit_shot(s.level, t);
+    const proven_route* route = flies_route_ ? game.routes().find(session->level_key()) : nullptr;
+    if (route != nullptr) {
+        shot = chase_shot(route->path, std::min(t, flight) / flight * route->seconds);
+    }
+    if (t > flight) {
+        shot = blend_shots(shot, follow_shot(s), (t - flight) / return_seconds);
+    }
+    kept_camera kept(s);
+    kept.aim(shot);
+    frame_renderer& renderer = *game.renderer();
+    renderer.show_game_hud = false;
+    renderer.draw(s, game.width, game.height, hud_lines(game));
+    renderer.show_game_hud = true;
+}
+
+void preview_screen::escape(quillomar_game& game) {
+    game.pop();
+}
+
+std::vector<hud_line> preview_screen::hud_lines(const quillomar_game& /*game*/) const {
+    std::vector<hud_line> lines;
+    lines.push_back({title_, false, -200, 120});
+    if (!hint_.empty()) {
+        lines.push_back({hint_, false, -300, 170});
+    }
+    lines.push_back({"Any key: play", false, -100, 700});
+    return lines;
+}
+
+}  // namespace quillomar

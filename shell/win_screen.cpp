@@ -1,0 +1,54 @@
+#include "shell/win_screen.h"
+
+#include "framework/key_map.h"
+#include "shell/pause_screen.h"
+#include "shell/quillomar_game.h"
+
+namespace quillomar {
+
+void win_screen::step(quillomar_game& game) {
+    key_input& keys = *game.keys();
+    const int go_on = keys.take(window_action::confirm) + keys.take(window_action::pad_start) +
+                      keys.take(window_action::menu_accept);
+    const play_session* session = game.session();
+    if (go_on == 0 || session == nullptr) {
+        return;
+    }
+    const std::string next = game.next_level_after(*session);
+    game.play_level(next.empty() ? session->level_path() : next, true);
+}
+
+void win_screen::draw(quillomar_game& game) {
+    if (screen* under = game.below(*this)) {
+        under->draw_under(game, hud_lines(game));
+    }
+}
+
+void win_screen::escape(quillomar_game& game) {
+    game.pop();
+    game.push(std::make_unique<pause_screen>());
+}
+
+std::vector<hud_line> win_screen::hud_lines(const quillomar_game& game) const {
+    std::vector<hud_line> lines;
+    const play_session* session = game.session();
+    if (session == nullptr) {
+        return lines;
+    }
+    const game_state& s = session->state();
+    const int lost = 5 - s.lives;
+    lines.push_back({"Finished!", false, -80, 200});
+    lines.push_back({"Time " + format_run_time(s.finish_time - s.play_started), false, -120, 260});
+    lines.push_back({lost == 0 ? "No life lost"
+                               : std::to_string(lost) + (lost == 1 ? " life lost" : " lives lost"),
+                     false, -120, 300});
+    if (session->assisted()) {
+        lines.push_back({"Assist: no record kept", false, -120, 340});
+    }
+    const bool has_next = !game.next_level_after(*session).empty();
+    lines.push_back({has_next ? "Enter: next level" : "Enter: play again", false, -120, 420});
+    lines.push_back({"Escape: menu", false, -120, 460});
+    return lines;
+}
+
+}  // namespace quillomar

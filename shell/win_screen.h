@@ -1,0 +1,18 @@
+// The win panel of a menu-started game, over the won level: the time, the lives lost, and what
+// Enter does next. Escape opens the pause menu.
+#pragma once
+
+#include "shell/screen.h"
+
+namespace quillomar {
+
+class win_screen : public screen {
+public:
+    const char* name() const override { return "win"; }
+    void step(quillomar_game& game) override;
+    void draw(quillomar_game& game) override;
+    void escape(quillomar_game& game) override;
+    std::vector<hud_line> hud_lines(const quillomar_game& game) const override;
+};
+
+}  // namespace quillomar
