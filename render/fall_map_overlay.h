@@ -9,8 +9,7 @@
 
 #include "level/level.h"
 #include "records/statistics_store.h"
-#include "render/gl_handle.h"
-#include "render/shader_program.h"
+#include "render/tinted_triangles.h"
 
 namespace quillomar {
 
@@ -30,10 +29,7 @@ public:
     void draw(const glm::mat4& view_projection, const level& lvl);
 
 private:
-    std::unique_ptr<shader_program> shader_;
-    GLint view_projection_location_ = -1;
-    gl_vertex_array vao_;
-    gl_buffer buffer_;
+    tinted_triangles triangles_;
 };
 
 }  // namespace quillomar

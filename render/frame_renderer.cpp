@@ -244,6 +244,8 @@ void frame_renderer::draw(const game_state& s, int width, int height,
     glPolygonMode(GL_FRONT_AND_BACK, s.display.wireframe ? GL_LINE : GL_FILL);
     draw_scene(s, ghost);
     fall_map.draw(s.projection * s.view, s.level);
+    marks_drawn.draw(marks, s.projection * s.view);
+    marks.clear();
 
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_DEPTH_TEST);

@@ -85,11 +85,15 @@ public:
     menu_backdrop backdrop;
     // Drawn over the lit scene while shown; the shell sets its cells.
     fall_map_overlay fall_map;
+    // Translucent marks over the lit scene for the next frame only (the heading arrow); the
+    // shell sets them before each draw that shows them.
+    std::vector<tinted_vertex> marks;
     // This frame's light and projector matrices, kept for tests and tools.
     light_matrices light;
     projector_matrices projector_frame;
 
 private:
+    tinted_triangles marks_drawn;
     void draw_projectors(const game_state& s);
     void draw_shadow_map(const game_state& s);
     void draw_scene(const game_state& s, const std::optional<glm::mat4>& ghost);

@@ -103,7 +103,7 @@ void play_screen::step(quillomar_game& game) {
 }
 
 void play_screen::draw(quillomar_game& game) {
-    session_->draw(game, hud_lines(game), false);
+    session_->draw(game, hud_lines(game), false, game.from_menu() && game.heading_arrow_shown());
 }
 
 void play_screen::draw_under(quillomar_game& game, const std::vector<hud_line>& lines) {

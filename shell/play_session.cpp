@@ -7,6 +7,7 @@
 
 #include "framework/key_map.h"
 #include "framework/seams.h"
+#include "game/heading_arrow.h"
 #include "records/records_store.h"
 #include "render/frame_renderer.h"
 #include "shell/quillomar_game.h"
@@ -257,7 +258,8 @@ std::optional<glm::mat4> play_session::ghost_matrix(double offset) const {
     return ghost_matrix_at(*ghost_, s.clock_time - s.play_started + offset);
 }
 
-void play_session::draw(quillomar_game& game, const std::vector<hud_line>& lines, bool darkened) {
+void play_session::draw(quillomar_game& game, const std::vector<hud_line>& lines, bool darkened,
+                        bool with_arrow) {
     frame_renderer& renderer = *game.renderer();
     game.set_fall_map_cells(run_.level_key);
     core_->count_drawn_frame(wall_time_);
@@ -270,6 +272,11 @@ void play_session::draw(quillomar_game& game, const std::vector<hud_line>& lines
                          !(replay_ && replay_->version == 1);
     if (blended) {
         put_pose(s, blend(previous_pose_, last, fraction));
+    }
+    if (with_arrow) {
+        for (const glm::vec3& corner : heading_arrow(s)) {
+            renderer.marks.push_back({corner, glm::vec4(0.45f, 0.9f, 1.0f, 0.75f)});
+        }
     }
     renderer.darkened = darkened;
     renderer.draw(s, game.width, game.height, lines,

@@ -46,8 +46,10 @@ public:
     // The clock stands still from now until go_on: paused time is no time of play.
     void hold();
     void go_on();
-    // Draws the world between its last two ticks; `darkened` under a menu, with only `lines`.
-    void draw(quillomar_game& game, const std::vector<hud_line>& lines, bool darkened);
+    // Draws the world between its last two ticks; `darkened` under a menu, with only `lines`;
+    // with the heading arrow ahead of the ball when asked.
+    void draw(quillomar_game& game, const std::vector<hud_line>& lines, bool darkened,
+              bool with_arrow = false);
     // Ends the run's statistics and writes the recording asked for with --record.
     void end(quillomar_game& game);
 

@@ -479,6 +479,10 @@ double quillomar_game::game_speed() const {
     return 1.0;
 }
 
+bool quillomar_game::heading_arrow_shown() const {
+    return true;
+}
+
 void quillomar_game::draw_lines_only(const std::vector<hud_line>& lines) {
     renderer_->draw_text_only(idle_core_.state, width, height, lines);
 }

@@ -113,6 +113,8 @@ public:
     bool from_menu() const { return start_in_menu; }
     // The share of full speed the world runs at (Settings, Accessibility): 1, or less to assist.
     double game_speed() const;
+    // Whether play shows the arrow of the ball's heading (Settings, Accessibility).
+    bool heading_arrow_shown() const;
     // The wall clock, as the frame read it.
     double frame_time() const { return frame_time_; }
     float aspect() const { return static_cast<float>(width) / static_cast<float>(height); }

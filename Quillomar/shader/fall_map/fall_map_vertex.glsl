@@ -1,5 +1,6 @@
 #version 330 core
-// One quad per cell where lives were lost, in world space, each corner with the cell's colour.
+// Translucent marks in world space (the fall map's cells, the heading arrow), each corner with
+// its colour.
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 tint;
 
