@@ -65,6 +65,41 @@ camera_shot overview_shot(const level& lvl, float aspect, float fovy) {
     return {middle + glm::vec3(0.0f, height, 0.01f), middle};
 }
 
+std::optional<glm::vec2> picture_point(const game_state& s, const glm::vec3& world, int width,
+                                       int height) {
+    const glm::vec4 clip = s.projection * s.view * glm::vec4(world, 1.0f);
+    if (clip.w <= 1e-4f) {
+        return std::nullopt;
+    }
+    const float x = clip.x / clip.w;
+    const float y = clip.y / clip.w;
+    return glm::vec2((x + 1.0f) * 0.5f * static_cast<float>(width),
+                     (1.0f - y) * 0.5f * static_cast<float>(height));
+}
+
+std::vector<hud_line> overview_labels(const game_state& s, int width, int height) {
+    std::vector<hud_line> labels;
+    // Each name centred over its point, its baseline a little below it; about 17 pixels a
+    // letter at the HUD's size.
+    const auto label = [&](const std::string& text, const glm::vec3& at, hud_tone tone) {
+        if (const std::optional<glm::vec2> p = picture_point(s, at, width, height)) {
+            const int across = static_cast<int>(p->x) - 8 * static_cast<int>(text.size());
+            labels.push_back({text, true, across, static_cast<int>(p->y) + 12, tone});
+        }
+    };
+    for (const glm::vec3& item : s.level.items) {
+        label("*", item, hud_tone::ahead);
+    }
+    for (const glm::vec3& spider : s.level.enemies) {
+        label("Spider", spider, hud_tone::behind);
+    }
+    label("Finish", glm::vec3(s.level.finish.x, s.level.height_at(s.level.finish.x, s.level.finish.y),
+                              s.level.finish.y),
+          hud_tone::plain);
+    label("Ball", s.ball.position, hud_tone::plain);
+    return labels;
+}
+
 kept_camera::kept_camera(game_state& s)
     : state_(s), view_(s.view), projection_(s.projection), eye_(s.cam_pos), frustum_(s.frustum) {}
 

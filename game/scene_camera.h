@@ -3,11 +3,13 @@
 // is put into the state's view for one picture and the game's own camera is put back after it.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include <glm/glm.hpp>
 
 #include "game/game_state.h"
+#include "game/hud_lines.h"
 
 namespace quillomar {
 
@@ -37,6 +39,15 @@ camera_shot blend_shots(const camera_shot& from, const camera_shot& to, double s
 // The whole level seen from straight above (north up), framed for a picture `aspect` times as
 // wide as it is high.
 camera_shot overview_shot(const level& lvl, float aspect, float fovy);
+
+// Where a world point lands in a picture `width` x `height` drawn with the state's view: pixels
+// from the left edge and down from the top; none behind the eye.
+std::optional<glm::vec2> picture_point(const game_state& s, const glm::vec3& world, int width,
+                                       int height);
+
+// The overview's names over what matters, centred on each: the ball, the finish, every crystal
+// left and every spider, in the state's view (aimed from above by the caller).
+std::vector<hud_line> overview_labels(const game_state& s, int width, int height);
 
 // The state's active camera, kept while another shot is drawn and put back when it goes.
 class kept_camera {

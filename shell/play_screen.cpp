@@ -2,8 +2,10 @@
 
 #include "framework/key_map.h"
 #include "framework/seams.h"
+#include "game/tick_clock.h"
 #include "shell/edit_mode.h"
 #include "shell/menu_mode.h"
+#include "shell/overview_screen.h"
 #include "shell/pause_screen.h"
 #include "shell/quillomar_game.h"
 #include "shell/win_screen.h"
@@ -64,6 +66,10 @@ void play_screen::handle_keys(quillomar_game& game) {
         game.open_level_list();
         return;
     }
+    if (game.from_menu() && !play_test && !game_over && game.overview_held()) {
+        game.push(std::make_unique<overview_screen>());
+        return;
+    }
     if (keys.take(window_action::confirm) + start > 0 && game_over && !play_test) {
         go_on_after_the_end(game);
     }
@@ -88,6 +94,12 @@ void play_screen::step(quillomar_game& game) {
     }
     session_->step(game, game.frame_time());
     const game_state& s = session_->state();
+    for (const game_event& e : game.last_events) {
+        if (e.kind == event_kind::item_picked && game.from_menu() && crystal_hint_due_) {
+            crystal_hint_due_ = false;
+            crystal_hint_until_ = session_->ticks() + 6 * ticks_per_second;
+        }
+    }
     if (session_->play_test()) {
         if (s.won || s.lost) {
             game.editor()->play_test_ended(
@@ -126,8 +138,43 @@ bool play_screen::escape_ends_game(quillomar_game& game) {
            !(game.keys() && game.menus().escape_latched(*game.keys()));
 }
 
+namespace {
+
+// The key bound to the command named `action` ("flip"), as the player's settings have it.
+std::string key_for(const quillomar_game& game, const std::string& action) {
+    quillomar_game& g = const_cast<quillomar_game&>(game);
+    if (g.keys() != nullptr) {
+        for (const key_binding& bound : g.keys()->bindings()) {
+            if (bound.action == action) {
+                return bound.key;
+            }
+        }
+    }
+    return action;
+}
+
+}  // namespace
+
 std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
     std::vector<hud_line> lines;
+    if (game.from_menu()) {
+        // What a player starting from the title menu gets beside the game's own HUD: the level's
+        // name and hint for its first seconds, the flip key at the first crystal, the assist.
+        const int y = game.height - 60;
+        if (session_->ticks() < 5 * ticks_per_second) {
+            lines.push_back({game.level_title(session_->level_path()), true, 20, y - 40});
+            const std::string hint = game.level_hint(session_->level_path());
+            if (!hint.empty()) {
+                lines.push_back({hint, true, 20, y});
+            }
+        } else if (session_->ticks() < crystal_hint_until_) {
+            lines.push_back({"A crystal: press " + key_for(game, "flip") + " to flip the level",
+                             true, 20, y});
+        }
+        if (session_->assisted()) {
+            lines.push_back({"Assist", false, 330, 40});
+        }
+    }
     if (session_->practising()) {
         lines.push_back({"Practice", false, -60, 100});
     }

@@ -252,6 +252,8 @@ void quillomar_game::update() {
     if (&top() != stepped && !top().pauses_play() && !quit_) {
         top().step(*this);
     }
+    // Escape presses the screen did not take itself (a menu goes back a page with them).
+    take_escapes();
     if (keys_) {
         drain_window_actions();
     }
@@ -264,11 +266,15 @@ void quillomar_game::render() {
     }
 }
 
-bool quillomar_game::quit_requested() {
+void quillomar_game::take_escapes() {
     const int escapes = keys_ ? keys_->take(window_action::quit) : 0;
     for (int n = 0; n < escapes && !quit_ && !screens_.empty(); ++n) {
         top().escape(*this);
     }
+}
+
+bool quillomar_game::quit_requested() {
+    take_escapes();
     return quit_;
 }
 
@@ -351,7 +357,21 @@ void quillomar_game::practice_at_cell(const std::string& path, const level_cell&
 std::string quillomar_game::next_level_after(const play_session& session) const {
     const level_set& set = levels();
     const std::optional<std::size_t> here = index_of_level(level_keys_, session.level_key());
-    return here && *here + 1 < set.size() ? set[*here + 1].path : std::string();
+    // A run that kept no record (an assisted one) opens nothing: the next level may be locked.
+    if (!here || *here + 1 >= set.size() || !level_open(level_keys_[*here + 1])) {
+        return std::string();
+    }
+    return set[*here + 1].path;
+}
+
+bool quillomar_game::level_open(const std::string& level_key) const {
+    const std::optional<std::size_t> here = index_of_level(level_keys(), level_key);
+    if (!here) {
+        return true;
+    }
+    records_store records(default_records_folder());
+    records.load();
+    return level_list_rows(levels(), level_keys_, records.records())[*here].unlocked;
 }
 
 std::string quillomar_game::level_title(const std::string& path) const {
@@ -477,6 +497,10 @@ void quillomar_game::set_fall_map_cells(const std::string& level_key) {
 
 double quillomar_game::game_speed() const {
     return 1.0;
+}
+
+bool quillomar_game::overview_held() const {
+    return false;
 }
 
 bool quillomar_game::heading_arrow_shown() const {

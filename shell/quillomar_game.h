@@ -103,6 +103,8 @@ public:
     menu_mode& menus() { return *menus_; }
     statistics_store& statistics();
     const level_set& levels() const;
+    // False only for a level of the set that is locked: no way into play may start it.
+    bool level_open(const std::string& level_key) const;
     // What the level list calls the level at `path` (else its file name), and its hint.
     std::string level_title(const std::string& path) const;
     std::string level_hint(const std::string& path) const;
@@ -113,6 +115,8 @@ public:
     bool from_menu() const { return start_in_menu; }
     // The share of full speed the world runs at (Settings, Accessibility): 1, or less to assist.
     double game_speed() const;
+    // Whether the overview's key is held down.
+    bool overview_held() const;
     // Whether play shows the arrow of the ball's heading (Settings, Accessibility).
     bool heading_arrow_shown() const;
     // The wall clock, as the frame read it.
@@ -165,6 +169,7 @@ public:
 private:
     void handle_global_keys();
     void drain_window_actions();
+    void take_escapes();
 
     std::vector<std::unique_ptr<screen>> screens_;
     // Screens taken away this frame: they go at the end of it, so the one that asked to go can

@@ -31,6 +31,10 @@ public:
     bool is_open() const { return open_; }
     // A replay is being watched (else the list shows).
     bool watching() const { return theatre_.has_value(); }
+    // The level file of the replay watched (empty while none is).
+    const std::string& level_path() const { return level_path_; }
+    // A line on the HUD saying why something cannot be done.
+    void tell(const std::string& notice) { notice_ = notice; }
     // Back from the replay watched to the list.
     void stop_watching() { theatre_.reset(); }
     // Starts watching `entry`; false, with the reason in the HUD, when it cannot be played.

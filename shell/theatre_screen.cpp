@@ -40,6 +40,10 @@ void theatre_screen::step(quillomar_game& game) {
     const theatre_mode::outcome outcome = theatre_.update(*game.keys(), now());
     if (outcome == theatre_mode::outcome::close) {
         game.pop();
+    } else if (outcome == theatre_mode::outcome::practice &&
+               !game.level_open(level_key_of_file(theatre_.level_path()))) {
+        // A recording of a level of the set that is not open yet is no way into it.
+        theatre_.tell("That level is locked: win the one before it to practise it.");
     } else if (outcome == theatre_mode::outcome::practice) {
         practice_start start;
         std::string path;

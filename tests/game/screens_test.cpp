@@ -1,0 +1,136 @@
+// The screens of a game started from the title menu, driven through the shell's own keys: the
+// title over its attract mode, every way back with Escape, the pause menu, the locks, the
+// preview and the win panel.
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "framework/key_map.h"
+#include "game/tick_clock.h"
+#include "records/records_store.h"
+#include "shell/title_screen.h"
+#include "tests/support/game_driver.h"
+
+namespace quillomar {
+namespace {
+
+// Won by rolling one cell ahead; the second differs only so it is another level.
+const char* const first = "start 1 2\nfinish 1 1\npath\n111\n111\n111\n";
+const char* const second = "start 1 2\nfinish 1 1\npath\n1111\n1111\n1111\n";
+
+bool shows(test::game_driver& d, const std::string& text) {
+    const std::vector<hud_line> lines = d.game().shell_hud_lines();
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const hud_line& l) { return l.text.find(text) != std::string::npos; });
+}
+
+void press(test::game_driver& d, std::initializer_list<int> keys) {
+    for (const int key : keys) {
+        d.game().keys()->key_pressed(key);
+        d.frames(1, false);
+    }
+}
+
+// A game started from the title menu on a set of the two levels above, with its own records.
+struct menu_game {
+    test::scratch_dir dir;
+    std::string a;
+    std::string b;
+    std::unique_ptr<test::game_driver> d;
+
+    menu_game() {
+        setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+        setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+        a = dir.write("a.txt", first);
+        b = dir.write("b.txt", second);
+        d = std::make_unique<test::game_driver>(first, false);
+        d->game().level_set_path = dir.write("order.txt", a + " First\n" + b + " Second\n");
+        d->game().start_in_menu = true;
+        d->game().startup();
+        d->frames(1, false);
+    }
+};
+
+TEST(Screens, EveryEntryOfTheTitleComesBackWithEscapeAndTheAttractModeNeverKeepsAnything) {
+    menu_game g;
+    test::game_driver& d = *g.d;
+    ASSERT_EQ(d.game().screen_name(), "title");
+    EXPECT_FALSE(shows(d, "Change:") || shows(d, "Leben:"));
+    // Each entry opens its screen, and Escape comes back to the title with the game running.
+    const struct {
+        int downs;
+        const char* screen;
+    } entries[] = {{1, "list"}, {4, "edit"}, {5, "theatre"}};
+    for (const auto& entry : entries) {
+        for (int n = 0; n < entry.downs; ++n) {
+            press(d, {GLFW_KEY_DOWN});
+        }
+        press(d, {GLFW_KEY_ENTER});
+        EXPECT_EQ(d.game().screen_name(), entry.screen);
+        EXPECT_FALSE(shows(d, "Change:"));
+        press(d, {GLFW_KEY_ESCAPE});
+        EXPECT_EQ(d.game().screen_name(), "title") << entry.screen;
+        EXPECT_FALSE(d.game().should_stop());
+        for (int n = 0; n < entry.downs; ++n) {
+            press(d, {GLFW_KEY_UP});
+        }
+    }
+    // Behind the menu the checking player plays the first level along its proven route.
+    const auto& title = dynamic_cast<const title_screen&>(d.game().top());
+    d.game().routes().wait(level_key_of_file(g.a));
+    d.frames(120, false, 1.0 / 60.0);
+    EXPECT_GT(title.attract().ticks_played(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(g.dir.path() / "data/quillomar/records.txt"));
+    EXPECT_FALSE(std::filesystem::exists(g.dir.path() / "data/quillomar/statistics.txt"));
+}
+
+TEST(Screens, PlayPausesOnEscapeTheListOpensWhereThePlayerIsAndALockedLevelSaysWhy) {
+    menu_game g;
+    test::game_driver& d = *g.d;
+    press(d, {GLFW_KEY_DOWN, GLFW_KEY_ENTER});
+    ASSERT_EQ(d.game().screen_name(), "list");
+    EXPECT_EQ(d.game().level_list_choice(), 0u);
+    press(d, {GLFW_KEY_DOWN, GLFW_KEY_ENTER});
+    EXPECT_EQ(d.game().screen_name(), "list");
+    EXPECT_TRUE(shows(d, "Locked: win First to open it"));
+    press(d, {GLFW_KEY_UP, GLFW_KEY_ENTER});
+    EXPECT_EQ(d.game().screen_name(), "preview");
+    EXPECT_EQ(d.game().level_path, g.a);
+    press(d, {GLFW_KEY_SPACE});
+    ASSERT_EQ(d.game().screen_name(), "play");
+
+    // Escape in play pauses; Escape in the pause menu goes back to play.
+    press(d, {GLFW_KEY_ESCAPE});
+    EXPECT_EQ(d.game().screen_name(), "pause");
+    EXPECT_TRUE(shows(d, "Resume") && !d.game().should_stop());
+    press(d, {GLFW_KEY_ESCAPE});
+    EXPECT_EQ(d.game().screen_name(), "play");
+
+    // The win panel; Enter goes on to the level the win opened, after its preview.
+    d.hold(command::forward);
+    for (int i = 0; i < 600 && d.game().screen_name() == "play"; ++i) {
+        d.frames(1, false);
+    }
+    d.release(command::forward);
+    ASSERT_EQ(d.game().screen_name(), "win");
+    EXPECT_TRUE(shows(d, "Time ") && shows(d, "Enter: next level"));
+    EXPECT_FALSE(d.game().should_stop());
+    press(d, {GLFW_KEY_ENTER});
+    EXPECT_EQ(d.game().level_path, g.b);
+    EXPECT_EQ(d.game().screen_name(), "preview");
+    // Title menu from the pause menu, and the game goes on there.
+    press(d, {GLFW_KEY_SPACE, GLFW_KEY_ESCAPE});
+    for (int n = 0; n < 5; ++n) {
+        press(d, {GLFW_KEY_DOWN});
+    }
+    press(d, {GLFW_KEY_ENTER});
+    EXPECT_EQ(d.game().screen_name(), "title");
+    EXPECT_FALSE(d.game().should_stop());
+}
+
+}  // namespace
+}  // namespace quillomar
