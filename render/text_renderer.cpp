@@ -24,6 +24,34 @@ constexpr std::size_t max_font_bytes = std::size_t{32} << 20;
 constexpr unsigned char first_char = 32;
 constexpr unsigned char last_char = 127;
 
+glm::vec3 tone_colour(hud_tone tone) {
+    switch (tone) {
+        case hud_tone::ahead:
+            return {0.45f, 1.0f, 0.45f};
+        case hud_tone::behind:
+            return {1.0f, 0.45f, 0.4f};
+        case hud_tone::chosen:
+            return {0.45f, 0.85f, 1.0f};
+        case hud_tone::hover:
+            return {1.0f, 1.0f, 1.0f};
+        case hud_tone::dim:
+            return {0.58f, 0.55f, 0.5f};
+        case hud_tone::title:
+            return {1.0f, 0.7f, 0.25f};
+        case hud_tone::author:
+            return {0.8f, 0.55f, 1.0f};
+        case hud_tone::gold:
+            return {1.0f, 0.84f, 0.0f};
+        case hud_tone::silver:
+            return {0.8f, 0.82f, 0.88f};
+        case hud_tone::bronze:
+            return {0.87f, 0.55f, 0.3f};
+        case hud_tone::plain:
+            break;
+    }
+    return {1.0f, 0.92f, 0.62f};
+}
+
 }  // namespace
 
 text_renderer::~text_renderer() {
@@ -134,13 +162,22 @@ void text_renderer::setup() {
         }
     }
 
+    metrics = text_metrics{};
+    for (std::size_t c = 0; c < metrics.advance.size(); ++c) {
+        metrics.advance[c] = glyph_table[c].advance_x;
+    }
+    // Without a face, layouts still get rows of the font's size.
+    metrics.line_height = face != nullptr && face->size->metrics.height > 0
+                              ? static_cast<float>(face->size->metrics.height >> 6)
+                              : static_cast<float>(pixel_height);
+
     glBindTexture(GL_TEXTURE_2D, 0);
     std::cout << "finished loading" << std::endl;
     QLM_CHECK_GL();
 }
 
 void text_renderer::render_text(const char* text, float x, float y, float sx, float sy,
-                                hud_tone tone) {
+                                hud_tone tone, float scale) {
     QLM_CHECK_GL();
     glBindVertexArray(vertex_array);
     QLM_CHECK_GL();
@@ -166,6 +203,10 @@ void text_renderer::render_text(const char* text, float x, float y, float sx, fl
     // Zeroed so the unused tail of the fixed-size upload never carries stale stack bytes.
     std::array<glm::vec4, max_vertices> vertices{};
     int n = 0;
+    const float pixel_x = sx;
+    const float pixel_y = sy;
+    sx *= scale;
+    sy *= scale;
     const char* bytes = text != nullptr ? text : "";
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes); *p != '\0'; ++p) {
         if (*p >= glyph_table.size()) {
@@ -205,13 +246,13 @@ void text_renderer::render_text(const char* text, float x, float y, float sx, fl
     glUniform1f(gain_location, 3.0f);
     constexpr float offsets[12][2] = {{1, 0},  {-1, 0}, {0, 1},   {0, -1},  {1, 1},  {-1, 1},
                                       {1, -1}, {-1, -1}, {2, 0}, {-2, 0}, {0, 2}, {0, -2}};
+    // Enlarged text keeps an outline in proportion, never thinner than at scale 1.
+    const float ring = std::max(1.0f, scale);
     for (const auto& d : offsets) {
-        glUniform2f(shift_location, d[0] * sx, d[1] * sy);
+        glUniform2f(shift_location, d[0] * pixel_x * ring, d[1] * pixel_y * ring);
         glDrawArrays(GL_TRIANGLES, 0, n);
     }
-    const glm::vec3 color = tone == hud_tone::ahead    ? glm::vec3(0.45f, 1.0f, 0.45f)
-                            : tone == hud_tone::behind ? glm::vec3(1.0f, 0.45f, 0.4f)
-                                                       : glm::vec3(1.0f, 0.92f, 0.62f);
+    const glm::vec3 color = tone_colour(tone);
     glUniform3f(color_location, color.r, color.g, color.b);
     glUniform2f(shift_location, 0.0f, 0.0f);
     glUniform1f(gain_location, 1.0f);

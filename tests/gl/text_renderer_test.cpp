@@ -33,18 +33,19 @@ protected:
     // Draws the string with the pen at clip (0, 0) on the background colour and reads the
     // pixels back as RGB, bottom row first.
     std::vector<unsigned char> draw_rgb(const char* line, glm::vec3 background,
-                                        hud_tone tone = hud_tone::plain) {
+                                        hud_tone tone = hud_tone::plain, float scale = 1.0f) {
         glClearColor(background.r, background.g, background.b, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-        text.render_text(line, 0.0f, 0.0f, 2.0f / width, 2.0f / height, tone);
+        text.render_text(line, 0.0f, 0.0f, 2.0f / width, 2.0f / height, tone, scale);
         std::vector<unsigned char> rgb(width * height * 3);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
         return rgb;
     }
     // The red channel on black.
-    std::vector<unsigned char> draw(const char* line) {
-        const std::vector<unsigned char> rgb = draw_rgb(line, glm::vec3(0.0f));
+    std::vector<unsigned char> draw(const char* line, float scale = 1.0f) {
+        const std::vector<unsigned char> rgb =
+            draw_rgb(line, glm::vec3(0.0f), hud_tone::plain, scale);
         std::vector<unsigned char> red(width * height);
         for (std::size_t i = 0; i < red.size(); ++i) {
             red[i] = rgb[i * 3];
@@ -90,6 +91,14 @@ TEST_F(TextRendererTest, GlyphsAreDrawnUprightWithAReadableOutline) {
         {{0.0f, 0.0f, 0.4f}, hud_tone::plain, {255, 235, 158}},
         {{0.86f, 0.78f, 0.6f}, hud_tone::ahead, {115, 255, 115}},
         {{0.86f, 0.78f, 0.6f}, hud_tone::behind, {255, 115, 102}},
+        {{0.86f, 0.78f, 0.6f}, hud_tone::chosen, {115, 217, 255}},
+        {{0.86f, 0.78f, 0.6f}, hud_tone::hover, {255, 255, 255}},
+        {{0.86f, 0.78f, 0.6f}, hud_tone::dim, {148, 140, 128}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::title, {255, 179, 64}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::author, {204, 140, 255}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::gold, {255, 214, 0}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::silver, {204, 209, 224}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::bronze, {222, 140, 77}},
     };
     for (const auto& c : cases) {
         for (const char* letter : {"!", "7", "Q", "g", "~"}) {
@@ -167,6 +176,40 @@ TEST_F(TextRendererTest, StringsDrawOneQuadPerVisibleGlyphUpToTheLimit) {
             }
             EXPECT_TRUE(drawn == expected) << name;
         }
+    }
+}
+
+// Bright pixels' columns and rows, [first, last], in a picture drawn on black.
+struct ink_box {
+    int left = 1 << 30, right = -1, bottom = 1 << 30, top = -1;
+};
+ink_box ink_of(const std::vector<unsigned char>& red) {
+    ink_box box;
+    for (int i = 0; i < width * height; ++i) {
+        if (red[i] >= 128) {
+            box.left = std::min(box.left, i % width);
+            box.right = std::max(box.right, i % width);
+            box.bottom = std::min(box.bottom, i / width);
+            box.top = std::max(box.top, i / width);
+        }
+    }
+    return box;
+}
+
+// A larger scale grows each glyph about the pen and the baseline, and moves the pen by exactly
+// what the metrics say the text is wide.
+TEST_F(TextRendererTest, ScaledTextGrowsAboutThePenAsTheMetricsSay) {
+    EXPECT_EQ(text.metrics.advance['W'], glyph_table['W'].advance_x);
+    EXPECT_GT(text.metrics.line_height, 32.0f);
+    const ink_box one = ink_of(draw("H"));
+    ASSERT_GT(one.right - one.left, 10);
+    for (const float scale : {0.5f, 1.0f, 2.0f, 2.5f}) {
+        const ink_box box = ink_of(draw("H", scale));
+        EXPECT_NEAR(box.left - width / 2, (one.left - width / 2) * scale, 1.5) << scale;
+        EXPECT_NEAR(box.right - box.left, (one.right - one.left) * scale, 2.5) << scale;
+        EXPECT_NEAR(box.top - height / 2, (one.top - height / 2) * scale, 2.5) << scale;
+        const ink_box after_w = ink_of(draw("WH", scale));
+        EXPECT_NEAR(after_w.right - box.right, text_width(text.metrics, "W", scale), 1.0) << scale;
     }
 }
 
