@@ -1,5 +1,7 @@
 #include "render/text_renderer.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <glm/glm.hpp>
@@ -23,6 +25,53 @@ constexpr FT_UInt pixel_height = 32;
 constexpr std::size_t max_font_bytes = std::size_t{32} << 20;
 constexpr unsigned char first_char = 32;
 constexpr unsigned char last_char = 127;
+
+// The file of the system's default serif face as fontconfig matches it; empty when there is none.
+std::string system_serif_file() {
+    std::string file;
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("serif"));
+    if (config != nullptr && pattern != nullptr) {
+        FcConfigSubstitute(config, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(config, pattern, &result);
+        FcChar8* path = nullptr;
+        if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch &&
+            path != nullptr) {
+            file = reinterpret_cast<const char*>(path);
+        }
+        if (match != nullptr) {
+            FcPatternDestroy(match);
+        }
+    }
+    if (pattern != nullptr) {
+        FcPatternDestroy(pattern);
+    }
+    if (config != nullptr) {
+        FcConfigDestroy(config);
+    }
+    return file;
+}
+
+// Reads the font file into `bytes` and opens its face from there; on failure says why and leaves
+// `face` null.
+bool open_face(FT_Library library, const std::string& path, std::string& bytes, FT_Face& face,
+               std::string& why) {
+    face = nullptr;
+    const bounded_read read = read_bounded(path, max_font_bytes, bytes);
+    if (!read.ok() || read.truncated) {
+        why = describe_problem(path, read, max_font_bytes);
+        return false;
+    }
+    if (FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(bytes.data()),
+                           static_cast<FT_Long>(bytes.size()), 0, &face) != 0) {
+        face = nullptr;
+        why = "Font file " + path + " is not a font FreeType can read.";
+        return false;
+    }
+    return true;
+}
 
 glm::vec3 tone_colour(hud_tone tone) {
     switch (tone) {
@@ -82,20 +131,24 @@ void text_renderer::setup() {
         std::cout << "freetype failed!" << std::endl;
     }
     // The font is read like any file the game did not write (a FIFO there must not hang the
-    // start), and FreeType reads the face from memory, which must outlive the face.
+    // start), and FreeType reads the face from memory, which must outlive the face. Without it
+    // the HUD takes the system's serif face rather than showing no text at all.
     const std::string path = platform_path(assets::font_file);
-    const bounded_read read = read_bounded(path, max_font_bytes, font_bytes);
-    const bool readable = read.ok() && !read.truncated;
-    if (library != nullptr && readable &&
-        FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(font_bytes.data()),
-                           static_cast<FT_Long>(font_bytes.size()), 0, &face) == 0) {
+    std::string why;
+    if (library != nullptr && open_face(library, path, font_bytes, face, why)) {
         std::cout << "font loaded!" << std::endl;
     } else {
-        face = nullptr;
         std::cout << "font loading failed!" << std::endl;
-        std::cout << (readable ? "Font file " + path + " is not a font FreeType can read."
-                               : describe_problem(path, read, max_font_bytes))
-                  << std::endl;
+        const std::string fallback = library != nullptr ? system_serif_file() : std::string();
+        std::string ignored;
+        if (!fallback.empty() && open_face(library, fallback, font_bytes, face, ignored)) {
+            if (!why.empty() && why.back() == '.') {
+                why.pop_back();
+            }
+            std::cout << why << "; the HUD uses " << fallback << " instead." << std::endl;
+        } else {
+            std::cout << why << std::endl;
+        }
     }
     if (face != nullptr) {
         FT_Set_Pixel_Sizes(face, 0, pixel_height);

@@ -213,24 +213,39 @@ TEST_F(TextRendererTest, ScaledTextGrowsAboutThePenAsTheMetricsSay) {
     }
 }
 
-// A missing font prints one line, not one per glyph, and draws nothing.
-TEST(TextRendererMissingFont, PrintsOneLineAndDrawsNothing) {
+// A missing or broken font gives way to the system's serif face, with one line naming both
+// files: the HUD still has text.
+TEST(TextRendererFallbackFont, AMissingOrBrokenFontStillDrawsText) {
     ASSERT_NE(test::shared_gl_window(), nullptr);
-    const test::scratch_dir elsewhere;
-    const std::string home = std::filesystem::current_path().string();
-    ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
-    text_renderer text;
-    testing::internal::CaptureStderr();
-    test::stream_capture out;
-    text.setup();
-    const std::string errors = testing::internal::GetCapturedStderr();
-    ASSERT_EQ(chdir(home.c_str()), 0);
-    const std::vector<std::string> lines = out.lines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "font loading failed!"), 1);
-    EXPECT_EQ(errors.find("Loading character"), std::string::npos);
-    text.render_text("Lives: 5", 0.0f, 0.0f, 0.002f, 0.002f);
-    EXPECT_EQ(text.last_vertex_count, 0);
-    while (glGetError() != GL_NO_ERROR) {
+    for (const std::string& font :
+         {std::string(), std::string("not a font"), std::string("\0\1\0\0 garbage", 12)}) {
+        const test::scratch_dir elsewhere;
+        if (!font.empty()) {
+            elsewhere.write("Quillomar/fonts/georgia.ttf", font);
+        }
+        std::filesystem::create_directories(elsewhere.path() / "Quillomar");
+        std::filesystem::copy("Quillomar/shader", elsewhere.path() / "Quillomar/shader",
+                              std::filesystem::copy_options::recursive);
+        const std::string home = std::filesystem::current_path().string();
+        ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
+        text_renderer text;
+        testing::internal::CaptureStderr();
+        test::stream_capture out;
+        text.setup();
+        const std::string errors = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(chdir(home.c_str()), 0);
+        const std::vector<std::string> lines = out.lines();
+        ASSERT_EQ(lines.size(), 3u) << out.text();
+        EXPECT_EQ(lines[0], "font loading failed!");
+        EXPECT_NE(lines[1].find("Quillomar/fonts/georgia.ttf"), std::string::npos) << lines[1];
+        EXPECT_NE(lines[1].find("the HUD uses /"), std::string::npos) << lines[1];
+        EXPECT_NE(lines[1].find(".ttf instead."), std::string::npos) << lines[1];
+        EXPECT_EQ(errors.find("Loading character"), std::string::npos);
+        text.render_text("Lives: 5", 0.0f, 0.0f, 0.002f, 0.002f);
+        EXPECT_EQ(text.last_vertex_count, 7 * 6) << font.size();
+        EXPECT_GT(text.metrics.advance['L'], 5.0f);
+        while (glGetError() != GL_NO_ERROR) {
+        }
     }
 }
 
