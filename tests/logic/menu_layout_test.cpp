@@ -64,8 +64,9 @@ TEST(MenuLayout, EveryPageFitsEveryWindowAtEveryTextSize) {
                         const std::array<float, 4> b = {
                             left, line.y_pixels - 0.8f * 37.0f * size,
                             left + text_width(m, line.text, size), line.y_pixels + 0.2f * 37.0f * size};
-                        EXPECT_TRUE(!line.text.empty() && b[0] >= 0 && b[1] >= 0 && b[2] <= width &&
-                                    b[3] <= height) << at << ": " << line.text;
+                        EXPECT_TRUE(!line.text.empty() && b[0] >= width * 0.03f && b[1] >= 0 &&
+                                    b[2] <= width * 0.97f && b[3] <= height)
+                            << at << ": " << line.text;
                         for (const auto& o : boxes) {
                             EXPECT_FALSE(b[0] < o[2] && o[0] < b[2] && b[1] < o[3] && o[1] < b[3])
                                 << at << ": " << line.text;
@@ -112,6 +113,15 @@ TEST(MenuLayout, TheTitleIsLargeAndCentredAndThePointerHighlightsItsRow) {
             EXPECT_TRUE(line.text != "Levels" || line.tone == levels) << y;
             EXPECT_TRUE(line.text != "Play" || line.tone == hud_tone::chosen) << y;
         }
+    }
+    // A key row waiting for its key shows "..." for it; the others keep theirs.
+    for (const bool waiting : {false, true}) {
+        screen.waiting_for_key = waiting;
+        std::string values;
+        for (const hud_line& line : lay_out_menu(opened(4, 1), screen, m).lines) {
+            values += line.x_pixels > 0 && line.scale == 1.0f ? line.text + " " : "";
+        }
+        EXPECT_EQ(values.substr(0, 12), waiting ? "33% ... S A " : "33% W S A D ");
     }
 }
 
