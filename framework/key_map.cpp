@@ -49,6 +49,9 @@ constexpr key_row key_rows[] = {
     {"level-list", false, {}, window_action::level_list, GLFW_KEY_TAB},
     {"ghost", false, {}, window_action::ghost, GLFW_KEY_G},
     {"edit-level", false, {}, window_action::edit_level, GLFW_KEY_F6},
+    {"theatre", false, {}, window_action::theatre, GLFW_KEY_T},
+    {"fall-map", false, {}, window_action::fall_map, GLFW_KEY_H},
+    {"overview", false, {}, window_action::overview, GLFW_KEY_V},
 };
 constexpr std::size_t key_row_count = std::size(key_rows);
 
@@ -71,7 +74,6 @@ constexpr struct {
     {window_action::list_up, GLFW_KEY_UP},    {window_action::list_down, GLFW_KEY_DOWN},
     {window_action::menu_left, GLFW_KEY_LEFT}, {window_action::menu_right, GLFW_KEY_RIGHT},
     {window_action::quit, GLFW_KEY_ESCAPE},
-    {window_action::theatre, GLFW_KEY_T},       {window_action::fall_map, GLFW_KEY_H},
     {window_action::practice, GLFW_KEY_P},      {window_action::replay_pause, GLFW_KEY_SPACE},
     {window_action::slower, GLFW_KEY_MINUS},    {window_action::slower, GLFW_KEY_KP_SUBTRACT},
     {window_action::faster, GLFW_KEY_EQUAL},    {window_action::faster, GLFW_KEY_KP_ADD},
@@ -352,6 +354,12 @@ void key_input::cursor(double& x, double& y) const {
     x = y = -1.0;
     if (window_ != nullptr) {
         glfwGetCursorPos(window_, &x, &y);
+    }
+}
+
+void key_input::window_size(int& width, int& height) const {
+    if (window_ != nullptr) {
+        glfwGetWindowSize(window_, &width, &height);
     }
 }
 

@@ -58,6 +58,8 @@ enum class window_action {
     right,
     step_forward,
     step_back,
+    // While held, the whole level seen from above.
+    overview,
     switch_camera,
 };
 inline constexpr int window_action_count = static_cast<int>(window_action::switch_camera) + 1;
@@ -145,6 +147,8 @@ public:
     void cursor(double& x, double& y) const;
     int take_clicks();
     void mouse_clicked() { ++clicks_; }
+    // The window's size in pixels; unchanged without a window.
+    void window_size(int& width, int& height) const;
 
     // False once the window has lost the focus, until it has it again.
     bool focused() const { return focused_; }

@@ -9,17 +9,31 @@
 namespace quillomar {
 
 // How a line is coloured: the HUD's own colour, or a split ahead of (green) or behind (red) the
-// best run.
-enum class hud_tone { plain, ahead, behind };
+// best run; in the menus the chosen entry, the row under the pointer, an entry that cannot be
+// chosen, a page's title; and the colours of the medals a time earns.
+enum class hud_tone {
+    plain,
+    ahead,
+    behind,
+    chosen,
+    hover,
+    dim,
+    title,
+    author,
+    gold,
+    silver,
+    bronze,
+};
 
 // One HUD text line: where its baseline starts, in pixels down from the top, and across from
-// the window's left edge or from its centre.
+// the window's left edge or from its centre; and its size, 1 for the HUD's 32-pixel font.
 struct hud_line {
     std::string text;
     bool from_left_edge = false;
     int x_pixels = 0;
     int y_pixels = 0;
     hud_tone tone = hud_tone::plain;
+    float scale = 1.0f;
 };
 
 // The lines in drawing order.

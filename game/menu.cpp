@@ -1,6 +1,7 @@
 #include "game/menu.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -81,23 +82,31 @@ menu_entry back_entry() {
     return asks("Back", menu_action::leave);
 }
 
-// "turn-left" reads "Turn left".
-std::string label_of(const std::string& action) {
-    std::string label = action;
-    std::replace(label.begin(), label.end(), '-', ' ');
-    if (!label.empty() && label[0] >= 'a' && label[0] <= 'z') {
-        label[0] = static_cast<char>(label[0] - 'a' + 'A');
+// One of a setting's few percentages; a value off the steps shows the first.
+template <std::size_t n>
+menu_entry steps_entry(const std::string& label, const std::string& id, const int (&steps)[n],
+                       int current) {
+    menu_entry e;
+    e.label = label;
+    e.id = id;
+    for (const int p : steps) {
+        if (p == current) {
+            e.value = e.values.size();
+        }
+        e.values.push_back(std::to_string(p) + "%");
     }
-    return label;
+    return e;
 }
 
-// The settings pages, from `first` on: the list of kinds, then display, sound and controls.
+// The settings pages, from `first` on: the list of kinds, then display, sound, controls and
+// accessibility.
 void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
                         const std::vector<key_binding>& bound) {
     const std::size_t first = pages.size();
     pages.push_back({"Settings",
                      {opens("Display", first + 1), opens("Sound", first + 2),
-                      opens("Controls", first + 3), back_entry()}});
+                      opens("Controls", first + 3), opens("Accessibility", first + 4),
+                      back_entry()}});
     menu_entry samples;
     samples.label = "Multisampling";
     samples.id = "multisampling";
@@ -116,7 +125,7 @@ void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
                        {percent_entry("Stick dead zone", "dead-zone", min_dead_zone,
                                       max_dead_zone, 5, s.dead_zone)}};
     for (const key_binding& b : bound) {
-        menu_entry key = asks(label_of(b.action), menu_action::rebind);
+        menu_entry key = asks(action_label(b.action), menu_action::rebind);
         key.id = "key:" + b.action;
         key.values = {b.key};
         controls.entries.push_back(key);
@@ -124,6 +133,12 @@ void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
     controls.entries.push_back(asks("Reset to defaults", menu_action::reset_keys));
     controls.entries.push_back(back_entry());
     pages.push_back(controls);
+    pages.push_back(
+        {"Accessibility",
+         {steps_entry("Game speed", "game-speed", game_speed_steps, s.game_speed_percent),
+          steps_entry("Text size", "text-size", text_size_steps, s.text_size_percent),
+          switch_entry("Heading arrow", "heading-arrow", s.heading_arrow),
+          switch_entry("Level preview", "level-preview", s.level_preview), back_entry()}});
 }
 
 }  // namespace
@@ -223,8 +238,8 @@ std::vector<menu_page> pause_menu_pages(const settings& shown,
     std::vector<menu_page> pages{{"Paused",
                                   {asks("Resume", menu_action::resume),
                                    asks("Restart", menu_action::restart),
-                                   opens("Settings", first_settings_page),
                                    asks("Levels", menu_action::levels),
+                                   opens("Settings", first_settings_page),
                                    asks("Fall map", menu_action::fall_map),
                                    asks("Title menu", menu_action::title),
                                    asks("Quit", menu_action::quit)}}};
@@ -253,6 +268,14 @@ void apply_entry(settings& s, const menu_entry& e) {
         s.effects_volume = number;
     } else if (e.id == "dead-zone") {
         s.dead_zone = number;
+    } else if (e.id == "game-speed") {
+        s.game_speed_percent = number;
+    } else if (e.id == "text-size") {
+        s.text_size_percent = number;
+    } else if (e.id == "heading-arrow") {
+        s.heading_arrow = on;
+    } else if (e.id == "level-preview") {
+        s.level_preview = on;
     } else if (e.id == "window") {
         int width = 0;
         int height = 0;
@@ -261,6 +284,187 @@ void apply_entry(settings& s, const menu_entry& e) {
             s.window_height = height;
         }
     }
+}
+
+namespace {
+
+// The share of a line's height above its baseline, near enough for the HUD's serif faces.
+constexpr float ascent_share = 0.8f;
+
+// Builds a page's lines: sizes are planned at the text size, lines carry their own.
+struct line_maker {
+    const text_metrics& metrics;
+    float text_scale;
+    float line_height;
+    std::vector<hud_line>& lines;
+
+    float width(const std::string& text, float size) const {
+        return text_width(metrics, text, size * text_scale);
+    }
+    float height(float size) const { return line_height * size * text_scale; }
+    // `x` across from the window's centre, `top` the line's top edge.
+    std::size_t add(std::string text, float x, float top, hud_tone tone, float size) {
+        const float baseline = top + ascent_share * height(size);
+        lines.push_back({std::move(text), false, static_cast<int>(std::lround(x)),
+                         static_cast<int>(std::lround(baseline)), tone, size});
+        return lines.size() - 1;
+    }
+    std::size_t add_centred(std::string text, float top, hud_tone tone, float size) {
+        const float x = -width(text, size) / 2.0f;
+        return add(std::move(text), x, top, tone, size);
+    }
+};
+
+}  // namespace
+
+menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_metrics& metrics) {
+    menu_layout out;
+    const menu_page& page = m.page();
+    const float s = std::max(0.25f, screen.text_scale);
+    const float lh = metrics.line_height > 0.0f ? metrics.line_height : 32.0f;
+    const float em = lh * s;
+    const auto window_w = static_cast<float>(screen.width);
+    const auto window_h = static_cast<float>(screen.height);
+    const float margin = std::max(8.0f, std::round(window_w * 0.04f));
+    const float content = std::max(1.0f, window_w - 2.0f * margin);
+    line_maker make{metrics, s, lh, out.lines};
+
+    // The title, as large as asked unless the window is too small for it.
+    const float top = std::round(0.25f * em);
+    float title_size = std::min(screen.big_title ? 2.5f : 1.4f,
+                                (screen.big_title ? 0.2f : 0.12f) * window_h / em);
+    const float title_w = make.width(page.title, title_size);
+    if (title_w > content) {
+        title_size *= content / title_w;
+    }
+    make.add_centred(page.title, top, hud_tone::title, title_size);
+    const float rows_top = std::ceil(top + make.height(title_size) + 0.25f * em);
+
+    // The note, on at most two lines; the rows take the room when there is none.
+    constexpr float note_size = 0.7f;
+    std::vector<std::string> note = wrap_to_width(metrics, screen.note, note_size * s, content);
+    if (note.size() > 2) {
+        std::string rest = note[1];
+        for (std::size_t i = 2; i < note.size(); ++i) {
+            rest += " " + note[i];
+        }
+        note.resize(2);
+        note[1] = shorten_to_width(metrics, rest, note_size * s, content);
+    }
+    const float note_step = std::ceil(make.height(note_size));
+    const float note_top = window_h - std::ceil(0.25f * em) -
+                           note_step * static_cast<float>(note.size());
+    for (std::size_t i = 0; i < note.size(); ++i) {
+        make.add_centred(note[i], note_top + note_step * static_cast<float>(i), hud_tone::plain,
+                         note_size);
+    }
+    const float rows_bottom = note_top - std::round(0.2f * em);
+
+    // As many rows as fit, around the choice; marks above and below when some do not.
+    const std::size_t count = page.entries.size();
+    const std::size_t choice = m.choice();
+    const float step = std::ceil(em * 1.05f);
+    const float area = std::max(0.0f, rows_bottom - rows_top);
+    std::size_t first = 0;
+    std::size_t shown = count;
+    constexpr float mark_size = 0.6f;
+    float mark_h = 0.0f;
+    if (static_cast<float>(count) * step > area) {
+        mark_h = std::ceil(make.height(mark_size) * 1.05f);
+        shown = static_cast<std::size_t>(std::max(0.0f, area - 2.0f * mark_h) / step);
+        shown = std::clamp<std::size_t>(shown, 1, count);
+        first = std::min(choice - std::min(choice, shown / 2), count - shown);
+    }
+    const float block_h = static_cast<float>(shown) * step + 2.0f * mark_h;
+    float y = rows_top + std::max(0.0f, std::round((area - block_h) / 2.0f));
+    if (mark_h > 0.0f) {
+        if (first > 0) {
+            make.add_centred("^ " + std::to_string(first) + " more above", y, hud_tone::dim,
+                             mark_size);
+        }
+        y += mark_h;
+    }
+
+    // Columns: the labels, and the values beside them, as wide as the widest of each unless
+    // the window is too narrow; then the values, short as they are, keep what they need up to
+    // three fifths of the room. Rows with values are marked on the left only.
+    bool has_values = false;
+    float label_w = 0.0f;
+    float value_w = 0.0f;
+    for (const menu_entry& e : page.entries) {
+        label_w = std::max(label_w, make.width(e.label, 1.0f));
+        for (const std::string& v : e.values) {
+            has_values = true;
+            value_w = std::max(value_w, make.width(v, 1.0f));
+        }
+    }
+    const float gap = has_values ? std::round(0.5f * em) : 0.0f;
+    if (has_values) {
+        value_w = std::max(value_w, make.width("...", 1.0f));
+    }
+    const float marker_gap = std::round(0.25f * em);
+    const float marker_w = std::max(make.width(">", 1.0f), make.width("<", 1.0f)) + marker_gap;
+    const float room = std::max(0.0f, content - (has_values ? 1.0f : 2.0f) * marker_w);
+    if (label_w + gap + value_w > room) {
+        value_w = std::min(value_w, room * 0.6f);
+        label_w = std::max(0.0f, room - gap - value_w);
+    }
+    label_w = has_values ? label_w : std::min(label_w, room);
+    const float block_w = label_w + gap + value_w;
+    const float left = has_values ? (marker_w - block_w) / 2.0f : -block_w / 2.0f;
+
+    std::vector<std::vector<std::size_t>> row_lines;
+    for (std::size_t i = first; i < first + shown; ++i) {
+        const menu_entry& e = page.entries[i];
+        const bool chosen = i == choice;
+        const hud_tone tone = chosen ? hud_tone::chosen : hud_tone::plain;
+        const float line_top = y + std::round((step - em) / 2.0f);
+        std::vector<std::size_t> made;
+        const std::string label =
+            shorten_to_width(metrics, e.label, s, e.values.empty() ? block_w : label_w);
+        const float label_x = has_values ? left : -make.width(label, 1.0f) / 2.0f;
+        made.push_back(make.add(label, label_x, line_top, tone, 1.0f));
+        float right_end = label_x + make.width(label, 1.0f);
+        if (!e.values.empty()) {
+            const std::string value = shorten_to_width(
+                metrics, chosen && screen.waiting_for_key ? "..." : e.values[e.value], s, value_w);
+            const float value_x = left + label_w + gap;
+            made.push_back(make.add(value, value_x, line_top, tone, 1.0f));
+            right_end = value_x + make.width(value, 1.0f);
+        }
+        if (chosen) {
+            make.add(">", label_x - marker_gap - make.width(">", 1.0f), line_top, tone, 1.0f);
+            if (!has_values) {
+                make.add("<", right_end + marker_gap, line_top, tone, 1.0f);
+            }
+        }
+        row_lines.push_back(made);
+        out.rows.push_back({i, static_cast<int>(margin), static_cast<int>(y),
+                            static_cast<int>(window_w - margin), static_cast<int>(y + step)});
+        y += step;
+    }
+    if (mark_h > 0.0f && first + shown < count) {
+        make.add_centred("v " + std::to_string(count - first - shown) + " more below", y,
+                         hud_tone::dim, mark_size);
+    }
+
+    // The row under the pointer stands out, unless it is the chosen one.
+    const std::optional<std::size_t> pointed = entry_at(out, screen.pointer_x, screen.pointer_y);
+    if (pointed && *pointed != choice) {
+        for (const std::size_t line : row_lines[*pointed - first]) {
+            out.lines[line].tone = hud_tone::hover;
+        }
+    }
+    return out;
+}
+
+std::optional<std::size_t> entry_at(const menu_layout& layout, double x, double y) {
+    for (const menu_row_place& r : layout.rows) {
+        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) {
+            return r.entry;
+        }
+    }
+    return std::nullopt;
 }
 
 std::size_t level_to_continue(const std::vector<level_list_row>& rows) {

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "game/hud_lines.h"
 #include "game/level_set.h"
+#include "game/text_fit.h"
 #include "records/settings.h"
 
 namespace quillomar {
@@ -90,6 +93,47 @@ std::vector<menu_page> title_menu_pages(const settings& shown,
                                         const std::vector<key_binding>& bound);
 std::vector<menu_page> pause_menu_pages(const settings& shown,
                                         const std::vector<key_binding>& bound);
+
+// The window a menu is laid out in, and what it shows beside its page.
+struct menu_screen {
+    int width = 1024;
+    int height = 768;
+    // The text size in force: the renderer draws every line this much larger, so the layout
+    // plans with it while the lines carry their own sizes only.
+    float text_scale = 1.0f;
+    // The pointer in window pixels from the top-left corner; the row under it is highlighted.
+    double pointer_x = -1.0;
+    double pointer_y = -1.0;
+    // The page's title is the game's name, drawn large over the menu.
+    bool big_title = false;
+    // The chosen key row waits for its new key: its value reads "...".
+    bool waiting_for_key = false;
+    // A line under the menu (a refused key, a setting that applies at the next start).
+    std::string note;
+};
+
+// A row of the page on screen: its entry and the band that picks it, in window pixels.
+struct menu_row_place {
+    std::size_t entry = 0;
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+struct menu_layout {
+    std::vector<hud_line> lines;
+    std::vector<menu_row_place> rows;  // the rows shown, top to bottom
+};
+
+// The page shown, laid out to fit the window at the text size: the title at the top, the rows
+// centred below it (as many as fit, around the choice, with marks saying how many more are
+// above and below), each value in a column beside its label, labels and values shortened where
+// they must be, the chosen entry marked "> ... <", and the note wrapped at the bottom.
+menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_metrics& metrics);
+
+// The entry whose row is under the point, if any.
+std::optional<std::size_t> entry_at(const menu_layout& layout, double x, double y);
 
 // Takes the value of a settings entry (one with an id but no key) into `values`.
 void apply_entry(settings& values, const menu_entry& entry);

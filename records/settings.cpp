@@ -1,6 +1,8 @@
 #include "records/settings.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -48,6 +50,18 @@ bool read_switch(std::string_view text, bool& out) {
     return true;
 }
 
+// One of the percentages a setting offers, and no other.
+template <std::size_t n>
+bool read_step(std::string_view text, const int (&steps)[n], int& out) {
+    int value = 0;
+    if (!read_number(text, 0, 1000, value) ||
+        std::find(std::begin(steps), std::end(steps), value) == std::end(steps)) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
 // A name of settings.txt: printable, no blank.
 bool is_name(std::string_view text) {
     if (text.empty() || text.size() > 32) {
@@ -77,6 +91,12 @@ bool read_line(std::string_view line, settings& s) {
             (f[0] == "music" ? s.music_volume : s.effects_volume) = n;
         } else if (f[0] == "dead-zone" && read_number(f[1], min_dead_zone, max_dead_zone, n)) {
             s.dead_zone = n;
+        } else if (f[0] == "game-speed" && read_step(f[1], game_speed_steps, n)) {
+            s.game_speed_percent = n;
+        } else if (f[0] == "text-size" && read_step(f[1], text_size_steps, n)) {
+            s.text_size_percent = n;
+        } else if ((f[0] == "heading-arrow" || f[0] == "level-preview") && read_switch(f[1], on)) {
+            (f[0] == "heading-arrow" ? s.heading_arrow : s.level_preview) = on;
         } else {
             return false;
         }
@@ -111,7 +131,9 @@ bool settings::operator==(const settings& o) const {
            window_height == o.window_height && vsync == o.vsync &&
            multisampling == o.multisampling && shadows == o.shadows &&
            music_volume == o.music_volume && effects_volume == o.effects_volume &&
-           dead_zone == o.dead_zone && keys == o.keys;
+           dead_zone == o.dead_zone && game_speed_percent == o.game_speed_percent &&
+           text_size_percent == o.text_size_percent && heading_arrow == o.heading_arrow &&
+           level_preview == o.level_preview && keys == o.keys;
 }
 
 std::optional<settings_text> parse_settings(std::string_view text, std::string* why) {
@@ -170,6 +192,18 @@ std::string format_settings(const settings& s) {
     }
     if (s.dead_zone != defaults.dead_zone) {
         out << "dead-zone " << s.dead_zone << '\n';
+    }
+    if (s.game_speed_percent != defaults.game_speed_percent) {
+        out << "game-speed " << s.game_speed_percent << '\n';
+    }
+    if (s.text_size_percent != defaults.text_size_percent) {
+        out << "text-size " << s.text_size_percent << '\n';
+    }
+    if (s.heading_arrow != defaults.heading_arrow) {
+        out << "heading-arrow " << switch_text(s.heading_arrow) << '\n';
+    }
+    if (s.level_preview != defaults.level_preview) {
+        out << "level-preview " << switch_text(s.level_preview) << '\n';
     }
     for (const auto& [action, key] : s.keys) {
         out << "key " << action << ' ' << key << '\n';
@@ -237,12 +271,24 @@ bool settings_file::save(const settings& values) const {
     return true;
 }
 
+std::string action_label(const std::string& action) {
+    if (action == "menus") {
+        return "the menus";
+    }
+    std::string label = action;
+    std::replace(label.begin(), label.end(), '-', ' ');
+    if (!label.empty() && label[0] >= 'a' && label[0] <= 'z') {
+        label[0] = static_cast<char>(label[0] - 'a' + 'A');
+    }
+    return label;
+}
+
 std::string rebind(settings& values, std::vector<key_binding>& bound, const std::string& action,
                    const std::string& key) {
     key_binding* mine = nullptr;
     for (key_binding& b : bound) {
         if (b.key == key && b.action != action) {
-            return key + " is taken by " + b.action;
+            return key + " is taken by " + action_label(b.action);
         }
         if (b.action == action) {
             mine = &b;

@@ -22,6 +22,13 @@ struct settings {
     int music_volume = 100;    // percent
     int effects_volume = 100;  // percent
     int dead_zone = 33;        // percent of a stick's way that counts as not tilted
+    // Accessibility: the world's pace (percent of real time: 100, 90, 75 or 50), the HUD's text
+    // size in a game started in the title menu (100, 150 or 200 percent), and whether the ball's
+    // heading arrow and the level's preview are shown.
+    int game_speed_percent = 100;
+    int text_size_percent = 100;
+    bool heading_arrow = true;
+    bool level_preview = true;
     // Keys the player rebound: action name -> key name, both as settings.txt writes them.
     std::map<std::string, std::string> keys;
 
@@ -31,6 +38,8 @@ struct settings {
 inline constexpr int min_dead_zone = 5;
 inline constexpr int max_dead_zone = 90;
 inline constexpr int max_settings_window_side = 8192;
+inline constexpr int game_speed_steps[] = {100, 90, 75, 50};
+inline constexpr int text_size_steps[] = {100, 150, 200};
 
 // settings.txt, version 1: the header line, then one setting a line, each ending in "\n", only
 // those that differ from having no file at all:
@@ -43,6 +52,10 @@ inline constexpr int max_settings_window_side = 8192;
 //   music <0..100>
 //   effects <0..100>
 //   dead-zone <5..90>
+//   game-speed 100|90|75|50
+//   text-size 100|150|200
+//   heading-arrow on|off
+//   level-preview on|off
 //   key <action> <key>
 // A line that follows none of these forms costs only itself; a later line for the same setting
 // replaces an earlier one.
@@ -93,7 +106,11 @@ struct key_binding {
 
 // Binds `key` to `action` in `bound` and keeps it in `values`, unless another action of `bound`
 // holds that key: then nothing changes and the refusal for the HUD is returned, "<key> is taken
-// by <action>". An action `bound` does not have is refused too. Empty on success.
+// by <action's label>" ("A is taken by Turn left"). An action `bound` does not have is refused
+// too. Empty on success.
+// An action's name as the menus show it: "turn-left" reads "Turn left", "menus" "the menus".
+std::string action_label(const std::string& action);
+
 std::string rebind(settings& values, std::vector<key_binding>& bound, const std::string& action,
                    const std::string& key);
 

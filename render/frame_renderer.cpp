@@ -226,7 +226,7 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
         const float x =
             (line.from_left_edge ? -1.0f : 0.0f) + static_cast<float>(line.x_pixels) * sx;
         hud_text.render_text(line.text.c_str(), x, 1.0f - static_cast<float>(line.y_pixels) * sy,
-                             sx, sy, line.tone);
+                             sx, sy, line.tone, line.scale * text_scale);
     }
 }
 

@@ -48,6 +48,8 @@ public:
     // Every program is built by now: frees the compiler's built-in function library (Mesa keeps
     // about 6 MiB of it until told). A later program would build it again.
     void release_shader_compiler();
+    // The HUD font's advances and line height at scale 1, once create_text has run.
+    const text_metrics& hud_metrics() const { return hud_text.metrics; }
 
     // Every pass of a frame into a window of width x height pixels; `extra` HUD lines (from the
     // shell, such as "Paused") are drawn after the game's own, and a `ghost` ball, translucent,
@@ -80,6 +82,9 @@ public:
     text_renderer hud_text;
     // Shadows are cast (the settings may turn them off).
     bool shadows = true;
+    // Every HUD line is drawn this much larger (the text size setting of a game started in the
+    // title menu); 1 is the HUD's own size.
+    float text_scale = 1.0f;
     // A menu is open: the frame is darkened and the HUD shows only the `extra` lines.
     bool darkened = false;
     menu_backdrop backdrop;

@@ -1,5 +1,7 @@
 #include "render/text_renderer.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <glm/glm.hpp>
@@ -23,6 +25,81 @@ constexpr FT_UInt pixel_height = 32;
 constexpr std::size_t max_font_bytes = std::size_t{32} << 20;
 constexpr unsigned char first_char = 32;
 constexpr unsigned char last_char = 127;
+
+// The file of the system's default serif face as fontconfig matches it; empty when there is none.
+std::string system_serif_file() {
+    std::string file;
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("serif"));
+    if (config != nullptr && pattern != nullptr) {
+        FcConfigSubstitute(config, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(config, pattern, &result);
+        FcChar8* path = nullptr;
+        if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch &&
+            path != nullptr) {
+            file = reinterpret_cast<const char*>(path);
+        }
+        if (match != nullptr) {
+            FcPatternDestroy(match);
+        }
+    }
+    if (pattern != nullptr) {
+        FcPatternDestroy(pattern);
+    }
+    if (config != nullptr) {
+        FcConfigDestroy(config);
+    }
+    return file;
+}
+
+// Reads the font file into `bytes` and opens its face from there; on failure says why and leaves
+// `face` null.
+bool open_face(FT_Library library, const std::string& path, std::string& bytes, FT_Face& face,
+               std::string& why) {
+    face = nullptr;
+    const bounded_read read = read_bounded(path, max_font_bytes, bytes);
+    if (!read.ok() || read.truncated) {
+        why = describe_problem(path, read, max_font_bytes);
+        return false;
+    }
+    if (FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(bytes.data()),
+                           static_cast<FT_Long>(bytes.size()), 0, &face) != 0) {
+        face = nullptr;
+        why = "Font file " + path + " is not a font FreeType can read.";
+        return false;
+    }
+    return true;
+}
+
+glm::vec3 tone_colour(hud_tone tone) {
+    switch (tone) {
+        case hud_tone::ahead:
+            return {0.45f, 1.0f, 0.45f};
+        case hud_tone::behind:
+            return {1.0f, 0.45f, 0.4f};
+        case hud_tone::chosen:
+            return {0.45f, 0.85f, 1.0f};
+        case hud_tone::hover:
+            return {1.0f, 1.0f, 1.0f};
+        case hud_tone::dim:
+            return {0.58f, 0.55f, 0.5f};
+        case hud_tone::title:
+            return {1.0f, 0.7f, 0.25f};
+        case hud_tone::author:
+            return {0.8f, 0.55f, 1.0f};
+        case hud_tone::gold:
+            return {1.0f, 0.84f, 0.0f};
+        case hud_tone::silver:
+            return {0.8f, 0.82f, 0.88f};
+        case hud_tone::bronze:
+            return {0.87f, 0.55f, 0.3f};
+        case hud_tone::plain:
+            break;
+    }
+    return {1.0f, 0.92f, 0.62f};
+}
 
 }  // namespace
 
@@ -54,20 +131,24 @@ void text_renderer::setup() {
         std::cout << "freetype failed!" << std::endl;
     }
     // The font is read like any file the game did not write (a FIFO there must not hang the
-    // start), and FreeType reads the face from memory, which must outlive the face.
+    // start), and FreeType reads the face from memory, which must outlive the face. Without it
+    // the HUD takes the system's serif face rather than showing no text at all.
     const std::string path = platform_path(assets::font_file);
-    const bounded_read read = read_bounded(path, max_font_bytes, font_bytes);
-    const bool readable = read.ok() && !read.truncated;
-    if (library != nullptr && readable &&
-        FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(font_bytes.data()),
-                           static_cast<FT_Long>(font_bytes.size()), 0, &face) == 0) {
+    std::string why;
+    if (library != nullptr && open_face(library, path, font_bytes, face, why)) {
         std::cout << "font loaded!" << std::endl;
     } else {
-        face = nullptr;
         std::cout << "font loading failed!" << std::endl;
-        std::cout << (readable ? "Font file " + path + " is not a font FreeType can read."
-                               : describe_problem(path, read, max_font_bytes))
-                  << std::endl;
+        const std::string fallback = library != nullptr ? system_serif_file() : std::string();
+        std::string ignored;
+        if (!fallback.empty() && open_face(library, fallback, font_bytes, face, ignored)) {
+            if (!why.empty() && why.back() == '.') {
+                why.pop_back();
+            }
+            std::cout << why << "; the HUD uses " << fallback << " instead." << std::endl;
+        } else {
+            std::cout << why << std::endl;
+        }
     }
     if (face != nullptr) {
         FT_Set_Pixel_Sizes(face, 0, pixel_height);
@@ -134,13 +215,22 @@ void text_renderer::setup() {
         }
     }
 
+    metrics = text_metrics{};
+    for (std::size_t c = 0; c < metrics.advance.size(); ++c) {
+        metrics.advance[c] = glyph_table[c].advance_x;
+    }
+    // Without a face, layouts still get rows of the font's size.
+    metrics.line_height = face != nullptr && face->size->metrics.height > 0
+                              ? static_cast<float>(face->size->metrics.height >> 6)
+                              : static_cast<float>(pixel_height);
+
     glBindTexture(GL_TEXTURE_2D, 0);
     std::cout << "finished loading" << std::endl;
     QLM_CHECK_GL();
 }
 
 void text_renderer::render_text(const char* text, float x, float y, float sx, float sy,
-                                hud_tone tone) {
+                                hud_tone tone, float scale) {
     QLM_CHECK_GL();
     glBindVertexArray(vertex_array);
     QLM_CHECK_GL();
@@ -166,6 +256,10 @@ void text_renderer::render_text(const char* text, float x, float y, float sx, fl
     // Zeroed so the unused tail of the fixed-size upload never carries stale stack bytes.
     std::array<glm::vec4, max_vertices> vertices{};
     int n = 0;
+    const float pixel_x = sx;
+    const float pixel_y = sy;
+    sx *= scale;
+    sy *= scale;
     const char* bytes = text != nullptr ? text : "";
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes); *p != '\0'; ++p) {
         if (*p >= glyph_table.size()) {
@@ -205,13 +299,13 @@ void text_renderer::render_text(const char* text, float x, float y, float sx, fl
     glUniform1f(gain_location, 3.0f);
     constexpr float offsets[12][2] = {{1, 0},  {-1, 0}, {0, 1},   {0, -1},  {1, 1},  {-1, 1},
                                       {1, -1}, {-1, -1}, {2, 0}, {-2, 0}, {0, 2}, {0, -2}};
+    // Enlarged text keeps an outline in proportion, never thinner than at scale 1.
+    const float ring = std::max(1.0f, scale);
     for (const auto& d : offsets) {
-        glUniform2f(shift_location, d[0] * sx, d[1] * sy);
+        glUniform2f(shift_location, d[0] * pixel_x * ring, d[1] * pixel_y * ring);
         glDrawArrays(GL_TRIANGLES, 0, n);
     }
-    const glm::vec3 color = tone == hud_tone::ahead    ? glm::vec3(0.45f, 1.0f, 0.45f)
-                            : tone == hud_tone::behind ? glm::vec3(1.0f, 0.45f, 0.4f)
-                                                       : glm::vec3(1.0f, 0.92f, 0.62f);
+    const glm::vec3 color = tone_colour(tone);
     glUniform3f(color_location, color.r, color.g, color.b);
     glUniform2f(shift_location, 0.0f, 0.0f);
     glUniform1f(gain_location, 1.0f);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game/hud_lines.h"
+#include "game/text_fit.h"
 #include "render/shader_program.h"
 
 namespace quillomar {
@@ -44,6 +45,9 @@ struct text_renderer {
     GLint atlas_width = 0;      // all loaded glyph bitmaps side by side
     GLint atlas_height = 0;     // the tallest glyph bitmap
     int last_vertex_count = 0;  // vertices drawn by the latest render_text
+    // The loaded glyphs' advances and the face's line height, for laying text out; all zero
+    // but the line height when no font loaded.
+    text_metrics metrics;
 
     text_renderer() = default;
     text_renderer(const text_renderer&) = delete;
@@ -58,9 +62,10 @@ struct text_renderer {
     // Draws `text` (NUL-terminated) with its baseline starting at (x, y) in clip coordinates;
     // `sx`, `sy` are the size of one pixel in clip units. Bytes 128 to 255 are skipped, and
     // glyphs beyond max_glyphs are cut off. The glyphs get a dark outline two pixels wide and the
-    // tone's colour. Uses texture unit 15 and blends.
+    // tone's colour. `scale` enlarges the glyphs, their advances and the outline about the pen's
+    // start. Uses texture unit 15 and blends.
     void render_text(const char* text, float x, float y, float sx, float sy,
-                     hud_tone tone = hud_tone::plain);
+                     hud_tone tone = hud_tone::plain, float scale = 1.0f);
 
 private:
     void release_font();

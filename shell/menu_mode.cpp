@@ -40,7 +40,8 @@ void menu_mode::choose_window(window_config& config) {
 }
 
 void menu_mode::apply(const targets& t) {
-    for (const char* id : {"keys", "dead-zone", "music", "shadows", "fullscreen", "vsync"}) {
+    for (const char* id :
+         {"keys", "dead-zone", "music", "shadows", "fullscreen", "vsync", "text-size"}) {
         put_in_force(t, id);
     }
 }
@@ -65,6 +66,11 @@ void menu_mode::put_in_force(const targets& t, const std::string& id) {
         set_full_screen(t.window, *s.fullscreen);
     } else if (id == "vsync" && s.vsync && t.window != nullptr) {
         set_vsync(*s.vsync);
+    } else if (id == "text-size") {
+        text_scale_ = title_seen_ ? static_cast<float>(s.text_size_percent) / 100.0f : 1.0f;
+        if (t.renderer != nullptr) {
+            t.renderer->text_scale = text_scale_;
+        }
     } else if (id == "window" || id == "multisampling") {
         // The window is made with these: they take effect when it is made again.
         note_ = next_start_note;
@@ -87,8 +93,22 @@ std::vector<menu_page> menu_mode::pages(const targets& t) const {
                   : pause_menu_pages(shown_settings(t), bound);
 }
 
+void menu_mode::see_window(const targets& t) {
+    if (t.keys != nullptr) {
+        t.keys->window_size(width_, height_);
+    }
+    if (t.renderer != nullptr) {
+        metrics_ = t.renderer->hud_metrics();
+    }
+}
+
 void menu_mode::open(bool title, const targets& t) {
     title_ = title;
+    if (title && !title_seen_) {
+        title_seen_ = true;
+        put_in_force(t, "text-size");
+    }
+    see_window(t);
     menu_.emplace(pages(t));
     waiting_for_key_.clear();
     note_.clear();
@@ -115,6 +135,7 @@ menu_action menu_mode::update(const targets& t) {
         return menu_action::none;
     }
     key_input& keys = *t.keys;
+    see_window(t);
     if (!waiting_for_key_.empty()) {
         take_new_key(t);
         return menu_action::none;
@@ -157,19 +178,18 @@ void menu_mode::handle_mouse(const targets& t, menu_action& action) {
     double y = 0.0;
     t.keys->cursor(x, y);
     const int clicks = t.keys->take_clicks();
-    const bool moved = x != pointer_x_ || y != pointer_y_;
     pointer_x_ = x;
     pointer_y_ = y;
-    if (!menu_ || (!moved && clicks == 0)) {
+    // Moving only highlights the row under the pointer (hud_lines reads the pointer); a click
+    // chooses that row and confirms it.
+    if (!menu_ || clicks == 0) {
         return;
     }
-    // A row reaches from a little below its baseline up to the line above.
-    const double from_top = y - (first_row_y - row_step + 8);
-    const bool on_a_row = from_top >= 0.0 && from_top < row_step * static_cast<double>(rows_shown);
-    if (!on_a_row || !menu_->point_at(first_row_shown() + static_cast<std::size_t>(from_top / row_step))) {
+    const std::optional<std::size_t> row = entry_at(layout(width_, height_, metrics_), x, y);
+    if (!row || !menu_->point_at(*row)) {
         return;
     }
-    if (clicks > 0 && action == menu_action::none) {
+    if (action == menu_action::none) {
         action = handle(menu_input::confirm, t);
     }
 }
@@ -246,36 +266,26 @@ bool menu_mode::escape_latched(const key_input& keys) {
     return escape_latch_;
 }
 
-std::size_t menu_mode::first_row_shown() const {
-    const std::size_t count = menu_->page().entries.size();
-    const std::size_t choice = menu_->choice();
-    return std::min(choice - std::min(choice, rows_shown / 2),
-                    count - std::min(count, rows_shown));
+menu_layout menu_mode::layout(int width, int height, const text_metrics& metrics) const {
+    menu_screen screen;
+    screen.width = width;
+    screen.height = height;
+    screen.text_scale = text_scale_;
+    screen.pointer_x = pointer_x_;
+    screen.pointer_y = pointer_y_;
+    screen.big_title = title_ && menu_->page_index() == 0;
+    screen.waiting_for_key = !waiting_for_key_.empty();
+    screen.note = note_;
+    return lay_out_menu(*menu_, screen, metrics);
 }
 
 std::vector<hud_line> menu_mode::hud_lines() const {
-    std::vector<hud_line> lines;
-    if (!menu_) {
-        return lines;
-    }
-    const menu_page& page = menu_->page();
-    lines.push_back({page.title, false, -260, first_row_y - 2 * row_step});
-    const std::size_t first = first_row_shown();
-    const std::size_t end = std::min(page.entries.size(), first + rows_shown);
-    for (std::size_t i = first; i < end; ++i) {
-        const menu_entry& e = page.entries[i];
-        const int y = first_row_y + row_step * static_cast<int>(i - first);
-        const bool waiting = i == menu_->choice() && !waiting_for_key_.empty();
-        lines.push_back({(i == menu_->choice() ? "> " : "  ") + e.label, false, -260, y});
-        if (!e.values.empty()) {
-            lines.push_back({waiting ? "..." : e.values[e.value], false, 140, y});
-        }
-    }
-    if (!note_.empty()) {
-        lines.push_back({note_, false, -260,
-                         first_row_y + row_step * static_cast<int>(rows_shown) + row_step / 2});
-    }
-    return lines;
+    return hud_lines(width_, height_, metrics_);
+}
+
+std::vector<hud_line> menu_mode::hud_lines(int width, int height,
+                                           const text_metrics& metrics) const {
+    return menu_ ? layout(width, height, metrics).lines : std::vector<hud_line>{};
 }
 
 }  // namespace quillomar

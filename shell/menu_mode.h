@@ -54,13 +54,15 @@ public:
     // Whether an Escape the menu has taken is still held down: it must not end the game.
     bool escape_latched(const key_input& keys);
 
-    // The menu's lines: its page's title, the rows around the choice with their values, and a
-    // note (a refused key, a setting that applies at the next start).
+    // The menu's lines laid out for a window of width x height pixels drawn with the HUD font
+    // of `metrics` (frame_renderer::hud_metrics) at the text size in force: its page's title,
+    // the rows around the choice with their values, and a note (a refused key, a setting that
+    // applies at the next start). See lay_out_menu.
+    std::vector<hud_line> hud_lines(int width, int height, const text_metrics& metrics) const;
+    // The same for the window size and font the menu saw last (on opening and each update).
     std::vector<hud_line> hud_lines() const;
-    static constexpr std::size_t rows_shown = 10;
-    // Where the rows stand, for the mouse: the first row's baseline and the step down.
-    static constexpr int first_row_y = 260;
-    static constexpr int row_step = 40;
+    // The text size in force: 1 unless the game was started in the title menu.
+    float text_scale() const { return text_scale_; }
 
 private:
     void open(bool title, const targets& t);
@@ -70,7 +72,8 @@ private:
     menu_action handle(menu_input input, const targets& t);
     void take_new_key(const targets& t);
     void put_in_force(const targets& t, const std::string& id);
-    std::size_t first_row_shown() const;
+    menu_layout layout(int width, int height, const text_metrics& metrics) const;
+    void see_window(const targets& t);
 
     bool loaded_ = false;
     settings_file file_{""};
@@ -87,6 +90,13 @@ private:
     double pointer_x_ = -1.0;
     double pointer_y_ = -1.0;
     bool escape_latch_ = false;
+    // The window and font the menu was last shown with, for the mouse and hud_lines().
+    int width_ = 1024;
+    int height_ = 768;
+    text_metrics metrics_;
+    // A game started in the title menu takes the text size setting.
+    bool title_seen_ = false;
+    float text_scale_ = 1.0f;
 };
 
 }  // namespace quillomar

@@ -315,7 +315,7 @@ void quillomar_game::start_session(std::unique_ptr<play_session> session, bool p
     level_path = session->level_path();
     play_session& started = *session;
     replace_all(std::make_unique<play_screen>(std::move(session)));
-    if (preview) {
+    if (preview && menus_->saved().level_preview) {
         push(std::make_unique<preview_screen>());
     }
     // The next level's route, for its preview, while this one is played.
@@ -496,15 +496,15 @@ void quillomar_game::set_fall_map_cells(const std::string& level_key) {
 }
 
 double quillomar_game::game_speed() const {
-    return 1.0;
+    return menus_->saved().game_speed_percent / 100.0;
 }
 
 bool quillomar_game::overview_held() const {
-    return false;
+    return keys_ && keys_->held(window_action::overview);
 }
 
 bool quillomar_game::heading_arrow_shown() const {
-    return true;
+    return menus_->saved().heading_arrow;
 }
 
 void quillomar_game::draw_lines_only(const std::vector<hud_line>& lines) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <regex>
 
 #include "framework/asset_paths.h"
 #include "tests/support/test_support.h"
@@ -33,18 +34,19 @@ protected:
     // Draws the string with the pen at clip (0, 0) on the background colour and reads the
     // pixels back as RGB, bottom row first.
     std::vector<unsigned char> draw_rgb(const char* line, glm::vec3 background,
-                                        hud_tone tone = hud_tone::plain) {
+                                        hud_tone tone = hud_tone::plain, float scale = 1.0f) {
         glClearColor(background.r, background.g, background.b, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-        text.render_text(line, 0.0f, 0.0f, 2.0f / width, 2.0f / height, tone);
+        text.render_text(line, 0.0f, 0.0f, 2.0f / width, 2.0f / height, tone, scale);
         std::vector<unsigned char> rgb(width * height * 3);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
         return rgb;
     }
     // The red channel on black.
-    std::vector<unsigned char> draw(const char* line) {
-        const std::vector<unsigned char> rgb = draw_rgb(line, glm::vec3(0.0f));
+    std::vector<unsigned char> draw(const char* line, float scale = 1.0f) {
+        const std::vector<unsigned char> rgb =
+            draw_rgb(line, glm::vec3(0.0f), hud_tone::plain, scale);
         std::vector<unsigned char> red(width * height);
         for (std::size_t i = 0; i < red.size(); ++i) {
             red[i] = rgb[i * 3];
@@ -90,6 +92,14 @@ TEST_F(TextRendererTest, GlyphsAreDrawnUprightWithAReadableOutline) {
         {{0.0f, 0.0f, 0.4f}, hud_tone::plain, {255, 235, 158}},
         {{0.86f, 0.78f, 0.6f}, hud_tone::ahead, {115, 255, 115}},
         {{0.86f, 0.78f, 0.6f}, hud_tone::behind, {255, 115, 102}},
+        {{0.86f, 0.78f, 0.6f}, hud_tone::chosen, {115, 217, 255}},
+        {{0.86f, 0.78f, 0.6f}, hud_tone::hover, {255, 255, 255}},
+        {{0.86f, 0.78f, 0.6f}, hud_tone::dim, {148, 140, 128}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::title, {255, 179, 64}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::author, {204, 140, 255}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::gold, {255, 214, 0}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::silver, {204, 209, 224}},
+        {{0.0f, 0.0f, 0.4f}, hud_tone::bronze, {222, 140, 77}},
     };
     for (const auto& c : cases) {
         for (const char* letter : {"!", "7", "Q", "g", "~"}) {
@@ -170,24 +180,56 @@ TEST_F(TextRendererTest, StringsDrawOneQuadPerVisibleGlyphUpToTheLimit) {
     }
 }
 
-// A missing font prints one line, not one per glyph, and draws nothing.
-TEST(TextRendererMissingFont, PrintsOneLineAndDrawsNothing) {
+// A larger scale grows each glyph about the pen and the baseline, and moves the pen by exactly
+// what the metrics say the text is wide.
+TEST_F(TextRendererTest, ScaledTextGrowsAboutThePenAsTheMetricsSay) {
+    EXPECT_EQ(text.metrics.advance['W'], glyph_table['W'].advance_x);
+    const auto ink = [&](const char* line, float scale) {  // left, right, top of the bright pixels
+        const std::vector<unsigned char> red = draw(line, scale);
+        std::array<int, 3> box = {width, 0, 0};
+        for (int i = 0; i < width * height; ++i) {
+            if (red[i] >= 128) {
+                box = {std::min(box[0], i % width), std::max(box[1], i % width), i / width};
+            }
+        }
+        return std::array<float, 3>{box[0] - width / 2.0f, float(box[1] - box[0]), box[2] - height / 2.0f};
+    };
+    const std::array<float, 3> one = ink("H", 1.0f);
+    for (const float scale : {0.5f, 2.0f, 2.5f}) {
+        const std::array<float, 3> box = ink("H", scale);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(box[k], one[k] * scale, 2.5) << scale << " " << k;
+        }
+        const std::array<float, 3> after_w = ink("WH", scale);  // the H's right edge moves on
+        EXPECT_NEAR(after_w[0] + after_w[1] - box[0] - box[1], text_width(text.metrics, "W", scale),
+                    1.0) << scale;
+    }
+}
+
+// A missing or broken font gives way to the system's serif face, with one line naming both
+// files: the HUD still has text.
+TEST(TextRendererFallbackFont, AMissingOrBrokenFontStillDrawsText) {
     ASSERT_NE(test::shared_gl_window(), nullptr);
-    const test::scratch_dir elsewhere;
-    const std::string home = std::filesystem::current_path().string();
-    ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
-    text_renderer text;
-    testing::internal::CaptureStderr();
-    test::stream_capture out;
-    text.setup();
-    const std::string errors = testing::internal::GetCapturedStderr();
-    ASSERT_EQ(chdir(home.c_str()), 0);
-    const std::vector<std::string> lines = out.lines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "font loading failed!"), 1);
-    EXPECT_EQ(errors.find("Loading character"), std::string::npos);
-    text.render_text("Lives: 5", 0.0f, 0.0f, 0.002f, 0.002f);
-    EXPECT_EQ(text.last_vertex_count, 0);
-    while (glGetError() != GL_NO_ERROR) {
+    for (const std::string& font : {std::string(), std::string("\0\1\0\0 garbage", 12)}) {
+        const test::scratch_dir elsewhere;
+        elsewhere.write("Quillomar/fonts/georgia.ttf", font);
+        std::filesystem::copy("Quillomar/shader", elsewhere.path() / "Quillomar/shader",
+                              std::filesystem::copy_options::recursive);
+        if (font.empty()) {  // missing
+            std::filesystem::remove(elsewhere.path() / "Quillomar/fonts/georgia.ttf");
+        }
+        const std::string home = std::filesystem::current_path().string();
+        ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
+        text_renderer text;
+        test::stream_capture out;
+        text.setup();
+        ASSERT_EQ(chdir(home.c_str()), 0);
+        EXPECT_EQ(out.lines().size(), 3u);
+        EXPECT_TRUE(std::regex_match(out.lines().at(1), std::regex(".*Quillomar/fonts/georgia.ttf.*; "
+                                                                   "the HUD uses /.*\\.ttf instead\\.")))
+            << out.text();
+        text.render_text("Lives: 5", 0.0f, 0.0f, 0.002f, 0.002f);
+        EXPECT_EQ(text.last_vertex_count, 7 * 6) << font.size();
     }
 }
 

@@ -58,7 +58,9 @@ TEST(Menu, KeySequencesReachTheirPageChoiceAndAction) {
         {false, {in::down, in::confirm}, 0, 1, menu_action::restart},
         {false, {in::up, in::up, in::confirm}, 0, 5, menu_action::title},
         {false, {in::up, in::up, in::up, in::confirm}, 0, 4, menu_action::fall_map},
-        {false, {in::down, in::down, in::confirm, in::confirm}, 2, 0, menu_action::none},
+        {false, {in::down, in::down, in::confirm}, 0, 2, menu_action::levels},
+        {false, {in::down, in::down, in::down, in::confirm, in::confirm}, 2, 0, menu_action::none},
+        {true, then({in::up, in::up, in::confirm, in::down, in::right}), 5, 1, menu_action::changed},
     };
     for (const row& r : rows) {
         const settings shown;
@@ -90,7 +92,9 @@ TEST(Menu, ChangedEntriesSetOnlyTheirSettingAndPlayContinuesAtTheFirstLevelNotWo
          {std::tuple{"music", -1, "50%"}, std::tuple{"effects", -2, "80%"},
           std::tuple{"window", -2, "1600 x 900"}, std::tuple{"multisampling", -1, "2x"},
           std::tuple{"dead-zone", 2, "40%"}, std::tuple{"shadows", -1, "off"},
-          std::tuple{"fullscreen", 1, "on"}, std::tuple{"vsync", 1, "on"}}) {
+          std::tuple{"fullscreen", 1, "on"}, std::tuple{"vsync", 1, "on"},
+          std::tuple{"game-speed", 2, "75%"}, std::tuple{"text-size", 2, "200%"},
+          std::tuple{"heading-arrow", -1, "off"}, std::tuple{"level-preview", -1, "off"}}) {
         menu_entry* e = m.find(id);
         ASSERT_NE(e, nullptr) << id;
         e->value = static_cast<std::size_t>(static_cast<int>(e->value) + steps);
@@ -107,6 +111,10 @@ TEST(Menu, ChangedEntriesSetOnlyTheirSettingAndPlayContinuesAtTheFirstLevelNotWo
     expected.shadows = false;
     expected.fullscreen = true;
     expected.vsync = true;
+    expected.game_speed_percent = 75;
+    expected.text_size_percent = 200;
+    expected.heading_arrow = false;
+    expected.level_preview = false;
     EXPECT_EQ(saved, expected);
     EXPECT_EQ(m.find("key:back")->values, std::vector<std::string>{"S"});
 
@@ -119,8 +127,8 @@ TEST(Menu, ChangedEntriesSetOnlyTheirSettingAndPlayContinuesAtTheFirstLevelNotWo
 TEST(Settings, AKeyTakenByAnotherActionIsRefused) {
     std::vector<key_binding> bound = {{"forward", "W"}, {"back", "S"}, {"menus", "Escape"}};
     settings s;
-    EXPECT_EQ(rebind(s, bound, "forward", "S"), "S is taken by back");
-    EXPECT_EQ(rebind(s, bound, "back", "Escape"), "Escape is taken by menus");
+    EXPECT_EQ(rebind(s, bound, "forward", "S"), "S is taken by Back");
+    EXPECT_EQ(rebind(s, bound, "back", "Escape"), "Escape is taken by the menus");
     EXPECT_FALSE(rebind(s, bound, "jump", "J").empty());
     EXPECT_TRUE(s.keys.empty());
     EXPECT_EQ(rebind(s, bound, "forward", "K"), "");
@@ -132,7 +140,9 @@ TEST(Settings, AKeyTakenByAnotherActionIsRefused) {
 
 TEST(Settings, EveryDefaultKeyHasANameThatReadsBack) {
     const std::vector<key_binding> defaults = default_key_bindings();
-    EXPECT_EQ(defaults.size(), command_count + 5);  // and full screen, pause, list, ghost, editor
+    // and full screen, pause, list, ghost, editor, theatre, fall map and overview
+    EXPECT_EQ(defaults.size(), command_count + 8);
+    EXPECT_EQ(defaults.back().action + " " + defaults.back().key, "overview V");
     for (const key_binding& b : defaults) {
         EXPECT_FALSE(b.key.empty()) << b.action;
         EXPECT_EQ(key_name(key_code(b.key)), b.key) << b.action;
@@ -159,6 +169,10 @@ TEST(Settings, WrittenSettingsReadBackAndOnlyChangedOnesAreWritten) {
     s.music_volume = 0;
     s.effects_volume = 35;
     s.dead_zone = 90;
+    s.game_speed_percent = 50;
+    s.text_size_percent = 150;
+    s.heading_arrow = false;
+    s.level_preview = false;
     s.keys = {{"forward", "Up"}, {"flip", "\\"}};
     const test::scratch_dir dir;
     const std::string path = (dir.path() / "cfg/quillomar/settings.txt").string();
@@ -185,6 +199,8 @@ TEST(Settings, ADamagedFileCostsOneLineAndItsGoodLinesOrTheDefaults) {
         {h + "music 400\nshadows off\nvsync maybe\nwindow 0 5\nkey a\nmultisampling 3\nvsync on x\n",
          100, 1, "music 400\nvsync maybe\nwindow 0 5\nkey a\nmultisampling 3\nvsync on x\n"},
         {h + "music 40\nmusic 30\ndead-zone 4\neffects 7", 30, 0, "dead-zone 4\neffects 7\n"},
+        {h + "game-speed 80\ntext-size 120\nheading-arrow 1\nlevel-preview\nshadows off\n", 100, 1,
+         "game-speed 80\ntext-size 120\nheading-arrow 1\nlevel-preview\n"},
         {"settings 1\nmusic 40\n", 100, 0, "settings 1\nmusic 40\n"},
         {"", 100, 0, ""},
     };
