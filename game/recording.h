@@ -26,7 +26,7 @@ struct recording {
     // frame, each with its own time (how it recorded before it ticked); still played as it was.
     int version = 2;
     // A level's best run only: how it ended.
-    std::optional<run_result> result;
+    std::optional<run_result> result = std::nullopt;
 };
 
 // Version 2, one line each, every line ending in "\n":
