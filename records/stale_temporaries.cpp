@@ -79,10 +79,8 @@ bool is_own_temporary_name(std::string_view name) {
 
 int remove_stale_temporaries(const std::string& folder) {
     namespace fs = std::filesystem;
+    // A folder that is missing or no folder lists nothing.
     std::error_code error;
-    if (folder.empty() || !fs::is_directory(folder, error)) {
-        return 0;
-    }
     std::vector<fs::path> found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code status_error;

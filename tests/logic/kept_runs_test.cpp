@@ -31,7 +31,8 @@ TEST(StaleTemporaries, OnlyTheGamesOwnFileNamesWithTheTemporarySuffixGo) {
         "-records.txtxAb12Cd -xrecords.txt.Ab12Cd -level.txt.Ab12Cd "
         "-records.txt.damaged.x.Ab12Cd -0123456789ABCDEF.replay.Ab12Cd "
         "-0123456789abcde.replay.Ab12Cd -2026-12-07_14-03-2x.replay.Ab12Cd -seed-.txt.Ab12Cd "
-        "-2026-12-07_14-03-22-.replay.Ab12Cd -seed-4x.txt.Ab12Cd");
+        "-2026-12-07_14-03-22-.replay.Ab12Cd -seed-4x.txt.Ab12Cd "
+        "-0123456789abcdef.replaY.Ab12Cd");
     for (std::string name; names >> name;) {
         EXPECT_EQ(is_own_temporary_name(name.substr(1)), name[0] == '+') << name;
     }

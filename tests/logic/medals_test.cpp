@@ -55,7 +55,7 @@ TEST(MedalFile, ReadsWhatItWritesAndEachDamagedLineCostsOnlyItselfInTheStoreToo)
         "|@1.0 2.0 3.0 4.0 |@1.0  2.0 3.0 4.0|@1.00 2.0 3.0 4.0|@01.0 2.0 3.0 4.0|@1. 2.0 3.0 4.0"
         "|@-1.0 2.0 3.0 4.0|@+1.0 2.0 3.0 4.0|@1,0 2.0 3.0 4.0|@0.0 2.0 3.0 4.0|@2.0 1.0 3.0 4.0"
         "|@1.0 3.0 2.0 4.0|@1.0 2.0 4.0 3.0|@1.0 2.0 3.0 99999999.9|@1.0 2.0 3.0 4.0\r"
-        "|fedcba9876543210 9.0 9.0 9.0 9.0");
+        "|fedcba9876543210 9.0 9.0 9.0 9.0|@1.0 2.0 3.0 4.x");
     for (std::string row; std::getline(rows, row, '|');) {
         const std::string bad = row[0] == '@' ? "0123456789abcdef " + row.substr(1) : row;
         std::string why;
@@ -81,6 +81,7 @@ TEST(MedalFile, ReadsWhatItWritesAndEachDamagedLineCostsOnlyItselfInTheStoreToo)
     medal_store again(scratch.path().string());
     EXPECT_FALSE(again.load());
     EXPECT_EQ(again.medals(), store.medals());
+    EXPECT_TRUE(again.find("fedcba9876543210")->bronze == 40 && !again.find("ffffffffffffffff"));
     // A folder where the file should be is no medals file: moved aside whole.
     std::filesystem::remove(file);
     std::filesystem::create_directory(file);
