@@ -105,6 +105,11 @@ TEST(KeptRuns, KillsAtRandomMomentsLeaveNoTemporaryAndEveryRecordBesideItsOwnRun
         EXPECT_EQ(records.find("fedcba9876543210")->best_time_seconds, 12.5);
     }
     EXPECT_GT(cut, 0) << "no kill fell inside a write";
+    records_store last(folder);
+    last.load();
+    const std::string no_key = "../0123456789abc";  // a best run is never written outside
+    EXPECT_TRUE(last.find(key) && !keep_won_run(last, recording{no_key, {}}, "x", 1, 0) &&
+                !fs::exists(best_run_path(folder, no_key)));
     EXPECT_EQ(quiet.text(), "");
 }
 
