@@ -11,6 +11,7 @@
 #include "authoring/route_player.h"
 #include "common/quiet_console.h"
 #include "framework/asset_paths.h"
+#include "game/medal_times.h"
 
 namespace quillomar {
 namespace {
@@ -32,6 +33,12 @@ std::string seconds_text(double seconds) {
 
 std::string count_text(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// "; medals: author 47.9 s, ..." for a proven time that gives medals.
+std::string medals_text(double seconds) {
+    const std::optional<medal_times> times = medal_times_for(seconds);
+    return times ? "; medals: " + medal_times_text(*times) : std::string();
 }
 
 level_verdict unreadable(const std::string& name, const std::string& why) {
@@ -71,7 +78,8 @@ level_verdict check_level(const level& lvl, const std::string& name,
     verdict.seconds = played.seconds;
     verdict.lines.push_back(shown + ": finishable in " + seconds_text(played.seconds) + ", " +
                             count_text(played.lives_lost, "life", "lives") + " lost, " +
-                            count_text(played.flips_used, "flip", "flips") + " used");
+                            count_text(played.flips_used, "flip", "flips") + " used" +
+                            medals_text(played.seconds));
     return verdict;
 }
 

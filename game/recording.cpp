@@ -116,6 +116,11 @@ std::string format_recording(const recording& run) {
     std::string text(timed ? header_v1 : header_v2);
     text += "level " + run.level_key + "\n";
     char buffer[64];
+    if (run.result && !timed) {
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, run.result->seconds).ptr;
+        text += "result " + std::string(buffer, end) + " " +
+                std::to_string(run.result->lives_lost) + "\n";
+    }
     for (const frame_input& frame : run.frames) {
         unsigned long long held = 0;
         for (std::size_t c = 0; c < command_count; ++c) {
@@ -170,6 +175,22 @@ std::optional<recording> parse_recording(std::string_view text, std::string* why
     recording run;
     run.version = timed ? 1 : 2;
     run.level_key = std::string(level_line.substr(6));
+    if (!timed && text.substr(0, 7) == "result ") {
+        std::string_view rest = next_line().substr(7);
+        const std::string_view seconds = take_field(rest);
+        unsigned long long lives = 0;
+        run_result result;
+        const auto read =
+            std::from_chars(seconds.data(), seconds.data() + seconds.size(), result.seconds);
+        if (read.ec != std::errc() || read.ptr != seconds.data() + seconds.size() ||
+            !(result.seconds > 0.0 && result.seconds <= max_time) ||
+            !read_unsigned(take_field(rest), 1000000, lives) || !rest.empty()) {
+            fail(why, "a damaged result line");
+            return std::nullopt;
+        }
+        result.lives_lost = static_cast<int>(lives);
+        run.result = result;
+    }
     const std::size_t most = timed ? max_recording_frames : max_recording_ticks;
     double previous = 0.0;
     if (cut_short != nullptr) {

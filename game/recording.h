@@ -12,17 +12,27 @@
 
 namespace quillomar {
 
+// How a won run ended, carried by a level's best run so that the run alone is enough to restore
+// its record.
+struct run_result {
+    double seconds = 0.0;  // time of play at the finish
+    int lives_lost = 0;
+};
+
 struct recording {
     std::string level_key;  // level_key() of the level file's content
     std::vector<frame_input> frames;
     // 2: one frame a tick, tick n at tick_time(n + 1) (how the game records). 1: one frame a drawn
     // frame, each with its own time (how it recorded before it ticked); still played as it was.
     int version = 2;
+    // A level's best run only: how it ended.
+    std::optional<run_result> result = std::nullopt;
 };
 
 // Version 2, one line each, every line ending in "\n":
 //   quillomar-recording 2
 //   level <key>
+//   [result <seconds, shortest exact decimal> <lives lost>]   (a best run's only)
 //   <held commands as a hex bit mask> [<command index>x<presses> ...]
 //       [a<push amount>,<turn amount>]   (only when either is below 255)
 // one line a tick. Version 1 has the header "quillomar-recording 1" and each frame line starts

@@ -36,6 +36,11 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
     EXPECT_EQ(ticks->frames[1].time, 2.0 / 60.0);
     EXPECT_EQ(ticks->frames[1].presses, run.frames[1].presses);
     EXPECT_EQ(format_recording(*ticks), format_recording(run));
+    // A best run carries its result, exactly.
+    run.result = run_result{1000.0 / 3.0, 2};
+    const std::optional<recording> best = parse_recording(format_recording(run));
+    ASSERT_TRUE(best.has_value() && best->result.has_value() && best->frames.size() == 3);
+    EXPECT_TRUE(best->result->seconds == 1000.0 / 3.0 && best->result->lives_lost == 2);
     const std::string head = "quillomar-recording 1\nlevel 0123456789abcdef\n";
     const std::string damaged[] = {
         "",
@@ -59,6 +64,10 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
         head + "1 0 a256,1\n",
         head + "1 0 a1\n",
         head + "1 0 a1,1 4x1\n",  // the amounts come last
+        "quillomar-recording 2\nlevel 0123456789abcdef\nresult 0 0\n",
+        "quillomar-recording 2\nlevel 0123456789abcdef\nresult 1 -1\n",
+        "quillomar-recording 2\nlevel 0123456789abcdef\nresult 1 0 0\n",
+        "quillomar-recording 2\nlevel 0123456789abcdef\nresult inf 0\n",
     };
     for (const std::string& text : damaged) {
         std::string why;
