@@ -299,8 +299,9 @@ void text_renderer::render_text(const char* text, float x, float y, float sx, fl
     glUniform1f(gain_location, 3.0f);
     constexpr float offsets[12][2] = {{1, 0},  {-1, 0}, {0, 1},   {0, -1},  {1, 1},  {-1, 1},
                                       {1, -1}, {-1, -1}, {2, 0}, {-2, 0}, {0, 2}, {0, -2}};
-    // Enlarged text keeps an outline in proportion, never thinner than at scale 1.
-    const float ring = std::max(1.0f, scale);
+    // Enlarged text gets a somewhat wider outline, never thinner than at scale 1; much wider
+    // would show the offset copies as separate rims.
+    const float ring = std::clamp(scale, 1.0f, 1.5f);
     for (const auto& d : offsets) {
         glUniform2f(shift_location, d[0] * pixel_x * ring, d[1] * pixel_y * ring);
         glDrawArrays(GL_TRIANGLES, 0, n);
