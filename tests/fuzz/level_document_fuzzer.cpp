@@ -55,11 +55,6 @@ void check_game_reads_the_document(const level_document& doc) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::cout.rdbuf(nullptr);  // the reader's console lines go nowhere
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     const std::string original = input.ConsumeRandomLengthString(size);
