@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <glm/glm.hpp>
-#include <limits>
 #include <utility>
 #include <vector>
 
@@ -24,24 +23,10 @@ inline std::int64_t cell_index(float v) {
 
 // The cell under the world point (x, z). Coordinates beyond the int range (or not finite) give
 // the nearest int, so a ball far off the layout still names a cell that holds no cube.
-inline level_cell cell_under(float x, float z) {
-    const auto index = [](float v) {
-        constexpr float low = static_cast<float>(std::numeric_limits<int>::min());
-        constexpr float high = 2147483520.0f;  // the largest float below 2^31
-        const float cell = std::floor(v * 0.5f);
-        if (!(cell >= low)) {
-            return std::isnan(v) ? 0 : std::numeric_limits<int>::min();
-        }
-        return cell > high ? std::numeric_limits<int>::max() : static_cast<int>(cell);
-    };
-    return {index(x), index(z)};
-}
+level_cell cell_under(float x, float z);
 
 // The middle of the cell's square: where a ball dropped onto the cell lands on its cube alone.
-inline glm::vec2 cell_centre(const level_cell& cell) {
-    return {2.0f * static_cast<float>(cell.first) + 1.0f,
-            2.0f * static_cast<float>(cell.second) + 1.0f};
-}
+glm::vec2 cell_centre(const level_cell& cell);
 
 // True when one of the cubes stands on the cell.
 bool cube_on_cell(const std::vector<glm::vec3>& cubes, const level_cell& cell);
