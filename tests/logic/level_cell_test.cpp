@@ -58,6 +58,17 @@ TEST(LevelCell, TheGroundAndTheStatisticsAgreeOnEitherHalfOfACell) {
             EXPECT_EQ(cell, level_cell(2, 1));
             EXPECT_EQ(ground.height_at(c.x, c.z), 8.0f);
         }
+        // A ball resting there has stood on the cube's cell, or on none: on the far border the
+        // ground still finds the cube, but the cell is the empty one beyond it.
+        game_state state;
+        state.has_level = true;
+        state.level = lvl;
+        state.ball.position = {c.x, 8.0f, c.z};
+        level_statistics counted;
+        run_statistics().count_tick(counted, state, {});
+        const std::set<level_cell> reached =
+            c.on_cube ? std::set<level_cell>{{2, 1}} : std::set<level_cell>{};
+        EXPECT_EQ(counted.reached, reached) << c.x << " " << c.z;
     }
 }
 
