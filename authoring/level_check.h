@@ -31,7 +31,7 @@ level_verdict check_level(const level& lvl, const std::string& name,
 
 // Reads the file first: a missing or unreadable file, a folder or anything that is not a plain
 // file is not finishable, with the reason in its verdict. The reader's own console lines are
-// kept out of the answer.
+// left out of the answer. Prints nothing, so any thread may call it.
 level_verdict check_level_file(const std::string& path);
 
 // Checks every file and writes their lines; the exit status: 0 when every file is finishable,

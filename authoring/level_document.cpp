@@ -126,6 +126,12 @@ void level_document::rescan() {
     enemy_lines_.clear();
     items_.clear();
     enemies_.clear();
+    facing_lines_.clear();
+    title_lines_.clear();
+    hint_lines_.clear();
+    facing_.reset();
+    title_.clear();
+    hint_.clear();
     cube_count_ = 0;
     cubes_cut_ = false;
     std::size_t i = 0;
@@ -157,6 +163,21 @@ void level_document::rescan() {
                 break;
             case header_keyword::path:
                 path_line_ = i;
+                break;
+            case header_keyword::facing:
+                facing_lines_.push_back(i);
+                // A line naming no direction leaves the facing as it was, as the game reads it.
+                if (const std::optional<facing> f = facing_named(h.text)) {
+                    facing_ = f;
+                }
+                break;
+            case header_keyword::title:
+                title_lines_.push_back(i);
+                title_ = h.text;
+                break;
+            case header_keyword::hint:
+                hint_lines_.push_back(i);
+                hint_ = h.text;
                 break;
             case header_keyword::none:
                 break;
@@ -222,6 +243,32 @@ line_splice level_document::insert_line(std::size_t at, std::string text) const 
 
 std::size_t level_document::insertion_point(const char* keyword) const {
     const std::string kind = keyword;
+    // The facing goes with the start it turns; a title and a hint go together, ahead of the
+    // level's markers.
+    if (kind == "facing" && start_) {
+        return start_->line + 1;
+    }
+    if (kind == "title" || kind == "hint") {
+        const std::vector<std::size_t>& other = kind == "title" ? hint_lines_ : title_lines_;
+        if (!other.empty()) {
+            return kind == "title" ? other.front() : other.back() + 1;
+        }
+        std::optional<std::size_t> first = path_line_;
+        for (const auto* m : {&start_, &finish_}) {
+            if (*m) {
+                first = std::min(first.value_or((*m)->line), (*m)->line);
+            }
+        }
+        for (const auto* list : {&item_lines_, &enemy_lines_}) {
+            if (!list->empty()) {
+                first = std::min(first.value_or(list->front().line), list->front().line);
+            }
+        }
+        for (const std::size_t line : facing_lines_) {
+            first = std::min(first.value_or(line), line);
+        }
+        return first.value_or(lines_.size());
+    }
     const std::vector<marker_line>& same = kind == "item" ? item_lines_ : enemy_lines_;
     if ((kind == "item" || kind == "enemy") && !same.empty()) {
         return same.back().line + 1;
@@ -360,6 +407,71 @@ edit_result level_document::toggle_item(grid_cell cell) {
 
 edit_result level_document::toggle_enemy(grid_cell cell) {
     return toggle_marker("enemy", cell);
+}
+
+edit_result level_document::set_word_line(const char* keyword,
+                                          const std::vector<std::size_t>& lines,
+                                          std::optional<std::string> value) {
+    if (!value) {
+        document_change change;
+        for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+            change.push_back({*it, {lines_[*it]}, {}});
+        }
+        return change.empty() ? edit_result{} : commit(std::move(change));
+    }
+    std::string text = std::string(keyword) + " " + *value;
+    if (lines.empty()) {
+        return commit({insert_line(insertion_point(keyword), std::move(text))});
+    }
+    if (lines_[lines.back()].text == text) {
+        return {};
+    }
+    line_splice s;
+    s.at = lines.back();
+    s.removed.push_back(lines_[s.at]);
+    s.added.push_back({std::move(text), lines_[s.at].ending});
+    return commit({std::move(s)});
+}
+
+edit_result level_document::set_facing(std::optional<facing> heading) {
+    if (heading && facing_lines_.empty() && *heading == facing::north) {
+        // North is what a level without the line does; no line is needed for it.
+        return {};
+    }
+    return set_word_line("facing", facing_lines_,
+                         heading ? std::optional<std::string>(facing_name(*heading)) : std::nullopt);
+}
+
+namespace {
+
+// A title or hint fit for its line, or the refusal.
+std::string text_fault(std::string_view text) {
+    if (text.find_first_of("\r\n") != std::string_view::npos) {
+        return "a title or hint is a single line";
+    }
+    if (text.size() > max_level_text_bytes) {
+        return "a title or hint holds at most " + std::to_string(max_level_text_bytes) +
+               " characters";
+    }
+    return {};
+}
+
+}  // namespace
+
+edit_result level_document::set_title(std::string_view text) {
+    if (std::string fault = text_fault(text); !fault.empty()) {
+        return refused(std::move(fault));
+    }
+    return set_word_line("title", title_lines_,
+                         text.empty() ? std::nullopt : std::optional<std::string>(text));
+}
+
+edit_result level_document::set_hint(std::string_view text) {
+    if (std::string fault = text_fault(text); !fault.empty()) {
+        return refused(std::move(fault));
+    }
+    return set_word_line("hint", hint_lines_,
+                         text.empty() ? std::nullopt : std::optional<std::string>(text));
 }
 
 void level_document::splice(const line_splice& s) {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "level/facing.h"
+
 namespace quillomar {
 
 // A cell of the level in grid units: x is the layout column, z the layout row.
@@ -67,6 +69,11 @@ public:
     std::optional<grid_cell> finish() const;
     const std::vector<grid_cell>& items() const { return items_; }      // those the game keeps
     const std::vector<grid_cell>& enemies() const { return enemies_; }
+    // The facing the game reads; none without a facing line that names a direction (the game
+    // then faces north).
+    std::optional<facing> start_facing() const { return facing_; }
+    const std::string& title() const { return title_; }  // empty when none
+    const std::string& hint() const { return hint_; }
 
     // Height 0 removes the cube; 1 to 9 sets it, adding layout rows and columns as needed.
     edit_result set_height(grid_cell cell, int height);
@@ -75,6 +82,11 @@ public:
     // Removes every item (spider) of the cell when it has one, otherwise adds one.
     edit_result toggle_item(grid_cell cell);
     edit_result toggle_enemy(grid_cell cell);
+    // Replaces the line that counts (the last of its kind) or adds one; none, or an empty
+    // text, removes every line of the kind. A text must be one line within the text limit.
+    edit_result set_facing(std::optional<facing> heading);
+    edit_result set_title(std::string_view text);
+    edit_result set_hint(std::string_view text);
 
     // Applies an edit's change again, or takes it back; for undo and redo.
     void apply(const document_change& change);
@@ -89,6 +101,9 @@ private:
     void rescan();
     edit_result set_marker(const char* keyword, grid_cell cell);
     edit_result toggle_marker(const char* keyword, grid_cell cell);
+    // Sets the one line of `keyword` to "keyword value", or removes them all without a value.
+    edit_result set_word_line(const char* keyword, const std::vector<std::size_t>& lines,
+                              std::optional<std::string> value);
     edit_result commit(document_change change);
     // True when the file may grow by `growth` bytes and stay within the level file limit.
     bool fits(std::uint64_t growth) const;
@@ -112,6 +127,12 @@ private:
     std::vector<marker_line> enemy_lines_;
     std::vector<grid_cell> items_;
     std::vector<grid_cell> enemies_;
+    std::vector<std::size_t> facing_lines_;  // every line of the kind, in file order
+    std::vector<std::size_t> title_lines_;
+    std::vector<std::size_t> hint_lines_;
+    std::optional<facing> facing_;
+    std::string title_;
+    std::string hint_;
     std::size_t cube_count_ = 0;     // at most the cube limit
     grid_cell last_kept_cube_{-1, -1};  // the last cube the game builds when the limit cuts
     bool cubes_cut_ = false;

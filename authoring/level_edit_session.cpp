@@ -52,6 +52,18 @@ edit_result level_edit_session::toggle_enemy(grid_cell cell) {
     return record(document_.toggle_enemy(cell));
 }
 
+edit_result level_edit_session::set_facing(std::optional<facing> heading) {
+    return record(document_.set_facing(heading));
+}
+
+edit_result level_edit_session::set_title(std::string_view text) {
+    return record(document_.set_title(text));
+}
+
+edit_result level_edit_session::set_hint(std::string_view text) {
+    return record(document_.set_hint(text));
+}
+
 bool level_edit_session::save(std::string* message) {
     std::string error;
     if (!write_file_atomically(path_, document_.text(), &error)) {

@@ -27,6 +27,9 @@ public:
     edit_result set_finish(grid_cell cell);
     edit_result toggle_item(grid_cell cell);
     edit_result toggle_enemy(grid_cell cell);
+    edit_result set_facing(std::optional<facing> heading);
+    edit_result set_title(std::string_view text);
+    edit_result set_hint(std::string_view text);
     bool undo() { return history_.undo(document_); }
     bool redo() { return history_.redo(document_); }
 

@@ -1,13 +1,15 @@
 #include "authoring/level_generator.h"
 
 #include <algorithm>
-#include <iostream>
+#include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <vector>
 
 #include "authoring/level_grid.h"
 #include "authoring/route_planner.h"
 #include "common/random_stream.h"
+#include "level/facing.h"
 #include "level/level.h"
 
 namespace quillomar {
@@ -44,7 +46,27 @@ public:
         add_spider_islands(joins / 3 + 1);
     }
 
-    std::string text(std::uint64_t seed, const char* size) const {
+    const block& first() const { return blocks_.front(); }
+
+    // The start cell, in the middle of the first platform.
+    grid_cell start() const {
+        const block& first = blocks_.front();
+        return {first.x0 + first.width / 2, first.z0 + first.depth / 2};
+    }
+
+    // True when nothing but the ball waits on the start cell: no item (it would be taken
+    // before the first push), no spider, not the finish (a level won as it begins).
+    bool start_is_clear() const {
+        const grid_cell s = start();
+        const block& last = blocks_[path_blocks_ - 1];
+        const grid_cell finish{last.x0 + last.width / 2, last.z0 + last.depth / 2};
+        const auto on_start = [s](const std::vector<grid_cell>& cells) {
+            return std::find(cells.begin(), cells.end(), s) != cells.end();
+        };
+        return !(finish == s) && !on_start(items_) && !on_start(spiders_);
+    }
+
+    std::string text(std::uint64_t seed, const char* size, std::optional<facing> heading) const {
         int columns = 0;
         int rows = 0;
         for (const block& b : blocks_) {
@@ -62,9 +84,11 @@ public:
         }
         std::ostringstream out;
         out << "# Made by quillomar --generate " << seed << " --size " << size << ".\n";
-        const block& first = blocks_.front();
         const block& last = blocks_[path_blocks_ - 1];
-        out << "start " << first.x0 + first.width / 2 << " " << first.z0 + first.depth / 2 << "\n";
+        out << "start " << start().x << " " << start().z << "\n";
+        if (heading) {
+            out << "facing " << facing_name(*heading) << "\n";
+        }
         out << "finish " << last.x0 + last.width / 2 << " " << last.z0 + last.depth / 2 << "\n";
         for (const grid_cell& c : items_) {
             out << "item " << c.x << " " << c.z << "\n";
@@ -179,15 +203,39 @@ private:
     bool flipped_ = false;
 };
 
-// Accepted by the planner alone, and only with a route that no spider can reach.
-bool acceptable(const std::string& text) {
+// The way the route leaves the start's platform: from the start towards the first cell of the
+// route beyond it, along the axis it goes further on. Its very first step may be a back-up for
+// a run-up, or a sidestep to the edge it steps down from.
+facing way_off(const route_plan& plan, const block& platform) {
+    const grid_cell from = plan.steps.front().cell;
+    for (const route_step& step : plan.steps) {
+        const bool on_platform = step.cell.x >= platform.x0 &&
+                                 step.cell.x < platform.x0 + platform.width &&
+                                 step.cell.z >= platform.z0 && step.cell.z < platform.z0 + platform.depth;
+        if (on_platform) {
+            continue;
+        }
+        const int dx = step.cell.x - from.x;
+        const int dz = step.cell.z - from.z;
+        if (std::abs(dx) >= std::abs(dz)) {
+            return dx > 0 ? facing::east : facing::west;
+        }
+        return dz > 0 ? facing::south : facing::north;
+    }
+    return facing::north;
+}
+
+// Accepted by the planner alone, and only with a route that no spider can reach; then the ball
+// faces the way the route leaves the start's platform.
+std::optional<facing> accepted_heading(const std::string& text, const block& platform) {
     level lvl;
     std::istringstream in(text);
-    std::streambuf* console = std::cout.rdbuf(nullptr);
     lvl.read_stream(in);
-    std::cout.rdbuf(console);
     const route_plan plan = plan_route(make_level_grid(lvl));
-    return plan.found && plan.spider_cells == 0;
+    if (!plan.found || plan.spider_cells != 0) {
+        return std::nullopt;
+    }
+    return way_off(plan, platform);
 }
 
 }  // namespace
@@ -210,9 +258,14 @@ std::string generate_level(std::uint64_t seed, level_size size) {
     const char* name = size == level_size::small ? "small" : size == level_size::medium ? "medium" : "large";
     random_stream random(seed);
     for (;;) {
-        const std::string text = layout(random, joins).text(seed, name);
-        if (acceptable(text)) {
-            return text;
+        const layout candidate(random, joins);
+        if (!candidate.start_is_clear()) {
+            continue;
+        }
+        // The planner reads no facing: the level it accepts is the one written with it.
+        if (const std::optional<facing> heading =
+                accepted_heading(candidate.text(seed, name, std::nullopt), candidate.first())) {
+            return candidate.text(seed, name, heading);
         }
     }
 }

@@ -102,6 +102,10 @@ level_grid make_level_grid(const level& lvl) {
             {0, std::to_string(source.unknown_count - source.unknown.size()) +
                     " more lines with an unknown keyword"});
     }
+    if (source.bad_facing != 0) {
+        grid.problems.push_back(
+            {source.bad_facing, "a facing is north, east, south or west; this line is ignored"});
+    }
     over_limit(grid, source.cubes_over, level::max_cubes, "cubes");
     over_limit(grid, source.items_over, level::max_items, "items");
     over_limit(grid, source.enemies_over, level::max_enemies, "spiders");

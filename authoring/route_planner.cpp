@@ -266,10 +266,14 @@ route_plan plan_route(const level_grid& grid) {
     }
     const int items = static_cast<int>(grid.items.size());
     plan.flips = unlimited.flips;
-    plan.reason = "needs " + plural(unlimited.flips, "flip", "flips") + " but has " +
-                  plural(items, "item", "items");
-    if (unlimited.flips <= items) {
-        plan.reason += " that can be picked up in time";
+    const std::string needs = "needs " + plural(unlimited.flips, "flip", "flips");
+    if (unlimited.flips > items) {
+        plan.reason = needs + " but has " + plural(items, "item", "items");
+    } else if (unlimited.flips == 1) {
+        // Enough items, but every one lies where only the flip itself leads.
+        plan.reason = needs + ", but no item can be reached before the flip it pays for";
+    } else {
+        plan.reason = needs + ", but not enough items can be reached before the flips they pay for";
     }
     return plan;
 }

@@ -99,6 +99,7 @@ constexpr struct {
     {editor_action::set_finish, GLFW_KEY_F, false, "F: finish"},
     {editor_action::toggle_item, GLFW_KEY_I, false, "I: item"},
     {editor_action::toggle_spider, GLFW_KEY_E, false, "E: spider"},
+    {editor_action::cycle_facing, GLFW_KEY_O, false, "O: facing"},
     {editor_action::undo, GLFW_KEY_Z, true, "Ctrl+Z: undo"},
     {editor_action::redo, GLFW_KEY_Y, true, "Ctrl+Y: redo"},
     {editor_action::save, GLFW_KEY_S, true, "Ctrl+S: save"},

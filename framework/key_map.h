@@ -77,6 +77,7 @@ enum class editor_action {
     set_finish,
     toggle_item,
     toggle_spider,
+    cycle_facing,
     undo,
     redo,
     save,

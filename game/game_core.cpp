@@ -12,22 +12,34 @@ void game_core::use_level(const ::quillomar::level& loaded) {
     state.has_level = state.level.playable();
 }
 
-bool game_core::read_level(const std::string& path) {
-    const bool opened = state.level.read_file(path);
+bool game_core::read_level(const std::string& path, std::vector<std::string>& lines) {
+    const bool opened = state.level.read_file(path, &lines);
     state.level.enemies_walk = true;
     state.has_level = opened && state.level.playable();
     if (opened && !state.has_level) {
         // Start and finish would both sit at the origin: without this the game would be won
         // before it began.
-        std::cout << "Level file " << path << " has no cubes: there is no level to play."
-                  << std::endl;
+        lines.push_back("Level file " + path + " has no cubes: there is no level to play.");
     }
     return opened;
 }
 
+bool game_core::read_level(const std::string& path) {
+    std::vector<std::string> lines;
+    const bool opened = read_level(path, lines);
+    for (const std::string& line : lines) {
+        std::cout << line << std::endl;
+    }
+    return opened;
+}
+
+int start_quarter_turns(const ::quillomar::level& lvl) {
+    return static_cast<int>(lvl.start_facing);
+}
+
 void game_core::init_ball() {
     state.ball = orbel();
-    state.ball.init(state.level.start);
+    state.ball.init(state.level.start, start_quarter_turns(state.level));
 }
 
 void game_core::init_cameras() {
@@ -93,7 +105,7 @@ void game_core::restart(double time, game_events& events) {
         s.level.flip(time);
         events.push_back({event_kind::flip_started});
     }
-    s.physics->replace_ball(s.level.start);
+    s.physics->replace_ball(s.level.start, start_quarter_turns(s.level));
     events.push_back({event_kind::lives_changed, {}, {}, s.lives});
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "actors/level_actors.h"
 #include "game/commands.h"
@@ -11,6 +12,9 @@
 #include "game/game_state.h"
 
 namespace quillomar {
+
+// The quarter turns right from north that the level's start facing asks of the ball.
+int start_quarter_turns(const ::quillomar::level& lvl);
 
 class game_core {
 public:
@@ -23,8 +27,10 @@ public:
 
     // Start-up, in this order (the shell logs around each piece): read the level, place its
     // items and spiders, put the ball on the start, set the cameras, build the physics.
-    // read_level prints the reader's lines and one line when there is nothing to play; false
-    // when the file gave no level.
+    // read_level hands back the reader's lines and one line when there is nothing to play, in
+    // the order they are to be printed; false when the file gave no level.
+    bool read_level(const std::string& path, std::vector<std::string>& lines);
+    // The same, printing those lines at once: for the main thread only.
     bool read_level(const std::string& path);
     // Takes a level already read (by read_file) instead; the same start-up follows.
     void use_level(const ::quillomar::level& loaded);

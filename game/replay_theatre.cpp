@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "game/tick_clock.h"
+#include "level/level_cell.h"
 #include "records/records_store.h"
 
 namespace quillomar {
@@ -39,10 +40,19 @@ std::unique_ptr<game_core> fresh_core(const level& loaded, const std::optional<l
     core->init_cameras();
     core->create_physics();
     if (cell) {
-        core->state.physics->replace_ball(
-            glm::vec2(2.0f * static_cast<float>(cell->first), 2.0f * static_cast<float>(cell->second)));
+        core->state.physics->replace_ball(cell_centre(*cell), start_quarter_turns(loaded));
     }
     return core;
+}
+
+std::vector<level_cell> practice_cells(const level& lvl, const level_statistics& counted) {
+    std::vector<level_cell> cells;
+    for (const level_cell& cell : counted.reached) {
+        if (cube_on_cell(lvl.cubes, cell)) {
+            cells.push_back(cell);
+        }
+    }
+    return cells;
 }
 
 double frame_time(const recording& run, std::size_t index) {

@@ -24,7 +24,8 @@
 namespace quillomar {
 
 // A fresh game on `loaded` (a level as read, items and spiders placed), before any tick; with
-// `cell`, the ball drops onto that cell instead of the start.
+// `cell`, the ball drops onto the middle of that cell instead of the start, facing as it would
+// on the start.
 std::unique_ptr<game_core> fresh_core(const level& loaded,
                                       const std::optional<level_cell>& cell = std::nullopt);
 
@@ -39,6 +40,10 @@ struct practice_start {
     recording before;
     std::optional<level_cell> cell;
 };
+
+// The cells a practice of `lvl` may start from: those the ball has stood on that hold a cube,
+// in the statistics' order (by column, then row).
+std::vector<level_cell> practice_cells(const level& lvl, const level_statistics& counted);
 
 // The game exactly as it stood at the takeover: `before` stepped into a fresh core.
 std::unique_ptr<game_core> build_practice(const practice_start& start);

@@ -1,8 +1,9 @@
 #include "game/run_statistics.h"
 
-#include <cmath>
+#include <iterator>
 
 #include "level/ground_index.h"
+#include "level/level_cell.h"
 
 namespace quillomar {
 namespace {
@@ -14,8 +15,16 @@ constexpr float standing_height = 0.25f;
 }  // namespace
 
 level_cell cell_at(const glm::vec3& position) {
-    return {static_cast<int>(std::lround(position.x / 2.0f)),
-            static_cast<int>(std::lround(position.z / 2.0f))};
+    return cell_under(position.x, position.z);
+}
+
+void keep_cells_on_cubes(level_statistics& counted, const level& lvl) {
+    for (auto it = counted.deaths.begin(); it != counted.deaths.end();) {
+        it = cube_on_cell(lvl.cubes, it->first) ? std::next(it) : counted.deaths.erase(it);
+    }
+    for (auto it = counted.reached.begin(); it != counted.reached.end();) {
+        it = cube_on_cell(lvl.cubes, *it) ? std::next(it) : counted.reached.erase(it);
+    }
 }
 
 bool run_statistics::count_tick(level_statistics& level, const game_state& state,
@@ -55,11 +64,13 @@ bool run_statistics::count_tick(level_statistics& level, const game_state& state
         }
     }
     const glm::vec3& ball = state.ball.position;
+    const level_cell under = cell_at(ball);
     const float top = state.level.height_at(ball.x, ball.z);
-    if (top > no_ground) {
-        last_over_cube_ = cell_at(ball);
+    // On a cell border height_at may answer for the neighbour; only the cell's own cube counts.
+    if (top > no_ground && cube_on_cell(state.level.cubes, under)) {
+        last_over_cube_ = under;
         if (ball.y - top < standing_height && !state.dying) {
-            level.reached.insert(cell_at(ball));
+            level.reached.insert(under);
         }
     }
     return changed;

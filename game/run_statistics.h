@@ -12,8 +12,12 @@
 
 namespace quillomar {
 
-// The cell whose square holds the point (x, z) of the world.
+// The cell under the point (x, z) of the world (level/level_cell.h).
 level_cell cell_at(const glm::vec3& position);
+
+// Drops the cells of `counted` that hold no cube of `lvl` (counted on another level of the same
+// key, or damaged): lives lost there and cells reached. Every count stays.
+void keep_cells_on_cubes(level_statistics& counted, const level& lvl);
 
 class run_statistics {
 public:

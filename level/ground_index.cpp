@@ -1,5 +1,7 @@
 #include "level/ground_index.h"
 
+#include "level/level_cell.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -20,7 +22,7 @@ bool bucketable(float x, float z) {
 }
 
 std::int64_t bucket_of(float v) {
-    return static_cast<std::int64_t>(std::floor(v * 0.5f));
+    return cell_index(v);
 }
 
 bool covers(const glm::vec3& c, float x, float z) {

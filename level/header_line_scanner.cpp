@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 
+#include "level/level_limits.h"
+
 namespace quillomar {
 namespace {
 
@@ -69,6 +71,9 @@ void header_line_scanner::feed(unsigned char c) {
         whole_.feed(c);
         return;
     }
+    if (text_.size() < max_level_text_bytes) {
+        text_.push_back(static_cast<char>(c));
+    }
     if (c == ' ') {
         first_closed_ = true;
         last_ = integer_text{};
@@ -99,7 +104,14 @@ header_line header_line_scanner::result() const {
         line.keyword = header_keyword::item;
     } else if (is("path")) {
         line.keyword = header_keyword::path;
+    } else if (is("facing")) {
+        line.keyword = header_keyword::facing;
+    } else if (is("title")) {
+        line.keyword = header_keyword::title;
+    } else if (is("hint")) {
+        line.keyword = header_keyword::hint;
     }
+    line.text = text_;
     if (!has_space_) {
         line.x = line.z = whole_.value();
         return line;

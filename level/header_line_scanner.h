@@ -4,20 +4,23 @@
 //   X: the text from f + 1, at most l characters long, cut before its own first space;
 //   Z: the text after l.
 // Without any space both texts are the whole line. Each text reads like atoi, except that values
-// beyond the 32-bit range are clamped instead of overflowing.
+// beyond the 32-bit range are clamped instead of overflowing. The text after the first space is
+// kept too, as far as max_level_text_bytes, for the lines that carry words.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace quillomar {
 
-enum class header_keyword { none, start, finish, enemy, item, path };
+enum class header_keyword { none, start, finish, enemy, item, path, facing, title, hint };
 
 struct header_line {
     header_keyword keyword = header_keyword::none;
     int x = 0;
     int z = 0;
+    std::string text;  // after the first space; empty without one
 };
 
 class header_line_scanner {
@@ -51,6 +54,7 @@ private:
     bool first_closed_ = false;  // a second space ended it
     integer_text first_cut_;     // `first_` after exactly f characters
     integer_text last_;          // the text after the latest space
+    std::string text_;           // the text after the first space, cut at the limit
 };
 
 }  // namespace quillomar

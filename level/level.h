@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "level/facing.h"
 #include "level/level_limits.h"
 
 namespace quillomar {
@@ -34,6 +35,8 @@ struct level_source_lines {
     std::uint64_t cubes_over = 0;
     std::uint64_t items_over = 0;
     std::uint64_t enemies_over = 0;
+    // The first facing line whose word is no direction; it changes nothing.
+    std::uint64_t bad_facing = 0;
 };
 
 struct level {
@@ -45,6 +48,9 @@ struct level {
     std::vector<glm::vec3> headings;     // one per enemy
     glm::vec2 start{0.0f};               // world x, z
     glm::vec2 finish{0.0f};
+    facing start_facing = facing::north;  // the ball's heading on the start, and after R
+    std::string title;                    // one line each for the player; empty when none
+    std::string hint;
     bool flipping = false;
     bool flipped = false;
     bool flip_done = false;
@@ -73,14 +79,16 @@ struct level {
     // included; no_ground (−22) where there is none.
     float height_at(float x, float z) const;
 
-    // Fills cubes, start, finish, items, enemies and centre from the file and prints the
-    // parser's lines. Returns false, after printing "Unable to open levelfile: " and the path,
-    // when the file cannot be opened.
-    bool read_file(const std::string& path);
+    // Fills cubes, start, finish, facing, title, hint, items, enemies and centre from the file
+    // and appends the reader's console lines to `lines` (when given) for the caller to print:
+    // the reader itself never prints, so any thread may read a level. Returns false, with the
+    // line "Unable to open levelfile: " and the path, when the file cannot be opened.
+    bool read_file(const std::string& path, std::vector<std::string>* lines = nullptr);
 
     // read_file on an open stream; any byte sequence is accepted. `name` stands for the stream
     // in the lines about limits.
-    void read_stream(std::istream& in, const std::string& name = "(stream)");
+    void read_stream(std::istream& in, const std::string& name = "(stream)",
+                     std::vector<std::string>* lines = nullptr);
 
     // Sets every item's y (in `items` and `initial_items`) to the ground under it.
     void place_items();

@@ -24,4 +24,7 @@ inline constexpr std::size_t max_level_enemies = 256;
 // Far above any level written by hand; bounds the time spent reading a file of anything.
 inline constexpr std::size_t max_level_file_bytes = std::size_t{64} << 20;
 
+// A title or hint is one line of the HUD; the rest of a longer one is not kept.
+inline constexpr std::size_t max_level_text_bytes = 160;
+
 }  // namespace quillomar

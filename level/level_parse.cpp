@@ -1,9 +1,10 @@
 #include <cstdint>
 #include <fstream>
-#include <iostream>
 #include <istream>
 #include <string>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "framework/asset_paths.h"
 #include "framework/bounded_read.h"
@@ -17,13 +18,28 @@ float grid_to_world(int v) {
     return static_cast<float>(2.0 * static_cast<double>(v));
 }
 
+// Where the reader's console lines go: to the caller's list, or nowhere.
+class line_sink {
+public:
+    explicit line_sink(std::vector<std::string>* lines) : lines_(lines) {}
+    void say(std::string line) const {
+        if (lines_ != nullptr) {
+            lines_->push_back(std::move(line));
+        }
+    }
+
+private:
+    std::vector<std::string>* lines_;
+};
+
 // The level file as a stream of bytes: header lines up to and including the first "path" line,
 // then layout rows. No line is ever held in memory, so a line of any length costs nothing but
 // time. A carriage return counts as part of a line unless a line feed follows it directly.
 class level_text_reader {
 public:
     // `name` is the file as the limit lines name it.
-    level_text_reader(level& target, std::string name) : level_(target), name_(std::move(name)) {}
+    level_text_reader(level& target, std::string name, line_sink sink)
+        : level_(target), name_(std::move(name)), sink_(sink) {}
 
     void feed(const char* data, std::size_t size) {
         for (std::size_t i = 0; i < size; ++i) {
@@ -111,8 +127,21 @@ private:
                 add_item(line);
                 break;
             case header_keyword::path:
-                std::cout << "path is starting" << std::endl;
+                sink_.say("path is starting");
                 in_layout_ = true;
+                break;
+            case header_keyword::facing:
+                if (const std::optional<facing> f = facing_named(line.text)) {
+                    level_.start_facing = *f;
+                } else if (source.bad_facing == 0) {
+                    source.bad_facing = line_number_;
+                }
+                break;
+            case header_keyword::title:
+                level_.title = line.text;
+                break;
+            case header_keyword::hint:
+                level_.hint = line.text;
                 break;
             case header_keyword::none:
                 // A blank first word (a blank line, or one starting with a space) and '#' are
@@ -169,14 +198,15 @@ private:
 
     void warn_once(bool& warned, const char* what, std::size_t limit) const {
         if (!warned) {
-            std::cout << "Level file " << name_ << " has more than " << limit << " " << what
-                      << "; the rest are ignored." << std::endl;
+            sink_.say("Level file " + name_ + " has more than " + std::to_string(limit) + " " +
+                      what + "; the rest are ignored.");
             warned = true;
         }
     }
 
     level& level_;
     std::string name_;
+    line_sink sink_;
     header_line_scanner header_;
     bool in_layout_ = false;
     bool line_open_ = false;
@@ -195,40 +225,48 @@ private:
 };
 
 // The end of the input: the last line, then the centre from the layout's size.
-void finish_reading(level& target, level_text_reader& reader) {
+void finish_reading(level& target, level_text_reader& reader, line_sink sink) {
     reader.finish();
     target.centre =
         glm::vec3(static_cast<float>(reader.columns()), 30.0f, static_cast<float>(reader.rows()));
-    std::cout << "center point: " << reader.columns() << ", " << reader.rows() << std::endl;
+    sink.say("center point: " + std::to_string(reader.columns()) + ", " +
+             std::to_string(reader.rows()));
+}
+
+std::string too_long_line(const std::string& name) {
+    return "Level file " + name + " is longer than " + std::to_string(level::max_file_bytes) +
+           " bytes; the rest is ignored.";
 }
 
 }  // namespace
 
-bool level::read_file(const std::string& path) {
+bool level::read_file(const std::string& path, std::vector<std::string>* lines) {
     flipping = false;
     flipped = false;
-    level_text_reader reader(*this, path);
+    const line_sink sink(lines);
+    level_text_reader reader(*this, path, sink);
     const bounded_read read =
         read_bounded(platform_path(path), max_file_bytes,
                      [&reader](const char* data, std::size_t size) { reader.feed(data, size); });
     if (!read.ok()) {
-        std::cout << "Unable to open levelfile: " << path;
+        std::string line = "Unable to open levelfile: " + path;
         if (read.result == bounded_read::outcome::refused) {
-            std::cout << " (" << read.problem << ")";
+            line += " (" + read.problem + ")";
         }
-        std::cout << std::endl;
+        sink.say(std::move(line));
         return false;
     }
     if (read.truncated) {
-        std::cout << "Level file " << path << " is longer than " << max_file_bytes
-                  << " bytes; the rest is ignored." << std::endl;
+        sink.say(too_long_line(path));
     }
-    finish_reading(*this, reader);
+    finish_reading(*this, reader, sink);
     return true;
 }
 
-void level::read_stream(std::istream& in, const std::string& name) {
-    level_text_reader reader(*this, name);
+void level::read_stream(std::istream& in, const std::string& name,
+                        std::vector<std::string>* lines) {
+    const line_sink sink(lines);
+    level_text_reader reader(*this, name, sink);
     char buffer[1 << 16];
     std::size_t total = 0;
     // A read error ends the input like the end of the file does: what was read stays.
@@ -243,10 +281,9 @@ void level::read_stream(std::istream& in, const std::string& name) {
         total += got;
     }
     if (total >= max_file_bytes && in && in.peek() != std::char_traits<char>::eof()) {
-        std::cout << "Level file " << name << " is longer than " << max_file_bytes
-                  << " bytes; the rest is ignored." << std::endl;
+        sink.say(too_long_line(name));
     }
-    finish_reading(*this, reader);
+    finish_reading(*this, reader, sink);
 }
 
 }  // namespace quillomar

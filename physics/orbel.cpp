@@ -44,9 +44,33 @@ glm::vec3 heading_from_rotation(const btQuaternion& q, const glm::vec3& previous
     return glm::vec3(flat.x / length, 0.0f, flat.y / length);
 }
 
-void orbel::init(const glm::vec2& start) {
+namespace {
+
+// The steering sphere's start rotation: a turn right is a negative turn about y. North is the
+// identity, so a level that names no facing starts exactly as it always has.
+btQuaternion start_turn(int quarter_turns, glm::vec3& heading) {
+    constexpr float half = 0.70710678f;  // sin and cos of 45 degrees
+    switch (quarter_turns & 3) {
+        case 1:
+            heading = glm::vec3(1.0f, 0.0f, 0.0f);
+            return btQuaternion(0.0f, -half, 0.0f, half);
+        case 2:
+            heading = glm::vec3(0.0f, 0.0f, 1.0f);
+            return btQuaternion(0.0f, 1.0f, 0.0f, 0.0f);
+        case 3:
+            heading = glm::vec3(-1.0f, 0.0f, 0.0f);
+            return btQuaternion(0.0f, half, 0.0f, half);
+        default:
+            heading = glm::vec3(0.0f, 0.0f, -1.0f);
+            return btQuaternion(0, 0, 0, 1);
+    }
+}
+
+}  // namespace
+
+void orbel::init(const glm::vec2& start, int quarter_turns) {
     position = glm::vec3(start.x, 25.0f, start.y);
-    heading = glm::vec3(0.0f, 0.0f, -1.0f);
+    const btQuaternion turn = start_turn(quarter_turns, heading);
     shape = std::make_unique<btSphereShape>(1.0f);
     motion_state = std::make_unique<btDefaultMotionState>(
         btTransform(btQuaternion(0, 0, 0, 1), btVector3(position.x, position.y, position.z)));
@@ -55,8 +79,8 @@ void orbel::init(const glm::vec2& start) {
     shape->calculateLocalInertia(mass, local_inertia);
     inertia = glm::vec3(local_inertia.x(), local_inertia.y(), local_inertia.z());
     body = make_ball_body(motion_state.get(), shape.get(), local_inertia);
-    heading_motion_state = std::make_unique<btDefaultMotionState>(
-        btTransform(btQuaternion(0, 0, 0, 1), btVector3(0, 0, 0)));
+    heading_motion_state =
+        std::make_unique<btDefaultMotionState>(btTransform(turn, btVector3(0, 0, 0)));
     heading_body = make_ball_body(heading_motion_state.get(), shape.get(), local_inertia);
 }
 

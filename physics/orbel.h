@@ -35,9 +35,10 @@ struct orbel {
     glm::vec3 force{0.0f};
     std::unique_ptr<btSphereShape> shape;
 
-    // Builds both bodies for a drop from y = 25 onto the start cell (x, z); the caller adds
-    // them to the world, body first. A previous shape is released (its bodies must be gone).
-    void init(const glm::vec2& start);
+    // Builds both bodies for a drop from y = 25 onto the start cell (x, z), heading north (0, 0,
+    // -1) turned right a quarter `quarter_turns` times; the caller adds them to the world, body
+    // first. A previous shape is released (its bodies must be gone).
+    void init(const glm::vec2& start, int quarter_turns = 0);
 
     // Applies this frame's torque and force from the controls, then syncs. Turning left and
     // right together turns right; pushing both ways together cancels out.

@@ -111,10 +111,10 @@ void physics_world::remove_cube_bodies() {
     }
 }
 
-void physics_world::replace_ball(const glm::vec2& start) {
+void physics_world::replace_ball(const glm::vec2& start, int quarter_turns) {
     remove_ball_bodies();
     ball_.destroy_bodies();
-    ball_.init(start);
+    ball_.init(start, quarter_turns);
     add_ball_bodies();
 }
 

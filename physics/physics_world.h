@@ -30,8 +30,9 @@ public:
     void remove_cube_bodies();
 
     // Swaps the ball's bodies for new ones: the old ones leave the world and are destroyed, the
-    // ball is initialised at `start` and its new bodies join the world.
-    void replace_ball(const glm::vec2& start);
+    // ball is initialised at `start`, heading as orbel::init turns it, and its new bodies join
+    // the world.
+    void replace_ball(const glm::vec2& start, int quarter_turns = 0);
 
     // True when the rolling ball touches the ground plane: it fell off the level.
     bool ball_on_ground() const;

@@ -12,10 +12,9 @@
 #include <utility>
 #include <vector>
 
-namespace quillomar {
+#include "level/level_cell.h"
 
-// A layout cell: column x and row z, centred on world (2x, 2z).
-using level_cell = std::pair<int, int>;
+namespace quillomar {
 
 struct level_statistics {
     long attempts = 0;

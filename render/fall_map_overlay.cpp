@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "level/ground_index.h"
+#include "level/level_cell.h"
 
 namespace quillomar {
 namespace {
@@ -33,8 +34,9 @@ void fall_map_overlay::draw(const glm::mat4& view_projection, const level& lvl) 
     std::vector<tinted_vertex> vertices;
     vertices.reserve(deaths.size() * 6);
     for (const auto& [cell, count] : deaths) {
-        const float x = 2.0f * static_cast<float>(cell.first);
-        const float z = 2.0f * static_cast<float>(cell.second);
+        const glm::vec2 middle = cell_centre(cell);
+        const float x = middle.x;
+        const float z = middle.y;
         const float top = lvl.height_at(x, z);
         // height_at is where a ball resting on the cube has its centre, one radius above the face.
         const float y = (top > no_ground ? top - 1.0f : ground_top) + lift;

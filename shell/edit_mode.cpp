@@ -7,7 +7,6 @@
 #include <iostream>
 #include <sstream>
 
-#include "common/quiet_console.h"
 #include "framework/key_map.h"
 
 namespace quillomar {
@@ -22,6 +21,14 @@ constexpr int least_rows = 6;
 
 bool ready(const std::future<level_verdict>& f) {
     return f.valid() && f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+// North (no line), east, south, west, and back to no line: a full round leaves the file as it was.
+std::optional<facing> next_facing(std::optional<facing> now) {
+    if (!now) {
+        return facing::east;
+    }
+    return *now == facing::west ? std::nullopt : std::optional<facing>(turned_right(*now));
 }
 
 bool has(const std::vector<grid_cell>& cells, grid_cell c) {
@@ -90,6 +97,9 @@ void edit_mode::handle_keys(key_input& keys, float aspect) {
     for (int n = keys.take(editor_action::toggle_spider); n > 0; --n) {
         changed(session_.toggle_enemy(cursor_));
     }
+    for (int n = keys.take(editor_action::cycle_facing); n > 0; --n) {
+        changed(session_.set_facing(next_facing(document.start_facing())));
+    }
     bool moved_in_history = false;
     for (int n = keys.take(editor_action::undo); n > 0; --n) {
         moved_in_history = session_.undo() || moved_in_history;
@@ -142,8 +152,7 @@ void edit_mode::play_test_ended(const std::string& how) {
 level edit_mode::current_level() const {
     level lvl;
     std::istringstream in(session_.document().text());
-    const quiet_console quiet;
-    lvl.read_stream(in);
+    lvl.read_stream(in);  // its lines (the layout line, the centre) are no news on every edit
     return lvl;
 }
 
@@ -230,6 +239,7 @@ std::vector<hud_line> edit_mode::hud_lines(int window_height) const {
             cell += name;
         }
     }
+    cell += std::string(", facing ") + facing_name(document.start_facing().value_or(facing::north));
     std::vector<hud_line> lines = {
         {"Editing " + session_.path() + (session_.is_dirty() ? " (unsaved)" : ""), true, 8, 40},
         {cell, true, 8, 80},

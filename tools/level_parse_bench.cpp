@@ -15,11 +15,6 @@
 
 namespace {
 
-class null_buffer : public std::streambuf {
-protected:
-    int overflow(int c) override { return c; }
-};
-
 // A level with heights cycling through the digits, one spider and one item per 1000 cells.
 std::string big_level(int size) {
     std::string text = "# generated\nstart 1 1\nfinish 998 998\n";
@@ -60,8 +55,6 @@ int main() {
         out << text;
     }
 
-    null_buffer sink;
-    std::streambuf* console = std::cout.rdbuf(&sink);
     std::size_t cubes = 0;
     const double from_memory = best_of_five([&] {
         quillomar::level lvl;
@@ -80,7 +73,6 @@ int main() {
         lvl.place_items();
         place_enemies(lvl);
     });
-    std::cout.rdbuf(console);
     std::filesystem::remove(file);
 
     std::cout << "level_bytes: " << text.size() << "\n";

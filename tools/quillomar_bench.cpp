@@ -124,8 +124,6 @@ int main(int argc, char** argv) {
     // headless before the window opens; it is not part of any figure.
     std::vector<quillomar::frame_input> route;
     if (rolling) {
-        std::ostringstream discarded;
-        std::streambuf* previous = std::cout.rdbuf(discarded.rdbuf());
         quillomar::level lvl;
         if (lvl.read_file(level_file)) {
             const quillomar::route_plan plan = quillomar::plan_route(quillomar::make_level_grid(lvl));
@@ -133,7 +131,6 @@ int main(int argc, char** argv) {
                 route = quillomar::play_route(lvl, plan).frames;
             }
         }
-        std::cout.rdbuf(previous);
         std::cerr << (route.empty() ? "no route: the ball rolls with W held\n"
                                     : "the ball follows the level's route\n");
     }

@@ -50,15 +50,13 @@ void check_game_reads_the_document(const level_document& doc) {
     check(lvl.enemies == world(doc.enemies()), "the game places other spiders");
     check(lvl.start == world(doc.start()) && lvl.finish == world(doc.finish()),
           "the game reads another start or finish");
+    check(lvl.start_facing == doc.start_facing().value_or(facing::north),
+          "the game reads another facing");
+    check(lvl.title == doc.title() && lvl.hint == doc.hint(), "the game reads another title or hint");
     check(doc.size() == doc.text().size(), "the size is not the text's");
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::cout.rdbuf(nullptr);  // the reader's console lines go nowhere
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
@@ -69,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     edit_history history(1 << 20);
     while (input.remaining_bytes() > 0) {
-        const int action = input.ConsumeIntegralInRange(0, 7);
+        const int action = input.ConsumeIntegralInRange(0, 9);
         const grid_cell cell{input.ConsumeIntegralInRange(-2, 40), input.ConsumeIntegralInRange(-2, 40)};
         const std::string before = doc.text();
         edit_result result;
@@ -92,11 +90,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 5:
                 history.undo(doc);
                 break;
-            default:
+            case 6:
                 history.redo(doc);
                 break;
+            case 7: {
+                const int f = input.ConsumeIntegralInRange(0, 4);
+                result = doc.set_facing(f == 4 ? std::nullopt : std::optional<facing>(static_cast<facing>(f)));
+                break;
+            }
+            case 8:
+                result = doc.set_title(input.ConsumeRandomLengthString(200));
+                break;
+            default:
+                result = doc.set_hint(input.ConsumeRandomLengthString(200));
+                break;
         }
-        if (action <= 4) {
+        if (action != 5 && action != 6) {
             check(result.changed != (doc.text() == before), "changed says otherwise than the text");
             check(result.refusal.empty() || !result.changed, "a refused edit changed the text");
             if (result.changed) {

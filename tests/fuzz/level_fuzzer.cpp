@@ -66,6 +66,14 @@ level reference(const std::string& text) {
         } else if (keyword == "item" && lvl.items.size() < level::max_items) {
             lvl.items.push_back(at);
             lvl.initial_items.push_back(at);
+        } else if (keyword == "title" || keyword == "hint" || keyword == "facing") {
+            const std::string rest =
+                f == line.npos ? std::string() : line.substr(f + 1, quillomar::max_level_text_bytes);
+            if (keyword != "facing") {
+                (keyword == "title" ? lvl.title : lvl.hint) = rest;
+            } else if (const auto named = quillomar::facing_named(rest)) {
+                lvl.start_facing = *named;
+            }
         }
         layout = keyword == "path";
     }
@@ -74,11 +82,6 @@ level reference(const std::string& text) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::cout.rdbuf(nullptr);  // the reader's console lines go nowhere
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -95,6 +98,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(lvl.start == expected.start && lvl.finish == expected.finish &&
               lvl.centre == expected.centre,
           "the two readings differ in the start, finish or centre");
+    check(lvl.start_facing == expected.start_facing && lvl.title == expected.title &&
+              lvl.hint == expected.hint,
+          "the two readings differ in the facing, title or hint");
 
     // Each item and spider remembers its line, and lines only go forward.
     const quillomar::level_source_lines& lines = lvl.source;
@@ -128,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A few frames of play: legs, walking, a whole flip, pick-ups and a restart.
     lvl.enemies_walk = true;
-    random_stream random;
+    quillomar::random_stream random;
     const glm::vec3 ball(lvl.start.x, lvl.height_at(lvl.start.x, lvl.start.y) + 1.0f, lvl.start.y);
     for (int frame = 0; frame < 4; ++frame) {
         update_actors(lvl, 0.7, frame * 0.7, random);

@@ -50,7 +50,10 @@ TEST(Editor, CtrlSSavesANewLevelAnUnchangedOneByteForByteAndUndoneRaisesAsTheOri
         const char* name;
         const char* original;  // null: no file yet
         std::vector<std::pair<int, int>> keys;
+        const char* saved = nullptr;  // what the file holds after the save, when not the original
+        const char* cell_line = nullptr;  // the cursor line of the HUD after the keys
     };
+    const int o = GLFW_KEY_O;
     const int up = GLFW_KEY_PAGE_UP;
     const int ctrl = GLFW_MOD_CONTROL;
     const edit_case cases[] = {
@@ -59,6 +62,11 @@ TEST(Editor, CtrlSSavesANewLevelAnUnchangedOneByteForByteAndUndoneRaisesAsTheOri
         {"undone.txt", corridor,
          {{up, 0}, {GLFW_KEY_DOWN, 0}, {up, 0}, {GLFW_KEY_Z, ctrl}, {GLFW_KEY_Z, ctrl},
           {GLFW_KEY_Y, ctrl}, {GLFW_KEY_Z, ctrl}}},
+        {"faced.txt", corridor, {{o, 0}, {o, 0}},
+         "# two rows\r\nstart 1 2\r\nfacing south\r\nfinish 1 1\r\npath\r\n111\r\n111\r\n111\r\n",
+         "Cell 1 2, height 1 - start, facing south"},
+        {"round.txt", corridor, {{o, 0}, {o, 0}, {o, 0}, {o, 0}}, nullptr,
+         "Cell 1 2, height 1 - start, facing north"},
     };
     for (const edit_case& c : cases) {
         const std::string path = (dir.path() / c.name).string();
@@ -70,10 +78,13 @@ TEST(Editor, CtrlSSavesANewLevelAnUnchangedOneByteForByteAndUndoneRaisesAsTheOri
         for (const auto& [key, mods] : c.keys) {
             press(d, key, mods);
         }
+        if (c.cell_line != nullptr) {
+            EXPECT_EQ(d.game().editor()->hud_lines(768)[1].text, c.cell_line);
+        }
         press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
         EXPECT_TRUE(shows(d, "Saved " + path)) << c.name;
         if (c.original != nullptr) {
-            EXPECT_EQ(contents(path), c.original) << c.name;
+            EXPECT_EQ(contents(path), c.saved != nullptr ? c.saved : c.original) << c.name;
         } else {
             level saved;
             ASSERT_TRUE(saved.read_file(path));

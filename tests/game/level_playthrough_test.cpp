@@ -52,7 +52,6 @@ TEST(LevelPlaythrough, TheCheckingPlayersRunReplaysToTheSameEnd) {
     test::core_driver replay(text.str());
     const level lvl = [&] {
         level read;
-        const test::stream_capture quiet;
         std::istringstream in(text.str());
         read.read_stream(in);
         return read;

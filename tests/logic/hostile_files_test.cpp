@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "framework/window_config.h"
+#include "game/game_core.h"
 #include "game/level_set.h"
 #include "game/recording.h"
 #include "level/level.h"
@@ -50,7 +51,7 @@ void make(hostile kind, const std::string& path, std::size_t limit) {
 TEST(HostileFiles, EveryReaderRefusesOrBoundsWhatIsNoOrdinaryFileWithOneLineNamingIt) {
     const reader_case readers[] = {
         {"level", "level.txt", level::max_file_bytes,
-         [](const std::string& path) { level().read_file(path); }},
+         [](const std::string& path) { game_core().read_level(path); }},
         {"level set", "order.txt", max_level_set_bytes,
          [](const std::string& path) { load_level_set(path); }},
         {"records", "records.txt", 4u << 20,

@@ -46,6 +46,14 @@ TEST(LevelCheck, VerdictsFollowHeightsGapsAndItems) {
          "start 1 2\nfinish 7 2\nitem 2 2\npath\n000000000\n011112220\n011112220\n011112220\n"
          "011112220\n",
          true, "1 flip used"},
+        {"the wall's only item on the terrace it guards",
+         "start 1 2\nfinish 7 2\nitem 6 2\npath\n000000000\n011112220\n011112220\n011112220\n"
+         "011112220\n",
+         false, "not finishable: needs 1 flip, but no item can be reached before the flip it pays for\n"},
+        {"two walls, both items behind the first",
+         "start 1 2\nfinish 11 2\nitem 6 2\nitem 7 2\npath\n0000000000000\n0111122221110\n"
+         "0111122221110\n0111122221110\n0111122221110\n",
+         false, "needs 2 flips, but not enough items can be reached before the flips they pay for"},
         {"the same wall without an item",
          "start 1 2\nfinish 7 2\npath\n000000000\n011112220\n011112220\n011112220\n011112220\n",
          false, "needs 1 flip but has 0 items"},
@@ -70,12 +78,14 @@ TEST(LevelCheck, VerdictsFollowHeightsGapsAndItems) {
 
 TEST(LevelCheck, NamesEachProblemByItsLineBeforeTheVerdict) {
     const std::string verdict = verdict_of(
-        "strat 1 1\nstart 1 1\nfinish 9 9\nitem 3 3\nenemy 0 1\n# fine\npath\n000\n011\n011\n");
+        "strat 1 1\nstart 1 1\nfacing up\nfinish 9 9\nitem 3 3\nenemy 0 1\n# fine\ntitle T\npath\n"
+        "000\n011\n011\n");
     EXPECT_EQ(verdict,
               "l.txt:1: unknown keyword 'strat'\n"
-              "l.txt:3: the finish (9, 9) is not on a cube\n"
-              "l.txt:4: the item (3, 3) is over an empty cell\n"
-              "l.txt:5: the spider (0, 1) is over an empty cell\n"
+              "l.txt:3: a facing is north, east, south or west; this line is ignored\n"
+              "l.txt:4: the finish (9, 9) is not on a cube\n"
+              "l.txt:5: the item (3, 3) is over an empty cell\n"
+              "l.txt:6: the spider (0, 1) is over an empty cell\n"
               "l.txt: not finishable: the finish is not on a cube\n");
 }
 
@@ -144,10 +154,7 @@ TEST(LevelCheck, SpidersReachTheEdgeOfTheirOwnPlatformOnly) {
         "0222223330\n";
     level lvl;
     std::istringstream in(text);
-    {
-        const test::stream_capture quiet;
-        lvl.read_stream(in);
-    }
+    lvl.read_stream(in);
     const level_grid grid = make_level_grid(lvl);
     const struct {
         int x, z;

@@ -66,7 +66,6 @@ class level_files : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(level_files, the_finish_needs_a_flip_and_can_be_reached_with_one) {
     level lvl;
-    test::stream_capture quiet;
     ASSERT_TRUE(lvl.read_file((test::source_dir() / GetParam()).string()));
     EXPECT_TRUE(finish_reachable(lvl, true));
     EXPECT_FALSE(finish_reachable(lvl, false));

@@ -2,6 +2,7 @@
 // the planner accepts every one (the game suite plays them in the real physics).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 #include <sstream>
@@ -31,13 +32,13 @@ TEST(LevelGenerator, SameSeedSameBytesOnEveryMachine) {
         EXPECT_EQ(generate_level(seed, size), generate_level(seed, size));
         hashes.push_back(fnv1a(generate_level(seed, size)));
     }
-    EXPECT_EQ(hashes, (std::vector<std::uint64_t>{10663460915540066443ULL, 7160736228129528338ULL,
-                                                  10268012028564027987ULL}));
+    EXPECT_EQ(hashes, (std::vector<std::uint64_t>{17166940493555808170ULL, 3690848763648405531ULL,
+                                                  15475927193169316976ULL}));
 }
 
 TEST(LevelGenerator, EverySeedGivesAPlannedRouteWithItsOwnLayout) {
     std::set<std::string> layouts;
-    const test::stream_capture quiet;
+    const test::stream_capture console;
     for (std::uint64_t seed = 100; seed < 160; ++seed) {
         const level_size size = static_cast<level_size>(seed % 3);
         const std::string text = generate_level(seed, size);
@@ -51,6 +52,49 @@ TEST(LevelGenerator, EverySeedGivesAPlannedRouteWithItsOwnLayout) {
         EXPECT_TRUE(plan.found && plan.spider_cells == 0) << seed << "\n" << text;
     }
     EXPECT_EQ(layouts.size(), 60u);
+    EXPECT_EQ(console.text(), "");  // neither the generator nor the reader prints
+}
+
+// Where the route is once it is four cells from the start, seen from the start: past the
+// start's platform, or past the far end of a run-up (three cells back at most).
+glm::vec2 route_heading(const route_plan& plan) {
+    const grid_cell from = plan.steps.front().cell;
+    for (const route_step& step : plan.steps) {
+        const glm::vec2 way(step.cell.x - from.x, step.cell.z - from.z);
+        if (std::max(std::abs(way.x), std::abs(way.y)) >= 4.0f) {
+            return way;
+        }
+    }
+    return glm::vec2(0.0f);
+}
+
+glm::vec2 direction(facing f) {
+    const glm::vec2 ways[] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+    return ways[static_cast<int>(f)];
+}
+
+TEST(LevelGenerator, TheBallFacesTheWayOffTheStartAndNothingElseStartsOnItsCell) {
+    // Seed 450932 (medium) once put an item on the start cell.
+    std::vector<std::pair<std::uint64_t, level_size>> seeds = {{450932, level_size::medium}};
+    for (std::uint64_t seed = 0; seed < 300; ++seed) {
+        seeds.emplace_back(seed * 7919 + 3, static_cast<level_size>(seed % 3));
+    }
+    for (const auto& [seed, size] : seeds) {
+        const std::string text = generate_level(seed, size);
+        level lvl;
+        std::istringstream in(text);
+        lvl.read_stream(in);
+        ASSERT_NE(text.find("\nfacing "), std::string::npos) << seed;
+        const route_plan plan = plan_route(make_level_grid(lvl));
+        ASSERT_TRUE(plan.found) << seed;
+        const glm::vec2 way = route_heading(plan);
+        EXPECT_GT(glm::dot(direction(lvl.start_facing), way), 0.0f) << seed << "\n" << text;
+        const glm::vec3 start(lvl.start.x, 0.0f, lvl.start.y);
+        EXPECT_NE(lvl.finish, lvl.start) << seed;
+        for (const auto* things : {&lvl.items, &lvl.enemies}) {
+            EXPECT_EQ(std::count(things->begin(), things->end(), start), 0) << seed << "\n" << text;
+        }
+    }
 }
 
 TEST(LevelGenerator, SizeNamesAreTheOnlyOnes) {

@@ -13,13 +13,15 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-// The level read from `text`, and the console lines printed meanwhile.
+// The level read from `text`, and the console lines the reader handed back; it prints none.
 std::pair<level, lines> read_text(const std::string& text) {
     std::istringstream in(text);
     test::stream_capture capture;
     level lvl;
-    lvl.read_stream(in);
-    return {lvl, capture.lines()};
+    lines said;
+    lvl.read_stream(in, "(stream)", &said);
+    EXPECT_EQ(capture.text(), "");
+    return {lvl, said};
 }
 
 TEST(level_parse, header_lines_follow_the_keyword_and_argument_rule) {
@@ -51,6 +53,32 @@ TEST(level_parse, header_lines_follow_the_keyword_and_argument_rule) {
         const header_line line = scanner.result();
         EXPECT_TRUE(line.keyword == keyword && line.x == x && line.z == z) << text;
     }
+}
+
+TEST(level_parse, facing_title_and_hint_lines) {
+    // The last line of each kind counts; a facing naming no direction changes nothing and its
+    // first line is kept for the check; a title or hint is the text after the first space, cut
+    // at the limit. Without any of them the level faces north with no words, as always.
+    const std::string long_text(max_level_text_bytes + 5, 'x');
+    const std::tuple<std::string, facing, std::string, std::string, std::uint64_t> cases[] = {
+        {"start 1 1\npath\n", facing::north, "", "", 0},
+        {"facing east\nfacing south\npath\n", facing::south, "", "", 0},
+        {"facing west\nfacing up\nfacing East\nfacing north\n", facing::north, "", "", 2},
+        {"facing  east\nfacing east \nfacing\n", facing::north, "", "", 1},
+        {"title A  b\ntitle Two words\nhint  spaced\r\n", facing::north, "Two words", " spaced", 0},
+        {"title " + long_text + "\nhint\n", facing::north, long_text.substr(0, max_level_text_bytes),
+         "", 0},
+        {"path\nfacing east\ntitle no\n", facing::north, "", "", 0},
+        {"# facing east\ntitles x\nhint: y\n", facing::north, "", "", 0}};
+    for (const auto& [text, heading, title, hint, bad] : cases) {
+        const level lvl = read_text(text).first;
+        EXPECT_EQ(lvl.start_facing, heading) << text;
+        EXPECT_EQ(lvl.title, title) << text;
+        EXPECT_EQ(lvl.hint, hint) << text;
+        EXPECT_EQ(lvl.source.bad_facing, bad) << text;
+    }
+    EXPECT_EQ(read_text("titles x\nhint: y\n").first.source.unknown_count, 2u);
+    EXPECT_EQ(read_text("title x\nhint y\nfacing z\n").first.source.unknown_count, 0u);
 }
 
 TEST(level_parse, a_whole_file_in_world_units_and_placed_on_the_cubes) {
@@ -107,8 +135,10 @@ TEST(level_parse, a_missing_file_prints_one_line_and_leaves_an_unflipped_level_t
     level lvl;
     lvl.flipped = true;
     test::stream_capture capture;
-    EXPECT_FALSE(lvl.read_file("/nonexistent/quillomar/level.txt"));
-    EXPECT_EQ(capture.lines(), lines{"Unable to open levelfile: /nonexistent/quillomar/level.txt"});
+    lines said;
+    EXPECT_FALSE(lvl.read_file("/nonexistent/quillomar/level.txt", &said));
+    EXPECT_EQ(said, lines{"Unable to open levelfile: /nonexistent/quillomar/level.txt"});
+    EXPECT_EQ(capture.text(), "");
     EXPECT_FALSE(lvl.flipped || lvl.playable());
 }
 
@@ -145,8 +175,8 @@ TEST(level_parse, an_endless_input_stops_at_every_limit_with_one_line_each) {
         endless_input source(head, unit);
         std::istream in(&source);
         level lvl;
-        test::stream_capture capture;
-        lvl.read_stream(in, "big.txt");
+        lines said;
+        lvl.read_stream(in, "big.txt", &said);
         EXPECT_EQ(lvl.cubes.size() + lvl.items.size() + lvl.enemies.size(), limit) << unit;
         EXPECT_EQ(lvl.initial_items.size(), lvl.items.size());
         lines expected = {
@@ -155,7 +185,7 @@ TEST(level_parse, an_endless_input_stops_at_every_limit_with_one_line_each) {
         if (*head != '\0') {
             expected.insert(expected.begin(), "path is starting");
         }
-        EXPECT_EQ(capture.lines(), expected);
+        EXPECT_EQ(said, expected);
     }
 }
 

@@ -120,10 +120,13 @@ TEST(ReplayTheatre, ATakeoverHandsOverTheGameAsItStoodAndPracticeRebuildsIt) {
     EXPECT_EQ(t.position(), 0u);
     expect_same_game(build_practice(start)->state, reference.core().state);
 
-    // From the list: the ball drops onto the chosen cell instead of the start.
+    // From the list: the ball drops onto the middle of the chosen cell instead of the start,
+    // facing as it would on the start.
     start = {f.loaded, recording(), level_cell{1, 3}};
-    const glm::vec3 drop = build_practice(start)->state.ball.position;
-    EXPECT_EQ(drop, glm::vec3(2.0f, 25.0f, 6.0f));
+    start.loaded.start_facing = facing::west;
+    const std::unique_ptr<game_core> practice = build_practice(start);
+    EXPECT_EQ(practice->state.ball.position, glm::vec3(3.0f, 25.0f, 7.0f));
+    EXPECT_EQ(practice->state.ball.heading, glm::vec3(-1.0f, 0.0f, 0.0f));
 }
 
 TEST(ReplayTheatre, TheListHasEveryBestRunThenEveryRecordingAndRecordingsGetFreeDatedNames) {
