@@ -60,24 +60,8 @@ glm::vec3 heading_of(const level& lvl, std::size_t k) {
 
 void level_renderer::draw(const level& lvl, const object_lighting& l, bool culling,
                           const view_frustum& frustum) {
-    if (front_to_back) {
-        // Nearest first: a fragment hidden behind a nearer cube then fails the depth test before
-        // it is shaded. Cubes are opaque, so the order changes no pixel.
-        sorted_cubes_.clear();
-        const model_bounds bounds = bounds_of(cube_model);
-        for_each_drawn_cube(lvl.cubes, culling, frustum, [&](const glm::mat4& m) {
-            const glm::vec3 centre(bounding_sphere(bounds, m));
-            sorted_cubes_.emplace_back(glm::distance(centre, l.cam_pos), m);
-        });
-        std::sort(sorted_cubes_.begin(), sorted_cubes_.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (const auto& [distance, m] : sorted_cubes_) {
-            draw_lit(cube_model, m, l);
-        }
-    } else {
-        for_each_drawn_cube(lvl.cubes, culling, frustum,
-                            [&](const glm::mat4& m) { draw_lit(cube_model, m, l); });
-    }
+    for_each_drawn_cube(lvl.cubes, culling, frustum,
+                        [&](const glm::mat4& m) { draw_lit(cube_model, m, l); });
     for_each_drawn_item(lvl.items, culling, frustum,
                         [&](const glm::mat4& m) { draw_lit(item_model, m, l); });
     if (in_use_ != program) {

@@ -53,9 +53,6 @@ struct level_renderer {
     // without both; cube, item and ball draws use them where those look-ups change nothing.
     GLuint reduced_programs[3] = {0, 0, 0};
 
-    // The main pass draws the cubes nearest first (a benchmark may turn it off to compare).
-    bool front_to_back = true;
-
     // The lit main pass of the level; the object program must be in use and the shadow and
     // projector textures bound. With culling, cubes and items outside the frustum are skipped, and
     // spiders wholly outside the view. Drawing stores the sampling options in the models' meshes.
@@ -93,8 +90,6 @@ private:
     // Bounds of the models drawn by draw_lit, measured on first use.
     std::vector<std::pair<const model*, model_bounds>> bounds_;
     GLuint in_use_ = 0;
-    // This frame's drawn cubes with their distance from the eye, reused from frame to frame.
-    std::vector<std::pair<float, glm::mat4>> sorted_cubes_;
 };
 
 }  // namespace quillomar

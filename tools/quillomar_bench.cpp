@@ -25,7 +25,6 @@
 // QUILLOMAR_BENCH_NO_BURST=1 and QUILLOMAR_BENCH_STILL=1 switch the two parts off as well;
 // QUILLOMAR_BENCH_NO_FADE=1 draws particles near the eye whole and QUILLOMAR_BENCH_NO_PREPARE=1
 // loads everything in startup instead of on the workers, to compare with what they replaced;
-// QUILLOMAR_BENCH_UNSORTED=1 draws the cubes in the level's order instead of nearest first.
 // QUILLOMAR_BENCH_MEMORY=1 adds, after the last frame, where the resident memory is: per
 // mapping (each library, the heap, anonymous memory) from /proc/self/smaps, the malloc heap's
 // use, and the bytes of the renderer's large GL objects (llvmpipe keeps them in the heap and
@@ -336,9 +335,6 @@ int main(int argc, char** argv) {
         game->renderer()->particles->near_fade = {-2.0f, -1.0f};
     }
     game->renderer()->full_resolution_burst = full_res_burst;
-    // QUILLOMAR_BENCH_UNSORTED=1 draws the cubes in the level's order, as before they were
-    // sorted nearest first.
-    game->renderer()->scene.front_to_back = std::getenv("QUILLOMAR_BENCH_UNSORTED") == nullptr;
     const double startup_peak_mib = peak_resident_mib();
 
     std::vector<double> frame_ms;
