@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace quillomar {
@@ -16,6 +17,14 @@ pixel_rect burst_footprint(const particle_system& particles, const glm::mat4& pr
     const glm::vec2 scale(std::abs(projection[0][0]), std::abs(projection[1][1]));
     const glm::mat4 vp = projection * view;
     const glm::vec3 eye(glm::inverse(view)[3]);
+    // The four side planes of the view, (normal, offset) with the normal pointing inwards; a
+    // square wholly outside one of them is not seen, however near the eye it is.
+    const glm::mat4 rows = glm::transpose(vp);
+    glm::vec4 sides[4] = {rows[3] + rows[0], rows[3] - rows[0], rows[3] + rows[1],
+                          rows[3] - rows[1]};
+    for (glm::vec4& side : sides) {
+        side /= glm::length(glm::vec3(side));
+    }
     float x0 = std::numeric_limits<float>::max();
     float y0 = x0;
     float x1 = -x0;
@@ -26,6 +35,11 @@ pixel_rect burst_footprint(const particle_system& particles, const glm::mat4& pr
             continue;
         }
         const float reach = half_diagonal * particles.sizes[static_cast<std::size_t>(i)];
+        if (std::any_of(std::begin(sides), std::end(sides), [&](const glm::vec4& side) {
+                return glm::dot(glm::vec3(side), centre) + side.w < -reach;
+            })) {
+            continue;
+        }
         const glm::vec4 clip = vp * glm::vec4(centre, 1.0f);
         if (clip.w - reach <= 1e-3f) {
             return whole;

@@ -21,7 +21,8 @@ struct pixel_rect {
 // The rectangle of a `viewport`-sized picture that the staged particles cover when drawn as
 // squares of their size facing the camera at `eye`, grown by `margin` pixels on every side and
 // kept inside the picture. A particle nearer the eye than `nearest` is not drawn and counts for
-// nothing; one whose square reaches behind the eye may cover anything: the whole picture.
+// nothing, and so does one wholly beside the view; one in view whose square reaches behind the
+// eye may cover anything: the whole picture.
 pixel_rect burst_footprint(const particle_system& particles, const glm::mat4& projection,
                            const glm::mat4& view, float nearest, glm::ivec2 viewport, int margin);
 

@@ -131,6 +131,7 @@ void print_memory_account(const quillomar::frame_renderer& renderer) {
             for (int i = 0; i < 5; ++i) {
                 fields >> skip;
             }
+            mapping.clear();
             std::getline(fields >> std::ws, mapping);
             if (mapping.empty()) {
                 mapping = "[anon]";

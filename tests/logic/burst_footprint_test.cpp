@@ -35,7 +35,11 @@ TEST(burst_footprint, holds_every_drawn_square_and_no_more) {
         {"a near one drawn spans far more", {middle, {{0, 0, -1}, 1}}, 0.5f, 0, {14, 14, 86, 86}},
         {"behind the eye: anything", {{{0, 0, 0.5f}, 1}}, 0.0f, 0, {0, 0, 100, 100}},
         {"reaching behind the eye: anything", {{{0, 0, -0.5f}, 2}}, 0.0f, 0, {0, 0, 100, 100}},
-        {"beside the picture: nothing", {{{100, 0, -10}, 1}}, 0.0f, 0, {100, 46, 100, 54}},
+        {"beside the picture: nothing", {{{100, 0, -10}, 1}}, 0.0f, 0, {}},
+        {"beside the eye, out of view: nothing", {middle, {{3, 0, -0.5f}, 2}}, 0.0f, 0,
+         {42, 42, 58, 58}},
+        {"just reaching into view from beside the eye: anything", {{{1.9f, 0, -0.5f}, 2}}, 0.0f,
+         0, {0, 0, 100, 100}},
         {"kept inside the picture", {{{-9.5f, 0, -10}, 1}}, 0.0f, 5, {0, 41, 12, 59}},
     };
     for (const auto& c : cases) {
