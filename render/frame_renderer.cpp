@@ -85,6 +85,7 @@ void frame_renderer::set_initial_gl_state() {
 
 void frame_renderer::create_particles() {
     particles = std::make_unique<particle_renderer>();
+    burst_target = std::make_unique<offscreen_burst>();
 }
 
 void frame_renderer::create_shadow_map() {
@@ -116,6 +117,9 @@ void frame_renderer::release_shader_compiler() {
 void frame_renderer::destroy_framebuffers() {
     shadow_map.destroy_framebuffers();
     projector.destroy_framebuffers();
+    if (burst_target) {
+        burst_target->release_targets();
+    }
 }
 
 void frame_renderer::part_done(const char* part) const {
@@ -206,8 +210,16 @@ void frame_renderer::draw_scene(const game_state& s, const std::optional<glm::ma
     }
     glUseProgram(0);
     part_done("main");
+}
+
+void frame_renderer::draw_burst(const game_state& s) {
     if (s.particles_active && particles) {
-        particles->draw(s.particles, s.view, s.projection * s.view);
+        if (burst_target && !full_resolution_burst) {
+            burst_target->draw(*particles, s.particles, s.view, s.projection * s.view,
+                               s.display.transparency);
+        } else {
+            particles->draw(s.particles, s.view, s.projection * s.view);
+        }
     }
     part_done("particles");
 }
@@ -243,9 +255,12 @@ void frame_renderer::draw(const game_state& s, int width, int height,
     glViewport(0, 0, width, height);
     glPolygonMode(GL_FRONT_AND_BACK, s.display.wireframe ? GL_LINE : GL_FILL);
     draw_scene(s, ghost);
+    // The fall map lies just above the cube tops and writes no depth: drawn before the burst it
+    // looks as it did drawn after it.
     fall_map.draw(s.projection * s.view, s.level);
     marks_drawn.draw(marks, s.projection * s.view);
     marks.clear();
+    draw_burst(s);
 
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_DEPTH_TEST);

@@ -18,6 +18,7 @@
 #include "render/fall_map_overlay.h"
 #include "render/level_renderer.h"
 #include "render/menu_backdrop.h"
+#include "render/offscreen_burst.h"
 #include "render/particle_renderer.h"
 #include "render/projectors.h"
 #include "render/shader_program.h"
@@ -79,6 +80,10 @@ public:
     projectors projector;
     variance_shadow_map shadow_map;
     std::unique_ptr<particle_renderer> particles;
+    // The burst at a quarter of the frame's pixels; with `full_resolution_burst` the particles
+    // are blended straight into the frame instead (the benchmark compares the two).
+    std::unique_ptr<offscreen_burst> burst_target;
+    bool full_resolution_burst = false;
     text_renderer hud_text;
     // Shadows are cast (the settings may turn them off).
     bool shadows = true;
@@ -102,6 +107,7 @@ private:
     void draw_projectors(const game_state& s);
     void draw_shadow_map(const game_state& s);
     void draw_scene(const game_state& s, const std::optional<glm::mat4>& ghost);
+    void draw_burst(const game_state& s);
     void draw_hud(const game_state& s, int width, int height,
                   const std::vector<hud_line>& extra);
     void part_done(const char* part) const;

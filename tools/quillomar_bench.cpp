@@ -3,7 +3,19 @@
 // "name: value" line per figure: start-up time, whole-frame median and 95th percentile, the
 // update, each pass's median and the peak resident memory (VmHWM).
 //
-//   quillomar_bench LEVEL_FILE [FRAMES] [--scene still|rolling|burst]   (from the repository root)
+//   quillomar_bench LEVEL_FILE [FRAMES] [--scene still|rolling|burst] [--shots PREFIX F,F,...]
+//                   [--full-res-burst]
+//   quillomar_bench --against-rolling [FRAMES]                          (from the repository root)
+//
+// --full-res-burst blends the burst straight into the frame, at every pixel and sample, instead
+// of drawing it off screen at a quarter of the pixels.
+// --shots saves the picture after each listed frame as PREFIX-F.png (frames counted from 1, as
+// the route's ticks), so two builds can be compared at the same moments of the same route.
+// --against-rolling runs the bench once per scene the goals name (each a process of its own, so
+// one scene's peak memory is not another's) and prints their figures and ratios: the burst's
+// 95th percentile and the 64 x 64 level's median against the shipped level's rolling median,
+// the frame rate at rest against the best-known peer's, and the peak memory at rest against the
+// peer's (see README, Benchmark).
 //
 // The scenes: "burst" (the default) rolls the ball along the level's planned route with a burst
 // kept running over it, "rolling" leaves the burst out and "still" leaves the ball resting on its
@@ -13,10 +25,15 @@
 // QUILLOMAR_BENCH_NO_BURST=1 and QUILLOMAR_BENCH_STILL=1 switch the two parts off as well;
 // QUILLOMAR_BENCH_NO_FADE=1 draws particles near the eye whole and QUILLOMAR_BENCH_NO_PREPARE=1
 // loads everything in startup instead of on the workers, to compare with what they replaced;
+// QUILLOMAR_BENCH_MEMORY=1 adds, after the last frame, where the resident memory is: per
+// mapping (each library, the heap, anonymous memory) from /proc/self/smaps, the malloc heap's
+// use, and the bytes of the renderer's large GL objects (llvmpipe keeps them in the heap and
+// anonymous memory).
 // QUILLOMAR_BENCH_TRACE=1 prints every frame's time and, for the frames timed pass by pass,
 // each pass.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <array>
@@ -24,6 +41,7 @@
 #include <functional>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -39,6 +57,7 @@
 #include "framework/game_window.h"
 #include "framework/seams.h"
 #include "render/frame_renderer.h"
+#include "render/screenshot.h"
 #include "shell/quillomar_game.h"
 
 namespace {
@@ -93,20 +112,149 @@ double peak_resident_mib() {
     return 0.0;
 }
 
+// Resident kibibytes per mapping of /proc/self/smaps: a library by its file name, "[heap]",
+// "[anon]" for memory without a name.
+void print_memory_account(const quillomar::frame_renderer& renderer) {
+    std::ifstream smaps("/proc/self/smaps");
+    std::map<std::string, double> resident_kib;
+    std::string line;
+    std::string mapping;
+    while (std::getline(smaps, line)) {
+        if (line.empty()) {
+            continue;
+        }
+        if (std::isxdigit(static_cast<unsigned char>(line[0])) != 0 &&
+            line.find('-') < line.find(' ')) {
+            // address perms offset device inode [path]
+            std::istringstream fields(line);
+            std::string skip;
+            for (int i = 0; i < 5; ++i) {
+                fields >> skip;
+            }
+            mapping.clear();
+            std::getline(fields >> std::ws, mapping);
+            if (mapping.empty()) {
+                mapping = "[anon]";
+            } else if (mapping[0] == '/') {
+                mapping = mapping.substr(mapping.rfind('/') + 1);
+            }
+        } else if (line.rfind("Rss:", 0) == 0) {
+            resident_kib[mapping] += std::atof(line.c_str() + 4);
+        }
+    }
+    std::vector<std::pair<double, std::string>> largest;
+    for (const auto& [name, kib] : resident_kib) {
+        largest.emplace_back(kib, name);
+    }
+    std::sort(largest.rbegin(), largest.rend());
+    for (std::size_t i = 0; i < largest.size() && i < 16; ++i) {
+        std::printf("memory_rss_mib %s: %.2f\n", largest[i].second.c_str(), largest[i].first / 1024.0);
+    }
+    const struct mallinfo2 heap = mallinfo2();
+    print("memory_malloc_in_use_mib", static_cast<double>(heap.uordblks + heap.hblkhd) / 1048576.0);
+    print("memory_malloc_free_kept_mib", static_cast<double>(heap.fordblks) / 1048576.0);
+    constexpr double mib = 1048576.0;
+    const double map = quillomar::shadow_map_size;
+    print("memory_gl_window_4x_mib", 1024.0 * 768.0 * 4 * (4 + 4) / mib);
+    print("memory_gl_shadow_moments_mib", map * map * 16 / mib);
+    print("memory_gl_shadow_bands_mib", 2 * map * quillomar::shadow_band_rows * 16 / mib);
+    print("memory_gl_shadow_depth_mib", map * map * 4 / mib);
+    print("memory_gl_projectors_mib",
+          2.0 * quillomar::projector_map_size * quillomar::projector_map_size * (4 + 4) / mib);
+    print("memory_gl_burst_targets_mib",
+          renderer.burst_target ? static_cast<double>(renderer.burst_target->target_bytes()) / mib
+                                : 0.0);
+}
+
+// The peer, measured at the same settings on this kind of machine (README, Benchmark): its first
+// level at rest, frames counted by the driver over 20 s, and its peak resident memory.
+constexpr double peer_fps_at_rest = 9.2;
+constexpr double peer_peak_mib = 153.0;
+
+// Runs this program again with `arguments` and returns its "name: value" figures.
+std::map<std::string, double> run_scene(const std::string& self, const std::string& arguments) {
+    std::map<std::string, double> figures;
+    const std::string command = "'" + self + "' " + arguments + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return figures;
+    }
+    char line[256];
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        const char* colon = std::strchr(line, ':');
+        if (colon != nullptr) {
+            figures[std::string(static_cast<const char*>(line), colon)] = std::atof(colon + 1);
+        }
+    }
+    pclose(pipe);
+    return figures;
+}
+
+int against_rolling(const std::string& self, int frames) {
+    const std::string n = " " + std::to_string(frames);
+    auto rolling = run_scene(self, "level.txt" + n + " --scene rolling");
+    auto burst = run_scene(self, "level.txt" + n + " --scene burst");
+    auto large = run_scene(self, "levels/benchmark_64x64.txt" + n + " --scene rolling");
+    auto still = run_scene(self, "level.txt" + n + " --scene still");
+    const double yardstick = rolling["frame_ms_median"];
+    if (yardstick <= 0.0 || burst.empty() || large.empty() || still.empty()) {
+        std::cerr << "a scene did not run (run from the repository root, under xvfb-run -a)\n";
+        return 1;
+    }
+    print("rolling_frame_ms_median", yardstick);
+    print("burst_frame_ms_median", burst["frame_ms_median"]);
+    print("burst_frame_ms_p95", burst["frame_ms_p95"]);
+    print("burst_p95_over_rolling_median (goal <= 2)", burst["frame_ms_p95"] / yardstick);
+    print("large_rolling_frame_ms_median", large["frame_ms_median"]);
+    print("large_over_rolling_median (goal <= 1.5)", large["frame_ms_median"] / yardstick);
+    print("rest_fps_median", still["fps_median"]);
+    print("rest_fps_over_peer (goal >= 3)", still["fps_median"] / peer_fps_at_rest);
+    print("rest_peak_rss_mib", still["peak_rss_mib"]);
+    print("burst_peak_rss_mib", burst["peak_rss_mib"]);
+    print("rest_peak_over_peer (goal <= 1)", still["peak_rss_mib"] / peer_peak_mib);
+    return 0;
+}
+
+// "60,120,300" as frame numbers; anything else is skipped.
+std::vector<int> frame_list(const std::string& text) {
+    std::vector<int> list;
+    std::istringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        if (const int n = std::atoi(item.c_str()); n > 0) {
+            list.push_back(n);
+        }
+    }
+    return list;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args;
     std::string scene = "burst";
+    std::string shot_prefix;
+    std::vector<int> shot_frames;
+    bool full_res_burst = false;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--against-rolling") == 0) {
+            const int n = i + 1 < argc ? std::max(1, std::atoi(argv[i + 1])) : 300;
+            return against_rolling(argv[0], n);
+        }
         if (std::strcmp(argv[i], "--scene") == 0 && i + 1 < argc) {
             scene = argv[++i];
+        } else if (std::strcmp(argv[i], "--full-res-burst") == 0) {
+            full_res_burst = true;
+        } else if (std::strcmp(argv[i], "--shots") == 0 && i + 2 < argc) {
+            shot_prefix = argv[++i];
+            shot_frames = frame_list(argv[++i]);
         } else {
             args.emplace_back(argv[i]);
         }
     }
     if (args.empty() || (scene != "still" && scene != "rolling" && scene != "burst")) {
-        std::cerr << "usage: quillomar_bench LEVEL_FILE [FRAMES] [--scene still|rolling|burst]\n";
+        std::cerr << "usage: quillomar_bench LEVEL_FILE [FRAMES] [--scene still|rolling|burst] "
+                     "[--shots PREFIX F,F,...] [--full-res-burst] | --against-rolling [FRAMES]\n";
         return 2;
     }
     const std::string level_file = args[0];
@@ -184,6 +332,7 @@ int main(int argc, char** argv) {
     if (std::getenv("QUILLOMAR_BENCH_NO_FADE") != nullptr) {
         game->renderer()->particles->near_fade = {-2.0f, -1.0f};
     }
+    game->renderer()->full_resolution_burst = full_res_burst;
     const double startup_peak_mib = peak_resident_mib();
 
     std::vector<double> frame_ms;
@@ -204,6 +353,10 @@ int main(int argc, char** argv) {
         game->render();
         glFinish();
         const double ms = ms_since(start);
+        if (std::find(shot_frames.begin(), shot_frames.end(), frame_number) != shot_frames.end()) {
+            quillomar::save_screenshot(shot_prefix + "-" + std::to_string(frame_number) + ".png",
+                                       1024, 768);
+        }
         glfwSwapBuffers(window);
         glfwPollEvents();
         frame_log.str("");
@@ -271,6 +424,9 @@ int main(int argc, char** argv) {
     print("pass_hud_ms_median", percentile(pass_ms["hud"], 0.5));
     print("pass_main_ms_p95", percentile(pass_ms["main"], 0.95));
     print("pass_particles_ms_p95", percentile(pass_ms["particles"], 0.95));
+    if (std::getenv("QUILLOMAR_BENCH_MEMORY") != nullptr) {
+        print_memory_account(*game->renderer());
+    }
 
     game->shutdown();
     game.reset();
