@@ -5,6 +5,7 @@
 #include "authoring/generated_level_file.h"
 #include "framework/key_map.h"
 #include "game/menu.h"
+#include "game/replay_theatre.h"
 #include "records/records_store.h"
 #include "shell/quillomar_game.h"
 
@@ -60,9 +61,20 @@ std::optional<level_cell> list_screen::practice_cell(const quillomar_game& game)
     if (counted == nullptr || counted->reached.empty()) {
         return std::nullopt;
     }
-    auto it = counted->reached.begin();
-    std::advance(it, cell_choice_ % counted->reached.size());
-    return *it;
+    if (cells_for_ != choice_) {
+        // Only cells with a cube of their own: a ball dropped anywhere else falls at once.
+        level lvl;
+        std::vector<std::string> quiet;
+        cells_.clear();
+        if (lvl.read_file(game.levels()[choice_].path, &quiet)) {
+            cells_ = practice_cells(lvl, *counted);
+        }
+        cells_for_ = choice_;
+    }
+    if (cells_.empty()) {
+        return std::nullopt;
+    }
+    return cells_[cell_choice_ % cells_.size()];
 }
 
 void list_screen::choose(quillomar_game& game) {

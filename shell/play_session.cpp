@@ -8,6 +8,7 @@
 #include "framework/key_map.h"
 #include "framework/seams.h"
 #include "game/heading_arrow.h"
+#include "records/best_run.h"
 #include "records/records_store.h"
 #include "render/frame_renderer.h"
 #include "shell/quillomar_game.h"
@@ -227,12 +228,8 @@ void play_session::keep_a_won_run(quillomar_game& /*game*/) {
     }
     records_store records(default_records_folder());
     records.load();
-    const bool best = records.update_with_run(run_.level_key, level_path_,
-                                              s.finish_time - s.play_started, 5 - s.lives);
-    if (best && !records.folder().empty()) {
-        // The best run of each level lies beside the records, named by the level's key.
-        save_recording(run_, records.folder() + "/" + run_.level_key + ".replay");
-    }
+    // The best run is written before the record that points at it.
+    keep_won_run(records, run_, level_path_, s.finish_time - s.play_started, 5 - s.lives);
 }
 
 void play_session::take_ghost_when_ready() {

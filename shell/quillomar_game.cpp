@@ -5,6 +5,7 @@
 #endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
@@ -15,7 +16,10 @@
 #include "framework/key_map.h"
 #include "framework/seams.h"
 #include "game/menu.h"
+#include "records/best_run.h"
 #include "records/records_store.h"
+#include "records/settings.h"
+#include "records/stale_temporaries.h"
 #include "render/frame_renderer.h"
 #include "shell/edit_mode.h"
 #include "shell/edit_screen.h"
@@ -171,6 +175,27 @@ void quillomar_game::startup() {
     }
     log("end startup() in quillomar_game");
     check_gl_error(__FILE__, __LINE__);
+    tidy_saved_files();
+}
+
+void quillomar_game::tidy_saved_files() {
+    // A write cut short by a kill leaves its temporary beside the file, or a best run whose
+    // record was never written: both are put right before anything new is written.
+    const std::string folder = default_records_folder();
+    if (!folder.empty()) {
+        for (const std::string& f : {folder, folder + "/recordings", folder + "/generated"}) {
+            remove_stale_temporaries(f);
+        }
+        records_store records(folder);
+        records.load();
+        settle_best_runs(records);
+    }
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    const std::string settings_file = settings_path(config, home);
+    if (!settings_file.empty()) {
+        remove_stale_temporaries(std::filesystem::path(settings_file).parent_path().string());
+    }
 }
 
 // --- The screens.
@@ -375,6 +400,10 @@ bool quillomar_game::level_open(const std::string& level_key) const {
 }
 
 std::string quillomar_game::level_title(const std::string& path) const {
+    const play_session* s = session();
+    if (s != nullptr && s->level_path() == path && !s->state().level.title.empty()) {
+        return s->state().level.title;
+    }
     const level_set& set = levels();
     const std::optional<std::size_t> here = index_of_level(level_keys_, level_key_of_file(path));
     if (here) {
@@ -384,7 +413,8 @@ std::string quillomar_game::level_title(const std::string& path) const {
 }
 
 std::string quillomar_game::level_hint(const std::string& /*path*/) const {
-    return std::string();
+    const play_session* s = session();
+    return s ? s->state().level.hint : std::string();
 }
 
 void quillomar_game::open_editor(const std::string& path) {

@@ -170,6 +170,7 @@ private:
     void handle_global_keys();
     void drain_window_actions();
     void take_escapes();
+    void tidy_saved_files();
 
     std::vector<std::unique_ptr<screen>> screens_;
     // Screens taken away this frame: they go at the end of it, so the one that asked to go can

@@ -127,8 +127,8 @@ TEST(Theatre, ThreeLivesLostOnOneCellShowThreeThereAndTheFallMapPaintsItHottest)
     d.frames(1);
     ASSERT_TRUE(d.game().fall_map_shown);
     game_state& s = d.state();
-    const glm::vec3 eye(2.0f, 30.0f, 2.01f);
-    s.view = glm::lookAt(eye, glm::vec3(2.0f, 0.0f, 2.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+    const glm::vec3 eye(3.0f, 30.0f, 3.01f);
+    s.view = glm::lookAt(eye, glm::vec3(3.0f, 0.0f, 3.0f), glm::vec3(0.0f, 1.0f, 0.0f));
     d.game().renderer()->draw(s, 1024, 768);
     const auto pixel_at = [&](const glm::vec3& p) {
         const glm::vec4 clip = s.projection * s.view * glm::vec4(p, 1.0f);
@@ -139,8 +139,9 @@ TEST(Theatre, ThreeLivesLostOnOneCellShowThreeThereAndTheFallMapPaintsItHottest)
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
         return rgba;
     };
-    const auto hot = pixel_at({2.0f, 3.0f, 2.0f});
-    const auto plain = pixel_at({4.0f, 3.0f, 2.0f});  // the cell beside it, no life lost there
+    // The middle of cell (1, 1), and of the cell beside it, where no life was lost.
+    const auto hot = pixel_at({3.0f, 3.0f, 3.0f});
+    const auto plain = pixel_at({5.0f, 3.0f, 3.0f});
     EXPECT_GT(hot[0], 150);
     EXPECT_LT(hot[1], hot[0] / 3);
     EXPECT_LT(hot[2], hot[0] / 3);
