@@ -1,6 +1,7 @@
 #include "shell/win_screen.h"
 
 #include "framework/key_map.h"
+#include "game/medal_times.h"
 #include "shell/pause_screen.h"
 #include "shell/quillomar_game.h"
 
@@ -44,6 +45,22 @@ std::vector<hud_line> win_screen::hud_lines(const quillomar_game& game) const {
                      false, -120, 300});
     if (session->assisted()) {
         lines.push_back({"Assist: no record kept", false, -120, 340});
+    } else if (const proven_route* route =
+                   const_cast<quillomar_game&>(game).routes().find(session->level_key())) {
+        // The medals come from the time of the level's proven route.
+        if (const std::optional<medal_times> times =
+                route->finished ? medal_times_for(route->seconds) : std::nullopt) {
+            const double seconds = s.finish_time - s.play_started;
+            const medal earned = medal_for(*times, seconds);
+            const hud_tone tones[] = {hud_tone::plain, hud_tone::bronze, hud_tone::silver,
+                                      hud_tone::gold, hud_tone::author};
+            lines.push_back({earned == medal::none ? "No medal"
+                                                   : "Medal: " + medal_name(earned),
+                             false, -120, 340, tones[static_cast<int>(earned)]});
+            if (const std::optional<long> next = next_medal_tenths(*times, earned)) {
+                lines.push_back({"Next to beat: " + tenths_text(*next) + " s", false, -120, 380});
+            }
+        }
     }
     const bool has_next = !game.next_level_after(*session).empty();
     lines.push_back({has_next ? "Enter: next level" : "Enter: play again", false, -120, 420});

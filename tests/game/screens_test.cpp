@@ -118,6 +118,9 @@ TEST(Screens, PlayPausesOnEscapeTheListOpensWhereThePlayerIsAndALockedLevelSaysW
     d.release(command::forward);
     ASSERT_EQ(d.game().screen_name(), "win");
     EXPECT_TRUE(shows(d, "Time ") && shows(d, "Enter: next level"));
+    // The medal the time earned, from the level's proven route.
+    ASSERT_NE(d.game().routes().wait(level_key_of_file(g.a)), nullptr);
+    EXPECT_TRUE(shows(d, "Medal: ") || shows(d, "No medal"));
     EXPECT_FALSE(d.game().should_stop());
     press(d, {GLFW_KEY_ENTER});
     EXPECT_EQ(d.game().level_path, g.b);
