@@ -4,7 +4,9 @@
 
 #include "authoring/generated_level_file.h"
 #include "framework/key_map.h"
+#include "game/medal_times.h"
 #include "game/menu.h"
+#include "records/medal_store.h"
 #include "game/replay_theatre.h"
 #include "records/records_store.h"
 #include "shell/quillomar_game.h"
@@ -24,6 +26,19 @@ void list_screen::enter(quillomar_game& game, bool returning) {
         if (const level_statistics* counted = game.statistics().find(keys[i])) {
             rows_[i].attempts = counted->attempts;
             rows_[i].wins = counted->wins;
+        }
+    }
+    // Each won level's best medal, from the medal times kept when its route was proven.
+    medal_store medals(records.folder());
+    medals.load();
+    medals_.assign(rows_.size(), std::string());
+    medal_count_ = 0;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const medal_times* times = medals.find(keys[i]);
+        if (times != nullptr && rows_[i].best_seconds) {
+            const medal earned = medal_for(*times, *rows_[i].best_seconds);
+            medals_[i] = medal_name(earned);
+            medal_count_ += earned != medal::none ? 1 : 0;
         }
     }
     // The list opens on the first open level not yet won.
@@ -146,7 +161,9 @@ std::vector<hud_line> list_screen::hud_lines(const quillomar_game& game) const {
     std::vector<hud_line> lines;
     quillomar_game& g = const_cast<quillomar_game&>(game);
     const std::string list_key = g.keys() ? g.keys()->bound_key_name(window_action::level_list) : "Tab";
-    lines.push_back({"Levels - Enter plays, " + list_key + " closes", false, -220, 250});
+    lines.push_back({"Levels - Enter plays, " + list_key + " closes" +
+                         (medal_count_ > 0 ? " - medals: " + std::to_string(medal_count_) : ""),
+                     false, -220, 250});
     // The rows around the choice, the choice kept in view.
     const std::size_t first = std::min(choice_ - std::min(choice_, rows_shown / 2),
                                        rows_.size() - std::min(rows_.size(), rows_shown));
@@ -155,8 +172,10 @@ std::vector<hud_line> list_screen::hud_lines(const quillomar_game& game) const {
         const level_list_row& row = rows_[i];
         const int y = 300 + 40 * static_cast<int>(i - first);
         lines.push_back({(i == choice_ ? "> " : "  ") + row.title, false, -220, y});
+        const std::string medal = i < medals_.size() ? medals_[i] : std::string();
         lines.push_back({!row.unlocked      ? "locked"
-                         : row.best_seconds ? format_run_time(*row.best_seconds)
+                         : row.best_seconds ? format_run_time(*row.best_seconds) +
+                                                  (medal.empty() ? "" : " " + medal)
                                             : "-",
                          false, 80, y});
         if (row.attempts > 0) {

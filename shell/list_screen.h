@@ -44,6 +44,8 @@ private:
     std::uint64_t random_seed_ = 0;
     std::uint64_t day_seed_ = 0;
     std::string note_;  // why the chosen row cannot be played
+    std::vector<std::string> medals_;  // each set row's best medal, empty for none
+    int medal_count_ = 0;
     // The practice cells of the row `cells_for_`, worked out when first asked for.
     mutable std::vector<level_cell> cells_;
     mutable std::size_t cells_for_ = static_cast<std::size_t>(-1);

@@ -2,6 +2,10 @@
 
 #include "framework/key_map.h"
 #include "framework/seams.h"
+#include "game/medal_times.h"
+#include "records/medal_store.h"
+#include "records/records_store.h"
+#include <iostream>
 #include "game/tick_clock.h"
 #include "shell/edit_mode.h"
 #include "shell/menu_mode.h"
@@ -93,6 +97,7 @@ void play_screen::step(quillomar_game& game) {
         session_->set_speed(game.game_speed(), game.frame_time());
     }
     session_->step(game, game.frame_time());
+    keep_medal_times(game);
     const game_state& s = session_->state();
     for (const game_event& e : game.last_events) {
         if (e.kind == event_kind::item_picked && game.from_menu() && crystal_hint_due_) {
@@ -111,6 +116,27 @@ void play_screen::step(quillomar_game& game) {
     if (game.from_menu() && s.won && !win_shown_) {
         win_shown_ = true;
         game.push(std::make_unique<win_screen>());
+    }
+}
+
+void play_screen::keep_medal_times(quillomar_game& game) {
+    // Once the level's route is proven its medal times are kept beside the records, for the list.
+    if (medals_kept_ || !session_->counts()) {
+        return;
+    }
+    const proven_route* route = game.routes().find(session_->level_key());
+    if (route == nullptr) {
+        return;
+    }
+    medals_kept_ = true;
+    const std::optional<medal_times> times =
+        route->finished ? medal_times_for(route->seconds) : std::nullopt;
+    medal_store medals(default_records_folder());
+    if (const std::optional<std::string> line = medals.load()) {
+        std::cout << *line << std::endl;
+    }
+    if (times && medals.find(session_->level_key()) == nullptr) {
+        medals.set(session_->level_key(), *times);
     }
 }
 

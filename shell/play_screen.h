@@ -30,10 +30,12 @@ public:
 private:
     void handle_keys(quillomar_game& game);
     void go_on_after_the_end(quillomar_game& game);
+    void keep_medal_times(quillomar_game& game);
 
     std::unique_ptr<play_session> session_;
     bool began_ = false;
     bool win_shown_ = false;
+    bool medals_kept_ = false;
     bool was_focused_ = true;
     // The first crystal of a menu-started game names the flip key, once.
     bool crystal_hint_due_ = true;

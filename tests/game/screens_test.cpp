@@ -121,6 +121,7 @@ TEST(Screens, PlayPausesOnEscapeTheListOpensWhereThePlayerIsAndALockedLevelSaysW
     // The medal the time earned, from the level's proven route.
     ASSERT_NE(d.game().routes().wait(level_key_of_file(g.a)), nullptr);
     EXPECT_TRUE(shows(d, "Medal: ") || shows(d, "No medal"));
+    EXPECT_TRUE(std::filesystem::exists(g.dir.path() / "data/quillomar/medals.txt"));
     EXPECT_FALSE(d.game().should_stop());
     press(d, {GLFW_KEY_ENTER});
     EXPECT_EQ(d.game().level_path, g.b);
