@@ -56,11 +56,7 @@ void pause_screen::draw(quillomar_game& game) {
 }
 
 void pause_screen::draw_under(quillomar_game& game, const std::vector<hud_line>& lines) {
-    if (screen* under = game.below(*this)) {
-        under->draw_under(game, lines);
-    } else {
-        game.draw_lines_only(lines);
-    }
+    game.draw_below(*this, lines);
 }
 
 void pause_screen::escape(quillomar_game& game) {

@@ -537,6 +537,14 @@ bool quillomar_game::heading_arrow_shown() const {
     return menus_->saved().heading_arrow;
 }
 
+void quillomar_game::draw_below(const screen& s, const std::vector<hud_line>& lines) {
+    if (screen* under = below(s)) {
+        under->draw_under(*this, lines);
+    } else {
+        draw_lines_only(lines);
+    }
+}
+
 void quillomar_game::draw_lines_only(const std::vector<hud_line>& lines) {
     renderer_->draw_text_only(idle_core_.state, width, height, lines);
 }

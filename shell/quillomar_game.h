@@ -125,6 +125,9 @@ public:
     // The fall map over the level drawn next (H), for the level with this key.
     void set_fall_map_cells(const std::string& level_key);
     bool fall_map_shown = false;
+    // Draws the world of the screen below `s`, darkened under `lines` (a menu or list over it);
+    // just the lines where nothing is below.
+    void draw_below(const screen& s, const std::vector<hud_line>& lines);
     // Draws nothing but the cleared frame and `lines` (a screen with no world under it).
     void draw_lines_only(const std::vector<hud_line>& lines);
 

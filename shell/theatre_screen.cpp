@@ -62,11 +62,7 @@ void theatre_screen::draw(quillomar_game& game) {
         return;
     }
     const std::vector<hud_line> lines = theatre_.hud_lines();
-    if (screen* under = game.below(*this)) {
-        under->draw_under(game, lines);
-    } else {
-        game.draw_lines_only(lines);
-    }
+    game.draw_below(*this, lines);
 }
 
 void theatre_screen::escape(quillomar_game& game) {

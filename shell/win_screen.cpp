@@ -20,9 +20,7 @@ void win_screen::step(quillomar_game& game) {
 }
 
 void win_screen::draw(quillomar_game& game) {
-    if (screen* under = game.below(*this)) {
-        under->draw_under(game, hud_lines(game));
-    }
+    game.draw_below(*this, hud_lines(game));
 }
 
 void win_screen::escape(quillomar_game& game) {
