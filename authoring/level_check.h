@@ -4,10 +4,12 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "level/grid_cell.h"
 #include "level/level.h"
 
 namespace quillomar {
@@ -18,6 +20,9 @@ struct level_verdict {
     // The verdict without the file's name: the time of play when finishable, else the reason.
     double seconds = 0.0;
     std::string reason;
+    // Where a level that is not finishable fails, when the check can name a cell: where the
+    // ball fell, where a spider caught it, or the farthest cell the planner reached.
+    std::optional<grid_cell> place;
 };
 
 // The verdict in a few words, as the editor shows it: "finishable in 0:12.4" or

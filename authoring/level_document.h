@@ -12,15 +12,9 @@
 #include <vector>
 
 #include "level/facing.h"
+#include "level/grid_cell.h"
 
 namespace quillomar {
-
-// A cell of the level in grid units: x is the layout column, z the layout row.
-struct grid_cell {
-    int x = 0;
-    int z = 0;
-    bool operator==(const grid_cell& o) const { return x == o.x && z == o.z; }
-};
 
 // One line and the bytes that ended it: "\n", "\r\n", or nothing for a last line without one.
 struct text_line {

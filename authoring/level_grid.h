@@ -9,18 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "level/grid_cell.h"
 #include "level/level.h"
 
 namespace quillomar {
 
 inline constexpr int no_cube = std::numeric_limits<int>::min();
-
-struct grid_cell {
-    int x = 0;
-    int z = 0;
-    bool operator==(const grid_cell& o) const { return x == o.x && z == o.z; }
-    bool operator!=(const grid_cell& o) const { return !(*this == o); }
-};
 
 // A flip mirrors every height about level 2: 1 <-> 3, 2 stays, 4 becomes 0.
 inline int flipped_height(int h) {
