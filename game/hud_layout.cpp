@@ -67,17 +67,30 @@ std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_fram
         // A line that would cover one placed before it goes below that one, while there is room.
         const int above = highest;
         const int below = static_cast<int>(std::ceil(descent * scale));
+        bool covering = false;
         for (std::size_t i = 0; i < placed.size(); ++i) {
             const box& b = placed[i];
-            const bool covers = left < b.right && b.left < left + width &&
-                                line.y_pixels - above < b.bottom && b.top < line.y_pixels + below;
-            if (covers && b.bottom + above <= lowest) {
+            covering = left < b.right && b.left < left + width &&
+                       line.y_pixels - above < b.bottom && b.top < line.y_pixels + below;
+            if (covering && b.bottom + above > lowest) {
+                break;
+            }
+            if (covering) {
                 line.y_pixels = b.bottom + above;
+                covering = false;
                 i = static_cast<std::size_t>(-1);  // look again from the first
             }
         }
+        // No room below either: the window is too small for this line as well as those before it.
+        if (covering) {
+            line.text.clear();
+            continue;
+        }
         placed.push_back({left, line.y_pixels - above, left + width, line.y_pixels + below});
     }
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const hud_line& l) { return l.text.empty(); }),
+                lines.end());
     return lines;
 }
 

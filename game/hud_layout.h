@@ -34,7 +34,8 @@ int hud_margin(const hud_frame& frame);
 std::vector<hud_line> grown_with_text(std::vector<hud_line> lines, float text_scale);
 
 // Each line that runs past the window's right or bottom edge moved back in, and shortened
-// with "..." when it is wider than the window itself.
+// with "..." when it is wider than the window itself; a line that would cover one before it
+// goes below that one, and is left out where there is no room below.
 std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_frame& frame);
 
 // The panel's lines one under the other, each centred across and wrapped to the window's

@@ -178,7 +178,7 @@ std::vector<hud_line> list_screen::hud_lines(const quillomar_game& game) const {
             status += " " + medal;
         }
         if (row.attempts > 0) {
-            status += ", won " + std::to_string(row.wins) + " of " + std::to_string(row.attempts);
+            status += ", won " + std::to_string(row.wins) + "/" + std::to_string(row.attempts);
         }
         page.entries.push_back({row.title, menu_action::none, -1, {status}});
     }

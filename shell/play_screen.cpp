@@ -199,7 +199,6 @@ std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
         if (s.lost) {
             below.push_back({"Enter: play again"});
         }
-        lines = stacked_at_bottom(below, g.text_frame());
         std::vector<hud_line> beside_clock;
         if (session_->practising()) {
             beside_clock.push_back({"Practice", true, g.width, 50});  // kept at the right edge
@@ -212,10 +211,13 @@ std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
             std::string name = medal_name(target.earned);
             name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
             beside_clock.push_back({name + " " + format_run_time(target.tenths / 10.0), true, 8,
-                                    190, target.in_reach ? hud_tone::ahead : hud_tone::behind});
+                                    200, target.in_reach ? hud_tone::ahead : hud_tone::behind});
         }
-        beside_clock = grown_with_text(std::move(beside_clock), g.menus().text_scale());
-        lines.insert(lines.end(), beside_clock.begin(), beside_clock.end());
+        // The lines by the clock come first: where the window is too small for all, the
+        // title and hint at the bottom give way.
+        lines = grown_with_text(std::move(beside_clock), g.menus().text_scale());
+        const std::vector<hud_line> low = stacked_at_bottom(below, g.text_frame());
+        lines.insert(lines.end(), low.begin(), low.end());
         return lines;
     }
     if (session_->practising()) {

@@ -80,6 +80,14 @@ TEST(HudLayout, LinesPastAnEdgeComeBackInAndTooWideOnesAreShortened) {
     EXPECT_EQ(moved[1].y_pixels, 26);       // its top at the window's top
     EXPECT_EQ(moved[2].text, std::string(58, 'x') + "...");
     EXPECT_EQ(std::tuple(moved[3].x_pixels, moved[3].y_pixels), std::tuple(40, 200));
+    // The second of two lines in one place goes under the first; with no room below it is left out.
+    const std::vector<hud_line> crowded =
+        kept_on_screen({{"a", true, 40, 200}, {"b", true, 40, 210}, {"c", true, 40, 470},
+                        {"d", true, 45, 470}},
+                       f);
+    ASSERT_EQ(crowded.size(), 3u);
+    EXPECT_EQ(std::tuple(crowded[1].text, crowded[1].y_pixels), std::tuple("b", 207 + 26));
+    EXPECT_EQ(crowded[2].text, "c");
     const std::vector<hud_line> grown = grown_with_text({{"a", true, 8, 50}, {"b", false, -60, 150}}, 2.0f);
     EXPECT_EQ(std::tuple(grown[0].x_pixels, grown[0].y_pixels, grown[1].x_pixels, grown[1].y_pixels),
               std::tuple(16, 100, -120, 300));
