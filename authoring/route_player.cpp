@@ -5,6 +5,7 @@
 #include <set>
 #include <unordered_set>
 
+#include "common/float_maths.h"
 #include "game/game_core.h"
 
 namespace quillomar {
@@ -204,7 +205,7 @@ private:
         }
         // The angle that turns the heading onto the axis, positive in the sense turn_left turns.
         const float angle =
-            std::atan2(heading.y * axis.x - heading.x * axis.y, glm::dot(heading, axis));
+            fmath::atan2(heading.y * axis.x - heading.x * axis.y, glm::dot(heading, axis));
         if (error_size > 0.25f && std::fabs(angle) < 0.35f) {
             held.insert(backwards ? command::back : command::forward);
         }
