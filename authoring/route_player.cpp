@@ -7,11 +7,11 @@
 
 #include "common/float_maths.h"
 #include "game/game_core.h"
+#include "game/tick_clock.h"
 
 namespace quillomar {
 namespace {
 
-constexpr double tick_seconds = 1.0 / 60.0;
 // How near a spider on the ball's level may come before the player backs away (world units).
 constexpr float spider_margin = 4.0f;
 
@@ -34,7 +34,8 @@ public:
             down[static_cast<std::size_t>(c)] = true;
         }
         ++ticks;
-        frames.push_back(presses_.next(static_cast<double>(ticks) * tick_seconds, down));
+        // The time a recording gives the tick back, so that its replay is this run to the bit.
+        frames.push_back(presses_.next(tick_time(ticks), down));
         return core.step(frames.back());
     }
     game_core core;
