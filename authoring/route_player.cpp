@@ -7,6 +7,7 @@
 
 #include "common/float_maths.h"
 #include "game/game_core.h"
+#include "game/state_hash.h"
 #include "game/tick_clock.h"
 
 namespace quillomar {
@@ -296,6 +297,7 @@ play_outcome play_route(const level& lvl, const route_plan& plan,
         was_dying = g.dying;
     }
     outcome.finished = g.won;
+    outcome.final_state_hash = state_hash(g);
     outcome.lives_lost = 5 - g.lives;
     if (g.won) {
         outcome.failure.clear();
