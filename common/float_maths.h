@@ -6,30 +6,39 @@
 // and does not compile. glm's float functions reach the same sinf, cosf and acosf.
 #pragma once
 
-#include <math.h>
-
 namespace quillomar::fmath {
 
+// Declared under names of our own bound to the C symbols, so that no compiler evaluates them
+// itself: gcc folds a call on a constant correctly rounded, clang through the host's library, and
+// either may merge a sin and a cos into one sincos; musl's answer can differ in the last bit.
+extern "C" float quillomar_sinf(float) __asm__("sinf");
+extern "C" float quillomar_cosf(float) __asm__("cosf");
+extern "C" float quillomar_tanf(float) __asm__("tanf");
+extern "C" float quillomar_asinf(float) __asm__("asinf");
+extern "C" float quillomar_acosf(float) __asm__("acosf");
+extern "C" float quillomar_atan2f(float, float) __asm__("atan2f");
+extern "C" float quillomar_powf(float, float) __asm__("powf");
+
 inline float sin(float x) {
-    return ::sinf(x);
+    return quillomar_sinf(x);
 }
 inline float cos(float x) {
-    return ::cosf(x);
+    return quillomar_cosf(x);
 }
 inline float tan(float x) {
-    return ::tanf(x);
+    return quillomar_tanf(x);
 }
 inline float asin(float x) {
-    return ::asinf(x);
+    return quillomar_asinf(x);
 }
 inline float acos(float x) {
-    return ::acosf(x);
+    return quillomar_acosf(x);
 }
 inline float atan2(float y, float x) {
-    return ::atan2f(y, x);
+    return quillomar_atan2f(y, x);
 }
 inline float pow(float x, float y) {
-    return ::powf(x, y);
+    return quillomar_powf(x, y);
 }
 
 float sin(double) = delete;

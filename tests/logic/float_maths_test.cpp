@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <math.h>
 
 #include <btBulletDynamicsCommon.h>
 
