@@ -5,12 +5,14 @@
 #include <set>
 #include <unordered_set>
 
+#include "common/float_maths.h"
 #include "game/game_core.h"
+#include "game/state_hash.h"
+#include "game/tick_clock.h"
 
 namespace quillomar {
 namespace {
 
-constexpr double tick_seconds = 1.0 / 60.0;
 // How near a spider on the ball's level may come before the player backs away (world units).
 constexpr float spider_margin = 4.0f;
 
@@ -33,7 +35,8 @@ public:
             down[static_cast<std::size_t>(c)] = true;
         }
         ++ticks;
-        frames.push_back(presses_.next(static_cast<double>(ticks) * tick_seconds, down));
+        // The time a recording gives the tick back, so that its replay is this run to the bit.
+        frames.push_back(presses_.next(tick_time(ticks), down));
         return core.step(frames.back());
     }
     game_core core;
@@ -204,7 +207,7 @@ private:
         }
         // The angle that turns the heading onto the axis, positive in the sense turn_left turns.
         const float angle =
-            std::atan2(heading.y * axis.x - heading.x * axis.y, glm::dot(heading, axis));
+            fmath::atan2(heading.y * axis.x - heading.x * axis.y, glm::dot(heading, axis));
         if (error_size > 0.25f && std::fabs(angle) < 0.35f) {
             held.insert(backwards ? command::back : command::forward);
         }
@@ -294,6 +297,7 @@ play_outcome play_route(const level& lvl, const route_plan& plan,
         was_dying = g.dying;
     }
     outcome.finished = g.won;
+    outcome.final_state_hash = state_hash(g);
     outcome.lives_lost = 5 - g.lives;
     if (g.won) {
         outcome.failure.clear();

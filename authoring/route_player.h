@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct play_outcome {
     // Why it did not finish, as the check prints it; empty when it did.
     std::string failure;
     std::vector<frame_input> frames;  // every tick's record, for a replay
+    std::uint64_t final_state_hash = 0;  // state_hash after the last tick, for the replay to match
 };
 
 // Plays the level (as read, before placing) along the route's cells; gives up, unfinished, as

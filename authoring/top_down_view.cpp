@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/float_maths.h"
 #include "camera/camera_math.h"
 
 namespace quillomar {
@@ -35,7 +36,7 @@ top_down_view make_top_down_view(int columns, int rows, float aspect) {
     // The level keeps to the middle of the picture's height: the HUD has the top and bottom.
     constexpr float height_share = 0.55f;
     const float distance = std::max(half_z / height_share, half_x / v.aspect) /
-                           std::tan(fovy_radians * 0.5f);
+                           fmath::tan(fovy_radians * 0.5f);
     v.target = glm::vec3(width - 1.0f, framed_y, depth - 1.0f);
     v.eye = v.target + glm::vec3(0.0f, distance, 0.0f);
     v.near_plane = 0.5f;
