@@ -18,9 +18,9 @@
 namespace quillomar {
 namespace {
 
-// Won by rolling one cell ahead; the second differs only so it is another level.
-const char* const first = "start 1 2\nfinish 1 1\npath\n111\n111\n111\n";
-const char* const second = "start 1 2\nfinish 1 1\npath\n1111\n1111\n1111\n";
+// Won by rolling two cells ahead; the second differs only so it is another level.
+const char* const first = "start 1 2\nfinish 1 0\npath\n111\n111\n111\n";
+const char* const second = "start 1 2\nfinish 1 0\npath\n1111\n1111\n1111\n";
 
 void press(test::game_driver& d, std::initializer_list<int> keys) {
     for (const int key : keys) {
