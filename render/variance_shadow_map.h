@@ -74,6 +74,13 @@ model_bounds bounds_of(const model& m);
 // of radius 0 at the matrix's origin.
 glm::vec4 bounding_sphere(const model_bounds& bounds, const glm::mat4& model_matrix);
 
+// The texels of the map that a surface inside the model's bounds placed with model_matrix can
+// look up through light_mvp: the bounds of its eight corners' images, grown by one texel, as
+// caster_footprints grows a sphere's. Returns false when a corner lies at or behind the light,
+// where no rectangle bounds the box, and for empty bounds.
+bool box_footprint(const glm::mat4& light_mvp, const model_bounds& bounds,
+                   const glm::mat4& model_matrix, texel_rect& footprint);
+
 // The union of the rectangles as disjoint rectangles covering exactly the same texels, however
 // many there are, so each texel is processed once and none outside them. Sorts, then sweeps once
 // over the rows where rectangles begin or end, each row handling the rectangles that span it:
