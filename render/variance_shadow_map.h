@@ -22,7 +22,7 @@ using depth_draw = std::function<void(const glm::mat4& view_projection, GLint lo
 
 inline constexpr int shadow_map_size = 1024;
 // Map rows per band of the blur; the vertical blur's result is kept for two bands at a time.
-inline constexpr int shadow_band_rows = 128;
+inline constexpr int shadow_band_rows = 32;
 
 // The light's matrices of one frame.
 struct light_matrices {
