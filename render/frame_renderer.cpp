@@ -45,11 +45,20 @@ std::vector<glm::vec4> shadow_caster_spheres(const game_state& s) {
 
 void frame_renderer::create_object_program() {
     object_shader = shader_program(assets::object_vertex_shader, assets::object_fragment_shader);
-    const char* defines[3] = {"#define SKIP_PROJECTORS\n", "#define SKIP_SHADOW\n",
-                              "#define SKIP_PROJECTORS\n#define SKIP_SHADOW\n"};
-    for (int i = 0; i < 3; ++i) {
-        reduced_object_shaders[i] = shader_program(assets::object_vertex_shader,
-                                                   assets::object_fragment_shader, defines[i]);
+    // Program `skip` leaves out the look-ups whose bits it has (level_renderer::skip_*).
+    for (int skip = 1; skip <= level_renderer::skip_all; ++skip) {
+        std::string defines;
+        if ((skip & level_renderer::skip_start) != 0) {
+            defines += "#define SKIP_START_PROJECTOR\n";
+        }
+        if ((skip & level_renderer::skip_finish) != 0) {
+            defines += "#define SKIP_FINISH_PROJECTOR\n";
+        }
+        if ((skip & level_renderer::skip_shadow) != 0) {
+            defines += "#define SKIP_SHADOW\n";
+        }
+        reduced_object_shaders[skip - 1] =
+            shader_program(assets::object_vertex_shader, assets::object_fragment_shader, defines);
     }
 }
 
@@ -60,7 +69,7 @@ void frame_renderer::load_cube() {
     scene.cube_model.load_model(assets::cube_model, &preloaded);
     QLM_CHECK_GL();
     scene.program = object_shader.program;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < level_renderer::skip_all; ++i) {
         scene.reduced_programs[i] = reduced_object_shaders[i].program;
     }
 }

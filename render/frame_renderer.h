@@ -74,8 +74,8 @@ public:
     bool show_game_hud = true;
 
     shader_program object_shader;
-    // Without projectors, without shadow, without both (see level_renderer::reduced_programs).
-    shader_program reduced_object_shaders[3];
+    // Without some of the look-ups (see level_renderer::reduced_programs).
+    shader_program reduced_object_shaders[level_renderer::skip_all];
     level_renderer scene;
     projectors projector;
     variance_shadow_map shadow_map;

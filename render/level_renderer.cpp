@@ -1,6 +1,7 @@
 #include "render/level_renderer.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include <glm/gtc/type_ptr.hpp>
@@ -34,22 +35,35 @@ bool sets_every_sampler(const model& shape) {
     return true;
 }
 
-// True when nothing the sphere covers in the shadow map, grown by the linear filter's reach,
-// overlaps a texel that may hold a caster.
-bool clear_of_shadows(const glm::mat4& light_mvp, const glm::vec4& sphere,
+// True when nothing the model's box placed with `m` covers in the shadow map, grown by the
+// linear filter's reach, overlaps a texel that may hold a caster. The box is much tighter than its
+// bounding sphere: a cube beside a caster's shadow no longer counts as under it.
+bool clear_of_shadows(const glm::mat4& light_mvp, const model_bounds& bounds, const glm::mat4& m,
                       const std::vector<texel_rect>& shadowed) {
-    std::vector<texel_rect> footprint;
-    if (!caster_footprints(light_mvp, {sphere}, footprint)) {
+    texel_rect f;
+    if (!box_footprint(light_mvp, bounds, m, f)) {
         return false;
     }
-    for (const texel_rect& f : footprint) {
-        for (const texel_rect& r : shadowed) {
-            if (f.x0 - 1 < r.x1 && r.x0 < f.x1 + 1 && f.y0 - 1 < r.y1 && r.y0 < f.y1 + 1) {
-                return false;
-            }
+    for (const texel_rect& r : shadowed) {
+        if (f.x0 - 1 < r.x1 && r.x0 < f.x1 + 1 && f.y0 - 1 < r.y1 && r.y0 < f.y1 + 1) {
+            return false;
         }
     }
     return true;
+}
+
+// True when all eight corners of the box lie beyond one of the view's planes, with a margin
+// against rounding: the box, their hull, then lies wholly outside the view.
+bool box_outside(const clip_planes& view, const std::array<glm::vec3, 8>& corners) {
+    for (const glm::vec4& p : view.planes) {
+        const float margin = -1e-3f * glm::length(glm::vec3(p));
+        if (std::all_of(corners.begin(), corners.end(), [&](const glm::vec3& c) {
+                return glm::dot(glm::vec3(p), c) + p.w < margin;
+            })) {
+            return true;
+        }
+    }
+    return false;
 }
 
 glm::vec3 heading_of(const level& lvl, std::size_t k) {
@@ -123,7 +137,7 @@ void level_renderer::draw_lit(model& shape, const glm::mat4& m, const object_lig
 
 GLuint level_renderer::program_for(const model& shape, const glm::mat4& m,
                                    const object_lighting& l) {
-    if (program == 0 || reduced_programs[2] == 0 || !sets_every_sampler(shape)) {
+    if (program == 0 || reduced_programs[skip_all - 1] == 0 || !sets_every_sampler(shape)) {
         return program;
     }
     auto known = std::find_if(bounds_.begin(), bounds_.end(),
@@ -132,16 +146,29 @@ GLuint level_renderer::program_for(const model& shape, const glm::mat4& m,
         bounds_.emplace_back(&shape, bounds_of(shape));
         known = bounds_.end() - 1;
     }
-    const glm::vec4 sphere = bounding_sphere(known->second, m);
-    const glm::vec3 centre(sphere);
-    const bool no_projector =
-        l.start_view.outside(centre, sphere.w) && l.finish_view.outside(centre, sphere.w);
-    const bool no_shadow =
-        l.shadowed_regions != nullptr && clear_of_shadows(l.light_mvp, sphere, *l.shadowed_regions);
-    if (no_projector) {
-        return reduced_programs[no_shadow ? 2 : 0];
+    const model_bounds& bounds = known->second;
+    if (bounds.empty) {
+        return program;
     }
-    return no_shadow ? reduced_programs[1] : program;
+    std::array<glm::vec3, 8> corners;
+    for (int i = 0; i < 8; ++i) {
+        const glm::vec3 local((i & 1) != 0 ? bounds.max.x : bounds.min.x,
+                              (i & 2) != 0 ? bounds.max.y : bounds.min.y,
+                              (i & 4) != 0 ? bounds.max.z : bounds.min.z);
+        corners[static_cast<std::size_t>(i)] = glm::vec3(m * glm::vec4(local, 1.0f));
+    }
+    int skip = 0;
+    if (box_outside(l.start_view, corners)) {
+        skip |= skip_start;
+    }
+    if (box_outside(l.finish_view, corners)) {
+        skip |= skip_finish;
+    }
+    if (l.shadowed_regions != nullptr &&
+        clear_of_shadows(l.light_mvp, bounds, m, *l.shadowed_regions)) {
+        skip |= skip_shadow;
+    }
+    return skip == 0 ? program : reduced_programs[skip - 1];
 }
 
 template <class Visit>

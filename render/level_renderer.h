@@ -49,9 +49,15 @@ struct level_renderer {
     model ball_model;
     enemy enemy_renderer;
     GLuint program = 0;  // the object program, in use while the main pass draws
-    // The object program built without the projector look-ups, without the shadow look-up, and
-    // without both; cube, item and ball draws use them where those look-ups change nothing.
-    GLuint reduced_programs[3] = {0, 0, 0};
+    // The look-ups a program may leave out, as bits: the start projector's, the finish
+    // projector's and the shadow's.
+    static constexpr int skip_start = 1;
+    static constexpr int skip_finish = 2;
+    static constexpr int skip_shadow = 4;
+    static constexpr int skip_all = 7;
+    // reduced_programs[skip - 1] is the object program built without the look-ups in `skip`;
+    // cube, item and ball draws use them where those look-ups change nothing.
+    GLuint reduced_programs[skip_all] = {};
 
     // The lit main pass of the level; the object program must be in use and the shadow and
     // projector textures bound. With culling, cubes and items outside the frustum are skipped, and

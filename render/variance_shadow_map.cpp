@@ -320,6 +320,40 @@ bool caster_footprints(const glm::mat4& light_mvp, const std::vector<glm::vec4>&
     return true;
 }
 
+bool box_footprint(const glm::mat4& light_mvp, const model_bounds& bounds,
+                   const glm::mat4& model_matrix, texel_rect& footprint) {
+    if (bounds.empty) {
+        return false;
+    }
+    const glm::dmat4 m(light_mvp);
+    const double limit = shadow_map_size;
+    double min_x = INFINITY, max_x = -INFINITY, min_y = INFINITY, max_y = -INFINITY;
+    for (int i = 0; i < 8; ++i) {
+        const glm::vec3 local((i & 1) != 0 ? bounds.max.x : bounds.min.x,
+                              (i & 2) != 0 ? bounds.max.y : bounds.min.y,
+                              (i & 4) != 0 ? bounds.max.z : bounds.min.z);
+        const glm::dvec4 clip =
+            m * glm::dvec4(glm::dvec3(model_matrix * glm::vec4(local, 1.0f)), 1.0);
+        // A corner at or behind the light: the box's image is not bounded by its corners'.
+        if (!(clip.w > 1e-6)) {
+            return false;
+        }
+        const double x = (clip.x / clip.w * 0.5 + 0.5) * limit;
+        const double y = (clip.y / clip.w * 0.5 + 0.5) * limit;
+        min_x = std::min(min_x, x);
+        max_x = std::max(max_x, x);
+        min_y = std::min(min_y, y);
+        max_y = std::max(max_y, y);
+    }
+    // As for the spheres: clamp far outside the map, and one texel more on each side for the
+    // rounding of the GPU's float transform.
+    footprint.x0 = static_cast<int>(std::floor(std::clamp(min_x, -1.0, limit + 1.0))) - 1;
+    footprint.y0 = static_cast<int>(std::floor(std::clamp(min_y, -1.0, limit + 1.0))) - 1;
+    footprint.x1 = static_cast<int>(std::ceil(std::clamp(max_x, -1.0, limit + 1.0))) + 1;
+    footprint.y1 = static_cast<int>(std::ceil(std::clamp(max_y, -1.0, limit + 1.0))) + 1;
+    return true;
+}
+
 std::vector<texel_rect> merge_regions(std::vector<texel_rect> regions) {
     // A sweep from bottom to top over the rows where some rectangle starts or ends: within one
     // such band the union is a set of x runs, and a run that continues one of the band below

@@ -22,7 +22,7 @@ using depth_draw = std::function<void(const glm::mat4& view_projection, GLint lo
 
 inline constexpr int shadow_map_size = 1024;
 // Map rows per band of the blur; the vertical blur's result is kept for two bands at a time.
-inline constexpr int shadow_band_rows = 128;
+inline constexpr int shadow_band_rows = 32;
 
 // The light's matrices of one frame.
 struct light_matrices {
@@ -73,6 +73,13 @@ model_bounds bounds_of(const model& m);
 // model_matrix: the caster sphere for the restricted shadow pass. An empty model gives a sphere
 // of radius 0 at the matrix's origin.
 glm::vec4 bounding_sphere(const model_bounds& bounds, const glm::mat4& model_matrix);
+
+// The texels of the map that a surface inside the model's bounds placed with model_matrix can
+// look up through light_mvp: the bounds of its eight corners' images, grown by one texel, as
+// caster_footprints grows a sphere's. Returns false when a corner lies at or behind the light,
+// where no rectangle bounds the box, and for empty bounds.
+bool box_footprint(const glm::mat4& light_mvp, const model_bounds& bounds,
+                   const glm::mat4& model_matrix, texel_rect& footprint);
 
 // The union of the rectangles as disjoint rectangles covering exactly the same texels, however
 // many there are, so each texel is processed once and none outside them. Sorts, then sweeps once

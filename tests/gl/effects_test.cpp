@@ -279,6 +279,40 @@ TEST_F(shadow_scene, the_restricted_pass_gives_the_whole_map_result_bit_for_bit)
 
 // Each projector looks at its field from its own side (start from +z, finish from -z); an
 // occluder above the field hides a patch behind it. The untextured ground is grey elsewhere.
+// The main pass leaves the shadow look-up out for a box whose footprint misses every caster's:
+// the footprint must hold the image of every corner, and a box is tighter than its sphere.
+TEST(box_footprint, holds_every_corner_is_inside_the_spheres_and_refuses_the_light_plane) {
+    const glm::mat4 light_mvp = glm::perspective(1.0f, 4.0f / 3.0f, 0.1f, 100.0f) *
+                                glm::lookAt(light_pos, glm::vec3(6, 0, 6), glm::vec3(0, 0, 1));
+    const model_bounds cube{glm::vec3(0), glm::vec3(2), false};
+    const glm::mat4 placed[] = {glm::mat4(1.0f),
+                                glm::translate(glm::mat4(1.0f), glm::vec3(10, -4, 3)),
+                                glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(4, 2, 9)),
+                                            1.5707964f, glm::vec3(1, 0, 0))};
+    for (const glm::mat4& m : placed) {
+        texel_rect box;
+        std::vector<texel_rect> sphere;
+        ASSERT_TRUE(box_footprint(light_mvp, cube, m, box));
+        ASSERT_TRUE(caster_footprints(light_mvp, {bounding_sphere(cube, m)}, sphere));
+        ASSERT_EQ(sphere.size(), 1u);
+        EXPECT_TRUE(box.x0 >= sphere[0].x0 && box.y0 >= sphere[0].y0 && box.x1 <= sphere[0].x1 &&
+                    box.y1 <= sphere[0].y1 && box.area() < sphere[0].area());
+        for (int i = 0; i < 8; ++i) {
+            const glm::vec4 clip =
+                light_mvp * m *
+                glm::vec4(float(i & 1) * 2, float(i >> 1 & 1) * 2, float(i >> 2) * 2, 1);
+            const float x = (clip.x / clip.w * 0.5f + 0.5f) * shadow_map_size;
+            const float y = (clip.y / clip.w * 0.5f + 0.5f) * shadow_map_size;
+            EXPECT_TRUE(x >= box.x0 + 1 && x <= box.x1 - 1 && y >= box.y0 + 1 && y <= box.y1 - 1)
+                << i;
+        }
+    }
+    texel_rect ignored;
+    EXPECT_FALSE(box_footprint(light_mvp, cube,
+                               glm::translate(glm::mat4(1.0f), light_pos - glm::vec3(1)), ignored));
+    EXPECT_FALSE(box_footprint(light_mvp, model_bounds{}, glm::mat4(1.0f), ignored));
+}
+
 TEST(projector_scene, each_image_lands_on_open_ground_but_not_behind_an_occluder) {
     ASSERT_NE(test::shared_gl_window(), nullptr);
     projectors projection;

@@ -9,9 +9,10 @@
 // diffuse or specular texture seen through a stale normal-map sampler. llvmpipe evaluates both
 // sides of every branch, so the shader selects between results instead of branching.
 //
-// The renderer also builds it with SKIP_PROJECTORS or SKIP_SHADOW defined, for objects that no
-// projector reaches or that lie clear of every caster's blurred footprint: there the look-ups
-// would leave the albedo and the visibility exactly as they are.
+// The renderer also builds it with SKIP_START_PROJECTOR, SKIP_FINISH_PROJECTOR or SKIP_SHADOW
+// defined, in every combination, for objects that a projector does not reach or that lie clear of
+// every caster's blurred footprint: there the look-ups would leave the albedo and the visibility
+// exactly as they are.
 in vec3 world_position;
 in vec3 world_normal;
 in vec3 world_tangent;
@@ -89,11 +90,13 @@ void main() {
     vec3 bumped = mat3(normalize(world_tangent), normalize(world_bitangent), n) * mapped;
     n = usable_map ? normalize(bumped) : n;
 
-#ifndef SKIP_PROJECTORS
-    vec4 start = projected(projector_coord, proj_tex, projector_depth_tex);
-    vec4 finish = projected(projector_coord2, proj_tex2, projector_depth_tex2);
     // The marks are light on black: black lets the surface show through, like a decal.
+#ifndef SKIP_START_PROJECTOR
+    vec4 start = projected(projector_coord, proj_tex, projector_depth_tex);
     albedo = mix(albedo, start.rgb, start.a * max(start.r, max(start.g, start.b)));
+#endif
+#ifndef SKIP_FINISH_PROJECTOR
+    vec4 finish = projected(projector_coord2, proj_tex2, projector_depth_tex2);
     albedo = mix(albedo, finish.rgb, finish.a * max(finish.r, max(finish.g, finish.b)));
 #endif
 
