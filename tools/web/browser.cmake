@@ -6,7 +6,7 @@
 
 set(QUILLOMAR_WEB_DEPS "$ENV{HOME}/.cache/quillomar-web-deps" CACHE PATH
     "Prefix of the browser build's libraries (tools/web/build_deps.sh)")
-if(NOT EXISTS "${QUILLOMAR_WEB_DEPS}/.done-assimp")
+if(NOT EXISTS "${QUILLOMAR_WEB_DEPS}/.done-bullet")
     message(FATAL_ERROR "The browser build's libraries are not in ${QUILLOMAR_WEB_DEPS}: "
                         "run tools/web/build_deps.sh (./run.sh web does) first.")
 endif()

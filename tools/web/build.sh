@@ -34,7 +34,7 @@ fi
 # Debian's Emscripten finds its JavaScript modules there, and must run Debian's python3.
 export NODE_PATH=/usr/share/nodejs
 export EMSDK_PYTHON=/usr/bin/python3
-deps=$(nice tools/web/build_deps.sh | tail -n 1)
+deps=$(tools/web/build_deps.sh | tail -n 1)
 
 launcher=()
 command -v ccache > /dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

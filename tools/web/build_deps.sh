@@ -63,7 +63,7 @@ unpacked() {
 cmake_library() {
     local source="$1" build="$2"
     shift 2
-    rm -rf "$build"
+    # A build cut short goes on where it stopped.
     emcmake cmake -S "$source" -B "$build" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
         -DCMAKE_FIND_ROOT_PATH="$prefix" -DBUILD_SHARED_LIBS=OFF "$@" > "$build.log" 2>&1 ||
@@ -81,7 +81,10 @@ fi
 
 if ! is_done bullet; then
     echo "web dependencies: Bullet"
-    cmake_library "$(unpacked bullet)" "$sources/build-bullet" -DBUILD_BULLET2_DEMOS=OFF \
+    bullet=$(unpacked bullet)
+    # The game links the collision, dynamics and maths libraries only.
+    sed -i 's/^SUBDIRS( *BulletInverseDynamics BulletSoftBody /SUBDIRS( /' "$bullet/src/CMakeLists.txt"
+    cmake_library "$bullet" "$sources/build-bullet" -DBUILD_BULLET2_DEMOS=OFF \
         -DBUILD_EXTRAS=OFF -DBUILD_BULLET3=OFF -DBUILD_UNIT_TESTS=OFF -DBUILD_CPU_DEMOS=OFF \
         -DBUILD_OPENGL3_DEMOS=OFF -DBUILD_PYBULLET=OFF -DUSE_DOUBLE_PRECISION=OFF \
         -DINSTALL_LIBS=ON -DUSE_GRAPHICAL_BENCHMARK=OFF

@@ -7,7 +7,8 @@
 //   quillomar.html?args=a+b+c            any other command line (the browser test's --replay)
 //
 // A file the address carries (a level, a recording) is written below /home/web_user/shared.
-if (typeof ENVIRONMENT_IS_PTHREAD === 'undefined' || !ENVIRONMENT_IS_PTHREAD) {
+// The page's own thread only: the game's worker threads load this file too.
+if (!Module['ENVIRONMENT_IS_PTHREAD'] && typeof window !== 'undefined') {
   (function () {
     var home = '/home/web_user';
 
