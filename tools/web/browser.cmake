@@ -58,13 +58,14 @@ function(quillomar_browser_page target)
     set(web "${CMAKE_SOURCE_DIR}/tools/web")
     target_link_options(${target} PRIVATE
         -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=268435456 -sPTHREAD_POOL_SIZE=4
-        -sDEFAULT_PTHREAD_STACK_SIZE=4194304 -sSTACK_SIZE=8388608 -sMINIFY_HTML=0
+        -sDEFAULT_PTHREAD_STACK_SIZE=4194304 -sTOTAL_STACK=8388608 -sMINIFY_HTML=0
         -sFORCE_FILESYSTEM=1 -lidbfs.js "-sEXPORTED_RUNTIME_METHODS=[FS,callMain]"
-        --pre-js "${web}/pre.js" --shell-file "${web}/shell.html"
-        --preload-file "${CMAKE_SOURCE_DIR}/Quillomar@/Quillomar"
-        --preload-file "${CMAKE_SOURCE_DIR}/levels@/levels"
-        --preload-file "${CMAKE_SOURCE_DIR}/level.txt@/level.txt"
-        --preload-file "${CMAKE_SOURCE_DIR}/config.txt@/config.txt")
+        "SHELL:--pre-js ${web}/pre.js" "SHELL:--shell-file ${web}/shell.html"
+        # SHELL: keeps each repeated option with its value (CMake drops repeated options).
+        "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/Quillomar@/Quillomar"
+        "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/levels@/levels"
+        "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/level.txt@/level.txt"
+        "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/config.txt@/config.txt")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
         "${web}/pre.js" "${web}/shell.html")
 endfunction()

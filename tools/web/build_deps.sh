@@ -140,7 +140,8 @@ if ! is_done assimp; then
     echo "web dependencies: Assimp (OBJ only)"
     assimp=$(unpacked assimp)
     # Debian's build asks for draco, which the OBJ importer never uses.
-    sed -i 's/^\(\s*\)find_package(draco/\1#find_package(draco/' "$assimp/CMakeLists.txt"
+    sed -i 's/^\(\s*\)find_package(draco/\1#find_package(draco/' "$assimp/CMakeLists.txt" \
+        "$assimp/code/CMakeLists.txt"
     mkdir -p "$prefix/include/utf8cpp"
     cp -r /usr/include/utf8cpp/. "$prefix/include/utf8cpp/"
     cmake_library "$assimp" "$sources/build-assimp" \
