@@ -27,6 +27,9 @@ GLint border_wrap();
 // The order of a decoded image's texels as they are uploaded: GL_BGRA, or GL_RGBA where BGRA
 // uploads are not allowed (the browser's decoder then keeps RGBA).
 GLenum decoded_texel_order();
+// The internal format of a one-channel byte texture: GL_RED, or GL_R8 where only sized formats
+// are taken.
+GLint single_channel_format();
 // A 32-bit depth renderbuffer's format: GL_DEPTH_COMPONENT32, or the float one.
 GLenum depth32_renderbuffer_format();
 // The type of the null data given with a depth texture of `format`.

@@ -32,6 +32,10 @@ GLenum decoded_texel_order() {
     return GL_BGRA;
 }
 
+GLint single_channel_format() {
+    return GL_RED;
+}
+
 GLenum depth32_renderbuffer_format() {
     return GL_DEPTH_COMPONENT32;
 }

@@ -57,6 +57,10 @@ GLenum decoded_texel_order() {
     return GL_RGBA;
 }
 
+GLint single_channel_format() {
+    return GL_R8;
+}
+
 GLenum depth32_renderbuffer_format() {
     return GL_DEPTH_COMPONENT32F;
 }

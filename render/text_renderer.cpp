@@ -11,6 +11,7 @@
 #include "framework/qlmFramework.h"
 #include "render/gl_handle.h"
 #include "render/shader_constants.h"
+#include "render/gl_platform.h"
 #include "render/system_font.h"
 
 namespace quillomar {
@@ -158,8 +159,8 @@ void text_renderer::setup() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     // Glyph rows are byte-packed; the rest of the game relies on this alignment staying 1.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, atlas_width, atlas_height, 0, GL_RED, GL_UNSIGNED_BYTE,
-                 nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, single_channel_format(), atlas_width, atlas_height, 0, GL_RED,
+                 GL_UNSIGNED_BYTE, nullptr);
 
     if (face != nullptr) {
         int x = 0;
