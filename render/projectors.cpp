@@ -26,8 +26,8 @@ void create_target(GLenum filter, GLuint& fbo, GLuint& color, GLuint& depth, con
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, border_wrap());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, border_wrap());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    // No depth comparison on the colour image: it means nothing there, and WebGL then reads the
+    // image as a comparison's result (red).
     glBindTexture(GL_TEXTURE_2D, 0);
 
     glGenTextures(1, &depth);
