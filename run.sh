@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian or Ubuntu machine for Quillomar, builds it, and then either plays the
-# game (./run.sh play) or runs every test (./run.sh test).
+# game (./run.sh play), runs every test (./run.sh test), or builds the browser build and serves
+# it at http://127.0.0.1:8080/quillomar.html until interrupted (./run.sh web; PORT picks another
+# port).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,7 +11,7 @@ build_dir="${QUILLOMAR_BUILD_DIR:-build}"
 
 packages=(build-essential cmake pkg-config libglfw3-dev libglew-dev libglm-dev libbullet-dev
           libassimp-dev libfreeimage-dev libfreetype-dev libopenal-dev libsndfile1-dev
-          libgtest-dev libx11-dev libfontconfig-dev fonts-dejavu-core xvfb xauth xdotool
+          libgtest-dev libstb-dev libx11-dev libfontconfig-dev fonts-dejavu-core xvfb xauth xdotool
           desktop-file-utils appstream dpkg-dev)
 
 install_missing_packages() {
@@ -39,6 +41,11 @@ with_display() {
     fi
 }
 
+if [ "$mode" = web ]; then
+    tools/web/build.sh
+    exec node tools/web/serve.js "${QUILLOMAR_WEB_BUILD_DIR:-build-web}" "${PORT:-8080}"
+fi
+
 install_missing_packages
 build
 case "$mode" in
@@ -50,7 +57,7 @@ case "$mode" in
         with_display ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
         ;;
     *)
-        echo "usage: $0 [play|test]" >&2
+        echo "usage: $0 [play|test|web]" >&2
         exit 2
         ;;
 esac

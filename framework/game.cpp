@@ -1,6 +1,10 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -55,29 +59,47 @@ int game::run() {
     startup();
     check_gl_error(__FILE__, __LINE__);
 
-    bool running = true;
-    do {
-        // The picture follows the framebuffer (a resized window, full screen, HiDPI scaling);
-        // a minimised window keeps the last size.
-        int framebuffer_width = 0;
-        int framebuffer_height = 0;
-        glfwGetFramebufferSize(window, &framebuffer_width, &framebuffer_height);
-        if (framebuffer_width > 0 && framebuffer_height > 0) {
-            width = framebuffer_width;
-            height = framebuffer_height;
-        }
-        render();
-        glfwSwapBuffers(window);
-        glfwPollEvents();
-        if (should_stop()) {
-            running = false;
-        }
-    } while (running);
+#ifdef __EMSCRIPTEN__
+    // The browser owns the loop: it calls one frame per animation frame, and run returns at once
+    // without unwinding (the game lives on until the page goes).
+    emscripten_set_main_loop_arg(
+        [](void* self) {
+            auto* g = static_cast<game*>(self);
+            if (!g->frame()) {
+                emscripten_cancel_main_loop();
+                g->finish();
+            }
+        },
+        this, 0, 1);
+    return EXIT_SUCCESS;
+#else
+    while (frame()) {
+    }
+    finish();
+    return EXIT_SUCCESS;
+#endif
+}
 
+bool game::frame() {
+    // The picture follows the framebuffer (a resized window, full screen, HiDPI scaling); a
+    // minimised window keeps the last size.
+    int framebuffer_width = 0;
+    int framebuffer_height = 0;
+    glfwGetFramebufferSize(window, &framebuffer_width, &framebuffer_height);
+    if (framebuffer_width > 0 && framebuffer_height > 0) {
+        width = framebuffer_width;
+        height = framebuffer_height;
+    }
+    render();
+    glfwSwapBuffers(window);
+    glfwPollEvents();
+    return !should_stop();
+}
+
+void game::finish() {
     shutdown();
     glfwTerminate();
     window = nullptr;
-    return EXIT_SUCCESS;
 }
 
 bool game::should_stop() {

@@ -3,6 +3,10 @@
 
 #include "framework/game_window.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten/html5.h>
+#endif
+
 #include <iostream>
 
 #include "framework/console.h"
@@ -45,6 +49,20 @@ GLFWwindow* open_game_window(int width, int height, GLFWmonitor* monitor, bool v
     return window;
 }
 
+#ifdef __EMSCRIPTEN__
+void toggle_full_screen(GLFWwindow* /*window*/) {
+    // The browser's own full screen, of the canvas; it is granted only within a key or click,
+    // so a request from the frame loop waits for the next one.
+    EmscriptenFullscreenChangeEvent status{};
+    if (emscripten_get_fullscreen_status(&status) == EMSCRIPTEN_RESULT_SUCCESS &&
+        status.isFullscreen) {
+        emscripten_exit_fullscreen();
+    } else {
+        emscripten_request_fullscreen("#canvas", 1);
+    }
+}
+
+#else
 void toggle_full_screen(GLFWwindow* window) {
     // Where the window was before it went full screen.
     static int saved_x = 0;
@@ -65,15 +83,28 @@ void toggle_full_screen(GLFWwindow* window) {
     glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
 }
 
+#endif
+
 void set_full_screen(GLFWwindow* window, bool on) {
     if (is_full_screen(window) != on) {
         toggle_full_screen(window);
     }
 }
 
+#ifdef __EMSCRIPTEN__
+bool is_full_screen(GLFWwindow* window) {
+    EmscriptenFullscreenChangeEvent status{};
+    return window != nullptr &&
+           emscripten_get_fullscreen_status(&status) == EMSCRIPTEN_RESULT_SUCCESS &&
+           status.isFullscreen;
+}
+
+#else
 bool is_full_screen(GLFWwindow* window) {
     return window != nullptr && glfwGetWindowMonitor(window) != nullptr;
 }
+
+#endif
 
 void set_vsync(bool on) {
     glfwSwapInterval(on ? 1 : 0);

@@ -2,6 +2,10 @@
 
 #include <GLFW/glfw3.h>
 
+#ifdef __EMSCRIPTEN__
+#include "framework/browser_gamepad.h"
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>

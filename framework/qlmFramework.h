@@ -16,7 +16,8 @@ public:
     virtual ~game() = default;
 
     // Opens the window from config.txt, runs startup, the frame loop until Escape or a close
-    // request, then shutdown. Returns the process exit status: 0 after a normal run, non-zero
+    // request, then shutdown. In the browser the frame loop is the page's animation callback
+    // and run returns once it is installed. Returns the process exit status: 0 after a normal run, non-zero
     // when the window or the OpenGL function loader could not be set up.
     int run();
 
@@ -39,6 +40,11 @@ public:
 
     // The frame loop's test after each poll: Escape held, a close request, or quit_requested.
     bool should_stop();
+
+    // One pass of the frame loop: render, swap, poll. False once the game should stop.
+    bool frame();
+    // After the last frame: shutdown, and the window system let go.
+    void finish();
 };
 
 }  // namespace quillomar

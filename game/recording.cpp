@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "common/real_chars.h"
 #include "framework/asset_paths.h"
 #include "framework/bounded_read.h"
 #include "game/tick_clock.h"
@@ -117,7 +118,7 @@ std::string format_recording(const recording& run) {
     text += "level " + run.level_key + "\n";
     char buffer[64];
     if (run.result && !timed) {
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, run.result->seconds).ptr;
+        const auto end = real_to_chars(buffer, buffer + sizeof buffer, run.result->seconds).ptr;
         text += "result " + std::string(buffer, end) + " " +
                 std::to_string(run.result->lives_lost) + "\n";
     }
@@ -181,7 +182,7 @@ std::optional<recording> parse_recording(std::string_view text, std::string* why
         unsigned long long lives = 0;
         run_result result;
         const auto read =
-            std::from_chars(seconds.data(), seconds.data() + seconds.size(), result.seconds);
+            number_from_chars(seconds.data(), seconds.data() + seconds.size(), result.seconds);
         if (read.ec != std::errc() || read.ptr != seconds.data() + seconds.size() ||
             !(result.seconds > 0.0 && result.seconds <= max_time) ||
             !read_unsigned(take_field(rest), 1000000, lives) || !rest.empty()) {

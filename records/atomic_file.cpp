@@ -8,6 +8,10 @@
 #include <cstring>
 #include <filesystem>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace quillomar {
 namespace {
 
@@ -62,6 +66,12 @@ bool write_file_atomically(const std::string& path, const std::string& text, std
         ::fsync(folder_fd);
         ::close(folder_fd);
     }
+#ifdef __EMSCRIPTEN__
+    // In the browser the files live in memory until the page stores them in IndexedDB.
+    MAIN_THREAD_ASYNC_EM_ASM({
+        if (Module.quillomarStore) Module.quillomarStore();
+    });
+#endif
     return true;
 }
 

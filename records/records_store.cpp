@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "common/real_chars.h"
 #include "framework/asset_paths.h"
 #include "framework/bounded_read.h"
 #include "level/level_limits.h"
@@ -49,7 +50,7 @@ std::string_view take_field(std::string_view& rest) {
 template <typename number>
 bool read_whole(std::string_view text, number& out) {
     const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, out);
+    const auto [stop, error] = number_from_chars(text.data(), end, out);
     return error == std::errc() && stop == end;
 }
 
@@ -164,7 +165,7 @@ std::string format_records(const records_map& records) {
     for (const auto& [key, record] : records) {
         char seconds[64];
         const auto result =
-            std::to_chars(seconds, seconds + sizeof seconds, record.best_time_seconds);
+            real_to_chars(seconds, seconds + sizeof seconds, record.best_time_seconds);
         text += key + " " + std::string(seconds, result.ptr) + " " +
                 std::to_string(record.fewest_lives_lost) + " " + printable(record.level_name) +
                 "\n";

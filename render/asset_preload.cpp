@@ -1,7 +1,5 @@
 #include "render/asset_preload.h"
 
-#include <FreeImage.h>
-
 #include <algorithm>
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
@@ -11,6 +9,7 @@
 
 #include "framework/asset_paths.h"
 #include "framework/bounded_read.h"
+#include "render/image_decoder.h"
 #include "render/mip_chain.h"
 
 namespace quillomar {
@@ -18,14 +17,6 @@ namespace {
 
 // Far above any texture the game ships; the limit keeps a wrong file from filling the memory.
 constexpr std::size_t max_image_bytes = std::size_t{64} << 20;
-
-// Frees a FreeImage bitmap or memory stream on every path out.
-struct bitmap_closer {
-    void operator()(FIBITMAP* image) const { FreeImage_Unload(image); }
-};
-struct memory_closer {
-    void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
-};
 
 }  // namespace
 
@@ -35,32 +26,10 @@ std::optional<decoded_image> decode_image(const std::string& game_path) {
     if (!read.ok() || read.truncated || bytes.empty()) {
         return std::nullopt;
     }
-    const std::unique_ptr<FIMEMORY, memory_closer> memory(FreeImage_OpenMemory(
-        reinterpret_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())));
-    if (!memory) {
-        return std::nullopt;
-    }
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(memory.get(), 0);
-    if (format == FIF_UNKNOWN) {
-        return std::nullopt;
-    }
-    const std::unique_ptr<FIBITMAP, bitmap_closer> loaded(
-        FreeImage_LoadFromMemory(format, memory.get(), 0));
-    if (!loaded) {
-        return std::nullopt;
-    }
-    const std::unique_ptr<FIBITMAP, bitmap_closer> image(FreeImage_ConvertTo32Bits(loaded.get()));
-    if (!image) {
-        return std::nullopt;
-    }
     decoded_image result;
-    result.width = static_cast<int>(FreeImage_GetWidth(image.get()));
-    result.height = static_cast<int>(FreeImage_GetHeight(image.get()));
-    std::vector<std::uint8_t> texels(static_cast<std::size_t>(result.width) * result.height * 4);
-    for (int y = 0; y < result.height; ++y) {
-        const BYTE* row = FreeImage_GetScanLine(image.get(), y);
-        std::copy(row, row + result.width * 4,
-                  texels.begin() + static_cast<std::ptrdiff_t>(y) * result.width * 4);
+    std::vector<std::uint8_t> texels;
+    if (!decode_image_pixels(bytes, result.width, result.height, texels)) {
+        return std::nullopt;
     }
     if (!is_power_of_two(result.width) || !is_power_of_two(result.height)) {
         result.levels.push_back(std::move(texels));

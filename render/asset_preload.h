@@ -16,9 +16,9 @@ class Importer;
 
 namespace quillomar {
 
-// An image as the texture loaders upload it: 32-bit BGRA rows, bottom row first. `levels` holds
-// the mip chain for power-of-two sizes and only the image itself otherwise (the driver then
-// makes the rest).
+// An image as the texture loaders upload it: 32-bit rows (render/image_decoder.h says in which
+// order), bottom row first. `levels` holds the mip chain for power-of-two sizes and only the
+// image itself otherwise (the driver then makes the rest).
 struct decoded_image {
     int width = 0;
     int height = 0;

@@ -7,6 +7,7 @@
 #include "framework/qlmFramework.h"
 #include "game/hud_lines.h"
 #include "render/shader_constants.h"
+#include "render/gl_platform.h"
 
 namespace quillomar {
 namespace {
@@ -241,10 +242,20 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
     const auto sy = static_cast<float>(2.0 / height);
     std::vector<hud_line> lines =
         darkened || !show_game_hud ? std::vector<hud_line>{} : hud_lines(s);
+    if (s.display.wireframe && !wireframe_available() && !darkened && show_game_hud) {
+        // The key was taken, but this GL draws no edges: say so rather than show nothing.
+        hud_line missing;
+        missing.text = "Wire frame: not available here.";
+        missing.from_left_edge = true;
+        missing.x_pixels = 10;
+        missing.y_pixels = height - 40;
+        missing.tone = hud_tone::behind;
+        lines.push_back(missing);
+    }
+    const auto own = static_cast<std::ptrdiff_t>(lines.size());
     lines.insert(lines.end(), extra.begin(), extra.end());
     if (fit_text) {
         const hud_frame frame{width, height, text_scale, hud_text.metrics};
-        const auto own = static_cast<std::ptrdiff_t>(lines.size() - extra.size());
         std::vector<hud_line> grown =
             grown_with_text({lines.begin(), lines.begin() + own}, text_scale);
         grown.insert(grown.end(), lines.begin() + own, lines.end());
@@ -272,7 +283,7 @@ void frame_renderer::draw(const game_state& s, int width, int height,
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, width, height);
-    glPolygonMode(GL_FRONT_AND_BACK, s.display.wireframe ? GL_LINE : GL_FILL);
+    set_wireframe(s.display.wireframe);
     draw_scene(s, ghost);
     // The fall map lies just above the cube tops and writes no depth: drawn before the burst it
     // looks as it did drawn after it.
@@ -281,7 +292,7 @@ void frame_renderer::draw(const game_state& s, int width, int height,
     marks.clear();
     draw_burst(s);
 
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    set_wireframe(false);
     glDisable(GL_DEPTH_TEST);
     glDepthFunc(GL_ALWAYS);
     draw_hud(s, width, height, extra);

@@ -1,4 +1,5 @@
 #include "render/offscreen_burst.h"
+#include "render/gl_platform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -86,7 +87,7 @@ struct saved_state {
     GLint draw_framebuffer = 0;
     GLint read_framebuffer = 0;
     GLint viewport[4] = {};
-    GLint polygon_mode[2] = {GL_FILL, GL_FILL};
+    bool wireframe = false;
     GLboolean blend = GL_FALSE;
     GLboolean depth_test = GL_FALSE;
     GLboolean depth_mask = GL_TRUE;
@@ -101,7 +102,7 @@ struct saved_state {
         glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw_framebuffer);
         glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read_framebuffer);
         glGetIntegerv(GL_VIEWPORT, viewport);
-        glGetIntegerv(GL_POLYGON_MODE, polygon_mode);
+        wireframe = wireframe_on();
         blend = glIsEnabled(GL_BLEND);
         depth_test = glIsEnabled(GL_DEPTH_TEST);
         glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_mask);
@@ -118,7 +119,7 @@ struct saved_state {
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(draw_framebuffer));
         glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read_framebuffer));
         glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-        glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(polygon_mode[0]));
+        set_wireframe(wireframe);
         blend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
         depth_test ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
         glDepthMask(depth_mask);
@@ -185,7 +186,7 @@ void offscreen_burst::size_targets(glm::ivec2 copy_size, glm::ivec2 low_size,
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER,
                            with_stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
                            GL_TEXTURE_2D, depth_copy_.get(), 0);
-    glDrawBuffer(GL_NONE);
+    draw_into(GL_NONE);
 
     low_color_ = make_texture();
     allocate(low_color_.get(), GL_RGBA8, low_size.x, low_size.y, GL_LINEAR);
@@ -236,7 +237,7 @@ void offscreen_burst::draw(particle_renderer& drawer, const particle_system& par
     // The low target: clear colour (nothing added, the whole scene left), the reduced depth.
     glBindFramebuffer(GL_FRAMEBUFFER, low_fbo_.get());
     glViewport(0, 0, low_size.x, low_size.y);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    set_wireframe(false);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_SCISSOR_TEST);
@@ -257,7 +258,7 @@ void offscreen_burst::draw(particle_renderer& drawer, const particle_system& par
 
     // The particles, in their order. Colour adds each one's share; alpha keeps what is left of
     // the scene behind them, so compositing gives exactly what blending them in place gives.
-    glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(saved.polygon_mode[0]));
+    set_wireframe(saved.wireframe);
     glDepthFunc(GL_LESS);
     glDepthMask(saved.depth_mask);
     glEnable(GL_BLEND);
@@ -274,7 +275,7 @@ void offscreen_burst::draw(particle_renderer& drawer, const particle_system& par
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(saved.draw_framebuffer));
     glViewport(origin.x, origin.y, size.x, size.y);
     glScissor(copy0.x, copy0.y, copy1.x - copy0.x, copy1.y - copy0.y);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    set_wireframe(false);
     glDisable(GL_DEPTH_TEST);
     glBlendFuncSeparate(GL_ONE, GL_SRC_ALPHA, GL_ZERO, GL_ONE);
     glBindTexture(GL_TEXTURE_2D, low_color_.get());

@@ -7,6 +7,7 @@
 #include "framework/asset_paths.h"
 #include "framework/bounded_read.h"
 #include "render/shader_constants.h"
+#include "render/gl_platform.h"
 
 namespace quillomar {
 namespace {
@@ -20,6 +21,7 @@ void insert_prelude(std::string& source, const std::string& defines) {
     if (first_line_end != std::string::npos) {
         source.insert(first_line_end + 1, shader_prelude() + defines + "#line 2\n");
     }
+    adapt_version_line(source);
 }
 
 // The failure header stands alone on its line; the driver's log follows, after the file's path.

@@ -1,7 +1,5 @@
 #include "render/text_renderer.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <glm/glm.hpp>
@@ -13,6 +11,8 @@
 #include "framework/qlmFramework.h"
 #include "render/gl_handle.h"
 #include "render/shader_constants.h"
+#include "render/gl_platform.h"
+#include "render/system_font.h"
 
 namespace quillomar {
 
@@ -25,34 +25,6 @@ constexpr FT_UInt pixel_height = 32;
 constexpr std::size_t max_font_bytes = std::size_t{32} << 20;
 constexpr unsigned char first_char = 32;
 constexpr unsigned char last_char = 127;
-
-// The file of the system's default serif face as fontconfig matches it; empty when there is none.
-std::string system_serif_file() {
-    std::string file;
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("serif"));
-    if (config != nullptr && pattern != nullptr) {
-        FcConfigSubstitute(config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(config, pattern, &result);
-        FcChar8* path = nullptr;
-        if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch &&
-            path != nullptr) {
-            file = reinterpret_cast<const char*>(path);
-        }
-        if (match != nullptr) {
-            FcPatternDestroy(match);
-        }
-    }
-    if (pattern != nullptr) {
-        FcPatternDestroy(pattern);
-    }
-    if (config != nullptr) {
-        FcConfigDestroy(config);
-    }
-    return file;
-}
 
 // Reads the font file into `bytes` and opens its face from there; on failure says why and leaves
 // `face` null.
@@ -187,8 +159,8 @@ void text_renderer::setup() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     // Glyph rows are byte-packed; the rest of the game relies on this alignment staying 1.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, atlas_width, atlas_height, 0, GL_RED, GL_UNSIGNED_BYTE,
-                 nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, single_channel_format(), atlas_width, atlas_height, 0, GL_RED,
+                 GL_UNSIGNED_BYTE, nullptr);
 
     if (face != nullptr) {
         int x = 0;

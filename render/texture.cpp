@@ -10,6 +10,7 @@
 #include "render/asset_preload.h"
 #include "render/mip_chain.h"
 #include "render/model.h"
+#include "render/gl_platform.h"
 
 namespace quillomar {
 namespace {
@@ -20,13 +21,13 @@ void upload_with_mip_levels(const decoded_image& image) {
     int w = image.width;
     int h = image.height;
     if (!is_power_of_two(w) || !is_power_of_two(h)) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, decoded_texel_order(), GL_UNSIGNED_BYTE,
                      image.levels.front().data());
         glGenerateMipmap(GL_TEXTURE_2D);
         return;
     }
     for (std::size_t level = 0; level < image.levels.size(); ++level) {
-        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, w, h, 0, GL_BGRA,
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, w, h, 0, decoded_texel_order(),
                      GL_UNSIGNED_BYTE, image.levels[level].data());
         w = std::max(1, w / 2);
         h = std::max(1, h / 2);

@@ -9,6 +9,7 @@
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
 #include "render/gl_handle.h"
+#include "render/gl_platform.h"
 
 namespace quillomar {
 namespace {
@@ -31,8 +32,8 @@ texel_rect grown(const texel_rect& r, int margin) {
 void set_texture_parameters(int height) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, border_wrap());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, border_wrap());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, shadow_map_size, height, 0, GL_RGBA, GL_FLOAT,
@@ -172,7 +173,7 @@ void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     glViewport(0, 0, shadow_map_size, shadow_map_size);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    draw_into(GL_COLOR_ATTACHMENT0);
     glUseProgram(vsm.shadow_shader.program);
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1.1f, 4.0f);
@@ -194,7 +195,7 @@ void run_pass(const variance_shadow_map& vsm, const glm::mat4& light_mvp,
     blur_in_bands(vsm, blur_regions);
     QLM_CHECK_GL();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDrawBuffer(GL_BACK);
+    draw_into(GL_BACK);
     glViewport(0, 0, shadow_map_size, shadow_map_size);
     glBindVertexArray(vsm.quad_vao);
 }
@@ -451,7 +452,7 @@ void variance_shadow_map::create_framebuffers() {
     glGenFramebuffers(1, &shadow_fbo);
     glGenRenderbuffers(1, &shadow_depth_rb);
     glBindRenderbuffer(GL_RENDERBUFFER, shadow_depth_rb);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32, shadow_map_size, shadow_map_size);
+    glRenderbufferStorage(GL_RENDERBUFFER, depth32_renderbuffer_format(), shadow_map_size, shadow_map_size);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     glGenFramebuffers(1, &filter_fbo);
     glGenTextures(1, &moments_texture);

@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     }
     the_game->replay_path = options.replay_file;
     the_game->start_in_menu = options.menu;
+    the_game->menu_plays_level = options.menu && options.level_file != quillomar::assets::level_file;
     the_game->edit_path = options.edit_file;
     return the_game->run();
 }

@@ -224,6 +224,11 @@ void play_session::run_tick(quillomar_game& game, const frame_input& input) {
     play_sound_events(game.sound(), events);
     for (const game_event& e : events) {
         if (e.kind == event_kind::won) {
+#ifdef __EMSCRIPTEN__
+            // The page's console says on which tick the run ended: the browser test compares it
+            // with the desktop's.
+            std::cout << "finish tick " << run_ticks_ << std::endl;
+#endif
             keep_a_won_run(game);
         }
     }

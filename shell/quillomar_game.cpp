@@ -166,6 +166,11 @@ void quillomar_game::startup() {
         replace_all(std::make_unique<edit_screen>(std::move(editor)));
     } else if (start_in_menu) {
         open_title();
+        // A level named beside --menu (a shared link in the browser) is played at once, as the
+        // level list starts one: Escape pauses it and the pause menu leads back to the title.
+        if (menu_plays_level) {
+            play_level(level_path, true);
+        }
     } else {
         replace_all(std::make_unique<play_screen>(std::make_unique<play_session>(
             std::move(core), level_path, play_session::kind::player)));

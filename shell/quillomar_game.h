@@ -168,6 +168,8 @@ public:
     std::string replay_path;
     // Start in the title menu (--menu) rather than straight in the level.
     bool start_in_menu = false;
+    // With start_in_menu: play level_path at once (a level named beside --menu).
+    bool menu_plays_level = false;
     std::function<frame_input(double time)> input_source;
     // The events of the latest frame's ticks, for tests and tools to observe.
     game_events last_events;

@@ -1,6 +1,12 @@
 #include "sound/sound_engine.h"
 
+#if __has_include(<AL/efx.h>)
 #include <AL/efx.h>
+#define NO_EFFECT_SENDS ALC_MAX_AUXILIARY_SENDS, 0,
+#else
+// The browser's OpenAL has no effects, nor the attribute that turns their sends off.
+#define NO_EFFECT_SENDS
+#endif
 #include <sndfile.h>
 
 #include <algorithm>
@@ -31,8 +37,7 @@ std::unique_ptr<sound_engine> sound_engine::create(const char* device_name) {
     }
     // The game plays a few sounds at a time; OpenAL's default of 256 sources sets aside mixing
     // state for each of them (megabytes). It uses no effects, so its voices need no effect sends.
-    const ALCint attributes[] = {ALC_MONO_SOURCES, 16, ALC_STEREO_SOURCES, 16,
-                                 ALC_MAX_AUXILIARY_SENDS, 0, 0};
+    const ALCint attributes[] = {ALC_MONO_SOURCES, 16, ALC_STEREO_SOURCES, 16, NO_EFFECT_SENDS 0};
     ALCcontext* context = alcCreateContext(device, attributes);
     if (context == nullptr) {
         alcCloseDevice(device);

@@ -50,6 +50,14 @@ const float min_variance = 2.0e-6;
 // caster pass scales them.
 float light_visibility() {
     vec4 stats = textureProj(shadow_tex, shadow_coord);
+#ifdef QUILLOMAR_NO_BORDER_CLAMP
+    // WebGL has no border colour: the map's edge would repeat outward. Outside it nothing is
+    // covered, as the border's zeros say on the desktop.
+    vec2 on_map = shadow_coord.xy / shadow_coord.w;
+    if (any(lessThan(on_map, vec2(0.0))) || any(greaterThan(on_map, vec2(1.0)))) {
+        stats = vec4(0.0);
+    }
+#endif
     float coverage = stats.b * step(0.0, shadow_coord.w);
     float safe_coverage = max(stats.b, 1.0e-4);
     float mean = stats.r / safe_coverage;

@@ -1,0 +1,72 @@
+// The desktop's side of the browser test: the checking player plays a level along its planned
+// route, its run is saved as a recording, and that recording is played into a fresh game; the
+// tick on which it reaches the finish is printed, as the browser build prints it when it plays
+// the same recording in the page.
+//
+//   replay_finish LEVEL_FILE RECORDING_OUT
+//
+// prints "finish tick N" and exits 0, or one line saying what failed and exits 1.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "authoring/level_grid.h"
+#include "authoring/route_planner.h"
+#include "authoring/route_player.h"
+#include "game/game_core.h"
+#include "game/recording.h"
+#include "game/tick_clock.h"
+#include "records/records_store.h"
+
+int main(int argc, char** argv) {
+    using namespace quillomar;
+    if (argc != 3) {
+        std::cerr << "usage: replay_finish LEVEL_FILE RECORDING_OUT" << std::endl;
+        return 2;
+    }
+    const std::string level_file = argv[1];
+    std::ifstream in(level_file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    if (!in) {
+        std::cerr << "replay_finish: cannot read " << level_file << std::endl;
+        return 1;
+    }
+
+    game_core core;
+    if (!core.read_level(level_file)) {
+        std::cerr << "replay_finish: no level to play in " << level_file << std::endl;
+        return 1;
+    }
+    const level as_read = core.state.level;
+    const play_outcome played = play_route(as_read, plan_route(make_level_grid(as_read)));
+    if (!played.finished) {
+        std::cerr << "replay_finish: the checking player did not finish: " << played.failure
+                  << std::endl;
+        return 1;
+    }
+    recording run;
+    run.level_key = level_key(text.str());
+    run.frames = played.frames;
+    if (!save_recording(run, argv[2])) {
+        return 1;
+    }
+
+    // Played back as the game plays a recording: one record a tick, at the tick's time.
+    core.place_items();
+    core.place_enemies();
+    core.init_ball();
+    core.init_cameras();
+    core.create_physics();
+    long tick = 0;
+    for (frame_input frame : run.frames) {
+        frame.time = tick_time(++tick);
+        core.step(frame);
+        if (core.state.won) {
+            std::cout << "finish tick " << tick << std::endl;
+            return 0;
+        }
+    }
+    std::cerr << "replay_finish: the recording ends before the finish" << std::endl;
+    return 1;
+}

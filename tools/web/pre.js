@@ -1,0 +1,92 @@
+// Runs in the page before the game's main (emcc --pre-js): the player's folders kept in the
+// browser's IndexedDB, and the command line the page's address asks for.
+//
+//   quillomar.html                       the title menu (--menu)
+//   quillomar.html#level=<base64url>     plays the level file held in the link (--menu LEVEL)
+//   quillomar.html#level=..&replay=..    plays the recording on that level (LEVEL --replay RUN)
+//   quillomar.html?args=a+b+c            any other command line (the browser test's --replay)
+//
+// A file the address carries (a level, a recording) is written below /home/web_user/shared.
+// The page's own thread only: the game's worker threads load this file too.
+if (!Module['ENVIRONMENT_IS_PTHREAD'] && typeof window !== 'undefined') {
+  (function () {
+    var home = '/home/web_user';
+
+    function fromBase64url(text) {
+      var base64 = text.replace(/-/g, '+').replace(/_/g, '/');
+      while (base64.length % 4 !== 0) base64 += '=';
+      var binary = atob(base64);
+      var bytes = new Uint8Array(binary.length);
+      for (var i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
+      return bytes;
+    }
+
+    function pageArguments() {
+      var location = typeof window !== 'undefined' ? window.location : null;
+      if (!location) return ['--menu'];
+      var hash = location.hash.replace(/^#/, '');
+      var files = {};
+      hash.split('&').forEach(function (part) {
+        var eq = part.indexOf('=');
+        if (eq > 0) files[part.substring(0, eq)] = part.substring(eq + 1);
+      });
+      var query = new URLSearchParams(location.search);
+      var args = query.has('args') ? query.get('args').split(' ').filter(function (a) {
+        return a.length > 0;
+      }) : null;
+      Module.quillomarShared = {};
+      ['level', 'replay'].forEach(function (name) {
+        if (files[name]) {
+          Module.quillomarShared[name] = fromBase64url(files[name]);
+        }
+      });
+      if (args) return args;
+      if (Module.quillomarShared.level) {
+        var level = home + '/shared/level.txt';
+        // A replay plays as `quillomar LEVEL --replay FILE` does; a level alone opens from the
+        // title menu, so Escape pauses rather than ends the page's game.
+        return Module.quillomarShared.replay ? [level, '--replay', home + '/shared/run.replay']
+                                             : ['--menu', level];
+      }
+      return ['--menu'];
+    }
+
+    Module['arguments'] = pageArguments();
+
+    // One write to IndexedDB at a time; writes asked for meanwhile are done together after it.
+    var storing = false;
+    var storeAgain = false;
+    Module.quillomarStore = function () {
+      if (storing) {
+        storeAgain = true;
+        return;
+      }
+      storing = true;
+      FS.syncfs(false, function (error) {
+        storing = false;
+        if (error) console.warn('quillomar: the player\'s files were not stored: ' + error);
+        if (storeAgain) {
+          storeAgain = false;
+          Module.quillomarStore();
+        }
+      });
+    };
+
+    Module['preRun'] = [].concat(Module['preRun'] || [], function () {
+      // The records, statistics, settings and recordings live below the home folder
+      // ($XDG_DATA_HOME and $XDG_CONFIG_HOME default there): all of it is kept.
+      FS.mount(IDBFS, {}, home);
+      addRunDependency('quillomar-player-files');
+      FS.syncfs(true, function (error) {
+        if (error) console.warn('quillomar: the player\'s files could not be read: ' + error);
+        var shared = Module.quillomarShared || {};
+        if (shared.level || shared.replay) {
+          try { FS.mkdir(home + '/shared'); } catch (e) {}
+          if (shared.level) FS.writeFile(home + '/shared/level.txt', shared.level);
+          if (shared.replay) FS.writeFile(home + '/shared/run.replay', shared.replay);
+        }
+        removeRunDependency('quillomar-player-files');
+      });
+    });
+  })();
+}
