@@ -9,7 +9,7 @@ namespace {
 // Lifted off the faces they lie on, so that depth testing keeps them in front.
 constexpr float lift = 0.03f;
 constexpr float grid_width = 0.08f;
-constexpr float frame_width = 0.3f;
+constexpr float frame_width = 0.45f;
 constexpr float route_width = 0.35f;
 
 const glm::vec4 grid_tint(0.85f, 0.85f, 0.85f, 0.45f);
@@ -83,9 +83,13 @@ std::vector<map_vertex> map_marks(const map_scene& scene) {
             frame(out, x0, z0, x0 + 2.0f, z0 + 2.0f, top({x, z}) + lift, grid_width, grid_tint);
         }
     }
-    // The outline stands at the highest top, so no cube along the edge hides it.
-    frame(out, low_edge(0) - 0.25f, low_edge(0) - 0.25f, low_edge(scene.area.x) + 0.25f,
-          low_edge(scene.area.z) + 0.25f, cell_top(9) + lift, 0.25f, outline_tint);
+    // The outline stands level with the highest cube, so no cube along the edge hides it.
+    int highest = 0;
+    for (const cube_cell& c : doc.cubes()) {
+        highest = std::max(highest, c.height);
+    }
+    frame(out, low_edge(0) - 0.3f, low_edge(0) - 0.3f, low_edge(scene.area.x) + 0.3f,
+          low_edge(scene.area.z) + 0.3f, cell_top(highest) + lift, 0.3f, outline_tint);
     if (scene.selection) {
         const cell_area& a = *scene.selection;
         for (int z = a.low.z; z <= a.high.z; ++z) {
@@ -121,6 +125,9 @@ std::vector<map_vertex> map_marks(const map_scene& scene) {
         const glm::vec3 step(to.x - from.x, 0.0f, to.z - from.z);
         const float length = glm::length(step);
         if (length < 0.25f) {
+            // A ball dropping onto the start, or standing, draws nothing; the line starts
+            // where it lands.
+            from.y = to.y;
             continue;
         }
         const glm::vec3 side = glm::vec3(-step.z, 0.0f, step.x) / length * (route_width * 0.5f);
@@ -130,8 +137,8 @@ std::vector<map_vertex> map_marks(const map_scene& scene) {
         from = to;
     }
     const grid_cell c = scene.cursor;
-    frame(out, low_edge(c.x) - 0.1f, low_edge(c.z) - 0.1f, low_edge(c.x + 1) + 0.1f,
-          low_edge(c.z + 1) + 0.1f, top(c) + 4.0f * lift, frame_width, cursor_colour());
+    frame(out, low_edge(c.x) - 0.15f, low_edge(c.z) - 0.15f, low_edge(c.x + 1) + 0.15f,
+          low_edge(c.z + 1) + 0.15f, top(c) + 4.0f * lift, frame_width, cursor_colour());
     return out;
 }
 

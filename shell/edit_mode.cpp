@@ -87,8 +87,9 @@ edit_mode::request edit_mode::update(key_input& keys, float aspect) {
     handle_pointer(keys, aspect);
     handle_view_keys(keys, aspect);
     handle_edits(keys);
-    if (show_route_) {
-        routes_.request(route_key(), current_level());
+    if (show_route_ && route_asked_ != route_key_) {
+        route_asked_ = route_key_;
+        routes_.request(route_key_, current_level());
     }
     return from_cursor ? request::play_from_cursor : play ? request::play_test : request::none;
 }
@@ -387,6 +388,8 @@ void edit_mode::rebuild_view() {
     const float ground = s.level.height_at(start.x, start.y);
     s.ball.position = glm::vec3(start.x, ground > 0.0f ? ground + 1.0f : 2.0f, start.y);
     const level_document& document = session_.document();
+    const std::string text = document.text();
+    route_key_ = std::to_string(std::hash<std::string>{}(text)) + ":" + std::to_string(text.size());
     extent_ = {1, 1};
     const auto take_in = [this](grid_cell c) {
         extent_ = {std::max(extent_.x, c.x + 1), std::max(extent_.z, c.z + 1)};
@@ -444,17 +447,13 @@ std::vector<map_vertex> edit_mode::marks() const {
     // In the 3D view the cubes show as the game draws them; the marks stay.
     scene.heights = !three_d_;
     if (show_route_) {
-        if (const proven_route* route = const_cast<route_cache&>(routes_).find(route_key())) {
+        if (const proven_route* route = routes_.find(route_key_)) {
             scene.route = route->path;
         }
     }
     return map_marks(scene);
 }
 
-std::string edit_mode::route_key() const {
-    const std::string text = session_.document().text();
-    return std::to_string(std::hash<std::string>{}(text)) + ":" + std::to_string(text.size());
-}
 
 void edit_mode::start_check() {
     if (check_cancel_) {
@@ -494,8 +493,9 @@ void edit_mode::wait_for_check() {
 
 void edit_mode::wait_for_route() {
     if (show_route_) {
-        routes_.request(route_key(), current_level());
-        routes_.wait(route_key());
+        route_asked_ = route_key_;
+        routes_.request(route_key_, current_level());
+        routes_.wait(route_key_);
     }
 }
 

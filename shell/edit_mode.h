@@ -29,12 +29,13 @@ namespace quillomar {
 class key_input;
 
 // Where the editor's HUD goes: the window's size and the font's measures (none: lines are not
-// wrapped), at the text size `scale`.
+// wrapped), at the text size `scale`, which the renderer draws `enlarged` times larger still.
 struct editor_hud_frame {
     int width = 1024;
     int height = 768;
     const text_metrics* metrics = nullptr;
     float scale = 1.0f;
+    float enlarged = 1.0f;
 };
 
 class edit_mode {
@@ -110,7 +111,6 @@ private:
     void take_check_when_ready();
     void rebuild_view();
     top_down_view framing(float aspect) const;
-    std::string route_key() const;
 
     level_edit_session session_;
     grid_cell cursor_;
@@ -138,7 +138,9 @@ private:
     std::string check_line_;
     std::string first_problem_;
     std::optional<grid_cell> place_;
-    route_cache routes_;
+    mutable route_cache routes_;  // looking a route up takes in a finished one
+    std::string route_key_;    // the level as it stands, for the cache
+    std::string route_asked_;  // the level whose route was asked for last
     std::string status_;  // the latest save, refusal or play-test, one line
     bool quit_asked_ = false;
 };

@@ -22,7 +22,7 @@ std::vector<std::string> fitted(const std::string& text, const editor_hud_frame&
     if (frame.metrics == nullptr) {
         return {text};
     }
-    return wrap_to_width(*frame.metrics, text, frame.scale,
+    return wrap_to_width(*frame.metrics, text, frame.scale * frame.enlarged,
                          static_cast<float>(std::max(frame.width - 16, 1)));
 }
 
@@ -34,7 +34,7 @@ std::vector<hud_line> edit_mode::hud_lines(const editor_hud_frame& frame) const 
     const int step = static_cast<int>(std::lround(
         (frame.metrics != nullptr && frame.metrics->line_height > 0.0f ? frame.metrics->line_height
                                                                        : plain_line_height) *
-        scale));
+        scale * frame.enlarged));
     std::string cell = "Cell " + std::to_string(cursor_.x) + " " + std::to_string(cursor_.z) +
                        ", height " + std::to_string(document.height(cursor_));
     for (const auto& [here, name] : {std::pair{document.start() == cursor_, " - start"},

@@ -21,7 +21,7 @@ editor_hud_frame hud_frame(const quillomar_game& game) {
     editor_hud_frame frame{game.width, game.height, nullptr, editor_text_scale};
     if (const frame_renderer* renderer = const_cast<quillomar_game&>(game).renderer()) {
         frame.metrics = &renderer->hud_metrics();
-        frame.scale *= renderer->text_scale;
+        frame.enlarged = renderer->text_scale;
     }
     return frame;
 }

@@ -284,6 +284,32 @@ TEST(Editor, ShiftF5PlaysFromTheCursorCellAndThePlayTestSaysSo) {
     EXPECT_TRUE(shows(d, "Shift+F5 plays from a cell with a cube"));
 }
 
+TEST(Editor, VTurnsToTheViewAroundTheCursorAndRLaysTheProvenRouteOnTheMap) {
+    const test::scratch_dir dir;
+    editing d(dir.write("level.txt", "start 1 4\nfinish 1 0\npath\n111\n111\n111\n111\n111\n"));
+    edit_mode& editor = *d.game().editor();
+    const std::size_t plain = editor.marks().size();
+    press(d, GLFW_KEY_R);
+    ASSERT_TRUE(editor.route_shown());
+    editor.wait_for_route();
+    d.frames(1);
+    EXPECT_GT(editor.marks().size(), plain);
+    press(d, GLFW_KEY_R);
+    EXPECT_EQ(editor.marks().size(), plain);
+    press(d, GLFW_KEY_V);
+    EXPECT_TRUE(editor.three_d());
+    const glm::vec3 eye = editor.view(1.0f).cam_pos;
+    press(d, GLFW_KEY_RIGHT_BRACKET);
+    EXPECT_GT(glm::length(editor.view(1.0f).cam_pos - eye), 1.0f);
+    // The cube tops keep the game's own look in 3D; edits go on as on the map.
+    EXPECT_LT(editor.marks().size(), plain);
+    press(d, GLFW_KEY_4);
+    EXPECT_EQ(editor.session().document().height(editor.cursor()), 4);
+    d.frames(1);
+    press(d, GLFW_KEY_V);
+    EXPECT_FALSE(editor.three_d());
+}
+
 TEST(Editor, TheTitleMenusEditorOpensOwnLevelsNewOnesAndCopiesAndWritesNowhereElse) {
     const test::scratch_dir dir;
     setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);

@@ -143,10 +143,10 @@ TEST(MapMarks, NeighbouringHeightsDifferClearlyAndTheCursorHasAColourOfItsOwn) {
                              [](const map_vertex& v) { return v.tint == height_colour(2); }));
     // Every mark lies within the outline, the route's ribbon too.
     for (const map_vertex& v : marks) {
-        EXPECT_GE(v.position.x, -1.3f);
-        EXPECT_LE(v.position.x, 7.3f);
-        EXPECT_GE(v.position.z, -1.3f);
-        EXPECT_LE(v.position.z, 3.3f);
+        EXPECT_GE(v.position.x, -1.35f);
+        EXPECT_LE(v.position.x, 7.35f);
+        EXPECT_GE(v.position.z, -1.35f);
+        EXPECT_LE(v.position.z, 3.35f);
     }
     scene.document = nullptr;
     EXPECT_TRUE(map_marks(scene).empty());
