@@ -479,6 +479,11 @@ void edit_mode::take_check_when_ready() {
         const level_verdict verdict = check_.get();
         verdict_ = verdict_summary(verdict);
         check_line_ = verdict.lines.empty() ? verdict_ : verdict.lines.back();
+        // The HUD's first line names the file already.
+        const std::string named = session_.path() + ": ";
+        if (check_line_.rfind(named, 0) == 0) {
+            check_line_.erase(0, named.size());
+        }
         first_problem_ = verdict.lines.size() > 1 ? verdict.lines.front() : std::string();
         place_ = verdict.finishable ? std::nullopt : verdict.place;
     }

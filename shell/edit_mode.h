@@ -86,7 +86,7 @@ public:
     const level_edit_session& session() const { return session_; }
     // The check's verdict in a few words, "checking..." while it runs.
     const std::string& verdict() const { return verdict_; }
-    // The check's own last line, as --check prints it.
+    // The check's own last line, as --check prints it, without the file's name.
     const std::string& check_line() const { return check_line_; }
     // Where the check says the level fails, when it names a cell.
     std::optional<grid_cell> problem_place() const { return place_; }

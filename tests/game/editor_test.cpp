@@ -22,6 +22,9 @@ namespace {
 // Won by rolling one cell ahead; a header comment and CRLF line ends that a save must keep.
 const char* const corridor = "# two rows\r\nstart 1 2\r\nfinish 1 1\r\npath\r\n111\r\n111\r\n111\r\n";
 
+// Five rows: the finish four cells ahead of the start.
+const char* const long_corridor = "start 1 4\nfinish 1 0\npath\n111\n111\n111\n111\n111\n";
+
 std::string contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -233,7 +236,7 @@ TEST(Editor, ASlabIsOneSelectionAndOneKeyAndUndoesInOneStep) {
 
 TEST(Editor, TitleHintAndFacingTypedInTheEditorAreReadByTheGameAndTheLevelStillPasses) {
     const test::scratch_dir dir;
-    const std::string path = dir.write("level.txt", corridor);
+    const std::string path = dir.write("level.txt", long_corridor);
     editing d(path);
     press(d, GLFW_KEY_T);
     ASSERT_TRUE(d.game().editor()->typing());
@@ -258,19 +261,19 @@ TEST(Editor, TitleHintAndFacingTypedInTheEditorAreReadByTheGameAndTheLevelStillP
     EXPECT_EQ(saved.title, "Short waY");
     EXPECT_EQ(saved.hint, "Roll ahead");
     EXPECT_EQ(saved.start_facing, facing::east);
-    EXPECT_EQ(saved.start, glm::vec2(2.0f, 4.0f));
+    EXPECT_EQ(saved.start, glm::vec2(2.0f, 8.0f));
     EXPECT_TRUE(check_level_file(path).finishable);
 }
 
 TEST(Editor, ShiftF5PlaysFromTheCursorCellAndThePlayTestSaysSo) {
     const test::scratch_dir dir;
     setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
-    editing d(dir.write("level.txt", corridor));
+    editing d(dir.write("level.txt", long_corridor));
     press(d, GLFW_KEY_UP);
     press(d, GLFW_KEY_UP);
     press(d, GLFW_KEY_F5, GLFW_MOD_SHIFT);
     ASSERT_EQ(d.game().screen_name(), "play");
-    EXPECT_EQ(d.state().level.start, glm::vec2(2.0f, 0.0f));
+    EXPECT_EQ(d.state().level.start, glm::vec2(2.0f, 4.0f));
     EXPECT_TRUE(shows(d, "Play-test"));
     d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
     d.frames(1, false);
@@ -286,7 +289,7 @@ TEST(Editor, ShiftF5PlaysFromTheCursorCellAndThePlayTestSaysSo) {
 
 TEST(Editor, VTurnsToTheViewAroundTheCursorAndRLaysTheProvenRouteOnTheMap) {
     const test::scratch_dir dir;
-    editing d(dir.write("level.txt", "start 1 4\nfinish 1 0\npath\n111\n111\n111\n111\n111\n"));
+    editing d(dir.write("level.txt", long_corridor));
     edit_mode& editor = *d.game().editor();
     const std::size_t plain = editor.marks().size();
     press(d, GLFW_KEY_R);
