@@ -16,7 +16,6 @@ const glm::vec4 grid_tint(0.85f, 0.85f, 0.85f, 0.45f);
 const glm::vec4 outline_tint(1.0f, 1.0f, 1.0f, 0.95f);
 const glm::vec4 empty_tint(0.12f, 0.12f, 0.16f, 0.55f);
 const glm::vec4 selection_tint(0.2f, 0.85f, 1.0f, 0.4f);
-const glm::vec4 problem_tint(1.0f, 0.1f, 0.05f, 0.9f);
 const glm::vec4 route_tint(1.0f, 1.0f, 1.0f, 0.85f);
 
 // A flat rectangle at height y between world corners (x0, z0) and (x1, z1).
@@ -58,6 +57,10 @@ glm::vec4 height_colour(int height) {
 
 glm::vec4 cursor_colour() {
     return {1.0f, 0.0f, 0.9f, 1.0f};
+}
+
+glm::vec4 problem_colour() {
+    return {1.0f, 0.1f, 0.05f, 0.9f};
 }
 
 float cell_top(int height) {
@@ -102,6 +105,7 @@ std::vector<map_vertex> map_marks(const map_scene& scene) {
     if (scene.problem) {
         // A cross over the cell, and a frame, both in the warning red.
         const grid_cell p = *scene.problem;
+        const glm::vec4 problem_tint = problem_colour();
         const float y = top(p) + 3.0f * lift;
         const float cx = 2.0f * static_cast<float>(p.x);
         const float cz = 2.0f * static_cast<float>(p.z);

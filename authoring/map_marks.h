@@ -36,6 +36,9 @@ glm::vec4 height_colour(int height);
 // The cursor's frame colour, used by nothing else on the map.
 glm::vec4 cursor_colour();
 
+// The colour of the mark on the cell where the check says the level fails.
+glm::vec4 problem_colour();
+
 // The world height of a cell's top face: a cube's top, or the cubes' base for an empty cell.
 float cell_top(int height);
 

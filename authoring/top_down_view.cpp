@@ -40,7 +40,7 @@ top_down_view make_top_down_view(int columns, int rows, float aspect, float zoom
     const float half_x = width + 2.0f;
     const float half_z = depth + 2.0f;
     // The level keeps to the middle of the picture's height: the HUD has the top and bottom.
-    constexpr float height_share = 0.7f;
+    constexpr float height_share = 0.62f;
     const float closer = zoom > 1.0f && std::isfinite(zoom) ? zoom : 1.0f;
     const float distance = std::max(half_z / height_share, half_x / v.aspect) /
                            std::tan(fovy_radians * 0.5f) / closer;

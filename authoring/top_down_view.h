@@ -25,7 +25,7 @@ struct top_down_view {
 };
 
 // Frames cells [0, columns) x [0, rows) with a cell to spare on every side, for a picture
-// `aspect` times as wide as it is high, in the middle 70% of its height (the HUD has the rest);
+// `aspect` times as wide as it is high, in the middle 62% of its height (the HUD has the rest);
 // any count below one counts as one.
 top_down_view make_top_down_view(int columns, int rows, float aspect);
 // The same view `zoom` times closer (1 frames the whole area, less counts as 1), looking down on

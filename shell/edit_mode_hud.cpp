@@ -89,9 +89,7 @@ std::vector<hud_line> edit_mode::hud_lines(const editor_hud_frame& frame) const 
         }
         keys = fitted(all, frame);
     } else {
-        keys = fitted("F1: keys   F5: play-test   Shift+arrows: select   0-9: height   "
-                      "V: 3D   Esc: quit",
-                      frame);
+        keys = fitted("F1: all keys   F5: play-test   V: 3D   Esc: quit", frame);
     }
     std::vector<std::string> verdict;
     if (document.cubes().empty()) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "authoring/level_edit_session.h"
 #include "authoring/map_marks.h"
@@ -118,14 +119,28 @@ TEST(MapMarks, NeighbouringHeightsDifferClearlyAndTheCursorHasAColourOfItsOwn) {
         }
         return at;
     };
-    // The cursor's frame lies over the cursor cell's top (height 3) and nothing else has its
-    // colour; each cube's top has its height's colour.
-    const std::vector<glm::vec3> frame = tinted(cursor_colour());
-    ASSERT_FALSE(frame.empty());
-    for (const glm::vec3& p : frame) {
-        EXPECT_GT(p.y, cell_top(3));
-        EXPECT_NEAR(p.x, 4.0f, 1.2f);
-        EXPECT_NEAR(p.z, 0.0f, 1.2f);
+    // The cursor's frame lies over the cursor cell's top (height 3), the problem's mark over its
+    // cell (height 2), each all round its cell; nothing else has their colours.
+    for (const auto& [tint, centre, height] : {std::tuple{cursor_colour(), glm::vec2(4, 0), 3},
+                                               std::tuple{problem_colour(), glm::vec2(2, 0), 2}}) {
+        const std::vector<glm::vec3> mark = tinted(tint);
+        ASSERT_EQ(mark.size() % 6, 0u);
+        glm::vec2 sum(0.0f);
+        glm::vec2 low(100.0f);
+        glm::vec2 high(-100.0f);
+        for (const glm::vec3& p : mark) {
+            EXPECT_GT(p.y, cell_top(height));
+            sum += glm::vec2(p.x, p.z);
+            low = glm::min(low, glm::vec2(p.x, p.z));
+            high = glm::max(high, glm::vec2(p.x, p.z));
+        }
+        const glm::vec2 middle = sum / static_cast<float>(mark.size());
+        EXPECT_NEAR(middle.x, centre.x, 1e-3f);
+        EXPECT_NEAR(middle.y, centre.y, 1e-3f);
+        for (const glm::vec2 edge : {low, high}) {
+            EXPECT_NEAR(std::abs(edge.x - centre.x), 1.175f, 0.03f);
+            EXPECT_NEAR(std::abs(edge.y - centre.y), 1.175f, 0.03f);
+        }
     }
     for (int h = 1; h <= 9; ++h) {
         EXPECT_NE(height_colour(h), cursor_colour());
@@ -168,11 +183,13 @@ TEST(EditorViews, AZoomedViewCentresItsPointAndAnOrbitLooksAtTheCursorFromAnySid
     EXPECT_NEAR(zoomed / wide, 4.0f, 0.05f);
     EXPECT_EQ(cell_at_pointer(near, {0.0f, 0.0f}, flat), (grid_cell{20, 10}));
     EXPECT_EQ(make_top_down_view(8, 8, 1.0f, 0.2f, {7, 7}).view, make_top_down_view(8, 8, 1.0f).view);
+    EXPECT_EQ(make_orbit_view({}, 0.0f, 0.5f, 10.0f, 0.0f).aspect, 1.0f);
     for (const float yaw : {0.0f, 1.5f, 3.0f, -2.0f}) {
         const top_down_view orbit = make_orbit_view({10.0f, 3.0f, 6.0f}, yaw, 0.7f, 30.0f, 1.3f);
         EXPECT_LT(glm::length(ndc_of(orbit, {10.0f, 3.0f, 6.0f})), 1e-4f) << yaw;
         EXPECT_NEAR(glm::length(orbit.eye - orbit.target), 30.0f, 1e-3f);
         EXPECT_GT(orbit.eye.y, orbit.target.y);
+        EXPECT_EQ(orbit.aspect, 1.3f);
         EXPECT_EQ(cell_at_pointer(orbit, {0.0f, 0.0f}, flat), (grid_cell{5, 3})) << yaw;
     }
 }
