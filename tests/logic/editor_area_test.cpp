@@ -107,7 +107,8 @@ TEST(MapMarks, NeighbouringHeightsDifferClearlyAndTheCursorHasAColourOfItsOwn) {
     scene.cursor = {2, 0};
     scene.selection = cell_area::spanning({0, 1}, {1, 1});
     scene.problem = grid_cell{1, 0};
-    scene.route = {{0, 4, 0}, {1, 4, 0}, {4, 6, 0}};
+    // The ball drops onto the start before it rolls.
+    scene.route = {{0, 25, 0}, {0, 4, 0}, {1, 4, 0}, {4, 6, 0}};
     const std::vector<map_vertex> marks = map_marks(scene);
     ASSERT_EQ(marks.size() % 3, 0u);
     const auto tinted = [&marks](glm::vec4 tint) {
@@ -156,8 +157,12 @@ TEST(MapMarks, NeighbouringHeightsDifferClearlyAndTheCursorHasAColourOfItsOwn) {
     const std::vector<map_vertex> plain = map_marks(scene);
     EXPECT_TRUE(std::none_of(plain.begin(), plain.end(),
                              [](const map_vertex& v) { return v.tint == height_colour(2); }));
-    // Every mark lies within the outline, the route's ribbon too.
+    // A cube of height d spans 2d - 1 to 2d + 1; an empty cell's face is the cubes' base.
+    EXPECT_EQ(cell_top(3), 7.0f);
+    EXPECT_EQ(cell_top(0), 1.0f);
+    // Every mark lies within the outline and below the highest top, the route's ribbon too.
     for (const map_vertex& v : marks) {
+        EXPECT_LT(v.position.y, cell_top(9) + 1.0f);
         EXPECT_GE(v.position.x, -1.35f);
         EXPECT_LE(v.position.x, 7.35f);
         EXPECT_GE(v.position.z, -1.35f);
