@@ -40,7 +40,10 @@ std::string medals_text(double seconds) {
 }
 
 level_verdict unreadable(const std::string& name, const std::string& why) {
-    return {{name + ": not finishable: " + why}, false, 0.0, why};
+    level_verdict verdict;
+    verdict.reason = why;
+    verdict.lines.push_back(name + ": " + verdict_line(verdict));
+    return verdict;
 }
 
 }  // namespace
@@ -63,22 +66,28 @@ level_verdict check_level(const level& lvl, const std::string& name,
     const route_plan plan = plan_route(grid);
     if (!plan.found) {
         verdict.reason = plan.reason;
-        verdict.lines.push_back(shown + ": not finishable: " + plan.reason);
-        return verdict;
-    }
-    const play_outcome played = play_route(lvl, plan, cancel);
-    if (!played.finished) {
+        verdict.place = plan.place;
+    } else {
+        const play_outcome played = play_route(lvl, plan, cancel);
+        verdict.finishable = played.finished;
+        verdict.seconds = played.seconds;
         verdict.reason = played.failure;
-        verdict.lines.push_back(shown + ": not finishable: " + played.failure);
-        return verdict;
+        verdict.place = played.place;
+        verdict.lives_lost = played.lives_lost;
+        verdict.flips_used = played.flips_used;
     }
-    verdict.finishable = true;
-    verdict.seconds = played.seconds;
-    verdict.lines.push_back(shown + ": finishable in " + seconds_text(played.seconds) + ", " +
-                            count_text(played.lives_lost, "life", "lives") + " lost, " +
-                            count_text(played.flips_used, "flip", "flips") + " used" +
-                            medals_text(played.seconds));
+    verdict.lines.push_back(shown + ": " + verdict_line(verdict));
     return verdict;
+}
+
+std::string verdict_line(const level_verdict& verdict) {
+    if (!verdict.finishable) {
+        return "not finishable: " + verdict.reason;
+    }
+    return "finishable in " + seconds_text(verdict.seconds) + ", " +
+           count_text(verdict.lives_lost, "life", "lives") + " lost, " +
+           count_text(verdict.flips_used, "flip", "flips") + " used" +
+           medals_text(verdict.seconds);
 }
 
 std::string verdict_summary(const level_verdict& verdict) {

@@ -21,9 +21,18 @@ struct level_verdict {
     double seconds = 0.0;
     std::string reason;
     // Where a level that is not finishable fails, when the check can name a cell: where the
-    // ball fell, where a spider caught it, or the farthest cell the planner reached.
+    // ball fell, where a spider caught it, or the farthest cell the planner reached. The reason
+    // names the same cell.
     std::optional<grid_cell> place;
+    // When finishable: the lives lost on the way, and the flips of the run that finished.
+    int lives_lost = 0;
+    int flips_used = 0;
 };
+
+// The verdict line without the file's name, as --check prints it after "NAME: ":
+// "finishable in 47.87 s, 0 lives lost, 2 flips used; medals: author 47.9 s, ..." or
+// "not finishable: " and the reason.
+std::string verdict_line(const level_verdict& verdict);
 
 // The verdict in a few words, as the editor shows it: "finishable in 0:12.4" or
 // "not finishable: " and the reason.

@@ -1,6 +1,7 @@
 #include "authoring/route_planner.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <queue>
 #include <unordered_map>
@@ -108,6 +109,9 @@ public:
     }
 
     bool gave_up() const { return gave_up_; }
+    // Of every cell the search reached, the one nearest the finish in a straight line (the
+    // first reached among equals): where a failed search got farthest.
+    grid_cell nearest_to_finish() const { return cell_at(nearest_); }
 
 private:
     using entry = std::tuple<std::int64_t, std::uint64_t, state>;
@@ -133,11 +137,23 @@ private:
 
     void reach(const state& s, std::int64_t cost, const state& parent, route_move move) {
         auto [it, added] = visits_.try_emplace(s);
-        if (!added && it->second.cost <= cost) {
+        if (added) {
+            note_nearest(s.cell);
+        } else if (it->second.cost <= cost) {
             return;
         }
         it->second = {cost, parent, move, false};
         queue_.emplace(cost, order_++, s);
+    }
+
+    void note_nearest(std::uint32_t cell) {
+        const grid_cell c = cell_at(cell);
+        const std::int64_t x = c.x - grid_.finish.x;
+        const std::int64_t z = c.z - grid_.finish.z;
+        if (x * x + z * z < nearest_distance_) {
+            nearest_distance_ = x * x + z * z;
+            nearest_ = cell;
+        }
     }
 
     void expand(const state& s, std::int64_t cost) {
@@ -226,6 +242,8 @@ private:
     std::priority_queue<entry, std::vector<entry>, later> queue_;
     std::uint64_t order_ = 0;
     bool gave_up_ = false;
+    std::int64_t nearest_distance_ = INT64_MAX;
+    std::uint32_t nearest_ = 0;
 };
 
 std::string plural(int n, const char* one, const char* many) {
@@ -233,6 +251,10 @@ std::string plural(int n, const char* one, const char* many) {
 }
 
 }  // namespace
+
+std::string cell_text(grid_cell c) {
+    return "(" + std::to_string(c.x) + ", " + std::to_string(c.z) + ")";
+}
 
 route_plan plan_route(const level_grid& grid) {
     route_plan plan;
@@ -244,6 +266,11 @@ route_plan plan_route(const level_grid& grid) {
         plan.reason = "the start is not on a cube";
     } else if (!grid.finish_on_cube) {
         plan.reason = "the finish is not on a cube";
+    } else if (std::abs(grid.start.x - grid.finish.x) <= 1 &&
+               std::abs(grid.start.z - grid.finish.z) <= 1) {
+        // The ball would sit on the finish, or roll onto it by the first nudge.
+        plan.reason = "the start is the finish";
+        plan.place = grid.start;
     }
     if (!plan.reason.empty()) {
         return plan;
@@ -261,7 +288,8 @@ route_plan plan_route(const level_grid& grid) {
     route_plan unlimited;
     planner free_flips(grid, true);
     if (!free_flips.search(unlimited)) {
-        plan.reason = "no route even with flips";
+        plan.place = free_flips.nearest_to_finish();
+        plan.reason = "no route past " + cell_text(*plan.place) + ", even with flips";
         return plan;
     }
     const int items = static_cast<int>(grid.items.size());
@@ -275,6 +303,8 @@ route_plan plan_route(const level_grid& grid) {
     } else {
         plan.reason = needs + ", but not enough items can be reached before the flips they pay for";
     }
+    plan.place = with_items.nearest_to_finish();
+    plan.reason += "; no route past " + cell_text(*plan.place);
     return plan;
 }
 

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct route_plan {
     int spider_cells = 0;  // cells of the route that a spider can reach
     // Why there is no route, as the check prints it; empty when found.
     std::string reason;
+    // The cell the reason names, when it names one: the start that is the finish, or the
+    // reached cell nearest the finish, past which no route goes.
+    std::optional<grid_cell> place;
 };
 
 // Cells in a straight line, the take-off cell included, that a one-cell jump needs behind it.
@@ -41,7 +45,11 @@ inline constexpr int jump_run_up_cells = 6;
 inline constexpr std::size_t max_plan_states = std::size_t{1} << 22;
 
 // The cheapest route: fewest flips needed, then fewest cells, keeping off cells beside a drop
-// where there is a choice. Only the first 64 reachable-height items count.
+// where there is a choice. Only the first 64 reachable-height items count. A start on the finish
+// or beside it (diagonals too) has no route: there is nothing to play.
 route_plan plan_route(const level_grid& grid);
+
+// A cell as the check's lines name it: "(x, z)", layout column and row.
+std::string cell_text(grid_cell c);
 
 }  // namespace quillomar

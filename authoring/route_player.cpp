@@ -5,14 +5,22 @@
 #include <set>
 #include <unordered_set>
 
+#include "common/float_maths.h"
 #include "game/game_core.h"
+#include "game/state_hash.h"
+#include "game/tick_clock.h"
 
 namespace quillomar {
 namespace {
 
-constexpr double tick_seconds = 1.0 / 60.0;
 // How near a spider on the ball's level may come before the player backs away (world units).
 constexpr float spider_margin = 4.0f;
+// The ball is dropped onto the start from y = 25; below this it has left the drop. A ball resting
+// on the highest cube (9) stands at y = 20.
+constexpr float below_drop = 24.0f;
+// Below every cube: the lowest (a 9 flipped to -5) holds the ball at y = -8, and a ball that fell
+// dies on the ground plane at y = -18.
+constexpr float below_cubes = -12.0f;
 
 // The one place the core is advanced: one tick with these commands held. Everything else here
 // decides what to hold.
@@ -33,7 +41,8 @@ public:
             down[static_cast<std::size_t>(c)] = true;
         }
         ++ticks;
-        frames.push_back(presses_.next(static_cast<double>(ticks) * tick_seconds, down));
+        // The time a recording gives the tick back, so that its replay is this run to the bit.
+        frames.push_back(presses_.next(tick_time(ticks), down));
         return core.step(frames.back());
     }
     game_core core;
@@ -104,7 +113,7 @@ public:
         const btVector3 v = game_.ball.body->getLinearVelocity();
         // Nothing to steer while dying, or before the ball has come to rest on its start (an
         // item there is only picked up once it lies still beside it).
-        landed_ = landed_ || (game_.ball.position.y < 20.0f && std::fabs(v.y()) < 0.05f);
+        landed_ = landed_ || (game_.ball.position.y < below_drop && std::fabs(v.y()) < 0.05f);
         if (game_.dying || game_.won || next_ >= route_.size() || !landed_) {
             return {};
         }
@@ -204,7 +213,7 @@ private:
         }
         // The angle that turns the heading onto the axis, positive in the sense turn_left turns.
         const float angle =
-            std::atan2(heading.y * axis.x - heading.x * axis.y, glm::dot(heading, axis));
+            fmath::atan2(heading.y * axis.x - heading.x * axis.y, glm::dot(heading, axis));
         if (error_size > 0.25f && std::fabs(angle) < 0.35f) {
             held.insert(backwards ? command::back : command::forward);
         }
@@ -237,8 +246,19 @@ long long cell_key(grid_cell c) {
     return (static_cast<long long>(c.z) << 32) ^ static_cast<unsigned>(c.x);
 }
 
-std::string cell_text(grid_cell c) {
-    return "(" + std::to_string(c.x) + ", " + std::to_string(c.z) + ")";
+// The spider nearest the ball, by the cell it stands on in the file (`read`, before placing):
+// the cell an author finds it by. Spiders keep their file order in play.
+std::optional<grid_cell> nearest_spider(const game_state& g, const level& read) {
+    std::optional<grid_cell> found;
+    float nearest = 0.0f;
+    for (std::size_t i = 0; i < g.level.enemies.size() && i < read.enemies.size(); ++i) {
+        const float gap = glm::length(g.ball.position - g.level.enemies[i]);
+        if (!found || gap < nearest) {
+            nearest = gap;
+            found = cell_under(read.enemies[i]);
+        }
+    }
+    return found;
 }
 
 }  // namespace
@@ -264,11 +284,12 @@ play_outcome play_route(const level& lvl, const route_plan& plan,
     while (!g.won && !g.lost) {
         if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
             outcome.failure = "the check was stopped";
+            outcome.place.reset();
             break;
         }
         if (!g.dying && game.ticks - attempt_started > attempt_ticks) {
-            outcome.failure = "the route was found but the ball got stuck at cell " +
-                              cell_text(cell_under(g.ball.position));
+            outcome.place = cell_under(g.ball.position);
+            outcome.failure = "the ball got stuck at " + cell_text(*outcome.place);
             break;
         }
         for (const game_event& e : game.tick(pilot.keys(), outcome.frames)) {
@@ -281,22 +302,26 @@ play_outcome play_route(const level& lvl, const route_plan& plan,
         }
         const glm::vec3& ball = g.ball.position;
         if (g.dying && !was_dying) {
-            // Below the cubes it fell; on them a spider caught it.
-            outcome.failure = ball.y < 1.0f ? "the route was found but the ball fell at cell " +
-                                                  cell_text(last_footing)
-                                            : "the route was found but a spider caught the ball "
-                                              "at cell " +
-                                                  cell_text(cell_under(ball));
-        } else if (!g.dying && ball.y > 1.0f && ball.y < 20.0f &&
+            // Below the cubes it fell; on them a spider caught it, and the author is told which.
+            // Both name the last cube cell under the ball: a caught ball may hang over an edge.
+            const std::optional<grid_cell> spider = nearest_spider(g, lvl);
+            outcome.place = last_footing;
+            outcome.failure = ball.y < below_cubes || !spider
+                                  ? "the ball fell at " + cell_text(last_footing)
+                                  : "the spider from " + cell_text(*spider) +
+                                        " caught the ball at " + cell_text(last_footing);
+        } else if (!g.dying && ball.y > below_cubes && ball.y < below_drop &&
                    cube_cells.count(cell_key(cell_under(ball))) != 0) {
             last_footing = cell_under(ball);
         }
         was_dying = g.dying;
     }
     outcome.finished = g.won;
+    outcome.final_state_hash = state_hash(g);
     outcome.lives_lost = 5 - g.lives;
     if (g.won) {
         outcome.failure.clear();
+        outcome.place.reset();
         outcome.seconds = g.splits.finish;
         outcome.flips_used = flips;
     }

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,10 @@ struct play_outcome {
     int flips_used = 0;  // in the run that finished
     // Why it did not finish, as the check prints it; empty when it did.
     std::string failure;
+    // The cell the failure names: where the ball fell, was caught or got stuck.
+    std::optional<grid_cell> place;
     std::vector<frame_input> frames;  // every tick's record, for a replay
+    std::uint64_t final_state_hash = 0;  // state_hash after the last tick, for the replay to match
 };
 
 // Plays the level (as read, before placing) along the route's cells; gives up, unfinished, as

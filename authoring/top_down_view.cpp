@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/float_maths.h"
 #include "camera/camera_math.h"
 
 namespace quillomar {
@@ -43,7 +44,7 @@ top_down_view make_top_down_view(int columns, int rows, float aspect, float zoom
     constexpr float height_share = 0.62f;
     const float closer = zoom > 1.0f && std::isfinite(zoom) ? zoom : 1.0f;
     const float distance = std::max(half_z / height_share, half_x / v.aspect) /
-                           std::tan(fovy_radians * 0.5f) / closer;
+                           fmath::tan(fovy_radians * 0.5f) / closer;
     v.target = glm::vec3(centre.x, framed_y, centre.y);
     v.eye = v.target + glm::vec3(0.0f, distance, 0.0f);
     v.near_plane = 0.5f;
@@ -58,8 +59,8 @@ top_down_view make_orbit_view(glm::vec3 target, float yaw, float pitch, float di
     top_down_view v;
     v.aspect = aspect > 0.0f && std::isfinite(aspect) ? aspect : 1.0f;
     v.fovy = fovy_radians;
-    const glm::vec3 back(std::sin(yaw) * std::cos(pitch), std::sin(pitch),
-                         std::cos(yaw) * std::cos(pitch));
+    const glm::vec3 back(fmath::sin(yaw) * fmath::cos(pitch), fmath::sin(pitch),
+                         fmath::cos(yaw) * fmath::cos(pitch));
     v.target = target;
     v.eye = target + distance * back;
     v.up = glm::vec3(0.0f, 1.0f, 0.0f);

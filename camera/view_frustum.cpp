@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "common/float_maths.h"
+
 namespace quillomar {
 namespace {
 
@@ -35,7 +37,7 @@ void view_frustum::set_internals(float fovy, float width_ratio, float near_dista
     near_d = near_distance;
     far_d = far_distance;
     // The same half-angle tangent as perspective() builds its matrix from.
-    tang = std::fabs(std::tan(angle * 0.5f));
+    tang = std::fabs(fmath::tan(angle * 0.5f));
     nh = near_d * tang;
     nw = nh * ratio;
 }

@@ -1,5 +1,6 @@
 #include "game/medal_times.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillomar {
@@ -50,6 +51,23 @@ medal medal_for(const medal_times& times, double seconds) {
         return medal::silver;
     }
     return tenths <= times.bronze ? medal::bronze : medal::none;
+}
+
+medal_target medal_in_reach(const medal_times& times, double seconds) {
+    // At the very start every medal is still to be had: the start counts as a finish just after.
+    switch (medal_for(times, std::max(seconds, 0.001))) {
+        case medal::author:
+            return {medal::author, times.author, true};
+        case medal::gold:
+            return {medal::gold, times.gold, true};
+        case medal::silver:
+            return {medal::silver, times.silver, true};
+        case medal::bronze:
+            return {medal::bronze, times.bronze, true};
+        case medal::none:
+            break;
+    }
+    return {medal::bronze, times.bronze, false};
 }
 
 std::optional<long> next_medal_tenths(const medal_times& times, medal earned) {

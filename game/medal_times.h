@@ -38,6 +38,15 @@ bool usable(const medal_times& times);
 // The best medal a finish in `seconds` earns: at or under a medal's time earns it.
 medal medal_for(const medal_times& times, double seconds);
 
+// The best medal a run can still earn `seconds` into it, and that medal's time in tenths; bronze,
+// out of reach, once even bronze has passed.
+struct medal_target {
+    medal earned = medal::bronze;
+    long tenths = 0;
+    bool in_reach = false;
+};
+medal_target medal_in_reach(const medal_times& times, double seconds);
+
 // The time of the next better medal than `earned`, in tenths; nothing past author.
 std::optional<long> next_medal_tenths(const medal_times& times, medal earned);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/float_maths.h"
 #include "game/tick_clock.h"
 #include "camera/camera_math.h"
 
@@ -40,10 +41,11 @@ camera_shot chase_shot(const std::vector<glm::vec3>& path, double seconds) {
 
 camera_shot orbit_shot(const level& lvl, double seconds) {
     const float extent = std::max(std::max(lvl.centre.x, lvl.centre.z), 6.0f);
-    const double angle = seconds * 2.0 * 3.14159265358979 / 60.0;
+    // Once round a minute; the turn is taken whole in double (fmod is exact), then as a float.
+    const auto angle =
+        static_cast<float>(std::fmod(seconds, 60.0) * 2.0 * 3.14159265358979 / 60.0);
     const glm::vec3 middle(lvl.centre.x, 0.0f, lvl.centre.z);
-    const glm::vec3 out(static_cast<float>(std::sin(angle)), 0.0f,
-                        static_cast<float>(std::cos(angle)));
+    const glm::vec3 out(fmath::sin(angle), 0.0f, fmath::cos(angle));
     return {middle + 1.6f * extent * out + glm::vec3(0.0f, 1.2f * extent + 6.0f, 0.0f), middle};
 }
 
@@ -58,7 +60,7 @@ camera_shot overview_shot(const level& lvl, float aspect, float fovy) {
     // with a cell to spare at every side.
     const float half_x = lvl.centre.x + 2.0f;
     const float half_z = lvl.centre.z + 2.0f;
-    const float tangent = std::tan(fovy / 2.0f);
+    const float tangent = fmath::tan(fovy / 2.0f);
     const float height = std::max(half_z, half_x / std::max(aspect, 0.1f)) / tangent + 10.0f;
     const glm::vec3 middle(lvl.centre.x, 0.0f, lvl.centre.z);
     // A hair south of straight above, so north stays up in the picture.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "common/float_maths.h"
 
 namespace quillomar {
 namespace {
@@ -27,7 +28,7 @@ std::unique_ptr<btRigidBody> make_ball_body(btDefaultMotionState* state, btSpher
 
 glm::vec3 heading_from_rotation(const btQuaternion& q, const glm::vec3& previous) {
     const float w = std::clamp(static_cast<float>(q.w()), -1.0f, 1.0f);
-    const float angle = 2.0f * std::acos(w);
+    const float angle = 2.0f * fmath::acos(w);
     const float s_squared = 1.0f - w * w;
     glm::vec3 axis(1.0f, 0.0f, 0.0f);
     if (s_squared >= 1.1920929e-6f) {
@@ -35,7 +36,8 @@ glm::vec3 heading_from_rotation(const btQuaternion& q, const glm::vec3& previous
     }
     const glm::vec3 v(0.0f, 0.0f, -1.0f);
     const glm::vec3 o = axis * glm::dot(axis, v);
-    const glm::vec3 rotated = o + (v - o) * std::cos(angle) + glm::cross(axis, v) * std::sin(angle);
+    const glm::vec3 rotated =
+        o + (v - o) * fmath::cos(angle) + glm::cross(axis, v) * fmath::sin(angle);
     const glm::vec2 flat(rotated.x, rotated.z);
     const float length = glm::length(flat);
     if (!(length > 1e-6f) || !std::isfinite(length)) {

@@ -1,5 +1,7 @@
 #include "render/frame_renderer.h"
 
+#include "game/hud_layout.h"
+
 #include "camera/camera_math.h"
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
@@ -231,6 +233,14 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
     std::vector<hud_line> lines =
         darkened || !show_game_hud ? std::vector<hud_line>{} : hud_lines(s);
     lines.insert(lines.end(), extra.begin(), extra.end());
+    if (fit_text) {
+        const hud_frame frame{width, height, text_scale, hud_text.metrics};
+        const auto own = static_cast<std::ptrdiff_t>(lines.size() - extra.size());
+        std::vector<hud_line> grown =
+            grown_with_text({lines.begin(), lines.begin() + own}, text_scale);
+        grown.insert(grown.end(), lines.begin() + own, lines.end());
+        lines = kept_on_screen(std::move(grown), frame);
+    }
     if (darkened) {
         backdrop.draw();
     }

@@ -90,6 +90,9 @@ public:
     // Every HUD line is drawn this much larger (the text size setting of a game started in the
     // title menu); 1 is the HUD's own size.
     float text_scale = 1.0f;
+    // Lines are laid out to fit the window (a game started in the title menu): the game's own
+    // lines move apart as the text grows, and every line stays inside the window.
+    bool fit_text = false;
     // A menu is open: the frame is darkened and the HUD shows only the `extra` lines.
     bool darkened = false;
     menu_backdrop backdrop;

@@ -51,6 +51,8 @@ void list_screen::add_generated_rows(const std::string& records_folder) {
     day_seed_ = level_of_the_day_seed();
     records_store records(records_folder);
     records.load();
+    medal_store medals(records_folder);
+    medals.load();
     for (const auto& [title, seed] :
          {std::pair{"Random level (seed " + std::to_string(random_seed_) + ")", random_seed_},
           std::pair{"Level of the day (" + std::to_string(day_seed_) + ")", day_seed_}}) {
@@ -59,10 +61,14 @@ void list_screen::add_generated_rows(const std::string& records_folder) {
             records_folder.empty()
                 ? std::string()
                 : level_key_of_file(generated_level_path(records_folder, seed));
+        std::string medal;
         if (const level_record* best = key.empty() ? nullptr : records.find(key)) {
             row.best_seconds = best->best_time_seconds;
+            const medal_times* times = medals.find(key);
+            medal = times != nullptr ? medal_name(medal_for(*times, *row.best_seconds)) : "";
         }
         rows_.push_back(row);
+        medals_.push_back(medal);
     }
 }
 
@@ -154,41 +160,44 @@ void list_screen::escape(quillomar_game& game) {
 }
 
 std::vector<hud_line> list_screen::hud_lines(const quillomar_game& game) const {
-    std::vector<hud_line> lines;
     quillomar_game& g = const_cast<quillomar_game&>(game);
-    const std::string list_key = g.keys() ? g.keys()->bound_key_name(window_action::level_list) : "Tab";
-    lines.push_back({"Levels - Enter plays, " + list_key + " closes" +
-                         (medal_count_ > 0 ? " - medals: " + std::to_string(medal_count_) : ""),
-                     false, -220, 250});
-    // The rows around the choice, the choice kept in view.
-    const std::size_t first = std::min(choice_ - std::min(choice_, rows_shown / 2),
-                                       rows_.size() - std::min(rows_.size(), rows_shown));
-    const std::size_t end = std::min(rows_.size(), first + rows_shown);
-    for (std::size_t i = first; i < end; ++i) {
+    const std::string list_key =
+        g.keys() ? g.keys()->bound_key_name(window_action::level_list) : "Tab";
+    // The list is a page of the menus' own layout: the levels as rows, their best time, medal
+    // and wins as the value beside each, the keys and the practice cell in the note.
+    menu_page page{medal_count_ > 0 ? "Levels - medals: " + std::to_string(medal_count_)
+                                    : "Levels",
+                   {}};
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
         const level_list_row& row = rows_[i];
-        const int y = 300 + 40 * static_cast<int>(i - first);
-        lines.push_back({(i == choice_ ? "> " : "  ") + row.title, false, -220, y});
+        std::string status = !row.unlocked      ? "locked"
+                             : row.best_seconds ? format_run_time(*row.best_seconds)
+                                                : "-";
         const std::string medal = i < medals_.size() ? medals_[i] : std::string();
-        lines.push_back({!row.unlocked      ? "locked"
-                         : row.best_seconds ? format_run_time(*row.best_seconds) +
-                                                  (medal.empty() ? "" : " " + medal)
-                                            : "-",
-                         false, 80, y});
+        if (row.unlocked && !medal.empty()) {
+            status += " " + medal;
+        }
         if (row.attempts > 0) {
-            lines.push_back({"won " + std::to_string(row.wins) + " of " +
-                                 std::to_string(row.attempts),
-                             false, 250, y});
+            status += ", won " + std::to_string(row.wins) + "/" + std::to_string(row.attempts);
+        }
+        page.entries.push_back({row.title, menu_action::none, -1, {status}});
+    }
+    menu shown({page});
+    shown.point_at(choice_);
+    menu_screen screen;
+    const hud_frame frame = g.text_frame();
+    screen.width = frame.width;
+    screen.height = frame.height;
+    screen.text_scale = frame.text_scale;
+    screen.note = note_;
+    if (screen.note.empty()) {
+        screen.note = "Enter plays, " + list_key + " or Escape goes back";
+        if (const std::optional<level_cell> cell = practice_cell(game)) {
+            screen.note += ". P: practice from cell " + std::to_string(cell->first) + " " +
+                           std::to_string(cell->second) + ", Left/Right: another cell";
         }
     }
-    const int below_rows = 300 + 40 * static_cast<int>(rows_shown);
-    if (!note_.empty()) {
-        lines.push_back({note_, false, -220, below_rows});
-    } else if (const std::optional<level_cell> cell = practice_cell(game)) {
-        lines.push_back({"P: practice from cell " + std::to_string(cell->first) + " " +
-                             std::to_string(cell->second) + ", Left/Right: another cell",
-                         false, -220, below_rows});
-    }
-    return lines;
+    return lay_out_menu(shown, screen, frame.metrics).lines;
 }
 
 }  // namespace quillomar

@@ -17,9 +17,6 @@ namespace quillomar {
 
 class list_screen : public screen {
 public:
-    // How many of the list's rows are drawn at once at most: a long set scrolls.
-    static constexpr std::size_t rows_shown = 10;
-
     const char* name() const override { return "list"; }
     void enter(quillomar_game& game, bool returning) override;
     void step(quillomar_game& game) override;

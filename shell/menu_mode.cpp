@@ -70,6 +70,7 @@ void menu_mode::put_in_force(const targets& t, const std::string& id) {
         text_scale_ = title_seen_ ? static_cast<float>(s.text_size_percent) / 100.0f : 1.0f;
         if (t.renderer != nullptr) {
             t.renderer->text_scale = text_scale_;
+            t.renderer->fit_text = title_seen_;
         }
     } else if (id == "window" || id == "multisampling") {
         // The window is made with these: they take effect when it is made again.

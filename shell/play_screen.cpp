@@ -5,6 +5,7 @@
 #include "game/medal_times.h"
 #include "records/medal_store.h"
 #include "records/records_store.h"
+#include <cctype>
 #include <iostream>
 #include "game/tick_clock.h"
 #include "shell/edit_mode.h"
@@ -130,14 +131,13 @@ void play_screen::keep_medal_times(quillomar_game& game) {
         return;
     }
     medals_kept_ = true;
-    const std::optional<medal_times> times =
-        route->finished ? medal_times_for(route->seconds) : std::nullopt;
+    medal_times_ = route->finished ? medal_times_for(route->seconds) : std::nullopt;
     medal_store medals(default_records_folder());
     if (const std::optional<std::string> line = medals.load()) {
         std::cout << *line << std::endl;
     }
-    if (times && medals.find(session_->level_key()) == nullptr) {
-        medals.set(session_->level_key(), *times);
+    if (medal_times_ && medals.find(session_->level_key()) == nullptr) {
+        medals.set(session_->level_key(), *medal_times_);
     }
 }
 
@@ -189,27 +189,46 @@ std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
     }
     if (game.from_menu()) {
         // What a player starting from the title menu gets beside the game's own HUD: the level's
-        // name and hint for its first seconds, the flip key at the first crystal, the assist.
-        const int y = game.height - 60;
+        // name and hint for its first seconds, the flip key at the first crystal, the medal
+        // still to be had beside the clock, the assist.
+        quillomar_game& g = const_cast<quillomar_game&>(game);
+        std::vector<panel_line> below;
         if (session_->ticks() < 5 * ticks_per_second) {
-            lines.push_back({game.level_title(session_->level_path()), true, 20, y - 40});
-            const std::string hint = game.level_hint(session_->level_path());
-            if (!hint.empty()) {
-                lines.push_back({hint, true, 20, y});
-            }
+            below.push_back({game.level_title(session_->level_path()), hud_tone::title});
+            below.push_back({game.level_hint(session_->level_path())});
         } else if (session_->ticks() < crystal_hint_until_) {
-            lines.push_back({"A crystal: press " + key_for(game, "flip") + " to flip the level",
-                             true, 20, y});
+            below.push_back({"A crystal: press " + key_for(game, "flip") + " to flip the level"});
+        }
+        const game_state& s = session_->state();
+        if (s.lost) {
+            below.push_back({"Enter: play again"});
+        }
+        std::vector<hud_line> beside_clock;
+        if (session_->practising()) {
+            beside_clock.push_back({"Practice", true, g.width, 50});  // kept at the right edge
         }
         if (session_->assisted()) {
-            lines.push_back({"Assist", false, 330, 40});
+            beside_clock.push_back({"Assist", true, 330, 50});
+        } else if (medal_times_ && session_->counts() && s.play_started >= 0.0) {
+            const double end = s.won ? s.finish_time : s.clock_time;
+            const medal_target target = medal_in_reach(*medal_times_, end - s.play_started);
+            std::string name = medal_name(target.earned);
+            name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+            beside_clock.push_back({name + " " + format_run_time(target.tenths / 10.0), true, 8,
+                                    200, target.in_reach ? hud_tone::ahead : hud_tone::behind});
         }
+        // The lines by the clock come first: where the window is too small for all, the
+        // title and hint at the bottom give way.
+        lines = grown_with_text(std::move(beside_clock), g.menus().text_scale());
+        const std::vector<hud_line> low = stacked_at_bottom(below, g.text_frame());
+        lines.insert(lines.end(), low.begin(), low.end());
+        return lines;
     }
     if (session_->practising()) {
         lines.push_back({"Practice", false, -60, 100});
     }
     const game_state& s = session_->state();
-    if (s.won && !game.from_menu()) {
+    if (s.won) {
         const bool has_next = !game.next_level_after(*session_).empty();
         lines.push_back({has_next ? "Enter: next level" : "Enter: play again", false, -60, 250});
     } else if (s.lost) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "game/medal_times.h"
 #include "shell/play_session.h"
 #include "shell/screen.h"
 
@@ -36,6 +37,8 @@ private:
     bool began_ = false;
     bool win_shown_ = false;
     bool medals_kept_ = false;
+    // The level's medal times once its route is proven; none for a level without one.
+    std::optional<medal_times> medal_times_;
     bool was_focused_ = true;
     // The first crystal of a menu-started game names the flip key, once.
     bool crystal_hint_due_ = true;

@@ -58,6 +58,16 @@ void play_session::begin(quillomar_game& game) {
     if (run_.level_key.empty() || !core_->state.has_level) {
         return;
     }
+    // Cells counted where this level has no cube (by an older game, or damage) go on load, so
+    // the fall map and practice never show them; the counts stay.
+    if (counts() && as_read() != nullptr && game.statistics().find(run_.level_key) != nullptr) {
+        level_statistics& counted = game.statistics().of(run_.level_key);
+        const std::size_t cells = counted.reached.size() + counted.deaths.size();
+        keep_cells_on_cubes(counted, *as_read());
+        if (counted.reached.size() + counted.deaths.size() != cells) {
+            game.statistics().save();
+        }
+    }
     const std::string folder = default_records_folder();
     const std::string best_path = folder + "/" + run_.level_key + ".replay";
     std::error_code error;

@@ -89,13 +89,12 @@ void preview_screen::escape(quillomar_game& game) {
     game.pop();
 }
 
-std::vector<hud_line> preview_screen::hud_lines(const quillomar_game& /*game*/) const {
-    std::vector<hud_line> lines;
-    lines.push_back({title_, false, -200, 120});
-    if (!hint_.empty()) {
-        lines.push_back({hint_, false, -300, 170});
-    }
-    lines.push_back({"Any key: play", false, -100, 700});
+std::vector<hud_line> preview_screen::hud_lines(const quillomar_game& game) const {
+    const hud_frame frame = const_cast<quillomar_game&>(game).text_frame();
+    std::vector<hud_line> lines =
+        stacked_panel({{title_, hud_tone::title, 1.2f}, {hint_}}, frame, 0.18f);
+    const std::vector<hud_line> key = stacked_at_bottom({{"Any key: play", hud_tone::dim}}, frame);
+    lines.insert(lines.end(), key.begin(), key.end());
     return lines;
 }
 

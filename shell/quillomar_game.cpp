@@ -334,6 +334,14 @@ void quillomar_game::shutdown() {
     sound_.reset();
 }
 
+hud_frame quillomar_game::text_frame() {
+    hud_frame frame{width, height, menus_->text_scale(), {}};
+    if (renderer_ != nullptr) {
+        frame.metrics = renderer_->hud_metrics();
+    }
+    return frame;
+}
+
 // --- Playing levels.
 
 void quillomar_game::start_session(std::unique_ptr<play_session> session, bool preview) {

@@ -21,6 +21,7 @@
 #include "render/asset_preload.h"
 #include "shell/play_session.h"
 #include "authoring/proven_route.h"
+#include "game/hud_layout.h"
 #include "shell/screen.h"
 
 namespace quillomar {
@@ -119,6 +120,8 @@ public:
     bool overview_held() const;
     // Whether play shows the arrow of the ball's heading (Settings, Accessibility).
     bool heading_arrow_shown() const;
+    // The window, the text size in force and the HUD font's measures, for laying lines out.
+    hud_frame text_frame();
     // The wall clock, as the frame read it.
     double frame_time() const { return frame_time_; }
     float aspect() const { return static_cast<float>(width) / static_cast<float>(height); }

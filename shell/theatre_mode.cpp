@@ -1,5 +1,7 @@
 #include "shell/theatre_mode.h"
 
+#include "game/menu.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iostream>
@@ -12,7 +14,6 @@
 namespace quillomar {
 namespace {
 
-constexpr std::size_t rows_shown = 10;
 constexpr int bar_cells = 40;
 
 std::string speed_text(double speed) {
@@ -148,24 +149,27 @@ std::unique_ptr<game_core> theatre_mode::take_practice(practice_start& start,
     return core;
 }
 
-std::vector<hud_line> theatre_mode::hud_lines() const {
+std::vector<hud_line> theatre_mode::hud_lines(const hud_frame& frame) const {
     std::vector<hud_line> lines;
-    if (!notice_.empty()) {
-        lines.push_back({notice_, true, 8, 250});
-    }
     if (!theatre_) {
-        lines.push_back({entries_.empty() ? "Replays - none yet, T closes"
-                                          : "Replays - Enter watches, T closes",
-                         false, -220, 300});
-        const std::size_t first =
-            std::min(choice_ - std::min(choice_, rows_shown / 2),
-                     entries_.size() - std::min(entries_.size(), rows_shown));
-        const std::size_t end = std::min(entries_.size(), first + rows_shown);
-        for (std::size_t i = first; i < end; ++i) {
-            lines.push_back({(i == choice_ ? "> " : "  ") + entries_[i].title, false, -220,
-                             350 + 40 * static_cast<int>(i - first)});
+        // The list is a page of the menus' own layout, which scrolls and shortens to fit.
+        menu_page page{"Replays", {}};
+        for (const replay_entry& e : entries_) {
+            page.entries.push_back({e.title});
         }
-        return lines;
+        if (page.entries.empty()) {
+            page.entries.push_back({"none yet"});
+        }
+        menu shown({page});
+        shown.point_at(choice_);
+        menu_screen screen;
+        screen.width = frame.width;
+        screen.height = frame.height;
+        screen.text_scale = frame.text_scale;
+        screen.note = notice_.empty() ? (entries_.empty() ? "T or Escape closes"
+                                                          : "Enter watches, T or Escape closes")
+                                      : notice_;
+        return lay_out_menu(shown, screen, frame.metrics).lines;
     }
     const replay_theatre& t = *theatre_;
     const double share =
@@ -174,21 +178,28 @@ std::vector<hud_line> theatre_mode::hud_lines() const {
     const std::string bar = "[" + std::string(filled, '|') + std::string(bar_cells - filled, '.') +
                             "] " + format_run_time(t.seconds()) + " / " +
                             format_run_time(t.total_seconds());
-    lines.push_back({"Replay: " + title_, true, 8, 650});
-    lines.push_back({bar, true, 8, 695});
-    lines.push_back({std::string(t.paused() ? "Paused" : "Playing") + "  " +
-                         speed_text(t.speed()) + "  " + view_name(view_),
-                     true, 8, 740});
-    lines.push_back({"Space pause  -/+ speed  Left/Right seek  ,/. tick  C camera  P practice  "
-                     "T list",
-                     true, 8, 200});
-    // The latest events, newest last.
+    // The keys at the top, the latest events (newest last) under them, and the replay's name,
+    // position and speed at the bottom.
+    std::vector<panel_line> top = {
+        {"Space pause  -/+ speed  Left/Right seek  ,/. tick  C camera  P practice  T list",
+         hud_tone::dim, 0.7f}};
+    if (!notice_.empty()) {
+        top.push_back({notice_});
+    }
     const std::vector<theatre_event>& events = t.events();
     const std::size_t from = events.size() - std::min<std::size_t>(events.size(), 4);
     for (std::size_t i = from; i < events.size(); ++i) {
-        lines.push_back({format_run_time(events[i].play_seconds) + "  " + events[i].text, false,
-                         200, 50 + 40 * static_cast<int>(i - from)});
+        top.push_back({format_run_time(events[i].play_seconds) + "  " + events[i].text,
+                       hud_tone::plain, 0.8f});
     }
+    lines = stacked_panel(top, frame, 0.0f);
+    const std::vector<hud_line> bottom = stacked_at_bottom(
+        {{"Replay: " + title_},
+         {bar, hud_tone::plain, 0.8f},
+         {std::string(t.paused() ? "Paused" : "Playing") + "  " + speed_text(t.speed()) + "  " +
+          view_name(view_)}},
+        frame);
+    lines.insert(lines.end(), bottom.begin(), bottom.end());
     return lines;
 }
 
@@ -225,7 +236,8 @@ void theatre_mode::draw(frame_renderer& renderer, int width, int height) {
             s.frustum.set_camera(eye, target, up);
         }
     }
-    renderer.draw(s, width, height, hud_lines());
+    renderer.draw(s, width, height,
+                  hud_lines({width, height, renderer.text_scale, renderer.hud_metrics()}));
     s.view = view_kept;
     s.projection = projection_kept;
     s.cam_pos = eye_kept;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "game/hud_layout.h"
 #include "game/hud_lines.h"
 #include "game/replay_theatre.h"
 
@@ -44,8 +45,8 @@ public:
     outcome update(key_input& keys, double wall_time);
     // The replay's game as it stands, drawn from the chosen camera with the theatre's HUD.
     void draw(frame_renderer& renderer, int width, int height);
-    // The lines of the list, or of the replay being watched.
-    std::vector<hud_line> hud_lines() const;
+    // The lines of the list, or of the replay being watched, laid out in `frame`.
+    std::vector<hud_line> hud_lines(const hud_frame& frame) const;
 
     // After outcome::practice: the game to go on with, where the practice started and the level
     // file it is on. The theatre closes.

@@ -61,7 +61,7 @@ void theatre_screen::draw(quillomar_game& game) {
         theatre_.draw(*game.renderer(), game.width, game.height);
         return;
     }
-    const std::vector<hud_line> lines = theatre_.hud_lines();
+    const std::vector<hud_line> lines = theatre_.hud_lines(game.text_frame());
     game.draw_below(*this, lines);
 }
 
@@ -73,8 +73,8 @@ void theatre_screen::escape(quillomar_game& game) {
     }
 }
 
-std::vector<hud_line> theatre_screen::hud_lines(const quillomar_game& /*game*/) const {
-    return theatre_.hud_lines();
+std::vector<hud_line> theatre_screen::hud_lines(const quillomar_game& game) const {
+    return theatre_.hud_lines(const_cast<quillomar_game&>(game).text_frame());
 }
 
 }  // namespace quillomar

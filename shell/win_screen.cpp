@@ -29,41 +29,41 @@ void win_screen::escape(quillomar_game& game) {
 }
 
 std::vector<hud_line> win_screen::hud_lines(const quillomar_game& game) const {
-    std::vector<hud_line> lines;
     const play_session* session = game.session();
     if (session == nullptr) {
-        return lines;
+        return {};
     }
+    quillomar_game& g = const_cast<quillomar_game&>(game);
     const game_state& s = session->state();
     const int lost = 5 - s.lives;
-    lines.push_back({"Finished!", false, -80, 200});
-    lines.push_back({"Time " + format_run_time(s.finish_time - s.play_started), false, -120, 260});
-    lines.push_back({lost == 0 ? "No life lost"
-                               : std::to_string(lost) + (lost == 1 ? " life lost" : " lives lost"),
-                     false, -120, 300});
+    std::vector<panel_line> panel = {
+        {"Finished!", hud_tone::title, 1.4f},
+        {"Time " + format_run_time(s.finish_time - s.play_started)},
+        {lost == 0 ? "No life lost"
+                   : std::to_string(lost) + (lost == 1 ? " life lost" : " lives lost")},
+    };
     if (session->assisted()) {
-        lines.push_back({"Assist: no record kept", false, -120, 340});
-    } else if (const proven_route* route =
-                   const_cast<quillomar_game&>(game).routes().find(session->level_key())) {
+        panel.push_back({"Assist: no record kept"});
+    } else if (const proven_route* route = g.routes().find(session->level_key())) {
         // The medals come from the time of the level's proven route.
         if (const std::optional<medal_times> times =
                 route->finished ? medal_times_for(route->seconds) : std::nullopt) {
-            const double seconds = s.finish_time - s.play_started;
-            const medal earned = medal_for(*times, seconds);
+            const medal earned = medal_for(*times, s.finish_time - s.play_started);
             const hud_tone tones[] = {hud_tone::plain, hud_tone::bronze, hud_tone::silver,
                                       hud_tone::gold, hud_tone::author};
-            lines.push_back({earned == medal::none ? "No medal"
-                                                   : "Medal: " + medal_name(earned),
-                             false, -120, 340, tones[static_cast<int>(earned)]});
+            panel.push_back({earned == medal::none      ? "No medal"
+                             : earned == medal::author ? "Medal: author - the proven time beaten"
+                                                       : "Medal: " + medal_name(earned),
+                             tones[static_cast<int>(earned)]});
             if (const std::optional<long> next = next_medal_tenths(*times, earned)) {
-                lines.push_back({"Next to beat: " + tenths_text(*next) + " s", false, -120, 380});
+                panel.push_back({"Next to beat: " + tenths_text(*next) + " s"});
             }
         }
     }
     const bool has_next = !game.next_level_after(*session).empty();
-    lines.push_back({has_next ? "Enter: next level" : "Enter: play again", false, -120, 420});
-    lines.push_back({"Escape: menu", false, -120, 460});
-    return lines;
+    panel.push_back({has_next ? "Enter: next level" : "Enter: play again", hud_tone::plain, 0.8f});
+    panel.push_back({"Escape: menu", hud_tone::plain, 0.8f});
+    return stacked_panel(panel, g.text_frame(), 0.5f);
 }
 
 }  // namespace quillomar

@@ -124,6 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(plan.found ? plan.steps.front().cell == grid.start && plan.steps.back().cell == grid.finish
                      : !plan.reason.empty(),
           "a plan runs from start to finish or gives a reason");
+    check(!plan.place || grid.inside(plan.place->x, plan.place->z),
+          "the cell a failed plan names is a cell of the grid");
 
     lvl.place_items();
     place_enemies(lvl);

@@ -20,7 +20,7 @@ namespace quillomar {
 namespace {
 
 // Won by rolling one cell ahead; a header comment and CRLF line ends that a save must keep.
-const char* const corridor = "# two rows\r\nstart 1 2\r\nfinish 1 1\r\npath\r\n111\r\n111\r\n111\r\n";
+const char* const corridor = "# two rows\r\nstart 1 2\r\nfinish 1 0\r\npath\r\n111\r\n111\r\n111\r\n";
 
 // Five rows: the finish four cells ahead of the start.
 const char* const long_corridor = "start 1 4\nfinish 1 0\npath\n111\n111\n111\n111\n111\n";
@@ -68,7 +68,7 @@ TEST(Editor, CtrlSSavesANewLevelAnUnchangedOneByteForByteAndUndoneRaisesAsTheOri
          {{up, 0}, {GLFW_KEY_DOWN, 0}, {up, 0}, {GLFW_KEY_Z, ctrl}, {GLFW_KEY_Z, ctrl},
           {GLFW_KEY_Y, ctrl}, {GLFW_KEY_Z, ctrl}}},
         {"faced.txt", corridor, {{o, 0}, {o, 0}},
-         "# two rows\r\nstart 1 2\r\nfacing south\r\nfinish 1 1\r\npath\r\n111\r\n111\r\n111\r\n",
+         "# two rows\r\nstart 1 2\r\nfacing south\r\nfinish 1 0\r\npath\r\n111\r\n111\r\n111\r\n",
          "Cell 1 2, height 1 - start, facing south"},
         {"round.txt", corridor, {{o, 0}, {o, 0}, {o, 0}, {o, 0}}, nullptr,
          "Cell 1 2, height 1 - start, facing north"},

@@ -21,12 +21,6 @@ const char* const second = "start 1 2\nfinish 1 1\npath\n1111\n1111\n1111\n";
 // Nothing under the start: every life ends in a fall.
 const char* const third = "start 1 1\nfinish 9 9\npath\n\n\n111\n";
 
-bool shows(test::game_driver& d, const std::string& text) {
-    const std::vector<hud_line> lines = d.game().shell_hud_lines();
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const hud_line& l) { return l.text == text; });
-}
-
 void press(test::game_driver& d, int key) {
     d.game().keys()->key_pressed(key);
     d.frames(1, false);
@@ -44,7 +38,7 @@ TEST(LevelFlow, EnterGoesOnAfterAWinAndAgainAfterALossAndTabListsTheOpenLevels) 
     d.hold(command::forward);
     d.frames(240, false);
     ASSERT_TRUE(d.state().won);
-    EXPECT_TRUE(shows(d, "Enter: next level"));
+    EXPECT_TRUE(test::hud_shows(d, "Enter: next level"));
     press(d, GLFW_KEY_ENTER);
     EXPECT_EQ(d.game().level_path, b);
     EXPECT_EQ(d.state().updates_run, 1);
@@ -55,7 +49,7 @@ TEST(LevelFlow, EnterGoesOnAfterAWinAndAgainAfterALossAndTabListsTheOpenLevels) 
         d.frames(1, false);
     }
     ASSERT_TRUE(d.state().lost);
-    EXPECT_TRUE(shows(d, "Enter: play again"));
+    EXPECT_TRUE(test::hud_shows(d, "Enter: play again"));
     press(d, GLFW_KEY_ENTER);
     EXPECT_EQ(d.game().level_path, c);
     EXPECT_EQ(d.state().lives, 5);
@@ -68,7 +62,8 @@ TEST(LevelFlow, EnterGoesOnAfterAWinAndAgainAfterALossAndTabListsTheOpenLevels) 
     const std::vector<level_list_row>& rows = d.game().level_list();
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_TRUE(rows[1].best_seconds && rows[2].unlocked && !rows[2].best_seconds);
-    EXPECT_TRUE(shows(d, "> Last") && shows(d, format_run_time(*rows[0].best_seconds)));
+    EXPECT_TRUE(test::hud_chosen(d, "Last") &&
+                test::hud_shows(d, format_run_time(*rows[0].best_seconds), true));
     for (int key : {GLFW_KEY_UP, GLFW_KEY_UP, GLFW_KEY_UP}) {
         press(d, key);
     }
@@ -86,7 +81,7 @@ TEST(LevelFlow, EnterGoesOnAfterAWinAndAgainAfterALossAndTabListsTheOpenLevels) 
 
     // Pause stops the game's clock; play goes on where it stood.
     press(d, GLFW_KEY_PAUSE);
-    EXPECT_TRUE(d.game().paused() && shows(d, "Paused"));
+    EXPECT_TRUE(d.game().paused() && test::hud_shows(d, "Paused"));
     const long before = d.state().updates_run;
     d.frames(30, false);
     press(d, GLFW_KEY_PAUSE);
@@ -178,8 +173,8 @@ TEST(LevelFlow, AnEscapeTapBetweenSlowFramesEndsTheGameAndALongSetListsOnlyAScre
         d.game().keys()->key_pressed(GLFW_KEY_DOWN);
     }
     d.frames(1, false);
-    EXPECT_TRUE(shows(d, "> Level500"));
-    EXPECT_LE(d.game().shell_hud_lines().size(), 1 + 2 * list_screen::rows_shown);
+    EXPECT_TRUE(test::hud_chosen(d, "Level500"));
+    EXPECT_LE(d.game().shell_hud_lines().size(), 60u);  // a long list scrolls
 
     // The tap begins and ends within one poll, as a 10 ms tap does between frames of 130 ms: the
     // key is up again when the loop asks, and the counted press still counts: it closes the

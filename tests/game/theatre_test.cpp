@@ -33,12 +33,6 @@ void press(test::game_driver& d, int key, int frames = 1) {
     d.frames(frames, false);
 }
 
-bool shows(test::game_driver& d, const std::string& text) {
-    const std::vector<hud_line> lines = d.game().shell_hud_lines();
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const hud_line& l) { return l.text == text; });
-}
-
 TEST(Theatre, AReplaySoughtBackAndTakenOverPlaysOnFromThatMomentAndNeverCountsForRecords) {
     const test::scratch_dir dir;
     setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
@@ -81,7 +75,7 @@ TEST(Theatre, AReplaySoughtBackAndTakenOverPlaysOnFromThatMomentAndNeverCountsFo
     press(d, GLFW_KEY_P, 0);
     d.frames(1, false);
     EXPECT_FALSE(d.game().theatre_open());
-    EXPECT_TRUE(d.game().practising() && shows(d, "Practice"));
+    EXPECT_TRUE(d.game().practising() && test::hud_shows(d, "Practice"));
     // The taken-over game is the replay's at that moment: its clock goes on from there.
     EXPECT_EQ(d.state().clock_time, tick_time(static_cast<long>(moment) + 1));
     EXPECT_GT(glm::distance(d.state().ball.position, ball), 0.0f);

@@ -6,18 +6,16 @@
 
 #include "authoring/level_check.h"
 #include "authoring/level_grid.h"
+#include "authoring/route_player.h"
 #include "framework/command_line.h"
 #include "tests/support/test_support.h"
 
 namespace quillomar {
 namespace {
 
-std::string verdict_of(const std::string& text, bool* finishable = nullptr) {
+std::string verdict_of(const std::string& text) {
     const test::scratch_dir dir;
     const level_verdict v = check_level_file(dir.write("l.txt", text));
-    if (finishable != nullptr) {
-        *finishable = v.finishable;
-    }
     std::string all;
     for (const std::string& line : v.lines) {
         all += line.substr(line.find("l.txt")) + "\n";
@@ -30,6 +28,7 @@ struct verdict_case {
     const char* level;
     bool finishable;
     const char* expected;  // a part of the verdict's text
+    std::optional<grid_cell> place = std::nullopt;
 };
 
 TEST(LevelCheck, VerdictsFollowHeightsGapsAndItems) {
@@ -38,10 +37,10 @@ TEST(LevelCheck, VerdictsFollowHeightsGapsAndItems) {
          true, "0 lives lost, 0 flips used"},
         {"a finish above everything reachable",
          "start 1 1\nfinish 5 1\npath\n0000000\n0111222\n0111222\n0111222\n", false,
-         "not finishable: needs 1 flip but has 0 items"},
+         "not finishable: needs 1 flip but has 0 items; no route past (3, 1)\n", grid_cell{3, 1}},
         {"a finish beyond a gap no run-up reaches",
          "start 1 1\nfinish 5 1\nitem 1 1\npath\n0000000\n0110222\n0110222\n0110222\n", false,
-         "not finishable: no route even with flips"},
+         "not finishable: no route past (2, 1), even with flips\n", grid_cell{2, 1}},
         {"a wall that one flip turns into a step, with an item",
          "start 1 2\nfinish 7 2\nitem 2 2\npath\n000000000\n011112220\n011112220\n011112220\n"
          "011112220\n",
@@ -49,31 +48,101 @@ TEST(LevelCheck, VerdictsFollowHeightsGapsAndItems) {
         {"the wall's only item on the terrace it guards",
          "start 1 2\nfinish 7 2\nitem 6 2\npath\n000000000\n011112220\n011112220\n011112220\n"
          "011112220\n",
-         false, "not finishable: needs 1 flip, but no item can be reached before the flip it pays for\n"},
+         false,
+         "not finishable: needs 1 flip, but no item can be reached before the flip it pays for; "
+         "no route past (4, 2)\n",
+         grid_cell{4, 2}},
         {"two walls, both items behind the first",
          "start 1 2\nfinish 11 2\nitem 6 2\nitem 7 2\npath\n0000000000000\n0111122221110\n"
          "0111122221110\n0111122221110\n0111122221110\n",
-         false, "needs 2 flips, but not enough items can be reached before the flips they pay for"},
+         false, "needs 2 flips, but not enough items can be reached before the flips they pay for; "
+         "no route past (4, 2)\n", grid_cell{4, 2}},
         {"the same wall without an item",
          "start 1 2\nfinish 7 2\npath\n000000000\n011112220\n011112220\n011112220\n011112220\n",
-         false, "needs 1 flip but has 0 items"},
+         false, "needs 1 flip but has 0 items; no route past (4, 2)\n", grid_cell{4, 2}},
         {"a gap after a long run-up",
          "start 1 2\nfinish 11 2\npath\n0000000000000\n0222222202222\n0222222202222\n"
          "0222222202222\n",
          true, "finishable in"},
         {"a gap after a short run-up",
          "start 1 2\nfinish 7 2\npath\n0000000000\n0222202222\n0222202222\n0222202222\n", false,
-         "no route even with flips"},
+         "no route past (4, 2), even with flips\n", grid_cell{4, 2}},
         {"a two-cell gap", "start 1 2\nfinish 11 2\npath\n0000000000000\n0222222002222\n"
                            "0222222002222\n0222222002222\n",
-         false, "no route even with flips"},
+         false, "no route past (6, 2), even with flips\n", grid_cell{6, 2}},
+        {"the start on the finish", "start 1 1\nfinish 1 1\npath\n000\n010\n000\n", false,
+         "not finishable: the start is the finish\n", grid_cell{1, 1}},
+        {"the start beside the finish, corner to corner",
+         "start 2 1\nfinish 1 2\npath\n0000\n0110\n0110\n", false,
+         "not finishable: the start is the finish\n", grid_cell{2, 1}},
+        {"the finish two rows from the start", "start 1 1\nfinish 2 3\npath\n0000\n0110\n0110\n0110\n",
+         true, "finishable in"},
+        {"a run on the highest cubes", "start 1 1\nfinish 5 1\npath\n0000000\n0999999\n0999999\n",
+         true, "finishable in"},
     };
     for (const verdict_case& c : cases) {
-        bool finishable = false;
-        const std::string verdict = verdict_of(c.level, &finishable);
-        EXPECT_EQ(finishable, c.finishable) << c.what << ": " << verdict;
-        EXPECT_NE(verdict.find(c.expected), std::string::npos) << c.what << ": " << verdict;
+        const test::scratch_dir dir;
+        const std::string path = dir.write("l.txt", c.level);
+        const level_verdict v = check_level_file(path);
+        const std::string verdict = v.lines.back();
+        EXPECT_EQ(v.finishable, c.finishable) << c.what << ": " << verdict;
+        // An expected text ending in a line feed ends the verdict.
+        EXPECT_NE((verdict + "\n").find(c.expected), std::string::npos) << c.what << ": " << verdict;
+        EXPECT_EQ(verdict, path + ": " + verdict_line(v)) << c.what;
+        EXPECT_EQ(v.place, c.place) << c.what << ": " << verdict;
     }
+}
+
+level read_level(const std::string& text) {
+    level lvl;
+    std::istringstream in(text);
+    lvl.read_stream(in);
+    return lvl;
+}
+
+TEST(LevelCheck, ASpiderOnAOneCellCorridorIsNamedByItsCell) {
+    // No item, no way round: the only route passes the spider.
+    const level_verdict v = check_level(
+        read_level("start 1 1\nfinish 9 1\nenemy 5 1\npath\n00000000000\n01111111110\n"
+                   "00000000000\n"),
+        "l.txt");
+    ASSERT_FALSE(v.finishable);
+    ASSERT_TRUE(v.place.has_value()) << v.reason;
+    EXPECT_EQ(v.place->z, 1) << v.reason;  // on the corridor, even when caught over its edge
+    EXPECT_EQ(v.reason, "the spider from (5, 1) caught the ball at " + cell_text(*v.place));
+    EXPECT_EQ(v.lines.back(), "l.txt: not finishable: " + v.reason);
+}
+
+TEST(LevelCheck, AFallNamesTheLastCellUnderTheBall) {
+    // A route over the end of a ledge, as no plan would lead: the ball rolls off (3, 1).
+    const level lvl = read_level("start 1 1\nfinish 1 3\npath\n00000\n01110\n00000\n01000\n");
+    route_plan over_the_edge;
+    over_the_edge.found = true;
+    for (const int x : {1, 2, 3, 4, 5}) {
+        over_the_edge.steps.push_back({x == 1 ? route_move::start : route_move::roll, {x, 1}});
+    }
+    const play_outcome played = play_route(lvl, over_the_edge);
+    EXPECT_FALSE(played.finished);
+    EXPECT_EQ(played.failure, "the ball fell at (3, 1)");
+    EXPECT_EQ(played.place, (grid_cell{3, 1}));
+}
+
+TEST(LevelCheck, TheVerdictLineCarriesTimeLivesFlipsAndMedals) {
+    level_verdict won;
+    won.finishable = true;
+    won.seconds = 47.87;
+    won.lives_lost = 1;
+    won.flips_used = 2;
+    EXPECT_EQ(verdict_line(won),
+              "finishable in 47.87 s, 1 life lost, 2 flips used; medals: author 47.9 s, "
+              "gold 59.9 s, silver 76.6 s, bronze 105.4 s");
+    won.lives_lost = 2;
+    won.flips_used = 1;
+    won.seconds = 2e6;  // past every medal
+    EXPECT_EQ(verdict_line(won), "finishable in 2000000.00 s, 2 lives lost, 1 flip used");
+    level_verdict lost;
+    lost.reason = "the ball fell at (3, 1)";
+    EXPECT_EQ(verdict_line(lost), "not finishable: the ball fell at (3, 1)");
 }
 
 TEST(LevelCheck, NamesEachProblemByItsLineBeforeTheVerdict) {

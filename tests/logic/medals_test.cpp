@@ -37,6 +37,16 @@ TEST(MedalTimes, MultiplesOfTheProvenTimeRoundedUpToATenthAndTheMedalAFinishEarn
         EXPECT_EQ(medal_name(earned), name) << seconds;
         EXPECT_EQ(next_medal_tenths(*medal_times_for(47.87), earned).value_or(0), next);
     }
+    // During play: the best medal still to be had, bronze out of reach once it has passed.
+    const std::tuple<double, const char*, long, bool> targets[] = {
+        {0.0, "author", 479, true},    {47.9, "author", 479, true}, {47.95, "gold", 599, true},
+        {76.65, "bronze", 1054, true}, {105.45, "bronze", 1054, false}};
+    for (const auto& [seconds, name, tenths, reach] : targets) {
+        const medal_target t = medal_in_reach(*medal_times_for(47.87), seconds);
+        EXPECT_EQ(std::tuple(medal_name(t.earned), t.tenths, t.in_reach),
+                  std::tuple(std::string(name), tenths, reach))
+            << seconds;
+    }
 }
 
 const std::string header = "quillomar-medals 1\n";

@@ -3,6 +3,7 @@
 // capture the console log.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <set>
@@ -127,5 +128,20 @@ private:
     stream_capture log_;
     std::unique_ptr<quillomar_game> game_ = std::make_unique<quillomar_game>();
 };
+
+// Whether the shell's HUD has a line that reads `text` (that holds it, with `part`), or a line
+// that reads it in the chosen entry's tone.
+inline bool hud_shows(game_driver& d, const std::string& text, bool part = false) {
+    const std::vector<hud_line> lines = d.game().shell_hud_lines();
+    return std::any_of(lines.begin(), lines.end(), [&](const hud_line& l) {
+        return part ? l.text.find(text) != std::string::npos : l.text == text;
+    });
+}
+inline bool hud_chosen(game_driver& d, const std::string& text) {
+    const std::vector<hud_line> lines = d.game().shell_hud_lines();
+    return std::any_of(lines.begin(), lines.end(), [&](const hud_line& l) {
+        return l.text == text && l.tone == hud_tone::chosen;
+    });
+}
 
 }  // namespace quillomar::test

@@ -1,0 +1,146 @@
+#include "game/hud_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillomar {
+namespace {
+
+// The share of a line's height above its baseline, near enough for the HUD's serif faces.
+constexpr float ascent_share = 0.8f;
+
+float line_height(const hud_frame& frame) {
+    return frame.metrics.line_height > 0.0f ? frame.metrics.line_height : 32.0f;
+}
+
+// A panel's lines wrapped to the room across: one entry per line drawn.
+std::vector<panel_line> wrapped(const std::vector<panel_line>& panel, const hud_frame& frame) {
+    const float room = static_cast<float>(frame.width - 2 * hud_margin(frame));
+    std::vector<panel_line> out;
+    for (const panel_line& p : panel) {
+        for (std::string& piece :
+             wrap_to_width(frame.metrics, p.text, p.size * frame.text_scale, room)) {
+            out.push_back({std::move(piece), p.tone, p.size});
+        }
+    }
+    return out;
+}
+
+float step_of(const panel_line& p, const hud_frame& frame) {
+    return std::ceil(line_height(frame) * p.size * frame.text_scale * 1.1f);
+}
+
+}  // namespace
+
+int hud_margin(const hud_frame& frame) {
+    return std::max(8, static_cast<int>(std::lround(frame.width * 0.02)));
+}
+
+std::vector<hud_line> grown_with_text(std::vector<hud_line> lines, float text_scale) {
+    for (hud_line& line : lines) {
+        line.x_pixels = static_cast<int>(std::lround(line.x_pixels * text_scale));
+        line.y_pixels = static_cast<int>(std::lround(line.y_pixels * text_scale));
+    }
+    return lines;
+}
+
+std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_frame& frame) {
+    const int margin = hud_margin(frame);
+    const float room = static_cast<float>(frame.width - 2 * margin);
+    const float descent = (1.0f - ascent_share) * line_height(frame);
+    struct box {
+        int left, top, right, bottom;
+    };
+    std::vector<box> placed;
+    for (hud_line& line : lines) {
+        const float scale = line.scale * frame.text_scale;
+        line.text = shorten_to_width(frame.metrics, line.text, scale, room);
+        // Where the line starts, in pixels from the window's left edge.
+        const int origin = line.from_left_edge ? 0 : frame.width / 2;
+        const int width = static_cast<int>(std::ceil(text_width(frame.metrics, line.text, scale)));
+        const int left = std::clamp(origin + line.x_pixels, margin,
+                                    std::max(margin, frame.width - margin - width));
+        line.x_pixels = left - origin;
+        const int lowest = frame.height - static_cast<int>(std::ceil(descent * scale));
+        const int highest = static_cast<int>(std::ceil(ascent_share * line_height(frame) * scale));
+        line.y_pixels = std::clamp(line.y_pixels, std::min(highest, lowest), lowest);
+        // A line that would cover one placed before it goes below that one, while there is room.
+        const int above = highest;
+        const int below = static_cast<int>(std::ceil(descent * scale));
+        bool covering = false;
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            const box& b = placed[i];
+            covering = left < b.right && b.left < left + width &&
+                       line.y_pixels - above < b.bottom && b.top < line.y_pixels + below;
+            if (covering && b.bottom + above > lowest) {
+                break;
+            }
+            if (covering) {
+                line.y_pixels = b.bottom + above;
+                covering = false;
+                i = static_cast<std::size_t>(-1);  // look again from the first
+            }
+        }
+        // No room below either: the window is too small for this line as well as those before it.
+        if (covering) {
+            line.text.clear();
+            continue;
+        }
+        placed.push_back({left, line.y_pixels - above, left + width, line.y_pixels + below});
+    }
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const hud_line& l) { return l.text.empty(); }),
+                lines.end());
+    return lines;
+}
+
+std::vector<hud_line> stacked_panel(const std::vector<panel_line>& panel, const hud_frame& frame,
+                                    float middle_share) {
+    const std::vector<panel_line> rows = wrapped(panel, frame);
+    float block = 0.0f;
+    for (const panel_line& p : rows) {
+        block += step_of(p, frame);
+    }
+    const auto height = static_cast<float>(frame.height);
+    const float margin = static_cast<float>(hud_margin(frame));
+    float top = std::round(middle_share * height - block / 2.0f);
+    top = std::max(margin, std::min(top, height - margin - block));
+    std::vector<hud_line> out;
+    for (const panel_line& p : rows) {
+        const float step = step_of(p, frame);
+        if (top + step > height) {
+            break;
+        }
+        const float scale = p.size * frame.text_scale;
+        const float width = text_width(frame.metrics, p.text, scale);
+        const float baseline = top + (step - line_height(frame) * scale) / 2.0f +
+                               ascent_share * line_height(frame) * scale;
+        out.push_back({p.text, false, static_cast<int>(std::lround(-width / 2.0f)),
+                       static_cast<int>(std::lround(baseline)), p.tone, p.size});
+        top += step;
+    }
+    return out;
+}
+
+std::vector<hud_line> stacked_at_bottom(const std::vector<panel_line>& panel,
+                                        const hud_frame& frame) {
+    const std::vector<panel_line> rows = wrapped(panel, frame);
+    const int margin = hud_margin(frame);
+    float bottom = static_cast<float>(frame.height - margin);
+    std::vector<hud_line> out;
+    for (std::size_t i = rows.size(); i-- > 0;) {
+        const panel_line& p = rows[i];
+        const float step = step_of(p, frame);
+        if (bottom - step < 0.0f) {
+            break;  // taller than the window: its last lines stay
+        }
+        const float scale = p.size * frame.text_scale;
+        const float baseline = bottom - (1.0f - ascent_share) * line_height(frame) * scale;
+        out.insert(out.begin(), {p.text, true, margin, static_cast<int>(std::lround(baseline)),
+                                 p.tone, p.size});
+        bottom -= step;
+    }
+    return out;
+}
+
+}  // namespace quillomar

@@ -1,0 +1,52 @@
+// Laying HUD lines out in the window at the text size in force, so that no line overlaps
+// another or runs off the window: the game's own lines moved apart as the text grows, panels
+// stacked and wrapped, and anything still past an edge brought back in or shortened.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "game/hud_lines.h"
+#include "game/text_fit.h"
+
+namespace quillomar {
+
+// The window the lines are laid out in, its text size and the font's measures.
+struct hud_frame {
+    int width = 1024;
+    int height = 768;
+    float text_scale = 1.0f;
+    text_metrics metrics;
+};
+
+// One line of a panel: what it says, its colour, and its size (1 for the HUD's font).
+struct panel_line {
+    std::string text;
+    hud_tone tone = hud_tone::plain;
+    float size = 1.0f;
+};
+
+// The space kept clear along every edge of the window.
+int hud_margin(const hud_frame& frame);
+
+// Lines placed for the text at size 1 with their spacing grown by the text size: positions
+// and sizes are multiplied by it, so lines that stood apart still do.
+std::vector<hud_line> grown_with_text(std::vector<hud_line> lines, float text_scale);
+
+// Each line that runs past the window's right or bottom edge moved back in, and shortened
+// with "..." when it is wider than the window itself; a line that would cover one before it
+// goes below that one, and is left out where there is no room below.
+std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_frame& frame);
+
+// The panel's lines one under the other, each centred across and wrapped to the window's
+// width; the block's middle at `middle_share` of the window's height, moved so that it stays
+// inside, and its first lines kept when it is taller than the window.
+std::vector<hud_line> stacked_panel(const std::vector<panel_line>& panel, const hud_frame& frame,
+                                    float middle_share);
+
+// The same lines, each left-aligned at the margin, the block's last line just above the
+// window's bottom edge.
+std::vector<hud_line> stacked_at_bottom(const std::vector<panel_line>& panel,
+                                        const hud_frame& frame);
+
+}  // namespace quillomar
