@@ -17,7 +17,7 @@ namespace {
 // them.
 constexpr float editor_text_scale = 0.6f;
 
-editor_hud_frame hud_frame(const quillomar_game& game) {
+editor_hud_frame editor_frame(const quillomar_game& game) {
     editor_hud_frame frame{game.width, game.height, nullptr, editor_text_scale};
     if (const frame_renderer* renderer = const_cast<quillomar_game&>(game).renderer()) {
         frame.metrics = &renderer->hud_metrics();
@@ -66,7 +66,7 @@ void edit_screen::draw(quillomar_game& game) {
     for (const map_vertex& v : editor_->marks()) {
         renderer.marks.push_back({v.position, v.tint});
     }
-    const editor_hud_frame frame = hud_frame(game);
+    const editor_hud_frame frame = editor_frame(game);
     std::vector<hud_line> lines = editor_->height_digits(frame, game.aspect());
     for (hud_line& line : editor_->hud_lines(frame)) {
         lines.push_back(std::move(line));
@@ -83,7 +83,7 @@ void edit_screen::escape(quillomar_game& game) {
 }
 
 std::vector<hud_line> edit_screen::hud_lines(const quillomar_game& game) const {
-    return editor_->hud_lines(hud_frame(game));
+    return editor_->hud_lines(editor_frame(game));
 }
 
 }  // namespace quillomar
