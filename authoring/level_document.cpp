@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 #include "level/header_line_scanner.h"
 #include "level/level_limits.h"
@@ -354,6 +355,23 @@ edit_result level_document::set_height(grid_cell cell, int new_height) {
     }
     texts.back().back() = digit;
     return commit({append_lines(std::move(texts))});
+}
+
+edit_result level_document::set_heights(const std::vector<cube_cell>& cells) {
+    document_change whole;
+    for (const cube_cell& c : cells) {
+        edit_result one = set_height(c.cell, c.height);
+        if (!one.refusal.empty()) {
+            revert(whole);
+            return one;
+        }
+        whole.insert(whole.end(), std::make_move_iterator(one.change.begin()),
+                     std::make_move_iterator(one.change.end()));
+    }
+    edit_result result;
+    result.changed = !whole.empty();
+    result.change = std::move(whole);
+    return result;
 }
 
 edit_result level_document::set_marker(const char* keyword, grid_cell cell) {

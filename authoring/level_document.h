@@ -71,6 +71,9 @@ public:
 
     // Height 0 removes the cube; 1 to 9 sets it, adding layout rows and columns as needed.
     edit_result set_height(grid_cell cell, int height);
+    // Every cell to its height as one edit, in the order given: all of them, or none and the
+    // first refusal.
+    edit_result set_heights(const std::vector<cube_cell>& cells);
     edit_result set_start(grid_cell cell);
     edit_result set_finish(grid_cell cell);
     // Removes every item (spider) of the cell when it has one, otherwise adds one.

@@ -1,5 +1,7 @@
 #include "authoring/level_edit_session.h"
 
+#include <algorithm>
+
 #include "framework/bounded_read.h"
 #include "level/level_limits.h"
 #include "records/atomic_file.h"
@@ -12,10 +14,10 @@ std::optional<level_edit_session> level_edit_session::open(const std::string& pa
     std::string text;
     const bounded_read read = read_bounded(path, max_level_file_bytes, text);
     if (read.result == bounded_read::outcome::missing) {
-        return level_edit_session(path, level_document::new_level());
+        return level_edit_session(path, level_document::new_level(), true);
     }
     if (read.ok() && !read.truncated) {
-        return level_edit_session(path, level_document(text));
+        return level_edit_session(path, level_document(text), false);
     }
     if (message != nullptr) {
         *message = "Cannot open level file " + path + ": " +
@@ -34,6 +36,46 @@ edit_result level_edit_session::record(edit_result result) {
 
 edit_result level_edit_session::set_height(grid_cell cell, int height) {
     return record(document_.set_height(cell, height));
+}
+
+edit_result level_edit_session::set_area_height(const cell_area& area, int height) {
+    std::vector<cube_cell> cells;
+    for (int z = area.low.z; z <= area.high.z; ++z) {
+        for (int x = area.low.x; x <= area.high.x; ++x) {
+            cells.push_back({{x, z}, height});
+        }
+    }
+    return record(document_.set_heights(cells));
+}
+
+edit_result level_edit_session::raise_area(const cell_area& area, int steps) {
+    std::vector<cube_cell> cells;
+    for (int z = area.low.z; z <= area.high.z; ++z) {
+        for (int x = area.low.x; x <= area.high.x; ++x) {
+            cells.push_back({{x, z}, std::clamp(document_.height({x, z}) + steps, 0, 9)});
+        }
+    }
+    return record(document_.set_heights(cells));
+}
+
+void level_edit_session::copy(const cell_area& area) {
+    copied_ = {area.columns(), area.rows(), {}};
+    for (int z = area.low.z; z <= area.high.z; ++z) {
+        for (int x = area.low.x; x <= area.high.x; ++x) {
+            copied_.heights.push_back(document_.height({x, z}));
+        }
+    }
+}
+
+edit_result level_edit_session::paste(grid_cell at) {
+    std::vector<cube_cell> cells;
+    for (int z = 0; z < copied_.rows; ++z) {
+        for (int x = 0; x < copied_.columns; ++x) {
+            const auto i = static_cast<std::size_t>(z * copied_.columns + x);
+            cells.push_back({{at.x + x, at.z + z}, copied_.heights[i]});
+        }
+    }
+    return record(document_.set_heights(cells));
 }
 
 edit_result level_edit_session::set_start(grid_cell cell) {
@@ -73,6 +115,7 @@ bool level_edit_session::save(std::string* message) {
         return false;
     }
     saved_state_ = history_.state();
+    is_new_ = false;
     return true;
 }
 

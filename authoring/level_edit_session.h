@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "authoring/cell_area.h"
 #include "authoring/edit_history.h"
 #include "authoring/level_document.h"
 
@@ -19,10 +20,22 @@ public:
     static std::optional<level_edit_session> open(const std::string& path, std::string* message);
 
     const std::string& path() const { return path_; }
+    // True while the file did not exist when opened and has not been saved since.
+    bool is_new() const { return is_new_; }
     const level_document& document() const { return document_; }
 
     // The document's edits, each one undoable; a refused edit's reason is in the result.
     edit_result set_height(grid_cell cell, int height);
+    // Every cell of the area to `height` (0 clears them), one undoable edit.
+    edit_result set_area_height(const cell_area& area, int height);
+    // Every cell of the area `steps` higher (lower when negative), kept within 0 to 9; one edit.
+    edit_result raise_area(const cell_area& area, int steps);
+    // Keeps the heights of the area, empty cells too, for paste.
+    void copy(const cell_area& area);
+    bool has_copy() const { return copied_.columns > 0; }
+    // The copied heights with their top-left cell at `at`, one undoable edit; nothing before a
+    // copy.
+    edit_result paste(grid_cell at);
     edit_result set_start(grid_cell cell);
     edit_result set_finish(grid_cell cell);
     edit_result toggle_item(grid_cell cell);
@@ -41,14 +54,22 @@ public:
     bool save(std::string* message);
 
 private:
-    level_edit_session(std::string path, level_document document)
-        : path_(std::move(path)), document_(std::move(document)) {}
+    struct copied_heights {
+        int columns = 0;
+        int rows = 0;
+        std::vector<int> heights;  // row by row
+    };
+
+    level_edit_session(std::string path, level_document document, bool is_new)
+        : path_(std::move(path)), document_(std::move(document)), is_new_(is_new) {}
     edit_result record(edit_result result);
 
     std::string path_;
     level_document document_;
     edit_history history_;
     std::uint64_t saved_state_ = 0;
+    bool is_new_ = false;
+    copied_heights copied_;
 };
 
 }  // namespace quillomar

@@ -25,6 +25,13 @@ int cell_of(float world) {
 }  // namespace
 
 top_down_view make_top_down_view(int columns, int rows, float aspect) {
+    const float width = static_cast<float>(std::max(columns, 1));
+    const float depth = static_cast<float>(std::max(rows, 1));
+    return make_top_down_view(columns, rows, aspect, 1.0f, {width - 1.0f, depth - 1.0f});
+}
+
+top_down_view make_top_down_view(int columns, int rows, float aspect, float zoom,
+                                 glm::vec2 centre) {
     top_down_view v;
     const float width = static_cast<float>(std::max(columns, 1));
     const float depth = static_cast<float>(std::max(rows, 1));
@@ -34,13 +41,31 @@ top_down_view make_top_down_view(int columns, int rows, float aspect) {
     const float half_x = width + 2.0f;
     const float half_z = depth + 2.0f;
     // The level keeps to the middle of the picture's height: the HUD has the top and bottom.
-    constexpr float height_share = 0.55f;
+    constexpr float height_share = 0.62f;
+    const float closer = zoom > 1.0f && std::isfinite(zoom) ? zoom : 1.0f;
     const float distance = std::max(half_z / height_share, half_x / v.aspect) /
-                           fmath::tan(fovy_radians * 0.5f);
-    v.target = glm::vec3(width - 1.0f, framed_y, depth - 1.0f);
+                           fmath::tan(fovy_radians * 0.5f) / closer;
+    v.target = glm::vec3(centre.x, framed_y, centre.y);
     v.eye = v.target + glm::vec3(0.0f, distance, 0.0f);
     v.near_plane = 0.5f;
     v.far_plane = distance + 40.0f;
+    v.projection = perspective(v.fovy, v.aspect, v.near_plane, v.far_plane);
+    v.view = look_at(v.eye, v.target, v.up);
+    return v;
+}
+
+top_down_view make_orbit_view(glm::vec3 target, float yaw, float pitch, float distance,
+                              float aspect) {
+    top_down_view v;
+    v.aspect = aspect > 0.0f && std::isfinite(aspect) ? aspect : 1.0f;
+    v.fovy = fovy_radians;
+    const glm::vec3 back(fmath::sin(yaw) * fmath::cos(pitch), fmath::sin(pitch),
+                         fmath::cos(yaw) * fmath::cos(pitch));
+    v.target = target;
+    v.eye = target + distance * back;
+    v.up = glm::vec3(0.0f, 1.0f, 0.0f);
+    v.near_plane = 0.5f;
+    v.far_plane = distance + 400.0f;
     v.projection = perspective(v.fovy, v.aspect, v.near_plane, v.far_plane);
     v.view = look_at(v.eye, v.target, v.up);
     return v;

@@ -25,9 +25,16 @@ struct top_down_view {
 };
 
 // Frames cells [0, columns) x [0, rows) with a cell to spare on every side, for a picture
-// `aspect` times as wide as it is high, in the middle 55% of its height (the HUD has the rest);
+// `aspect` times as wide as it is high, in the middle 62% of its height (the HUD has the rest);
 // any count below one counts as one.
 top_down_view make_top_down_view(int columns, int rows, float aspect);
+// The same view `zoom` times closer (1 frames the whole area, less counts as 1), looking down on
+// the world point (x, z) `centre` instead of the area's middle.
+top_down_view make_top_down_view(int columns, int rows, float aspect, float zoom, glm::vec2 centre);
+// The level as the game shows it, from `distance` away, turned `yaw` radians about the upright
+// through `target` (0 looks north, towards row 0) and `pitch` radians above the horizon.
+top_down_view make_orbit_view(glm::vec3 target, float yaw, float pitch, float distance,
+                              float aspect);
 
 // The cell the pointer shows at `ndc` (-1..1 across, -1 at the bottom), given each cell's cube
 // height (0 for none, up to 9): the first cube down the pointer's ray, so a high cube's side hides

@@ -86,29 +86,74 @@ constexpr struct {
     {window_action::switch_camera, GLFW_KEY_C},
 };
 
-// Ctrl+S saves, S alone sets the start: a binding counts only with its own Ctrl state.
-constexpr struct {
+// Ctrl+S saves, S alone sets the start: a binding counts only with its own Ctrl and Shift state.
+struct editor_binding {
     editor_action action;
     int key;
     bool ctrl;
     const char* help;
-} editor_bindings[] = {
+    bool shift = false;
+};
+constexpr editor_binding editor_bindings[] = {
     {editor_action::cursor_left, GLFW_KEY_LEFT, false, nullptr},
     {editor_action::cursor_right, GLFW_KEY_RIGHT, false, nullptr},
     {editor_action::cursor_up, GLFW_KEY_UP, false, nullptr},
     {editor_action::cursor_down, GLFW_KEY_DOWN, false, "Arrows, click: cursor"},
+    {editor_action::select_left, GLFW_KEY_LEFT, false, nullptr, true},
+    {editor_action::select_right, GLFW_KEY_RIGHT, false, nullptr, true},
+    {editor_action::select_up, GLFW_KEY_UP, false, nullptr, true},
+    {editor_action::select_down, GLFW_KEY_DOWN, false, "Shift+arrows, drag: select", true},
     {editor_action::raise, GLFW_KEY_PAGE_UP, false, nullptr},
     {editor_action::lower, GLFW_KEY_PAGE_DOWN, false, "PgUp/PgDn: height 0-9"},
+    {editor_action::digit_0, GLFW_KEY_0, false, nullptr},
+    {editor_action::digit_1, GLFW_KEY_1, false, nullptr},
+    {editor_action::digit_2, GLFW_KEY_2, false, nullptr},
+    {editor_action::digit_3, GLFW_KEY_3, false, nullptr},
+    {editor_action::digit_4, GLFW_KEY_4, false, nullptr},
+    {editor_action::digit_5, GLFW_KEY_5, false, nullptr},
+    {editor_action::digit_6, GLFW_KEY_6, false, nullptr},
+    {editor_action::digit_7, GLFW_KEY_7, false, nullptr},
+    {editor_action::digit_8, GLFW_KEY_8, false, nullptr},
+    {editor_action::digit_9, GLFW_KEY_9, false, "0-9: set height"},
+    {editor_action::clear, GLFW_KEY_DELETE, false, "Delete: clear"},
+    {editor_action::copy, GLFW_KEY_C, true, "Ctrl+C/V: copy, paste"},
+    {editor_action::paste, GLFW_KEY_V, true, nullptr},
     {editor_action::set_start, GLFW_KEY_S, false, "S: start"},
     {editor_action::set_finish, GLFW_KEY_F, false, "F: finish"},
     {editor_action::toggle_item, GLFW_KEY_I, false, "I: item"},
     {editor_action::toggle_spider, GLFW_KEY_E, false, "E: spider"},
     {editor_action::cycle_facing, GLFW_KEY_O, false, "O: facing"},
+    {editor_action::edit_title, GLFW_KEY_T, false, "T: title"},
+    {editor_action::edit_hint, GLFW_KEY_N, false, "N: hint"},
+    {editor_action::erase_letter, GLFW_KEY_BACKSPACE, false, nullptr},
     {editor_action::undo, GLFW_KEY_Z, true, "Ctrl+Z: undo"},
     {editor_action::redo, GLFW_KEY_Y, true, "Ctrl+Y: redo"},
     {editor_action::save, GLFW_KEY_S, true, "Ctrl+S: save"},
     {editor_action::play_test, GLFW_KEY_F5, false, "F5: play-test"},
+    {editor_action::play_from_cursor, GLFW_KEY_F5, false, "Shift+F5: from cursor", true},
+    {editor_action::go_to_problem, GLFW_KEY_G, false, "G: go to problem"},
+    {editor_action::show_route, GLFW_KEY_R, false, "R: route"},
+    {editor_action::switch_view, GLFW_KEY_V, false, "V: 3D view"},
+    {editor_action::orbit_left, GLFW_KEY_LEFT_BRACKET, false, nullptr},
+    {editor_action::orbit_right, GLFW_KEY_RIGHT_BRACKET, false, "[ ]: orbit"},
+    {editor_action::zoom_in, GLFW_KEY_EQUAL, false, nullptr},
+    {editor_action::zoom_in, GLFW_KEY_KP_ADD, false, nullptr},
+    {editor_action::zoom_out, GLFW_KEY_MINUS, false, nullptr},
+    {editor_action::zoom_out, GLFW_KEY_KP_SUBTRACT, false, "+/-, wheel: zoom"},
+    {editor_action::grow_columns, GLFW_KEY_RIGHT, true, nullptr},
+    {editor_action::shrink_columns, GLFW_KEY_LEFT, true, nullptr},
+    {editor_action::grow_rows, GLFW_KEY_DOWN, true, nullptr},
+    {editor_action::shrink_rows, GLFW_KEY_UP, true, "Ctrl+arrows: grid size"},
+    {editor_action::show_keys, GLFW_KEY_F1, false, nullptr},
 };
+
+// The keys that run on while held.
+constexpr bool repeats(editor_action a) {
+    return a <= editor_action::lower ||
+           (a >= editor_action::select_left && a <= editor_action::select_down) ||
+           a == editor_action::erase_letter || a == editor_action::orbit_left ||
+           a == editor_action::orbit_right;
+}
 
 // Gamepad buttons that press a command or a window action, counted when they go down.
 struct button_binding {
@@ -134,7 +179,19 @@ void on_key(GLFWwindow* window, int key, int /*scancode*/, int action, int mods)
     if (input != nullptr && action == GLFW_PRESS) {
         input->key_pressed(key, mods);
     } else if (input != nullptr && action == GLFW_REPEAT) {
-        input->key_repeated(key);
+        input->key_repeated(key, mods);
+    }
+}
+
+void on_char(GLFWwindow* window, unsigned codepoint) {
+    if (auto* input = static_cast<key_input*>(glfwGetWindowUserPointer(window))) {
+        input->typed(codepoint);
+    }
+}
+
+void on_scroll(GLFWwindow* window, double /*x*/, double y) {
+    if (auto* input = static_cast<key_input*>(glfwGetWindowUserPointer(window))) {
+        input->scrolled(y);
     }
 }
 
@@ -238,6 +295,8 @@ key_input::key_input(GLFWwindow* window) : window_(window) {
         glfwSetKeyCallback(window_, on_key);
         glfwSetMouseButtonCallback(window_, on_mouse);
         glfwSetWindowFocusCallback(window_, on_focus);
+        glfwSetCharCallback(window_, on_char);
+        glfwSetScrollCallback(window_, on_scroll);
     }
 }
 
@@ -246,6 +305,8 @@ key_input::~key_input() {
         glfwSetKeyCallback(window_, nullptr);
         glfwSetMouseButtonCallback(window_, nullptr);
         glfwSetWindowFocusCallback(window_, nullptr);
+        glfwSetCharCallback(window_, nullptr);
+        glfwSetScrollCallback(window_, nullptr);
         glfwSetWindowUserPointer(window_, nullptr);
     }
 }
@@ -268,8 +329,9 @@ const char* const* editor_key_help(int* count) {
 void key_input::key_pressed(int key, int mods) {
     last_key_ = key;
     const bool ctrl = (mods & GLFW_MOD_CONTROL) != 0;
+    const bool shift = (mods & GLFW_MOD_SHIFT) != 0;
     for (const auto& b : editor_bindings) {
-        if (b.key == key && b.ctrl == ctrl) {
+        if (b.key == key && b.ctrl == ctrl && b.shift == shift) {
             ++editor_presses_[static_cast<int>(b.action)];
         }
     }
@@ -307,9 +369,11 @@ void key_input::bind(const std::vector<key_binding>& bound) {
     }
 }
 
-void key_input::key_repeated(int key) {
+void key_input::key_repeated(int key, int mods) {
+    const bool ctrl = (mods & GLFW_MOD_CONTROL) != 0;
+    const bool shift = (mods & GLFW_MOD_SHIFT) != 0;
     for (const auto& b : editor_bindings) {
-        if (b.key == key && b.action <= editor_action::lower) {
+        if (b.key == key && b.ctrl == ctrl && b.shift == shift && repeats(b.action)) {
             ++editor_presses_[static_cast<int>(b.action)];
         }
     }
@@ -383,6 +447,34 @@ int key_input::take(editor_action action) {
 void key_input::drop_editor_presses() {
     std::fill(std::begin(editor_presses_), std::end(editor_presses_), 0);
     click_.reset();
+    typed_.clear();
+    scroll_ = 0.0;
+}
+
+void key_input::typed(unsigned codepoint) {
+    // The HUD's font draws ASCII; a title or hint keeps to what it can show. The buffer is
+    // bounded so that a stuck key cannot grow it between two frames.
+    if (codepoint >= 32 && codepoint < 127 && typed_.size() < 256) {
+        typed_.push_back(static_cast<char>(codepoint));
+    }
+}
+
+std::string key_input::take_typed() {
+    std::string text;
+    text.swap(typed_);
+    return text;
+}
+
+double key_input::take_scroll() {
+    const double steps = scroll_;
+    scroll_ = 0.0;
+    return steps;
+}
+
+bool key_input::mouse_held(bool right) const {
+    return window_ != nullptr &&
+           glfwGetMouseButton(window_, right ? GLFW_MOUSE_BUTTON_RIGHT : GLFW_MOUSE_BUTTON_LEFT) ==
+               GLFW_PRESS;
 }
 
 std::optional<pointer_click> key_input::take_click() {

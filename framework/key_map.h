@@ -82,8 +82,43 @@ enum class editor_action {
     redo,
     save,
     play_test,
+    // Shift with the arrows grows the selection from the cursor; the rest act on it (or on the
+    // cursor cell without one).
+    select_left,
+    select_right,
+    select_up,
+    select_down,
+    digit_0,  // digit_0 + d: the digit key d sets the height d
+    digit_1,
+    digit_2,
+    digit_3,
+    digit_4,
+    digit_5,
+    digit_6,
+    digit_7,
+    digit_8,
+    digit_9,
+    clear,
+    copy,
+    paste,
+    play_from_cursor,
+    edit_title,
+    edit_hint,
+    erase_letter,
+    go_to_problem,
+    show_route,
+    switch_view,
+    zoom_in,
+    zoom_out,
+    grow_columns,
+    grow_rows,
+    shrink_columns,
+    shrink_rows,
+    orbit_left,
+    orbit_right,
+    show_keys,
 };
-inline constexpr int editor_action_count = static_cast<int>(editor_action::play_test) + 1;
+inline constexpr int editor_action_count = static_cast<int>(editor_action::show_keys) + 1;
 
 // A left click, as a fraction of the window across and down from its top-left corner.
 struct pointer_click {
@@ -113,10 +148,19 @@ public:
     frame_input sample(double time);
 
     // Counts one press of the key (what the callback does for GLFW_PRESS); `mods` are GLFW's
-    // modifier bits, which only the editor's Ctrl keys look at.
+    // modifier bits, which only the editor's Ctrl and Shift keys look at.
     void key_pressed(int key, int mods = 0);
-    // A held key's repeat: only the editor's cursor and height keys run on.
-    void key_repeated(int key);
+    // A held key's repeat: only the editor's cursor, selection, height and Backspace keys run on.
+    void key_repeated(int key, int mods = 0);
+    // A character typed (the char callback); the editor's text entry takes them.
+    void typed(unsigned codepoint);
+    // The printable ASCII characters typed since the last call.
+    std::string take_typed();
+    // Mouse wheel steps since the last call, up positive.
+    void scrolled(double steps) { scroll_ += steps; }
+    double take_scroll();
+    // Whether the left or the right mouse button is held down now.
+    bool mouse_held(bool right) const;
     // Keeps a left click (what the mouse button callback does); the latest one wins.
     void clicked(pointer_click where) { click_ = where; }
 
@@ -165,6 +209,8 @@ private:
     std::optional<pointer_click> click_;
     bool focused_ = true;
     std::vector<int> keys_;  // the key of each of default_key_bindings' actions
+    std::string typed_;
+    double scroll_ = 0.0;
     int last_key_ = -1;
     int clicks_ = 0;
     float dead_zone_ = 0.33f;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
-#include <glm/gtc/matrix_transform.hpp>
+#include <cmath>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
@@ -15,9 +15,9 @@ namespace {
 // The cursor stays within a layout the level limits could ever allow, and well beyond.
 constexpr int max_cursor = 1023;
 constexpr int highest_digit = 9;
-// The view frames at least this many columns and rows, so a new level has room around it.
-constexpr int least_columns = 8;
-constexpr int least_rows = 6;
+constexpr float most_zoom = 16.0f;
+constexpr float zoom_step = 1.25f;
+constexpr float orbit_step = 0.1f;
 
 bool ready(const std::future<level_verdict>& f) {
     return f.valid() && f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
@@ -31,8 +31,25 @@ std::optional<facing> next_facing(std::optional<facing> now) {
     return *now == facing::west ? std::nullopt : std::optional<facing>(turned_right(*now));
 }
 
-bool has(const std::vector<grid_cell>& cells, grid_cell c) {
-    return std::find(cells.begin(), cells.end(), c) != cells.end();
+glm::vec2 world_of(grid_cell c) {
+    return {2.0f * static_cast<float>(c.x), 2.0f * static_cast<float>(c.z)};
+}
+
+// Where the pointer's ray meets the level `y` high, in world x and z.
+std::optional<glm::vec2> point_at_height(const top_down_view& v, glm::vec2 ndc, float y) {
+    const glm::mat4 inverse = glm::inverse(v.projection * v.view);
+    const auto unproject = [&inverse, ndc](float depth) {
+        const glm::vec4 p = inverse * glm::vec4(ndc, depth, 1.0f);
+        return glm::vec3(p) / p.w;
+    };
+    const glm::vec3 from = unproject(-1.0f);
+    const glm::vec3 to = unproject(1.0f);
+    if (!(std::abs(from.y - to.y) > 1e-6f)) {
+        return std::nullopt;
+    }
+    const float t = (from.y - y) / (from.y - to.y);
+    const glm::vec3 p = from + t * (to - from);
+    return glm::vec2(p.x, p.z);
 }
 
 }  // namespace
@@ -61,29 +78,188 @@ edit_mode::~edit_mode() {
 
 edit_mode::request edit_mode::update(key_input& keys, float aspect) {
     take_check_when_ready();
+    if (typing()) {
+        handle_text(keys);
+        return request::none;
+    }
     const bool play = keys.take(editor_action::play_test) > 0;
-    handle_keys(keys, aspect);
-    return play ? request::play_test : request::none;
+    const bool from_cursor = keys.take(editor_action::play_from_cursor) > 0;
+    handle_pointer(keys, aspect);
+    handle_view_keys(keys, aspect);
+    handle_edits(keys);
+    if (show_route_ && route_asked_ != route_key_) {
+        route_asked_ = route_key_;
+        routes_.request(route_key_, current_level());
+    }
+    return from_cursor ? request::play_from_cursor : play ? request::play_test : request::none;
 }
 
-void edit_mode::handle_keys(key_input& keys, float aspect) {
-    const int across = keys.take(editor_action::cursor_right) - keys.take(editor_action::cursor_left);
-    const int down = keys.take(editor_action::cursor_down) - keys.take(editor_action::cursor_up);
-    cursor_.x = std::clamp(cursor_.x + across, 0, max_cursor);
-    cursor_.z = std::clamp(cursor_.z + down, 0, max_cursor);
+void edit_mode::handle_text(key_input& keys) {
+    typed_ += keys.take_typed();
+    for (int n = keys.take(editor_action::erase_letter); n > 0 && !typed_.empty(); --n) {
+        typed_.pop_back();
+    }
+    if (keys.take(window_action::confirm) > 0) {
+        const typed what = typing_;
+        typing_ = typed::nothing;
+        changed(what == typed::title ? session_.set_title(typed_) : session_.set_hint(typed_));
+    }
+    // The letters typed are no editing keys.
+    keys.drop_editor_presses();
+}
+
+void edit_mode::handle_pointer(key_input& keys, float aspect) {
     const level_document& document = session_.document();
+    const auto height = [&document](grid_cell c) { return document.height(c); };
+    const auto cell_under = [&](glm::vec2 ndc) -> std::optional<grid_cell> {
+        std::optional<grid_cell> cell = cell_at_pointer(framing(aspect), ndc, height);
+        if (cell) {
+            cell = grid_cell{std::min(cell->x, max_cursor), std::min(cell->z, max_cursor)};
+        }
+        return cell;
+    };
     if (const std::optional<pointer_click> click = keys.take_click()) {
         const glm::vec2 ndc(click->x * 2.0f - 1.0f, 1.0f - click->y * 2.0f);
-        if (const std::optional<grid_cell> cell = cell_at_pointer(
-                framing(aspect), ndc, [&document](grid_cell c) { return document.height(c); })) {
-            cursor_ = {std::min(cell->x, max_cursor), std::min(cell->z, max_cursor)};
+        if (const std::optional<grid_cell> cell = cell_under(ndc)) {
+            cursor_ = *cell;
+            anchor_.reset();
+            drag_from_ = cell;
         }
     }
+    double x = -1.0;
+    double y = -1.0;
+    int width = 0;
+    int height_pixels = 0;
+    keys.cursor(x, y);
+    keys.window_size(width, height_pixels);
+    if (width <= 0 || height_pixels <= 0 || x < 0.0 || y < 0.0) {
+        drag_from_.reset();
+        right_drag_.reset();
+    } else {
+        const glm::vec2 ndc(static_cast<float>(x / width) * 2.0f - 1.0f,
+                            1.0f - static_cast<float>(y / height_pixels) * 2.0f);
+        // A drag with the left button draws the selection from where it went down.
+        if (drag_from_ && keys.mouse_held(false)) {
+            const std::optional<grid_cell> cell = cell_under(ndc);
+            if (cell && *cell != *drag_from_) {
+                anchor_ = drag_from_;
+                cursor_ = *cell;
+            }
+        } else {
+            drag_from_.reset();
+        }
+        // The right button pans the map, or turns the view around the cursor.
+        if (keys.mouse_held(true)) {
+            if (right_drag_ && three_d_) {
+                yaw_ -= (ndc.x - right_drag_->x) * 2.0f;
+                pitch_ = std::clamp(pitch_ - (ndc.y - right_drag_->y) * 1.5f, 0.15f, 1.5f);
+            } else if (right_drag_) {
+                const top_down_view v = framing(aspect);
+                const std::optional<glm::vec2> was = point_at_height(v, *right_drag_, 3.0f);
+                const std::optional<glm::vec2> now = point_at_height(v, ndc, 3.0f);
+                if (was && now) {
+                    centre_ = glm::vec2(v.target.x, v.target.z) + *was - *now;
+                }
+            }
+            right_drag_ = ndc;
+        } else {
+            right_drag_.reset();
+        }
+    }
+    const double wheel = keys.take_scroll();
+    if (wheel != 0.0) {
+        zoom_ = std::clamp(zoom_ * std::pow(zoom_step, static_cast<float>(wheel)), 1.0f, most_zoom);
+    }
+}
+
+void edit_mode::handle_view_keys(key_input& keys, float aspect) {
+    const int across = keys.take(editor_action::cursor_right) - keys.take(editor_action::cursor_left);
+    const int down = keys.take(editor_action::cursor_down) - keys.take(editor_action::cursor_up);
+    if (across != 0 || down != 0) {
+        move_cursor(across, down, false);
+    }
+    const int grow_across =
+        keys.take(editor_action::select_right) - keys.take(editor_action::select_left);
+    const int grow_down = keys.take(editor_action::select_down) - keys.take(editor_action::select_up);
+    if (grow_across != 0 || grow_down != 0) {
+        move_cursor(grow_across, grow_down, true);
+    }
+    const int zoom_steps = keys.take(editor_action::zoom_in) - keys.take(editor_action::zoom_out);
+    zoom_ = std::clamp(zoom_ * std::pow(zoom_step, static_cast<float>(zoom_steps)), 1.0f, most_zoom);
+    if (zoom_ == 1.0f) {
+        centre_.reset();
+    }
+    yaw_ += orbit_step * static_cast<float>(keys.take(editor_action::orbit_right) -
+                                            keys.take(editor_action::orbit_left));
+    chosen_area_.x = std::clamp(chosen_area_.x + keys.take(editor_action::grow_columns) -
+                                    keys.take(editor_action::shrink_columns),
+                                1, max_cursor + 1);
+    chosen_area_.z = std::clamp(chosen_area_.z + keys.take(editor_action::grow_rows) -
+                                    keys.take(editor_action::shrink_rows),
+                                1, max_cursor + 1);
+    if (keys.take(editor_action::switch_view) % 2 == 1) {
+        three_d_ = !three_d_;
+    }
+    if (keys.take(editor_action::show_route) % 2 == 1) {
+        show_route_ = !show_route_;
+    }
+    if (keys.take(editor_action::show_keys) % 2 == 1) {
+        show_keys_ = !show_keys_;
+    }
+    if (keys.take(editor_action::go_to_problem) > 0 && place_) {
+        cursor_ = *place_;
+        anchor_.reset();
+    }
+    keep_cursor_in_sight(aspect);
+}
+
+void edit_mode::move_cursor(int across, int down, bool selecting) {
+    if (selecting && !anchor_) {
+        anchor_ = cursor_;
+    } else if (!selecting) {
+        anchor_.reset();
+    }
+    cursor_.x = std::clamp(cursor_.x + across, 0, max_cursor);
+    cursor_.z = std::clamp(cursor_.z + down, 0, max_cursor);
+}
+
+void edit_mode::keep_cursor_in_sight(float aspect) {
+    if (zoom_ == 1.0f || three_d_) {
+        return;
+    }
+    const top_down_view v = framing(aspect);
+    const glm::vec2 at = world_of(cursor_);
+    const glm::vec4 clip = v.projection * v.view * glm::vec4(at.x, 3.0f, at.y, 1.0f);
+    const glm::vec2 ndc = glm::vec2(clip) / clip.w;
+    if (std::abs(ndc.x) > 0.9f || std::abs(ndc.y) > 0.5f) {
+        centre_ = at;
+    }
+}
+
+void edit_mode::handle_edits(key_input& keys) {
+    const level_document& document = session_.document();
     for (int n = keys.take(editor_action::raise); n > 0; --n) {
-        changed(session_.set_height(cursor_, std::min(highest_digit, document.height(cursor_) + 1)));
+        changed(session_.raise_area(target(), 1));
     }
     for (int n = keys.take(editor_action::lower); n > 0; --n) {
-        changed(session_.set_height(cursor_, std::max(0, document.height(cursor_) - 1)));
+        changed(session_.raise_area(target(), -1));
+    }
+    for (int d = 0; d <= highest_digit; ++d) {
+        const auto digit = static_cast<editor_action>(static_cast<int>(editor_action::digit_0) + d);
+        if (keys.take(digit) > 0) {
+            changed(session_.set_area_height(target(), d));
+        }
+    }
+    if (keys.take(editor_action::clear) > 0) {
+        changed(session_.set_area_height(target(), 0));
+    }
+    if (keys.take(editor_action::copy) > 0) {
+        session_.copy(target());
+        status_ = "Copied " + std::to_string(target().columns()) + " x " +
+                  std::to_string(target().rows()) + " cells - Ctrl+V pastes at the cursor";
+    }
+    if (keys.take(editor_action::paste) > 0 && session_.has_copy()) {
+        changed(session_.paste(target().low));
     }
     if (keys.take(editor_action::set_start) > 0) {
         changed(session_.set_start(cursor_));
@@ -99,6 +275,18 @@ void edit_mode::handle_keys(key_input& keys, float aspect) {
     }
     for (int n = keys.take(editor_action::cycle_facing); n > 0; --n) {
         changed(session_.set_facing(next_facing(document.start_facing())));
+    }
+    for (const auto& [action, kind] : {std::pair{editor_action::edit_title, typed::title},
+                                       std::pair{editor_action::edit_hint, typed::hint}}) {
+        if (keys.take(action) > 0) {
+            typing_ = kind;
+            typed_ = kind == typed::title ? document.title() : document.hint();
+            // Letters typed before, and an Enter pressed before, are not this text's.
+            keys.take_typed();
+            keys.take(window_action::confirm);
+            keys.drop_editor_presses();
+            return;
+        }
     }
     bool moved_in_history = false;
     for (int n = keys.take(editor_action::undo); n > 0; --n) {
@@ -125,6 +313,14 @@ void edit_mode::handle_keys(key_input& keys, float aspect) {
     }
 }
 
+cell_area edit_mode::target() const {
+    return cell_area::spanning(anchor_.value_or(cursor_), cursor_);
+}
+
+std::optional<cell_area> edit_mode::selection() const {
+    return anchor_ ? std::optional<cell_area>(target()) : std::nullopt;
+}
+
 void edit_mode::changed(const edit_result& result) {
     if (!result.changed) {
         if (!result.refusal.empty()) {
@@ -132,12 +328,22 @@ void edit_mode::changed(const edit_result& result) {
         }
         return;
     }
+    // A save or a play-test's result is about the level before this edit.
+    status_.clear();
     quit_asked_ = false;
     rebuild_view();
     start_check();
 }
 
 bool edit_mode::escape() {
+    if (typing()) {
+        typing_ = typed::nothing;
+        return false;
+    }
+    if (anchor_) {
+        anchor_.reset();
+        return false;
+    }
     if (session_.is_dirty() && !quit_asked_) {
         quit_asked_ = true;
         return false;
@@ -145,14 +351,30 @@ bool edit_mode::escape() {
     return true;
 }
 
-void edit_mode::play_test_ended(const std::string& how) {
+void edit_mode::play_test_ended(const std::string& how, int lives_lost) {
     status_ = "Play-test: " + how;
+    if (lives_lost > 0) {
+        status_ += ", " + std::to_string(lives_lost) + (lives_lost == 1 ? " life" : " lives") +
+                   " lost";
+    }
 }
 
 level edit_mode::current_level() const {
     level lvl;
     std::istringstream in(session_.document().text());
     lvl.read_stream(in);  // its lines (the layout line, the centre) are no news on every edit
+    return lvl;
+}
+
+std::optional<level> edit_mode::play_test_level(bool from_cursor) {
+    level lvl = current_level();
+    if (from_cursor) {
+        if (session_.document().height(cursor_) == 0) {
+            status_ = "Shift+F5 plays from a cell with a cube";
+            return std::nullopt;
+        }
+        lvl.start = world_of(cursor_);
+    }
     return lvl;
 }
 
@@ -165,15 +387,43 @@ void edit_mode::rebuild_view() {
     const glm::vec2 start = s.level.start;
     const float ground = s.level.height_at(start.x, start.y);
     s.ball.position = glm::vec3(start.x, ground > 0.0f ? ground + 1.0f : 2.0f, start.y);
+    const level_document& document = session_.document();
+    const std::string text = document.text();
+    route_key_ = std::to_string(std::hash<std::string>{}(text)) + ":" + std::to_string(text.size());
     extent_ = {1, 1};
-    for (const cube_cell& c : session_.document().cubes()) {
-        extent_ = {std::max(extent_.x, c.cell.x + 1), std::max(extent_.z, c.cell.z + 1)};
+    const auto take_in = [this](grid_cell c) {
+        extent_ = {std::max(extent_.x, c.x + 1), std::max(extent_.z, c.z + 1)};
+    };
+    for (const cube_cell& c : document.cubes()) {
+        take_in(c.cell);
+    }
+    for (const std::optional<grid_cell>& marker : {document.start(), document.finish()}) {
+        if (marker) {
+            take_in(*marker);
+        }
+    }
+    for (const auto* cells : {&document.items(), &document.enemies()}) {
+        for (const grid_cell& c : *cells) {
+            take_in(c);
+        }
     }
 }
 
+grid_cell edit_mode::area() const {
+    return {std::min(std::max({chosen_area_.x, extent_.x, cursor_.x + 1}), max_cursor + 1),
+            std::min(std::max({chosen_area_.z, extent_.z, cursor_.z + 1}), max_cursor + 1)};
+}
+
 top_down_view edit_mode::framing(float aspect) const {
-    return make_top_down_view(std::max({extent_.x, cursor_.x + 1, least_columns}),
-                              std::max({extent_.z, cursor_.z + 1, least_rows}), aspect);
+    const grid_cell a = area();
+    if (three_d_) {
+        const glm::vec2 at = world_of(cursor_);
+        const float height = cell_top(session_.document().height(cursor_));
+        const float distance = 14.0f + 2.0f * static_cast<float>(std::max(a.x, a.z)) / zoom_;
+        return make_orbit_view({at.x, height, at.y}, yaw_, pitch_, distance, aspect);
+    }
+    const glm::vec2 middle(static_cast<float>(a.x) - 1.0f, static_cast<float>(a.z) - 1.0f);
+    return make_top_down_view(a.x, a.z, aspect, zoom_, centre_.value_or(middle));
 }
 
 game_state& edit_mode::view(float aspect) {
@@ -187,13 +437,23 @@ game_state& edit_mode::view(float aspect) {
     return s;
 }
 
-glm::mat4 edit_mode::cursor_matrix() const {
-    // Where the ball would rest on the cell; on an empty cell, at the cubes' base.
-    const int h = session_.document().height(cursor_);
-    const float y = h > 0 ? 2.0f * static_cast<float>(h) + 2.0f : 2.0f;
-    return glm::translate(glm::mat4(1.0f), glm::vec3(2.0f * static_cast<float>(cursor_.x), y,
-                                                     2.0f * static_cast<float>(cursor_.z)));
+std::vector<map_vertex> edit_mode::marks() const {
+    map_scene scene;
+    scene.document = &session_.document();
+    scene.area = area();
+    scene.cursor = cursor_;
+    scene.selection = selection();
+    scene.problem = place_;
+    // In the 3D view the cubes show as the game draws them; the marks stay.
+    scene.heights = !three_d_;
+    if (show_route_) {
+        if (const proven_route* route = routes_.find(route_key_)) {
+            scene.route = route->path;
+        }
+    }
+    return map_marks(scene);
 }
+
 
 void edit_mode::start_check() {
     if (check_cancel_) {
@@ -204,7 +464,9 @@ void edit_mode::start_check() {
     }
     check_cancel_ = std::make_shared<std::atomic<bool>>(false);
     verdict_ = "checking...";
+    check_line_.clear();
     first_problem_.clear();
+    place_.reset();
     check_ = std::async(std::launch::async, [lvl = current_level(), name = session_.path(),
                                              cancel = check_cancel_] {
         return check_level(lvl, name, cancel.get());
@@ -216,7 +478,14 @@ void edit_mode::take_check_when_ready() {
     if (ready(check_)) {
         const level_verdict verdict = check_.get();
         verdict_ = verdict_summary(verdict);
+        check_line_ = verdict.lines.empty() ? verdict_ : verdict.lines.back();
+        // The HUD's first line names the file already.
+        const std::string named = session_.path() + ": ";
+        if (check_line_.rfind(named, 0) == 0) {
+            check_line_.erase(0, named.size());
+        }
         first_problem_ = verdict.lines.size() > 1 ? verdict.lines.front() : std::string();
+        place_ = verdict.finishable ? std::nullopt : verdict.place;
     }
 }
 
@@ -227,48 +496,12 @@ void edit_mode::wait_for_check() {
     take_check_when_ready();
 }
 
-std::vector<hud_line> edit_mode::hud_lines(int window_height) const {
-    const level_document& document = session_.document();
-    std::string cell = "Cell " + std::to_string(cursor_.x) + " " + std::to_string(cursor_.z) +
-                       ", height " + std::to_string(document.height(cursor_));
-    for (const auto& [here, name] : {std::pair{document.start() == cursor_, " - start"},
-                                     std::pair{document.finish() == cursor_, " - finish"},
-                                     std::pair{has(document.items(), cursor_), " - item"},
-                                     std::pair{has(document.enemies(), cursor_), " - spider"}}) {
-        if (here) {
-            cell += name;
-        }
+void edit_mode::wait_for_route() {
+    if (show_route_) {
+        route_asked_ = route_key_;
+        routes_.request(route_key_, current_level());
+        routes_.wait(route_key_);
     }
-    cell += std::string(", facing ") + facing_name(document.start_facing().value_or(facing::north));
-    std::vector<hud_line> lines = {
-        {"Editing " + session_.path() + (session_.is_dirty() ? " (unsaved)" : ""), true, 8, 40},
-        {cell, true, 8, 80},
-        {verdict_, true, 8, 120},
-    };
-    if (!first_problem_.empty()) {
-        lines.push_back({first_problem_, true, 8, 160});
-    }
-    if (!status_.empty()) {
-        lines.push_back({status_, true, 8, 200});
-    }
-    if (quit_asked_) {
-        lines.push_back({"Unsaved changes - Escape again quits, Ctrl+S saves", false, -380, 300});
-    }
-    // The keys at the bottom, a few to a line, below the level's band of the picture.
-    int count = 0;
-    const char* const* help = editor_key_help(&count);
-    std::vector<std::string> rows(1);
-    for (int i = 0; i < count; ++i) {
-        if (!rows.back().empty() && rows.back().size() + std::strlen(help[i]) > 44) {
-            rows.emplace_back();
-        }
-        rows.back() += (rows.back().empty() ? "" : "   ") + std::string(help[i]);
-    }
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        lines.push_back({rows[i], true, 8,
-                         window_height - 16 - 36 * static_cast<int>(rows.size() - 1 - i)});
-    }
-    return lines;
 }
 
 }  // namespace quillomar

@@ -11,6 +11,22 @@
 #include "sound/sound_events.h"
 
 namespace quillomar {
+namespace {
+
+// The editor's lines are smaller than the game's: a small window still shows the level between
+// them.
+constexpr float editor_text_scale = 0.6f;
+
+editor_hud_frame editor_frame(const quillomar_game& game) {
+    editor_hud_frame frame{game.width, game.height, nullptr, editor_text_scale};
+    if (const frame_renderer* renderer = const_cast<quillomar_game&>(game).renderer()) {
+        frame.metrics = &renderer->hud_metrics();
+        frame.enlarged = renderer->text_scale;
+    }
+    return frame;
+}
+
+}  // namespace
 
 edit_screen::edit_screen(std::unique_ptr<edit_mode> editor)
     : editor_(std::move(editor)), level_key_(level_key_of_file(editor_->session().path())) {}
@@ -24,26 +40,39 @@ void edit_screen::enter(quillomar_game& game, bool /*returning*/) {
 
 void edit_screen::step(quillomar_game& game) {
     key_input& keys = *game.keys();
-    // The fall map shows where players of this level lost their lives.
-    if (keys.take(window_action::fall_map) % 2 == 1) {
+    // The fall map shows where players of this level lost their lives; a letter typed into a
+    // title is no key.
+    if (keys.take(window_action::fall_map) % 2 == 1 && !editor_->typing()) {
         game.fall_map_shown = !game.fall_map_shown;
     }
-    if (editor_->update(keys, game.aspect()) != edit_mode::request::play_test) {
+    const edit_mode::request asked = editor_->update(keys, game.aspect());
+    if (asked == edit_mode::request::none) {
         return;
     }
-    level edited = editor_->current_level();
-    edited.place_items();
-    place_enemies(edited);
+    std::optional<level> edited =
+        editor_->play_test_level(asked == edit_mode::request::play_from_cursor);
+    if (!edited) {
+        return;
+    }
+    edited->place_items();
+    place_enemies(*edited);
     game.push(std::make_unique<play_screen>(std::make_unique<play_session>(
-        fresh_core(edited), editor_->session().path(), play_session::kind::play_test)));
+        fresh_core(*edited), editor_->session().path(), play_session::kind::play_test)));
 }
 
 void edit_screen::draw(quillomar_game& game) {
     frame_renderer& renderer = *game.renderer();
     game.set_fall_map_cells(level_key_);
+    for (const map_vertex& v : editor_->marks()) {
+        renderer.marks.push_back({v.position, v.tint});
+    }
+    const editor_hud_frame frame = editor_frame(game);
+    std::vector<hud_line> lines = editor_->height_digits(frame, game.aspect());
+    for (hud_line& line : editor_->hud_lines(frame)) {
+        lines.push_back(std::move(line));
+    }
     renderer.show_game_hud = false;
-    renderer.draw(editor_->view(game.aspect()), game.width, game.height,
-                  editor_->hud_lines(game.height), editor_->cursor_matrix());
+    renderer.draw(editor_->view(game.aspect()), game.width, game.height, lines);
     renderer.show_game_hud = true;
 }
 
@@ -54,7 +83,7 @@ void edit_screen::escape(quillomar_game& game) {
 }
 
 std::vector<hud_line> edit_screen::hud_lines(const quillomar_game& game) const {
-    return editor_->hud_lines(game.height);
+    return editor_->hud_lines(editor_frame(game));
 }
 
 }  // namespace quillomar

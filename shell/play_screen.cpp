@@ -109,7 +109,8 @@ void play_screen::step(quillomar_game& game) {
     if (session_->play_test()) {
         if (s.won || s.lost) {
             game.editor()->play_test_ended(
-                s.lost ? "lost" : "finished in " + format_run_time(s.finish_time - s.play_started));
+                s.lost ? "lost" : "finished in " + format_run_time(s.finish_time - s.play_started),
+                5 - s.lives);
             game.pop();
         }
         return;
@@ -150,7 +151,7 @@ void play_screen::draw_under(quillomar_game& game, const std::vector<hud_line>& 
 
 void play_screen::escape(quillomar_game& game) {
     if (session_->play_test()) {
-        game.editor()->play_test_ended("stopped");
+        game.editor()->play_test_ended("stopped", 5 - session_->state().lives);
         game.pop();
     } else if (game.from_menu()) {
         game.push(std::make_unique<pause_screen>());
@@ -183,6 +184,9 @@ std::string key_for(const quillomar_game& game, const std::string& action) {
 
 std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
     std::vector<hud_line> lines;
+    if (session_->play_test()) {
+        lines.push_back({"Play-test - Esc: back to the editor", false, -200, 80, hud_tone::title});
+    }
     if (game.from_menu()) {
         // What a player starting from the title menu gets beside the game's own HUD: the level's
         // name and hint for its first seconds, the flip key at the first crystal, the medal

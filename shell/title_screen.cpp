@@ -6,6 +6,7 @@
 #include "game/level_set.h"
 #include "game/menu.h"
 #include "records/records_store.h"
+#include "shell/editor_list_screen.h"
 #include "shell/menu_mode.h"
 #include "shell/quillomar_game.h"
 
@@ -52,7 +53,8 @@ void title_screen::step(quillomar_game& game) {
             game.play_generated(level_of_the_day_seed(), true);
             break;
         case menu_action::editor:
-            game.open_editor(platform_path(game.level_path));
+            // The author's own levels, never the game's installed ones.
+            game.push(std::make_unique<editor_list_screen>());
             break;
         case menu_action::replays:
             game.open_replays();

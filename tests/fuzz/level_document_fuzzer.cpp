@@ -1,5 +1,5 @@
 // Opens arbitrary bytes as an editor's level document, formats it back, then plays a script of
-// edits, undos and redos on it. After every step the game's reader must build from the text
+// edits (a selection's heights and a paste among them), undos and redos on it. After every step the game's reader must build from the text
 // exactly the level the document shows; undoing everything must give back the original bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "authoring/cell_area.h"
 #include "authoring/edit_history.h"
 #include "level/level.h"
 
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     edit_history history(1 << 20);
     while (input.remaining_bytes() > 0) {
-        const int action = input.ConsumeIntegralInRange(0, 9);
+        const int action = input.ConsumeIntegralInRange(0, 11);
         const grid_cell cell{input.ConsumeIntegralInRange(-2, 40), input.ConsumeIntegralInRange(-2, 40)};
         const std::string before = doc.text();
         edit_result result;
@@ -101,9 +102,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 8:
                 result = doc.set_title(input.ConsumeRandomLengthString(200));
                 break;
-            default:
+            case 9:
                 result = doc.set_hint(input.ConsumeRandomLengthString(200));
                 break;
+            default: {
+                // A selection from the cell to another: one height for all of it, or the
+                // heights of another area pasted over it, as the editor does.
+                const cell_area area = cell_area::spanning(
+                    cell, {input.ConsumeIntegralInRange(-2, 40), input.ConsumeIntegralInRange(-2, 40)});
+                const grid_cell from{input.ConsumeIntegralInRange(0, 40), input.ConsumeIntegralInRange(0, 40)};
+                const int height = input.ConsumeIntegralInRange(-1, 10);
+                std::vector<cube_cell> cells;
+                for (int z = area.low.z; z <= area.high.z; ++z) {
+                    for (int x = area.low.x; x <= area.high.x; ++x) {
+                        const grid_cell source{from.x + x - area.low.x, from.z + z - area.low.z};
+                        cells.push_back({{x, z}, action == 10 ? height : doc.height(source)});
+                    }
+                }
+                result = doc.set_heights(cells);
+                for (const cube_cell& c : cells) {
+                    check(!result.changed || doc.height(c.cell) == c.height,
+                          "a cell of the area has another height");
+                }
+                break;
+            }
         }
         if (action != 5 && action != 6) {
             check(result.changed != (doc.text() == before), "changed says otherwise than the text");

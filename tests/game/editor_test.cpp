@@ -11,7 +11,9 @@
 #include "authoring/generated_level_file.h"
 #include "authoring/level_generator.h"
 #include "framework/key_map.h"
+#include "authoring/level_check.h"
 #include "shell/edit_mode.h"
+#include "shell/editor_list_screen.h"
 #include "tests/support/game_driver.h"
 
 namespace quillomar {
@@ -19,6 +21,9 @@ namespace {
 
 // Won by rolling one cell ahead; a header comment and CRLF line ends that a save must keep.
 const char* const corridor = "# two rows\r\nstart 1 2\r\nfinish 1 0\r\npath\r\n111\r\n111\r\n111\r\n";
+
+// Five rows: the finish four cells ahead of the start.
+const char* const long_corridor = "start 1 4\nfinish 1 0\npath\n111\n111\n111\n111\n111\n";
 
 std::string contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -31,7 +36,7 @@ void press(test::game_driver& d, int key, int mods = 0) {
 }
 
 bool shows(test::game_driver& d, const std::string& start) {
-    const std::vector<hud_line> lines = d.game().editor()->hud_lines(768);
+    const std::vector<hud_line> lines = d.game().shell_hud_lines();
     return std::any_of(lines.begin(), lines.end(),
                        [&](const hud_line& l) { return l.text.rfind(start, 0) == 0; });
 }
@@ -146,6 +151,225 @@ TEST(Editor, TheLevelListPlaysTheLevelOfTheDayFromAFileBesideTheRecordsAndF6Edit
     press(d, GLFW_KEY_F6);
     ASSERT_EQ(d.game().screen_name(), "edit");
     EXPECT_EQ(d.game().editor()->session().path(), kept);
+}
+
+void type(test::game_driver& d, const std::string& text) {
+    for (const char c : text) {
+        d.game().keys()->typed(static_cast<unsigned char>(c));
+    }
+    d.frames(1, false);
+}
+
+bool any_line_has(test::game_driver& d, const std::string& part) {
+    const std::vector<hud_line> lines = d.game().shell_hud_lines();
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const hud_line& l) { return l.text.find(part) != std::string::npos; });
+}
+
+TEST(Editor, ANewFileOpensOnAnEmptyGridAndSavedGoesAtTheNextEdit) {
+    const test::scratch_dir dir;
+    const std::string path = (dir.path() / "mine.txt").string();
+    editing d(path);
+    edit_mode& editor = *d.game().editor();
+    editor.wait_for_check();
+    d.frames(1, false);
+    EXPECT_EQ(editor.area(), (grid_cell{16, 16}));
+    EXPECT_TRUE(shows(d, "Editing " + path + " - new"));
+    EXPECT_TRUE(shows(d, "No cubes yet"));
+    EXPECT_FALSE(any_line_has(d, "mine.txt:"));
+    press(d, GLFW_KEY_RIGHT, GLFW_MOD_CONTROL);
+    press(d, GLFW_KEY_UP, GLFW_MOD_CONTROL);
+    EXPECT_EQ(editor.area(), (grid_cell{17, 15}));
+    press(d, GLFW_KEY_PAGE_UP);
+    press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
+    EXPECT_TRUE(shows(d, "Saved " + path));
+    EXPECT_FALSE(any_line_has(d, " - new"));
+    press(d, GLFW_KEY_PAGE_UP);
+    EXPECT_FALSE(shows(d, "Saved "));
+    EXPECT_TRUE(shows(d, "Editing " + path + " (unsaved)"));
+}
+
+TEST(Editor, ASlabIsOneSelectionAndOneKeyAndUndoesInOneStep) {
+    const test::scratch_dir dir;
+    editing d((dir.path() / "slab.txt").string());
+    edit_mode& editor = *d.game().editor();
+    for (int i = 0; i < 9; ++i) {
+        press(d, GLFW_KEY_RIGHT, GLFW_MOD_SHIFT);
+    }
+    press(d, GLFW_KEY_DOWN, GLFW_MOD_SHIFT);
+    press(d, GLFW_KEY_DOWN, GLFW_MOD_SHIFT);
+    ASSERT_TRUE(editor.selection().has_value());
+    EXPECT_EQ(*editor.selection(), cell_area::spanning({0, 0}, {9, 2}));
+    press(d, GLFW_KEY_2);
+    const auto heights = [&editor] {
+        std::vector<int> all;
+        for (const cube_cell& c : editor.session().document().cubes()) {
+            all.push_back(c.height);
+        }
+        return all;
+    };
+    EXPECT_EQ(heights(), std::vector<int>(30, 2));
+    press(d, GLFW_KEY_PAGE_UP);
+    EXPECT_EQ(heights(), std::vector<int>(30, 3));
+    press(d, GLFW_KEY_Z, GLFW_MOD_CONTROL);
+    EXPECT_EQ(heights(), std::vector<int>(30, 2));
+    press(d, GLFW_KEY_C, GLFW_MOD_CONTROL);
+    // An arrow without Shift ends the selection; the paste lands at the cursor.
+    press(d, GLFW_KEY_DOWN);
+    EXPECT_FALSE(editor.selection().has_value());
+    press(d, GLFW_KEY_V, GLFW_MOD_CONTROL);
+    EXPECT_EQ(heights().size(), 60u);
+    press(d, GLFW_KEY_Z, GLFW_MOD_CONTROL);
+    press(d, GLFW_KEY_UP);
+    press(d, GLFW_KEY_DELETE);
+    EXPECT_EQ(heights().size(), 29u);
+    press(d, GLFW_KEY_Z, GLFW_MOD_CONTROL);
+    press(d, GLFW_KEY_Z, GLFW_MOD_CONTROL);
+    EXPECT_TRUE(heights().empty());
+    // Escape drops a selection before it asks about unsaved changes.
+    press(d, GLFW_KEY_LEFT, GLFW_MOD_SHIFT);
+    d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
+    d.frames(1, false);
+    EXPECT_FALSE(editor.selection().has_value());
+    EXPECT_FALSE(shows(d, "Unsaved changes"));
+}
+
+TEST(Editor, TitleHintAndFacingTypedInTheEditorAreReadByTheGameAndTheLevelStillPasses) {
+    const test::scratch_dir dir;
+    const std::string path = dir.write("level.txt", long_corridor);
+    editing d(path);
+    press(d, GLFW_KEY_T);
+    ASSERT_TRUE(d.game().editor()->typing());
+    // Letters typed are text, not the keys they would be (S would move the start).
+    d.game().keys()->key_pressed(GLFW_KEY_S);
+    type(d, "Short way");
+    press(d, GLFW_KEY_BACKSPACE);
+    type(d, "Y");
+    EXPECT_TRUE(shows(d, "Title: Short waY_"));
+    press(d, GLFW_KEY_ENTER);
+    press(d, GLFW_KEY_N);
+    type(d, "Roll ahead");
+    d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);  // drops the hint being typed
+    d.frames(1, false);
+    press(d, GLFW_KEY_N);
+    type(d, "Roll ahead");
+    press(d, GLFW_KEY_ENTER);
+    press(d, GLFW_KEY_O);
+    press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
+    level saved;
+    ASSERT_TRUE(saved.read_file(path));
+    EXPECT_EQ(saved.title, "Short waY");
+    EXPECT_EQ(saved.hint, "Roll ahead");
+    EXPECT_EQ(saved.start_facing, facing::east);
+    EXPECT_EQ(saved.start, glm::vec2(2.0f, 8.0f));
+    EXPECT_TRUE(check_level_file(path).finishable);
+}
+
+TEST(Editor, ShiftF5PlaysFromTheCursorCellAndThePlayTestSaysSo) {
+    const test::scratch_dir dir;
+    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    editing d(dir.write("level.txt", long_corridor));
+    press(d, GLFW_KEY_UP);
+    press(d, GLFW_KEY_UP);
+    press(d, GLFW_KEY_F5, GLFW_MOD_SHIFT);
+    ASSERT_EQ(d.game().screen_name(), "play");
+    EXPECT_EQ(d.state().level.start, glm::vec2(2.0f, 4.0f));
+    EXPECT_TRUE(shows(d, "Play-test"));
+    d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
+    d.frames(1, false);
+    ASSERT_EQ(d.game().screen_name(), "edit");
+    EXPECT_TRUE(shows(d, "Play-test: stopped"));
+    // No cube under the cursor: nothing to play from.
+    press(d, GLFW_KEY_RIGHT);
+    press(d, GLFW_KEY_RIGHT);
+    press(d, GLFW_KEY_F5, GLFW_MOD_SHIFT);
+    EXPECT_EQ(d.game().screen_name(), "edit");
+    EXPECT_TRUE(shows(d, "Shift+F5 plays from a cell with a cube"));
+}
+
+TEST(Editor, VTurnsToTheViewAroundTheCursorAndRLaysTheProvenRouteOnTheMap) {
+    const test::scratch_dir dir;
+    editing d(dir.write("level.txt", long_corridor));
+    edit_mode& editor = *d.game().editor();
+    const std::size_t plain = editor.marks().size();
+    press(d, GLFW_KEY_R);
+    ASSERT_TRUE(editor.route_shown());
+    editor.wait_for_route();
+    d.frames(1);
+    EXPECT_GT(editor.marks().size(), plain);
+    press(d, GLFW_KEY_R);
+    EXPECT_EQ(editor.marks().size(), plain);
+    press(d, GLFW_KEY_V);
+    EXPECT_TRUE(editor.three_d());
+    const glm::vec3 eye = editor.view(1.0f).cam_pos;
+    press(d, GLFW_KEY_RIGHT_BRACKET);
+    EXPECT_GT(glm::length(editor.view(1.0f).cam_pos - eye), 1.0f);
+    // The cube tops keep the game's own look in 3D; edits go on as on the map.
+    EXPECT_LT(editor.marks().size(), plain);
+    press(d, GLFW_KEY_4);
+    EXPECT_EQ(editor.session().document().height(editor.cursor()), 4);
+    d.frames(1);
+    press(d, GLFW_KEY_V);
+    EXPECT_FALSE(editor.three_d());
+}
+
+TEST(Editor, TheTitleMenusEditorOpensOwnLevelsNewOnesAndCopiesAndWritesNowhereElse) {
+    const test::scratch_dir dir;
+    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+    const std::string set_level = dir.write("a.txt", corridor);
+    test::game_driver d(corridor, false);
+    d.game().level_set_path = dir.write("order.txt", set_level + " Corridor\n");
+    d.game().start_in_menu = true;
+    d.game().startup();
+    d.frames(2, false);
+    for (const int key : {GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN}) {
+        press(d, key);
+    }
+    press(d, GLFW_KEY_ENTER);
+    ASSERT_EQ(d.game().screen_name(), "editor list");
+    const auto& list = static_cast<editor_list_screen&>(d.game().top());
+    const std::string folder = (dir.path() / "data" / "quillomar" / "levels").string();
+    EXPECT_EQ(list.folder(), folder);
+    ASSERT_EQ(list.rows().size(), 2u);
+    EXPECT_EQ(list.rows()[1].title, "Copy of Corridor");
+
+    press(d, GLFW_KEY_DOWN);
+    press(d, GLFW_KEY_ENTER);
+    ASSERT_EQ(d.game().screen_name(), "edit");
+    const std::string copy = folder + "/copy_of_a.txt";
+    EXPECT_EQ(d.game().editor()->session().path(), copy);
+    EXPECT_EQ(contents(copy), corridor);
+    press(d, GLFW_KEY_PAGE_UP);
+    press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
+    EXPECT_EQ(contents(set_level), corridor);
+    d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
+    d.frames(1, false);
+    ASSERT_EQ(d.game().screen_name(), "editor list");
+    ASSERT_EQ(list.rows().size(), 3u);
+    EXPECT_EQ(list.rows()[1].title, "copy_of_a.txt");
+
+    press(d, GLFW_KEY_UP);
+    press(d, GLFW_KEY_ENTER);
+    type(d, "My level!");
+    press(d, GLFW_KEY_ENTER);
+    ASSERT_EQ(d.game().screen_name(), "edit");
+    EXPECT_EQ(d.game().editor()->session().path(), folder + "/My_level.txt");
+    EXPECT_FALSE(std::filesystem::exists(folder + "/My_level.txt"));
+    press(d, GLFW_KEY_PAGE_UP);
+    press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/My_level.txt"));
+    // Outside the data and settings folders only the files the test made are there.
+    std::vector<std::string> outside;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
+        const std::string p = entry.path().string();
+        if (p.rfind((dir.path() / "data").string(), 0) != 0 &&
+            p.rfind((dir.path() / "config").string(), 0) != 0) {
+            outside.push_back(entry.path().filename().string());
+        }
+    }
+    std::sort(outside.begin(), outside.end());
+    EXPECT_EQ(outside, (std::vector<std::string>{"a.txt", "order.txt"}));
 }
 
 }  // namespace

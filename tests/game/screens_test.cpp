@@ -58,7 +58,7 @@ TEST(Screens, EveryEntryOfTheTitleComesBackWithEscapeAndTheAttractModeNeverKeeps
     const struct {
         int downs;
         const char* screen;
-    } entries[] = {{1, "list"}, {4, "edit"}, {5, "theatre"}};
+    } entries[] = {{1, "list"}, {4, "editor list"}, {5, "theatre"}};
     for (const auto& entry : entries) {
         for (int n = 0; n < entry.downs; ++n) {
             press(d, {GLFW_KEY_DOWN});

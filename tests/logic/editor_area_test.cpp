@@ -1,0 +1,236 @@
+// The editor's drawing of areas: a selection's heights, copy and paste, each one step of undo;
+// the map's marks an author reads the level by; the zoomed and orbiting views; and the folder
+// of the author's own levels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <tuple>
+
+#include "authoring/level_edit_session.h"
+#include "authoring/map_marks.h"
+#include "authoring/own_levels.h"
+#include "authoring/top_down_view.h"
+#include "tests/support/test_support.h"
+
+namespace quillomar {
+namespace {
+
+const char* const corridor = "# a corridor\nstart 0 0\nfinish 2 0\npath\n111\n";
+
+level_edit_session open_text(const test::scratch_dir& dir, const char* text) {
+    return *level_edit_session::open(dir.write("level.txt", text), nullptr);
+}
+
+TEST(EditorArea, AnAreaIsSetRaisedClearedAndPastedInOneStepOfUndo) {
+    const test::scratch_dir dir;
+    struct area_case {
+        const char* name;
+        const char* original;
+        std::function<edit_result(level_edit_session&)> edit;
+        const char* layout;  // the rows after the edit
+    };
+    const cell_area slab = cell_area::spanning({9, 2}, {0, 0});  // 10 x 3, corners either way
+    const area_case cases[] = {
+        {"slab of 2", corridor, [&](auto& s) { return s.set_area_height(slab, 2); },
+         "2222222222\n2222222222\n2222222222\n"},
+        {"raised past 9 stays 9", "path\n190\n", [](auto& s) {
+             return s.raise_area(cell_area::spanning({0, 0}, {2, 0}), 1); },
+         "291\n"},
+        {"lowered below 0 stays empty", "path\n120\n", [](auto& s) {
+             return s.raise_area(cell_area::spanning({0, 0}, {2, 0}), -1); },
+         "010\n"},
+        {"cleared", corridor, [](auto& s) {
+             return s.set_area_height(cell_area::spanning({1, 0}, {2, 0}), 0); },
+         "100\n"},
+        {"pasted below itself", "path\n12\n34\n", [](auto& s) {
+             s.copy(cell_area::spanning({0, 0}, {1, 1}));
+             return s.paste({1, 2}); },
+         "12\n34\n012\n034\n"},
+    };
+    for (const area_case& c : cases) {
+        level_edit_session session = open_text(dir, c.original);
+        const std::string before = session.document().text();
+        const edit_result result = c.edit(session);
+        EXPECT_TRUE(result.changed) << c.name;
+        const std::string after = session.document().text();
+        EXPECT_EQ(after.substr(after.find("path\n") + 5), c.layout) << c.name;
+        EXPECT_TRUE(session.undo()) << c.name;
+        EXPECT_EQ(session.document().text(), before) << c.name;
+        EXPECT_FALSE(session.is_dirty()) << c.name;
+        EXPECT_TRUE(session.redo()) << c.name;
+        EXPECT_EQ(session.document().text(), after) << c.name;
+    }
+}
+
+TEST(EditorArea, ARefusedCellLeavesTheWholeAreaAsItWasAndNothingToUndo) {
+    const test::scratch_dir dir;
+    level_edit_session session = open_text(dir, corridor);
+    EXPECT_FALSE(session.has_copy());
+    EXPECT_FALSE(session.paste({0, 0}).changed);
+    // The first cells would be fine; the last lies left of column 0.
+    std::vector<cube_cell> cells = {{{1, 1}, 3}, {{2, 1}, 3}, {{-1, 1}, 3}};
+    level_document doc(corridor);
+    const edit_result refused = doc.set_heights(cells);
+    EXPECT_FALSE(refused.changed);
+    EXPECT_FALSE(refused.refusal.empty());
+    EXPECT_EQ(doc.text(), corridor);
+    EXPECT_FALSE(session.set_area_height(cell_area::spanning({0, 0}, {2, 0}), 1).changed);
+    EXPECT_FALSE(session.undo());
+}
+
+TEST(EditorArea, ANewFileIsNewUntilItsFirstSave) {
+    const test::scratch_dir dir;
+    const std::string path = (dir.path() / "mine.txt").string();
+    level_edit_session session = *level_edit_session::open(path, nullptr);
+    EXPECT_TRUE(session.is_new());
+    EXPECT_TRUE(session.document().cubes().empty());
+    ASSERT_TRUE(session.save(nullptr));
+    EXPECT_FALSE(session.is_new());
+    EXPECT_FALSE(open_text(dir, corridor).is_new());
+}
+
+TEST(MapMarks, NeighbouringHeightsDifferClearlyAndTheCursorHasAColourOfItsOwn) {
+    const auto lightness = [](glm::vec4 c) { return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b; };
+    for (int h = 1; h < 9; ++h) {
+        const glm::vec4 low = height_colour(h);
+        const glm::vec4 high = height_colour(h + 1);
+        EXPECT_GT(lightness(high) - lightness(low), 0.04f) << h;
+        EXPECT_GT(glm::length(glm::vec3(high) - glm::vec3(low)), 0.2f) << h;
+    }
+    level_document doc("start 0 0\nfinish 1 0\npath\n123\n");
+    map_scene scene;
+    scene.document = &doc;
+    scene.area = {4, 2};
+    scene.cursor = {2, 0};
+    scene.selection = cell_area::spanning({0, 1}, {1, 1});
+    scene.problem = grid_cell{1, 0};
+    // The ball drops onto the start before it rolls.
+    scene.route = {{0, 25, 0}, {0, 4, 0}, {1, 4, 0}, {4, 6, 0}};
+    const std::vector<map_vertex> marks = map_marks(scene);
+    ASSERT_EQ(marks.size() % 3, 0u);
+    const auto tinted = [&marks](glm::vec4 tint) {
+        std::vector<glm::vec3> at;
+        for (const map_vertex& v : marks) {
+            if (v.tint == tint) {
+                at.push_back(v.position);
+            }
+        }
+        return at;
+    };
+    // The cursor's frame lies over the cursor cell's top (height 3), the problem's mark over its
+    // cell (height 2), each all round its cell; nothing else has their colours.
+    for (const auto& [tint, centre, height] : {std::tuple{cursor_colour(), glm::vec2(4, 0), 3},
+                                               std::tuple{problem_colour(), glm::vec2(2, 0), 2}}) {
+        const std::vector<glm::vec3> mark = tinted(tint);
+        ASSERT_EQ(mark.size() % 6, 0u);
+        glm::vec2 sum(0.0f);
+        glm::vec2 low(100.0f);
+        glm::vec2 high(-100.0f);
+        for (const glm::vec3& p : mark) {
+            EXPECT_GT(p.y, cell_top(height));
+            sum += glm::vec2(p.x, p.z);
+            low = glm::min(low, glm::vec2(p.x, p.z));
+            high = glm::max(high, glm::vec2(p.x, p.z));
+        }
+        const glm::vec2 middle = sum / static_cast<float>(mark.size());
+        EXPECT_NEAR(middle.x, centre.x, 1e-3f);
+        EXPECT_NEAR(middle.y, centre.y, 1e-3f);
+        for (const glm::vec2 edge : {low, high}) {
+            EXPECT_NEAR(std::abs(edge.x - centre.x), 1.175f, 0.03f);
+            EXPECT_NEAR(std::abs(edge.y - centre.y), 1.175f, 0.03f);
+        }
+    }
+    for (int h = 1; h <= 9; ++h) {
+        EXPECT_NE(height_colour(h), cursor_colour());
+    }
+    for (int h = 1; h <= 3; ++h) {
+        const std::vector<glm::vec3> top = tinted(height_colour(h));
+        ASSERT_EQ(top.size(), 6u) << h;
+        EXPECT_NEAR(top.front().y, cell_top(h), 0.1f);
+        EXPECT_NEAR(top.front().x, 2.0f * (h - 1) - 1.0f, 1e-4f);
+    }
+    // Without the heights the tops are left to the game's own picture.
+    scene.heights = false;
+    const std::vector<map_vertex> plain = map_marks(scene);
+    EXPECT_TRUE(std::none_of(plain.begin(), plain.end(),
+                             [](const map_vertex& v) { return v.tint == height_colour(2); }));
+    // A cube of height d spans 2d - 1 to 2d + 1; an empty cell's face is the cubes' base.
+    EXPECT_EQ(cell_top(3), 7.0f);
+    EXPECT_EQ(cell_top(0), 1.0f);
+    // Every mark lies within the outline and below the highest top, the route's ribbon too.
+    for (const map_vertex& v : marks) {
+        EXPECT_LT(v.position.y, cell_top(9) + 1.0f);
+        EXPECT_GE(v.position.x, -1.35f);
+        EXPECT_LE(v.position.x, 7.35f);
+        EXPECT_GE(v.position.z, -1.35f);
+        EXPECT_LE(v.position.z, 3.35f);
+    }
+    scene.document = nullptr;
+    EXPECT_TRUE(map_marks(scene).empty());
+}
+
+glm::vec2 ndc_of(const top_down_view& v, const glm::vec3& world) {
+    const glm::vec4 clip = v.projection * v.view * glm::vec4(world, 1.0f);
+    return glm::vec2(clip) / clip.w;
+}
+
+TEST(EditorViews, AZoomedViewCentresItsPointAndAnOrbitLooksAtTheCursorFromAnySide) {
+    const auto flat = [](grid_cell c) { return c.x < 64 && c.z < 64 ? 1 : 0; };
+    const top_down_view whole = make_top_down_view(64, 64, 1.5f);
+    const top_down_view near = make_top_down_view(64, 64, 1.5f, 4.0f, {40.0f, 20.0f});
+    EXPECT_LT(glm::length(ndc_of(near, {40.0f, 3.0f, 20.0f})), 1e-4f);
+    // Four times closer: a cell spans four times the picture.
+    const float wide = ndc_of(whole, {2, 3, 0}).x - ndc_of(whole, {0, 3, 0}).x;
+    const float zoomed = ndc_of(near, {2, 3, 0}).x - ndc_of(near, {0, 3, 0}).x;
+    EXPECT_NEAR(zoomed / wide, 4.0f, 0.05f);
+    EXPECT_EQ(cell_at_pointer(near, {0.0f, 0.0f}, flat), (grid_cell{20, 10}));
+    EXPECT_EQ(make_top_down_view(8, 8, 1.0f, 0.2f, {7, 7}).view, make_top_down_view(8, 8, 1.0f).view);
+    EXPECT_EQ(make_orbit_view({}, 0.0f, 0.5f, 10.0f, 0.0f).aspect, 1.0f);
+    for (const float yaw : {0.0f, 1.5f, 3.0f, -2.0f}) {
+        const top_down_view orbit = make_orbit_view({10.0f, 3.0f, 6.0f}, yaw, 0.7f, 30.0f, 1.3f);
+        EXPECT_LT(glm::length(ndc_of(orbit, {10.0f, 3.0f, 6.0f})), 1e-4f) << yaw;
+        EXPECT_NEAR(glm::length(orbit.eye - orbit.target), 30.0f, 1e-3f);
+        EXPECT_GT(orbit.eye.y, orbit.target.y);
+        EXPECT_EQ(orbit.aspect, 1.3f);
+        EXPECT_EQ(cell_at_pointer(orbit, {0.0f, 0.0f}, flat), (grid_cell{5, 3})) << yaw;
+    }
+}
+
+TEST(OwnLevels, NamesAreTidiedNeverClashAndOnlyLevelFilesAreListed) {
+    const std::pair<const char*, const char*> names[] = {
+        {"My first level", "My_first_level.txt"},
+        {"../../etc/passwd", "etcpasswd.txt"},
+        {"  a  b  ", "a_b.txt"},
+        {"***", ""},
+        {"", ""},
+    };
+    for (const auto& [typed, file] : names) {
+        EXPECT_EQ(own_level_file_name(typed), file) << typed;
+    }
+    EXPECT_EQ(own_level_file_name(std::string(100, 'x')).size(), 64u);
+    EXPECT_EQ(own_levels_folder(""), "");
+    EXPECT_EQ(own_levels_folder("/d/quillomar"), "/d/quillomar/levels");
+
+    const test::scratch_dir dir;
+    const std::string folder = (dir.path() / "data" / "levels").string();
+    EXPECT_TRUE(own_level_names(folder).empty());
+    std::string message;
+    const std::string first = write_own_level(folder, "b.txt", "path\n1\n", &message);
+    EXPECT_EQ(first, folder + "/b.txt") << message;
+    EXPECT_EQ(write_own_level(folder, "b.txt", "path\n2\n", &message), folder + "/b-2.txt");
+    EXPECT_EQ(free_level_name(folder, "b.txt"), "b-3.txt");
+    std::ofstream(folder + "/a.txt") << "path\n";
+    std::ofstream(folder + "/notes.md") << "x";
+    std::filesystem::create_directory(folder + "/dir.txt");
+    std::filesystem::create_symlink(folder + "/a.txt", folder + "/link.txt");
+    EXPECT_EQ(own_level_names(folder), (std::vector<std::string>{"a.txt", "b-2.txt", "b.txt"}));
+    EXPECT_FALSE(make_own_levels_folder(folder + "/a.txt/x", &message));
+    EXPECT_NE(message.find("a.txt"), std::string::npos);
+    EXPECT_FALSE(make_own_levels_folder("", &message));
+}
+
+}  // namespace
+}  // namespace quillomar
