@@ -28,10 +28,13 @@ public:
 
     play_session& session() { return *session_; }
 
+    // Keeps the level's medal times once its route is proven (the win panel over this screen
+    // asks too: the route may come in after the finish).
+    void keep_medal_times(quillomar_game& game);
+
 private:
     void handle_keys(quillomar_game& game);
     void go_on_after_the_end(quillomar_game& game);
-    void keep_medal_times(quillomar_game& game);
 
     std::unique_ptr<play_session> session_;
     bool began_ = false;

@@ -3,11 +3,15 @@
 #include "framework/key_map.h"
 #include "game/medal_times.h"
 #include "shell/pause_screen.h"
+#include "shell/play_screen.h"
 #include "shell/quillomar_game.h"
 
 namespace quillomar {
 
 void win_screen::step(quillomar_game& game) {
+    if (auto* play = dynamic_cast<play_screen*>(game.below(*this))) {
+        play->keep_medal_times(game);
+    }
     key_input& keys = *game.keys();
     const int go_on = keys.take(window_action::confirm) + keys.take(window_action::pad_start) +
                       keys.take(window_action::menu_accept);

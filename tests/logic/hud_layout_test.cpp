@@ -88,6 +88,16 @@ TEST(HudLayout, LinesPastAnEdgeComeBackInAndTooWideOnesAreShortened) {
     ASSERT_EQ(crowded.size(), 3u);
     EXPECT_EQ(std::tuple(crowded[1].text, crowded[1].y_pixels), std::tuple("b", 207 + 26));
     EXPECT_EQ(crowded[2].text, "c");
+    // Moved below one line, it is checked again against those it was checked against before.
+    const std::vector<hud_line> chain =
+        kept_on_screen({{"b", true, 40, 233}, {"a", true, 40, 200}, {"c", true, 40, 200}}, f);
+    EXPECT_EQ(chain[2].y_pixels, 266);
+    // A panel's middle where it is asked for, and kept inside the window's margin.
+    const hud_frame big = frame_of(1024, 768, 1.0f);  // margin 20, a line 36 px apart
+    for (const auto& [share, baseline] : {std::pair{0.5f, 394}, {0.0f, 48}, {1.0f, 740}}) {
+        const std::vector<hud_line> one = stacked_panel({{"abcd"}}, big, share);
+        EXPECT_EQ(std::tuple(one[0].x_pixels, one[0].y_pixels), std::tuple(-20, baseline)) << share;
+    }
     const std::vector<hud_line> grown = grown_with_text({{"a", true, 8, 50}, {"b", false, -60, 150}}, 2.0f);
     EXPECT_EQ(std::tuple(grown[0].x_pixels, grown[0].y_pixels, grown[1].x_pixels, grown[1].y_pixels),
               std::tuple(16, 100, -120, 300));

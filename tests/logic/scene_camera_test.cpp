@@ -24,7 +24,7 @@ TEST(SceneCamera, PointsAlongAPathBlendBetweenTicksAndStopAtItsEnds) {
         glm::vec3 expected;
     } cases[] = {
         {-1.0, {0, 0, 0}}, {0.0, {0, 0, 0}}, {0.5 / 60, {3, 0, 0}},
-        {1.5 / 60, {6, 0, 6}}, {10.0, {6, 0, 12}},
+        {1.5 / 60, {6, 0, 6}}, {2.5 / 60, {6, 0, 12}}, {10.0, {6, 0, 12}},
     };
     for (const auto& c : cases) {
         EXPECT_LT(glm::distance(point_along(path, c.seconds), c.expected), 1e-4f) << c.seconds;
@@ -84,8 +84,20 @@ TEST(SceneCamera, ChaseAndOrbitLookAtTheWayAheadAndBlendsEaseToTheirEnds) {
 
     test::core_driver d(corridor);
     const camera_shot orbit = orbit_shot(d.state().level, 7.0);
-    EXPECT_GT(orbit.eye.y, 6.0f);
-    EXPECT_EQ(orbit.target, glm::vec3(d.state().level.centre.x, 0, d.state().level.centre.z));
+    const glm::vec3 middle(d.state().level.centre.x, 0, d.state().level.centre.z);
+    EXPECT_EQ(orbit.target, middle);
+    // Once round a minute, at 1.6 times the level's extent out and 1.2 times it up (plus 6).
+    const float extent = std::max({d.state().level.centre.x, d.state().level.centre.z, 6.0f});
+    for (const double t : {0.0, 15.0, 60.0}) {
+        const glm::vec3 eye = orbit_shot(d.state().level, t).eye;
+        EXPECT_NEAR(glm::distance(glm::vec2(eye.x, eye.z), glm::vec2(middle.x, middle.z)),
+                    1.6f * extent, 1e-3f);
+        EXPECT_NEAR(eye.y, 1.2f * extent + 6.0f, 1e-4f);
+    }
+    const glm::vec3 start = orbit_shot(d.state().level, 0.0).eye - middle;
+    const glm::vec3 quarter = orbit_shot(d.state().level, 15.0).eye - middle;
+    EXPECT_NEAR(glm::dot(glm::vec2(start.x, start.z), glm::vec2(quarter.x, quarter.z)), 0.0f, 1e-2f);
+    EXPECT_LT(glm::distance(orbit_shot(d.state().level, 60.0).eye, start + middle), 1e-3f);
 }
 
 TEST(HeadingArrow, LiesOnTheCubeAheadOfTheBallAndNowhereElse) {
