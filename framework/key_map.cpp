@@ -421,7 +421,10 @@ bool key_input::held(window_action action) const {
 
 void key_input::cursor(double& x, double& y) const {
     x = y = -1.0;
-    if (window_ != nullptr) {
+    if (scripted_pointer_) {
+        x = scripted_pointer_->first;
+        y = scripted_pointer_->second;
+    } else if (window_ != nullptr) {
         glfwGetCursorPos(window_, &x, &y);
     }
 }

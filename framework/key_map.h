@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/commands.h"
@@ -190,6 +191,8 @@ public:
     // Where the mouse pointer is, in window pixels from the top-left corner; and the left
     // button's clicks since the last call.
     void cursor(double& x, double& y) const;
+    // Puts the pointer there in place of the window's, for scripts and tests.
+    void move_pointer(double x, double y) { scripted_pointer_ = {x, y}; }
     int take_clicks();
     void mouse_clicked() { ++clicks_; }
     // The window's size in pixels; unchanged without a window.
@@ -207,6 +210,7 @@ private:
     int window_presses_[window_action_count] = {};
     int editor_presses_[editor_action_count] = {};
     std::optional<pointer_click> click_;
+    std::optional<std::pair<double, double>> scripted_pointer_;
     bool focused_ = true;
     std::vector<int> keys_;  // the key of each of default_key_bindings' actions
     std::string typed_;

@@ -467,6 +467,7 @@ void edit_mode::start_check() {
     check_line_.clear();
     first_problem_.clear();
     place_.reset();
+    failing_ = false;
     check_ = std::async(std::launch::async, [lvl = current_level(), name = session_.path(),
                                              cancel = check_cancel_] {
         return check_level(lvl, name, cancel.get());
@@ -486,6 +487,7 @@ void edit_mode::take_check_when_ready() {
         }
         first_problem_ = verdict.lines.size() > 1 ? verdict.lines.front() : std::string();
         place_ = verdict.finishable ? std::nullopt : verdict.place;
+        failing_ = !verdict.finishable;
     }
 }
 

@@ -138,6 +138,7 @@ private:
     std::string check_line_;
     std::string first_problem_;
     std::optional<grid_cell> place_;
+    bool failing_ = false;  // the latest finished check says not finishable
     mutable route_cache routes_;  // looking a route up takes in a finished one
     std::string route_key_;    // the level as it stands, for the cache
     std::string route_asked_;  // the level whose route was asked for last

@@ -113,8 +113,7 @@ std::vector<hud_line> edit_mode::hud_lines(const editor_hud_frame& frame) const 
         lines.push_back({*it, true, 8, below, hud_tone::dim, scale});
         below -= step;
     }
-    const bool failing =
-        !document.cubes().empty() && check_line_.find("not finishable") != std::string::npos;
+    const bool failing = !document.cubes().empty() && failing_;
     for (auto it = verdict.rbegin(); it != verdict.rend(); ++it) {
         lines.push_back({*it, true, 8, below, failing ? hud_tone::behind : hud_tone::plain, scale});
         below -= step;

@@ -9,6 +9,7 @@
 #include "game/level_set.h"
 #include "level/level_limits.h"
 #include "records/records_store.h"
+#include "shell/list_pointer.h"
 #include "shell/quillomar_game.h"
 
 namespace quillomar {
@@ -109,7 +110,15 @@ void editor_list_screen::step(quillomar_game& game) {
     }
     const int up = keys.take(window_action::list_up);
     const int down = keys.take(window_action::list_down);
-    const int confirm = keys.take(window_action::confirm) + keys.take(window_action::menu_accept);
+    int confirm = keys.take(window_action::confirm) + keys.take(window_action::menu_accept);
+    const list_pointer pointer = take_list_pointer(keys, layout(game));
+    pointer_x_ = pointer.x;
+    pointer_y_ = pointer.y;
+    if (pointer.clicked) {
+        choice_ = *pointer.clicked;
+        note_.clear();
+        ++confirm;
+    }
     if (keys.take(window_action::menu_back) > 0) {
         game.pop();
         return;
@@ -142,33 +151,37 @@ void editor_list_screen::escape(quillomar_game& game) {
 }
 
 std::vector<hud_line> editor_list_screen::hud_lines(const quillomar_game& game) const {
-    // Laid out for the window: the rows that fit between the title and the note.
-    const float scale = game.height < 600 ? 0.6f : 0.8f;
-    const int step = static_cast<int>(40.0f * scale);
-    const int left = std::max(-game.width / 2 + 16, -300);
-    std::vector<hud_line> lines;
-    lines.push_back({"Editor - Enter opens, Esc goes back", false, left, game.height / 8,
-                     hud_tone::title, scale});
-    lines.push_back({"Your levels: " + (folder_.empty() ? std::string("(no folder)") : folder_),
-                     false, left, game.height / 8 + step, hud_tone::dim, scale * 0.75f});
-    const int top = game.height / 8 + 5 * step / 2;
-    const auto shown = static_cast<std::size_t>(
-        std::max(1, (game.height - top - 3 * step) / std::max(step, 1)));
-    const std::size_t first = std::min(choice_ - std::min(choice_, shown / 2),
-                                       rows_.size() - std::min(rows_.size(), shown));
-    const std::size_t end = std::min(rows_.size(), first + shown);
-    for (std::size_t i = first; i < end; ++i) {
-        std::string text = (i == choice_ ? "> " : "  ") + rows_[i].title;
+    return layout(game).lines;
+}
+
+menu_layout editor_list_screen::layout(const quillomar_game& game) const {
+    // A page of the menus' own layout: it fits the window and the text size, and scrolls.
+    menu_page page{"Editor", {}};
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        std::string label = rows_[i].title;
         if (i == choice_ && naming_) {
-            text = "> Name: " + typed_ + "_   (Enter makes it, Esc drops)";
+            label = "Name: " + typed_ + "_";
         }
-        lines.push_back({text, false, left, top + step * static_cast<int>(i - first),
-                         i == choice_ ? hud_tone::chosen : hud_tone::plain, scale});
+        page.entries.push_back({label, menu_action::none, -1, {}, 0, ""});
     }
-    if (!note_.empty()) {
-        lines.push_back({note_, false, left, game.height - step, hud_tone::behind, scale});
+    menu shown({page});
+    shown.point_at(choice_);
+    const hud_frame frame = const_cast<quillomar_game&>(game).text_frame();
+    menu_screen screen;
+    screen.width = frame.width;
+    screen.height = frame.height;
+    screen.text_scale = frame.text_scale;
+    screen.pointer_x = pointer_x_;
+    screen.pointer_y = pointer_y_;
+    if (naming_) {
+        screen.note = "Type the new level's name: Enter makes it, Esc drops it";
+    } else if (!note_.empty()) {
+        screen.note = note_;
+    } else {
+        screen.note = "Enter opens, Esc goes back. Your levels are in " +
+                      (folder_.empty() ? std::string("(no folder)") : folder_);
     }
-    return lines;
+    return lay_out_menu(shown, screen, frame.metrics);
 }
 
 }  // namespace quillomar

@@ -1,12 +1,13 @@
 // The title menu's Editor: a list of the author's own levels ($XDG_DATA_HOME/quillomar/levels),
-// a new level (its name typed first), and a copy of any level of the set. Enter opens the chosen
-// one in the editor over this list, and Escape there comes back here. Nothing is written outside
+// a new level (its name typed first), and a copy of any level of the set. Enter (or a click) opens
+// the chosen one in the editor over this list, and Escape there comes back here. Nothing is written outside
 // the author's folder: a copy is a new file there, the set's files are only read.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "game/menu.h"
 #include "shell/screen.h"
 
 namespace quillomar {
@@ -30,6 +31,8 @@ public:
     const std::vector<row>& rows() const { return rows_; }
     std::size_t choice() const { return choice_; }
     const std::string& folder() const { return folder_; }
+    // The list as shown: its lines and where each row is, for the mouse.
+    menu_layout layout(const quillomar_game& game) const;
 
 private:
     void choose(quillomar_game& game);
@@ -41,6 +44,8 @@ private:
     bool naming_ = false;
     std::string typed_;
     std::string note_;
+    double pointer_x_ = -1.0;  // the mouse, for the row it highlights
+    double pointer_y_ = -1.0;
 };
 
 }  // namespace quillomar

@@ -9,6 +9,7 @@
 #include "records/medal_store.h"
 #include "game/replay_theatre.h"
 #include "records/records_store.h"
+#include "shell/list_pointer.h"
 #include "shell/quillomar_game.h"
 
 namespace quillomar {
@@ -116,8 +117,11 @@ void list_screen::step(quillomar_game& game) {
     key_input& keys = *game.keys();
     const int up = keys.take(window_action::list_up);
     const int down = keys.take(window_action::list_down);
-    const int confirm = keys.take(window_action::confirm) + keys.take(window_action::pad_start) +
-                        keys.take(window_action::menu_accept);
+    int confirm = keys.take(window_action::confirm) + keys.take(window_action::pad_start) +
+                  keys.take(window_action::menu_accept);
+    const list_pointer pointer = take_list_pointer(keys, layout(game));
+    pointer_x_ = pointer.x;
+    pointer_y_ = pointer.y;
     const int practice = keys.take(window_action::practice);
     const int left = keys.take(window_action::left) + keys.take(window_action::menu_left);
     const int right = keys.take(window_action::right) + keys.take(window_action::menu_right);
@@ -134,6 +138,12 @@ void list_screen::step(quillomar_game& game) {
             std::clamp(static_cast<long>(choice_) - up + down, 0L, last));
         cell_choice_ = 0;
         note_.clear();
+    }
+    if (pointer.clicked) {
+        choice_ = *pointer.clicked;
+        cell_choice_ = 0;
+        note_.clear();
+        ++confirm;
     }
     cell_choice_ = static_cast<std::size_t>(
         std::max(0L, static_cast<long>(cell_choice_) + right - left));
@@ -160,6 +170,10 @@ void list_screen::escape(quillomar_game& game) {
 }
 
 std::vector<hud_line> list_screen::hud_lines(const quillomar_game& game) const {
+    return layout(game).lines;
+}
+
+menu_layout list_screen::layout(const quillomar_game& game) const {
     quillomar_game& g = const_cast<quillomar_game&>(game);
     const std::string list_key =
         g.keys() ? g.keys()->bound_key_name(window_action::level_list) : "Tab";
@@ -180,7 +194,7 @@ std::vector<hud_line> list_screen::hud_lines(const quillomar_game& game) const {
         if (row.attempts > 0) {
             status += ", won " + std::to_string(row.wins) + "/" + std::to_string(row.attempts);
         }
-        page.entries.push_back({row.title, menu_action::none, -1, {status}});
+        page.entries.push_back({row.title, menu_action::none, -1, {status}, 0, ""});
     }
     menu shown({page});
     shown.point_at(choice_);
@@ -189,6 +203,8 @@ std::vector<hud_line> list_screen::hud_lines(const quillomar_game& game) const {
     screen.width = frame.width;
     screen.height = frame.height;
     screen.text_scale = frame.text_scale;
+    screen.pointer_x = pointer_x_;
+    screen.pointer_y = pointer_y_;
     screen.note = note_;
     if (screen.note.empty()) {
         screen.note = "Enter plays, " + list_key + " or Escape goes back";
@@ -197,7 +213,7 @@ std::vector<hud_line> list_screen::hud_lines(const quillomar_game& game) const {
                            std::to_string(cell->second) + ", Left/Right: another cell";
         }
     }
-    return lay_out_menu(shown, screen, frame.metrics).lines;
+    return lay_out_menu(shown, screen, frame.metrics);
 }
 
 }  // namespace quillomar

@@ -1,6 +1,6 @@
 // The level list over the screen it was opened from: the set's levels with their best times,
 // wins and attempts, then a random level and the level of the day. Enter plays an open level; on
-// a locked one it says which level opens it. P practises the chosen level from a cell the ball has
+// a locked one it says which level opens it. The mouse picks a row as in the menus. P practises the chosen level from a cell the ball has
 // stood on. Escape (or the list's key) goes back.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/level_set.h"
+#include "game/menu.h"
 #include "records/statistics_store.h"
 #include "shell/screen.h"
 
@@ -27,6 +28,8 @@ public:
 
     const std::vector<level_list_row>& rows() const { return rows_; }
     std::size_t choice() const { return choice_; }
+    // The list as shown: its lines and where each row is, for the mouse.
+    menu_layout layout(const quillomar_game& game) const;
     // The cell the list's practice starts on for the chosen level, if it has any.
     std::optional<level_cell> practice_cell(const quillomar_game& game) const;
 
@@ -43,6 +46,8 @@ private:
     std::string note_;  // why the chosen row cannot be played
     std::vector<std::string> medals_;  // each set row's best medal, empty for none
     int medal_count_ = 0;
+    double pointer_x_ = -1.0;  // the mouse, for the row it highlights
+    double pointer_y_ = -1.0;
     // The practice cells of the row `cells_for_`, worked out when first asked for.
     mutable std::vector<level_cell> cells_;
     mutable std::size_t cells_for_ = static_cast<std::size_t>(-1);

@@ -234,6 +234,50 @@ TEST(Editor, ASlabIsOneSelectionAndOneKeyAndUndoesInOneStep) {
     EXPECT_FALSE(shows(d, "Unsaved changes"));
 }
 
+TEST(Editor, AFailingCheckIsRedNamesItsCellAndGTakesTheCursorThere) {
+    const test::scratch_dir dir;
+    editing d(dir.write("level.txt", long_corridor));
+    edit_mode& editor = *d.game().editor();
+    const auto verdict_tone = [&d] {
+        for (const hud_line& l : d.game().shell_hud_lines()) {
+            if (l.text.rfind("not finishable", 0) == 0 || l.text.rfind("finishable", 0) == 0) {
+                return l.tone;
+            }
+        }
+        return hud_tone::dim;
+    };
+    editor.wait_for_check();
+    d.frames(1, false);
+    EXPECT_EQ(verdict_tone(), hud_tone::plain);
+    // Row 2 cut across: the ball cannot get past the row below it.
+    press(d, GLFW_KEY_UP);
+    press(d, GLFW_KEY_UP);
+    press(d, GLFW_KEY_LEFT);
+    press(d, GLFW_KEY_RIGHT, GLFW_MOD_SHIFT);
+    press(d, GLFW_KEY_RIGHT, GLFW_MOD_SHIFT);
+    press(d, GLFW_KEY_DELETE);
+    press(d, GLFW_KEY_LEFT);
+    editor.wait_for_check();
+    d.frames(1, false);
+    ASSERT_TRUE(editor.problem_place().has_value());
+    const grid_cell place = *editor.problem_place();
+    EXPECT_EQ(place.z, 3);
+    EXPECT_EQ(verdict_tone(), hud_tone::behind);
+    EXPECT_TRUE(shows(d, "G: cursor to (" + std::to_string(place.x) + ", 3)"));
+    EXPECT_NE(editor.cursor(), place);
+    press(d, GLFW_KEY_G);
+    EXPECT_EQ(editor.cursor(), place);
+    // Undone, the level passes again: plain, and G has nowhere to go.
+    press(d, GLFW_KEY_Z, GLFW_MOD_CONTROL);
+    editor.wait_for_check();
+    d.frames(1, false);
+    EXPECT_EQ(verdict_tone(), hud_tone::plain);
+    EXPECT_FALSE(shows(d, "G: cursor to"));
+    press(d, GLFW_KEY_UP);
+    press(d, GLFW_KEY_G);
+    EXPECT_NE(editor.cursor(), place);
+}
+
 TEST(Editor, TitleHintAndFacingTypedInTheEditorAreReadByTheGameAndTheLevelStillPasses) {
     const test::scratch_dir dir;
     const std::string path = dir.write("level.txt", long_corridor);
@@ -334,8 +378,11 @@ TEST(Editor, TheTitleMenusEditorOpensOwnLevelsNewOnesAndCopiesAndWritesNowhereEl
     ASSERT_EQ(list.rows().size(), 2u);
     EXPECT_EQ(list.rows()[1].title, "Copy of Corridor");
 
-    press(d, GLFW_KEY_DOWN);
-    press(d, GLFW_KEY_ENTER);
+    // A click on the copy's row opens it.
+    const menu_row_place copy_row = list.layout(d.game()).rows.at(1);
+    d.game().keys()->move_pointer((copy_row.left + copy_row.right) / 2, copy_row.top + 1);
+    d.game().keys()->mouse_clicked();
+    d.frames(1, false);
     ASSERT_EQ(d.game().screen_name(), "edit");
     const std::string copy = folder + "/copy_of_a.txt";
     EXPECT_EQ(d.game().editor()->session().path(), copy);

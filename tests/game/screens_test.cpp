@@ -12,6 +12,7 @@
 #include "framework/key_map.h"
 #include "game/tick_clock.h"
 #include "records/records_store.h"
+#include "shell/list_screen.h"
 #include "shell/title_screen.h"
 #include "tests/support/game_driver.h"
 
@@ -88,8 +89,24 @@ TEST(Screens, PlayPausesOnEscapeTheListOpensWhereThePlayerIsAndALockedLevelSaysW
     press(d, {GLFW_KEY_DOWN, GLFW_KEY_ENTER});
     ASSERT_EQ(d.game().screen_name(), "list");
     EXPECT_EQ(d.game().level_list_choice(), 0u);
-    press(d, {GLFW_KEY_DOWN, GLFW_KEY_ENTER});
+    // The mouse: the row under the pointer stands out, and a click opens it or says why not.
+    const auto& list = static_cast<const list_screen&>(d.game().top());
+    const menu_row_place locked = list.layout(d.game()).rows.at(1);
+    d.game().keys()->move_pointer(locked.left + 2, locked.bottom - 2);
+    d.frames(1, false);
+    const std::vector<hud_line> hovered = d.game().shell_hud_lines();
+    EXPECT_TRUE(std::any_of(hovered.begin(), hovered.end(), [](const hud_line& l) {
+        return l.text.find("Second") != std::string::npos && l.tone == hud_tone::hover;
+    }));
+    d.game().keys()->move_pointer(locked.left + 2, 1);  // over the title: no row
+    d.game().keys()->mouse_clicked();
+    d.frames(1, false);
+    EXPECT_EQ(d.game().level_list_choice(), 0u);
+    d.game().keys()->move_pointer(locked.left + 2, locked.top);
+    d.game().keys()->mouse_clicked();
+    d.frames(1, false);
     EXPECT_EQ(d.game().screen_name(), "list");
+    EXPECT_EQ(d.game().level_list_choice(), 1u);
     EXPECT_TRUE(test::hud_shows(d, "Locked: win First to open it", true));
     press(d, {GLFW_KEY_UP, GLFW_KEY_ENTER});
     EXPECT_EQ(d.game().screen_name(), "preview");
