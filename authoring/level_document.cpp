@@ -374,6 +374,35 @@ edit_result level_document::set_heights(const std::vector<cube_cell>& cells) {
     return result;
 }
 
+edit_result level_document::set_area(const std::vector<cube_cell>& cells,
+                                     const std::vector<grid_cell>& items,
+                                     const std::vector<grid_cell>& enemies) {
+    edit_result whole = set_heights(cells);
+    if (!whole.refusal.empty()) {
+        return whole;
+    }
+    const auto has = [](const std::vector<grid_cell>& in, grid_cell c) {
+        return std::find(in.begin(), in.end(), c) != in.end();
+    };
+    for (const cube_cell& c : cells) {
+        for (const bool item : {true, false}) {
+            const std::vector<grid_cell>& wanted = item ? items : enemies;
+            if (has(item ? items_ : enemies_, c.cell) == has(wanted, c.cell)) {
+                continue;
+            }
+            edit_result one = toggle_marker(item ? "item" : "enemy", c.cell);
+            if (!one.refusal.empty()) {
+                revert(whole.change);
+                return one;
+            }
+            whole.change.insert(whole.change.end(), std::make_move_iterator(one.change.begin()),
+                                std::make_move_iterator(one.change.end()));
+        }
+    }
+    whole.changed = !whole.change.empty();
+    return whole;
+}
+
 edit_result level_document::set_marker(const char* keyword, grid_cell cell) {
     const std::optional<marker_line>& current = std::string(keyword) == "start" ? start_ : finish_;
     if (current && current->cell == cell) {

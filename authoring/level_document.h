@@ -74,6 +74,10 @@ public:
     // Every cell to its height as one edit, in the order given: all of them, or none and the
     // first refusal.
     edit_result set_heights(const std::vector<cube_cell>& cells);
+    // A pasted area: every cell to its height, and an item (a spider) on exactly those cells of
+    // it listed in `items` (`enemies`); one edit, all of it or none.
+    edit_result set_area(const std::vector<cube_cell>& cells, const std::vector<grid_cell>& items,
+                         const std::vector<grid_cell>& enemies);
     edit_result set_start(grid_cell cell);
     edit_result set_finish(grid_cell cell);
     // Removes every item (spider) of the cell when it has one, otherwise adds one.

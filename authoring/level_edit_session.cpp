@@ -59,12 +59,22 @@ edit_result level_edit_session::raise_area(const cell_area& area, int steps) {
 }
 
 void level_edit_session::copy(const cell_area& area) {
-    copied_ = {area.columns(), area.rows(), {}};
+    copied_ = {area.columns(), area.rows(), {}, {}, {}};
     for (int z = area.low.z; z <= area.high.z; ++z) {
         for (int x = area.low.x; x <= area.high.x; ++x) {
             copied_.heights.push_back(document_.height({x, z}));
         }
     }
+    const auto inside = [&area](const std::vector<grid_cell>& from, std::vector<grid_cell>& to) {
+        for (const grid_cell c : from) {
+            const grid_cell offset{c.x - area.low.x, c.z - area.low.z};
+            if (area.contains(c) && std::find(to.begin(), to.end(), offset) == to.end()) {
+                to.push_back(offset);
+            }
+        }
+    };
+    inside(document_.items(), copied_.items);
+    inside(document_.enemies(), copied_.enemies);
 }
 
 edit_result level_edit_session::paste(grid_cell at) {
@@ -75,7 +85,13 @@ edit_result level_edit_session::paste(grid_cell at) {
             cells.push_back({{at.x + x, at.z + z}, copied_.heights[i]});
         }
     }
-    return record(document_.set_heights(cells));
+    const auto moved = [at](std::vector<grid_cell> cells) {
+        for (grid_cell& c : cells) {
+            c = {at.x + c.x, at.z + c.z};
+        }
+        return cells;
+    };
+    return record(document_.set_area(cells, moved(copied_.items), moved(copied_.enemies)));
 }
 
 edit_result level_edit_session::set_start(grid_cell cell) {

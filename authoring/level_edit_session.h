@@ -30,11 +30,11 @@ public:
     edit_result set_area_height(const cell_area& area, int height);
     // Every cell of the area `steps` higher (lower when negative), kept within 0 to 9; one edit.
     edit_result raise_area(const cell_area& area, int steps);
-    // Keeps the heights of the area, empty cells too, for paste.
+    // Keeps the heights of the area, empty cells too, and its items and spiders, for paste.
     void copy(const cell_area& area);
     bool has_copy() const { return copied_.columns > 0; }
-    // The copied heights with their top-left cell at `at`, one undoable edit; nothing before a
-    // copy.
+    // The copied area with its top-left cell at `at`: its heights, and items and spiders where
+    // the copy had them and nowhere else in it; one undoable edit, nothing before a copy.
     edit_result paste(grid_cell at);
     edit_result set_start(grid_cell cell);
     edit_result set_finish(grid_cell cell);
@@ -58,6 +58,8 @@ private:
         int columns = 0;
         int rows = 0;
         std::vector<int> heights;  // row by row
+        std::vector<grid_cell> items;    // from the area's top-left cell
+        std::vector<grid_cell> enemies;
     };
 
     level_edit_session(std::string path, level_document document, bool is_new)

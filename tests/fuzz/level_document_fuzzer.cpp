@@ -3,6 +3,7 @@
 // exactly the level the document shows; undoing everything must give back the original bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
@@ -113,16 +114,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const grid_cell from{input.ConsumeIntegralInRange(0, 40), input.ConsumeIntegralInRange(0, 40)};
                 const int height = input.ConsumeIntegralInRange(-1, 10);
                 std::vector<cube_cell> cells;
+                std::vector<grid_cell> items;
+                std::vector<grid_cell> enemies;
+                const auto has = [](const std::vector<grid_cell>& in, grid_cell c) {
+                    return std::find(in.begin(), in.end(), c) != in.end();
+                };
                 for (int z = area.low.z; z <= area.high.z; ++z) {
                     for (int x = area.low.x; x <= area.high.x; ++x) {
                         const grid_cell source{from.x + x - area.low.x, from.z + z - area.low.z};
                         cells.push_back({{x, z}, action == 10 ? height : doc.height(source)});
+                        if (has(doc.items(), source)) {
+                            items.push_back({x, z});
+                        }
+                        if (has(doc.enemies(), source)) {
+                            enemies.push_back({x, z});
+                        }
                     }
                 }
-                result = doc.set_heights(cells);
+                result = action == 10 ? doc.set_heights(cells) : doc.set_area(cells, items, enemies);
                 for (const cube_cell& c : cells) {
                     check(!result.changed || doc.height(c.cell) == c.height,
                           "a cell of the area has another height");
+                    check(!result.changed || action == 10 ||
+                              has(doc.items(), c.cell) == has(items, c.cell),
+                          "a pasted cell's item differs from the copy's");
                 }
                 break;
             }

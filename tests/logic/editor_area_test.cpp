@@ -50,6 +50,19 @@ TEST(EditorArea, AnAreaIsSetRaisedClearedAndPastedInOneStepOfUndo) {
              return s.paste({1, 2}); },
          "12\n34\n012\n034\n"},
     };
+    // A paste brings the copy's items and spiders, and leaves none of the target's own.
+    {
+        level_edit_session session = open_text(
+            dir, "item 0 0\nenemy 1 1\nitem 3 1\nitem 5 5\npath\n1111\n1111\n");
+        session.copy(cell_area::spanning({0, 0}, {1, 1}));
+        const std::string before = session.document().text();
+        ASSERT_TRUE(session.paste({2, 0}).changed);
+        const level_document& pasted = session.document();
+        EXPECT_EQ(pasted.items(), (std::vector<grid_cell>{{0, 0}, {5, 5}, {2, 0}}));
+        EXPECT_EQ(pasted.enemies(), (std::vector<grid_cell>{{1, 1}, {3, 1}}));
+        EXPECT_TRUE(session.undo());
+        EXPECT_EQ(session.document().text(), before);
+    }
     for (const area_case& c : cases) {
         level_edit_session session = open_text(dir, c.original);
         const std::string before = session.document().text();

@@ -65,9 +65,9 @@ TEST(LevelEditor, TheVerdictInAFewWordsAndAStoppedCheck) {
                                            {59.97, "finishable in 1:00.0"},
                                            {61.0, "finishable in 1:01.0"}};
     for (const auto& [seconds, text] : times) {
-        EXPECT_EQ(verdict_summary({{}, true, seconds, ""}), text);
+        EXPECT_EQ(verdict_summary({{}, true, seconds, "", std::nullopt, 0, 0}), text);
     }
-    EXPECT_EQ(verdict_summary({{}, false, 0.0, "needs 2 flips but has 1 item"}),
+    EXPECT_EQ(verdict_summary({{}, false, 0.0, "needs 2 flips but has 1 item", std::nullopt, 0, 0}),
               "not finishable: needs 2 flips, has 1 item");
     level flat;
     std::istringstream text("start 1 1\nfinish 3 1\npath\n00000\n01111\n01111\n01111\n");
