@@ -6,6 +6,7 @@
 
 #include "authoring/level_check.h"
 #include "authoring/level_grid.h"
+#include "authoring/route_planner.h"
 #include "authoring/route_player.h"
 #include "framework/command_line.h"
 #include "tests/support/test_support.h"
@@ -64,6 +65,14 @@ TEST(LevelCheck, VerdictsFollowHeightsGapsAndItems) {
          "start 1 2\nfinish 11 2\npath\n0000000000000\n0222222202222\n0222222202222\n"
          "0222222202222\n",
          true, "finishable in"},
+        {"a gap after a run-up just long enough (six cells)",
+         "start 1 2\nfinish 10 2\npath\n000000000000\n022222202222\n022222202222\n"
+         "022222202222\n",
+         true, "finishable in"},
+        {"a gap after a run-up one cell short",
+         "start 2 2\nfinish 10 2\npath\n000000000000\n002222202222\n002222202222\n"
+         "002222202222\n",
+         false, "no route past (6, 2), even with flips\n", grid_cell{6, 2}},
         {"a gap after a short run-up",
          "start 1 2\nfinish 7 2\npath\n0000000000\n0222202222\n0222202222\n0222202222\n", false,
          "no route past (4, 2), even with flips\n", grid_cell{4, 2}},
@@ -208,6 +217,52 @@ TEST(LevelCheck, CommandLineAsksForCheckingOrGeneratingOrRefuses) {
             EXPECT_EQ(line.generate_seed.has_value(), r.generate);
         }
     }
+}
+
+// The planner's own choices, before any physics: which cells a route takes and how it moves.
+TEST(RoutePlanner, KeepsOffDropsWhereItCanAndJumpsOnlyOverTheGap) {
+    struct plan_case {
+        const char* what;
+        const char* level;
+        std::vector<grid_cell> cells;  // the route, start to finish
+        std::vector<route_move> moves;
+    };
+    using m = route_move;
+    const plan_case cases[] = {
+        {"a hole beside the straight way: two cells longer, away from the drop",
+         "start 1 1\nfinish 5 1\npath\n1110111\n1111111\n1111111\n1111111\n",
+         {{1, 1}, {1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {5, 1}},
+         {m::start, m::roll, m::roll, m::roll, m::roll, m::roll, m::roll}},
+        {"a narrow ledge with no other way is taken",
+         "start 0 0\nfinish 3 0\npath\n1111\n",
+         {{0, 0}, {1, 0}, {2, 0}, {3, 0}},
+         {m::start, m::roll, m::roll, m::roll}},
+        {"downhill only: a step down rolls, the way back up is a wall",
+         "start 0 1\nfinish 3 1\npath\n0000\n3321\n0000\n",
+         {{0, 1}, {1, 1}, {2, 1}, {3, 1}},
+         {m::start, m::roll, m::roll, m::roll}},
+        {"a jump lands two cells on, after the run-up",
+         "start 1 2\nfinish 10 2\npath\n000000000000\n022222202222\n022222202222\n"
+         "022222202222\n",
+         {{1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {6, 2}, {8, 2}, {9, 2}, {10, 2}},
+         {m::start, m::roll, m::roll, m::roll, m::roll, m::roll, m::jump, m::roll, m::roll}},
+    };
+    for (const plan_case& c : cases) {
+        const route_plan plan = plan_route(make_level_grid(read_level(c.level)));
+        ASSERT_TRUE(plan.found) << c.what << ": " << plan.reason;
+        std::vector<grid_cell> cells;
+        std::vector<route_move> moves;
+        for (const route_step& s : plan.steps) {
+            cells.push_back(s.cell);
+            moves.push_back(s.move);
+        }
+        EXPECT_EQ(cells, c.cells) << c.what;
+        EXPECT_EQ(moves, c.moves) << c.what;
+        EXPECT_EQ(plan.flips, 0) << c.what;
+    }
+    // The reverse of the downhill run climbs: no route.
+    const level uphill = read_level("start 3 1\nfinish 0 1\npath\n0000\n3321\n0000\n");
+    EXPECT_FALSE(plan_route(make_level_grid(uphill)).found);
 }
 
 }  // namespace
