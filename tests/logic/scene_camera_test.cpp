@@ -62,8 +62,12 @@ TEST(SceneCamera, TheOverviewShowsTheWholeLevelNorthUpAndNamesWhatMatters) {
     const glm::mat4 view = s.view;
     {
         kept_camera kept(s);
-        kept.aim(orbit_shot(s.level, 12.0));
+        const camera_shot shot = orbit_shot(s.level, 12.0);
+        kept.aim(shot);
         EXPECT_NE(s.view, view);
+        // The shot culls with its own far plane, well past the game camera's.
+        const glm::vec3 far_ahead = shot.eye + 150.0f * glm::normalize(shot.target - shot.eye);
+        EXPECT_NE(s.frustum.sphere_in_frustum(far_ahead, 0.5f), view_frustum::outside);
     }
     EXPECT_EQ(s.view, view);
 }
