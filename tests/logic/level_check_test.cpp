@@ -123,8 +123,10 @@ TEST(LevelCheck, ASpiderOnAOneCellCorridorIsNamedByItsCell) {
 }
 
 TEST(LevelCheck, AFallNamesTheLastCellUnderTheBall) {
-    // A route over the end of a ledge, as no plan would lead: the ball rolls off (3, 1).
-    const level lvl = read_level("start 1 1\nfinish 1 3\npath\n00000\n01110\n00000\n01000\n");
+    // A route over the end of a ledge, as no plan would lead: the ball rolls off (3, 1). The
+    // spider on the finish's cube is no part of it.
+    const level lvl =
+        read_level("start 1 1\nfinish 1 3\nenemy 1 3\npath\n00000\n01110\n00000\n01000\n");
     route_plan over_the_edge;
     over_the_edge.found = true;
     for (const int x : {1, 2, 3, 4, 5}) {
