@@ -53,7 +53,7 @@ TEST(EditorArea, AnAreaIsSetRaisedClearedAndPastedInOneStepOfUndo) {
     // A paste brings the copy's items and spiders, and leaves none of the target's own.
     {
         level_edit_session session = open_text(
-            dir, "item 0 0\nenemy 1 1\nitem 3 1\nitem 5 5\npath\n1111\n1111\n");
+            dir, "item 0 0\nenemy 1 1\nenemy 2 1\nitem 3 1\nitem 5 5\npath\n1111\n1111\n");
         session.copy(cell_area::spanning({0, 0}, {1, 1}));
         const std::string before = session.document().text();
         ASSERT_TRUE(session.paste({2, 0}).changed);
