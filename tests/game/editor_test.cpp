@@ -25,16 +25,6 @@ const char* const corridor = "# two rows\r\nstart 1 2\r\nfinish 1 0\r\npath\r\n1
 // Five rows: the finish four cells ahead of the start.
 const char* const long_corridor = "start 1 4\nfinish 1 0\npath\n111\n111\n111\n111\n111\n";
 
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void press(test::game_driver& d, int key, int mods = 0) {
-    d.game().keys()->key_pressed(key, mods);
-    d.frames(1, false);
-}
-
 bool shows(test::game_driver& d, const std::string& start) {
     const std::vector<hud_line> lines = d.game().shell_hud_lines();
     return std::any_of(lines.begin(), lines.end(),
@@ -89,7 +79,7 @@ TEST(Editor, CtrlSSavesANewLevelAnUnchangedOneByteForByteAndUndoneRaisesAsTheOri
         press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
         EXPECT_TRUE(shows(d, "Saved " + path)) << c.name;
         if (c.original != nullptr) {
-            EXPECT_EQ(contents(path), c.saved != nullptr ? c.saved : c.original) << c.name;
+            EXPECT_EQ(test::file_text(path), c.saved != nullptr ? c.saved : c.original) << c.name;
         } else {
             level saved;
             ASSERT_TRUE(saved.read_file(path));
@@ -145,7 +135,7 @@ TEST(Editor, TheLevelListPlaysTheLevelOfTheDayFromAFileBesideTheRecordsAndF6Edit
     press(d, GLFW_KEY_ENTER);
     const std::string kept = generated_level_path((dir.path() / "data" / "quillomar").string(), seed);
     EXPECT_EQ(d.game().level_path, kept);
-    EXPECT_EQ(contents(kept), generate_level(seed, level_size::medium));
+    EXPECT_EQ(test::file_text(kept), generate_level(seed, level_size::medium));
     EXPECT_TRUE(d.state().has_level);
 
     press(d, GLFW_KEY_F6);
@@ -160,12 +150,6 @@ void type(test::game_driver& d, const std::string& text) {
     d.frames(1, false);
 }
 
-bool any_line_has(test::game_driver& d, const std::string& part) {
-    const std::vector<hud_line> lines = d.game().shell_hud_lines();
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const hud_line& l) { return l.text.find(part) != std::string::npos; });
-}
-
 TEST(Editor, ANewFileOpensOnAnEmptyGridAndSavedGoesAtTheNextEdit) {
     const test::scratch_dir dir;
     const std::string path = (dir.path() / "mine.txt").string();
@@ -176,14 +160,14 @@ TEST(Editor, ANewFileOpensOnAnEmptyGridAndSavedGoesAtTheNextEdit) {
     EXPECT_EQ(editor.area(), (grid_cell{16, 16}));
     EXPECT_TRUE(shows(d, "Editing " + path + " - new"));
     EXPECT_TRUE(shows(d, "No cubes yet"));
-    EXPECT_FALSE(any_line_has(d, "mine.txt:"));
+    EXPECT_FALSE(test::hud_shows(d, "mine.txt:", true));
     press(d, GLFW_KEY_RIGHT, GLFW_MOD_CONTROL);
     press(d, GLFW_KEY_UP, GLFW_MOD_CONTROL);
     EXPECT_EQ(editor.area(), (grid_cell{17, 15}));
     press(d, GLFW_KEY_PAGE_UP);
     press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
     EXPECT_TRUE(shows(d, "Saved " + path));
-    EXPECT_FALSE(any_line_has(d, " - new"));
+    EXPECT_FALSE(test::hud_shows(d, " - new", true));
     press(d, GLFW_KEY_PAGE_UP);
     EXPECT_FALSE(shows(d, "Saved "));
     EXPECT_TRUE(shows(d, "Editing " + path + " (unsaved)"));
@@ -228,8 +212,7 @@ TEST(Editor, ASlabIsOneSelectionAndOneKeyAndUndoesInOneStep) {
     EXPECT_TRUE(heights().empty());
     // Escape drops a selection before it asks about unsaved changes.
     press(d, GLFW_KEY_LEFT, GLFW_MOD_SHIFT);
-    d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
-    d.frames(1, false);
+    press(d, GLFW_KEY_ESCAPE);
     EXPECT_FALSE(editor.selection().has_value());
     EXPECT_FALSE(shows(d, "Unsaved changes"));
 }
@@ -293,8 +276,7 @@ TEST(Editor, TitleHintAndFacingTypedInTheEditorAreReadByTheGameAndTheLevelStillP
     press(d, GLFW_KEY_ENTER);
     press(d, GLFW_KEY_N);
     type(d, "Roll ahead");
-    d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);  // drops the hint being typed
-    d.frames(1, false);
+    press(d, GLFW_KEY_ESCAPE);  // drops the hint being typed
     press(d, GLFW_KEY_N);
     type(d, "Roll ahead");
     press(d, GLFW_KEY_ENTER);
@@ -319,8 +301,7 @@ TEST(Editor, ShiftF5PlaysFromTheCursorCellAndThePlayTestSaysSo) {
     ASSERT_EQ(d.game().screen_name(), "play");
     EXPECT_EQ(d.state().level.start, glm::vec2(2.0f, 4.0f));
     EXPECT_TRUE(shows(d, "Play-test"));
-    d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
-    d.frames(1, false);
+    press(d, GLFW_KEY_ESCAPE);
     ASSERT_EQ(d.game().screen_name(), "edit");
     EXPECT_TRUE(shows(d, "Play-test: stopped"));
     // No cube under the cursor: nothing to play from.
@@ -386,12 +367,11 @@ TEST(Editor, TheTitleMenusEditorOpensOwnLevelsNewOnesAndCopiesAndWritesNowhereEl
     ASSERT_EQ(d.game().screen_name(), "edit");
     const std::string copy = folder + "/copy_of_a.txt";
     EXPECT_EQ(d.game().editor()->session().path(), copy);
-    EXPECT_EQ(contents(copy), corridor);
+    EXPECT_EQ(test::file_text(copy), corridor);
     press(d, GLFW_KEY_PAGE_UP);
     press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
-    EXPECT_EQ(contents(set_level), corridor);
-    d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
-    d.frames(1, false);
+    EXPECT_EQ(test::file_text(set_level), corridor);
+    press(d, GLFW_KEY_ESCAPE);
     ASSERT_EQ(d.game().screen_name(), "editor list");
     ASSERT_EQ(list.rows().size(), 3u);
     EXPECT_EQ(list.rows()[1].title, "copy_of_a.txt");

@@ -21,11 +21,6 @@ const char* const second = "start 1 2\nfinish 1 1\npath\n1111\n1111\n1111\n";
 // Nothing under the start: every life ends in a fall.
 const char* const third = "start 1 1\nfinish 9 9\npath\n\n\n111\n";
 
-void press(test::game_driver& d, int key) {
-    d.game().keys()->key_pressed(key);
-    d.frames(1, false);
-}
-
 TEST(LevelFlow, EnterGoesOnAfterAWinAndAgainAfterALossAndTabListsTheOpenLevels) {
     const test::scratch_dir dir;
     setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);

@@ -23,13 +23,6 @@ namespace {
 
 const char* const level = "start 1 2\nfinish 1 1\npath\n111\n111\n111\n";
 
-void press(test::game_driver& d, std::initializer_list<int> keys) {
-    for (const int key : keys) {
-        d.game().keys()->key_pressed(key);
-        d.frames(1, false);
-    }
-}
-
 TEST(MenuFlow, ASettingAndAKeyChangedInTheTitleMenuHoldAfterARestart) {
     const test::scratch_dir dir;
     setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);

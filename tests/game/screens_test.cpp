@@ -23,13 +23,6 @@ namespace {
 const char* const first = "start 1 2\nfinish 1 0\npath\n111\n111\n111\n";
 const char* const second = "start 1 2\nfinish 1 0\npath\n1111\n1111\n1111\n";
 
-void press(test::game_driver& d, std::initializer_list<int> keys) {
-    for (const int key : keys) {
-        d.game().keys()->key_pressed(key);
-        d.frames(1, false);
-    }
-}
-
 // A game started from the title menu on a set of the two levels above, with its own records.
 struct menu_game {
     test::scratch_dir dir;

@@ -22,17 +22,6 @@ namespace {
 const char* const corridor =
     "start 1 6\nfinish 1 1\nitem 1 4\npath\n111\n111\n111\n111\n111\n111\n111\n111\n";
 
-std::string read(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
-void press(test::game_driver& d, int key, int frames = 1) {
-    d.game().keys()->key_pressed(key);
-    d.frames(frames, false);
-}
-
 TEST(Theatre, AReplaySoughtBackAndTakenOverPlaysOnFromThatMomentAndNeverCountsForRecords) {
     const test::scratch_dir dir;
     setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
@@ -48,7 +37,7 @@ TEST(Theatre, AReplaySoughtBackAndTakenOverPlaysOnFromThatMomentAndNeverCountsFo
         }
         ASSERT_TRUE(d.state().won);
     }
-    const std::string records_before = read(records);
+    const std::string records_before = test::file_text(records);
     ASSERT_FALSE(records_before.empty());
 
     test::game_driver d(corridor);
@@ -72,7 +61,7 @@ TEST(Theatre, AReplaySoughtBackAndTakenOverPlaysOnFromThatMomentAndNeverCountsFo
     d.frames(1);  // drawn from the replay's own game
     const glm::vec3 ball = replay->core().state.ball.position;
 
-    press(d, GLFW_KEY_P, 0);
+    d.game().keys()->key_pressed(GLFW_KEY_P);
     d.frames(1, false);
     EXPECT_FALSE(d.game().theatre_open());
     EXPECT_TRUE(d.game().practising() && test::hud_shows(d, "Practice"));
@@ -86,7 +75,7 @@ TEST(Theatre, AReplaySoughtBackAndTakenOverPlaysOnFromThatMomentAndNeverCountsFo
         d.frames(1, false);
     }
     ASSERT_TRUE(d.state().won);
-    EXPECT_EQ(read(records), records_before);
+    EXPECT_EQ(test::file_text(records), records_before);
 
     // R goes back to the moment of the takeover, not to the start.
     d.release(command::forward);
@@ -117,7 +106,7 @@ TEST(Theatre, ThreeLivesLostOnOneCellShowThreeThereAndTheFallMapPaintsItHottest)
     EXPECT_EQ(saved.find(key)->deaths.at({1, 1}), 3);
 
     // Seen from straight above, where the cell's face is not hidden by the ball.
-    press(d, GLFW_KEY_H, 0);
+    d.game().keys()->key_pressed(GLFW_KEY_H);
     d.frames(1);
     ASSERT_TRUE(d.game().fall_map_shown);
     game_state& s = d.state();

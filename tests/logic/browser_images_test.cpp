@@ -19,13 +19,6 @@
 namespace quillomar {
 namespace {
 
-std::string file_bytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 struct decoded {
     bool ok = false;
     int width = 0;
@@ -41,7 +34,7 @@ TEST(BrowserImages, EveryShippedImageDecodesToTheDesktopsPicture) {
         if (extension != ".png" && extension != ".jpg" && extension != ".jpeg") {
             continue;
         }
-        const std::string bytes = file_bytes(entry.path());
+        const std::string bytes = test::file_text(entry.path());
         decoded desktop;
         decoded browser;
         desktop.ok = decode_image_pixels(bytes, desktop.width, desktop.height, desktop.texels);

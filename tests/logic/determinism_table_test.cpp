@@ -17,19 +17,13 @@
 namespace quillomar {
 namespace {
 
-std::string file_text(const std::filesystem::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
-
 TEST(DeterminismTable, EveryLevelOfTheSetEndsAsCommitted) {
     const level_set set = load_level_set((test::source_dir() / level_order_file).string());
     ASSERT_GE(set.size(), 20u);
     std::ostringstream table;
     EXPECT_EQ(write_determinism_table(set, table), 0);
     std::string committed;
-    std::istringstream lines(file_text(test::source_dir() / "tests/determinism_table.txt"));
+    std::istringstream lines(test::file_text(test::source_dir() / "tests/determinism_table.txt"));
     for (std::string line; std::getline(lines, line);) {
         if (line.empty() || line[0] != '#') {
             committed += line + "\n";
@@ -109,7 +103,7 @@ TEST(StateHash, EveryPartOfTheWorldCounts) {
         {"flip start", [](game_state& s) { s.level.flip_started += 1.0; }},
         {"random", [](game_state& s) { s.random.next(); }},
     };
-    const std::string level_text = file_text(test::source_dir() / "level.txt");
+    const std::string level_text = test::file_text(test::source_dir() / "level.txt");
     std::uint64_t first = 0;
     for (const auto& [name, apply] : changes) {
         test::core_driver game(level_text);

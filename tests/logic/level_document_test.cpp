@@ -44,12 +44,6 @@ void expect_game_reads_the_same(const level_document& doc, const std::string& wh
     EXPECT_EQ(lvl.hint, doc.hint()) << what;
 }
 
-std::string file_text(const std::filesystem::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
 std::string repeated(const std::string& line, std::size_t count) {
     std::string text;
     for (std::size_t i = 0; i < count; ++i) {
@@ -69,9 +63,9 @@ TEST(level_document, formats_every_text_back_to_its_own_bytes) {
             std::string(max_level_cubes - 1, '1') + "\n2345\n",
     };
     for (const auto& entry : std::filesystem::directory_iterator(test::source_dir() / "levels")) {
-        texts.push_back(file_text(entry.path()));
+        texts.push_back(test::file_text(entry.path()));
     }
-    texts.push_back(file_text(test::source_dir() / "level.txt"));
+    texts.push_back(test::file_text(test::source_dir() / "level.txt"));
     for (const std::string& text : texts) {
         const level_document doc(text);
         EXPECT_EQ(doc.text(), text);
@@ -218,13 +212,13 @@ TEST(level_edit_session, opens_edits_undoes_and_saves_byte_for_byte) {
     EXPECT_FALSE(session->undo());
     EXPECT_FALSE(session->is_dirty());
     ASSERT_TRUE(session->save(nullptr));
-    EXPECT_EQ(file_text(path), original);
+    EXPECT_EQ(test::file_text(path), original);
 
     EXPECT_TRUE(session->redo());
     EXPECT_TRUE(session->is_dirty());
     ASSERT_TRUE(session->save(nullptr));
     EXPECT_FALSE(session->is_dirty());
-    EXPECT_EQ(file_text(path), "# mine\r\nstart 1 1\r\npath\r\n0110\r\n0320  ");
+    EXPECT_EQ(test::file_text(path), "# mine\r\nstart 1 1\r\npath\r\n0110\r\n0320  ");
     EXPECT_TRUE(session->undo());
     EXPECT_TRUE(session->is_dirty());
     // A new edit ends the redo: the saved state is now out of reach.

@@ -151,12 +151,6 @@ TEST(Settings, EveryDefaultKeyHasANameThatReadsBack) {
     EXPECT_EQ(key_name(key_code("\\")), "\\");
 }
 
-std::string read(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
 TEST(Settings, WrittenSettingsReadBackAndOnlyChangedOnesAreWritten) {
     EXPECT_EQ(format_settings({}), "quillomar-settings 1\n");
     settings s;
@@ -215,7 +209,7 @@ TEST(Settings, ADamagedFileCostsOneLineAndItsGoodLinesOrTheDefaults) {
         ASSERT_EQ(log.lines().size(), damaged ? 1u : 0u) << r.text;
         if (damaged) {
             EXPECT_NE(log.text().find(path), std::string::npos) << log.text();
-            EXPECT_EQ(read(path + ".damaged"), r.kept_aside) << r.text;
+            EXPECT_EQ(test::file_text(path + ".damaged"), r.kept_aside) << r.text;
             EXPECT_EQ(settings_file(path).load(), s) << r.text;
         }
     }

@@ -13,12 +13,6 @@ namespace {
 
 const std::string header = "quillomar-records 1\n";
 
-std::string read(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
 class RecordsStore : public ::testing::Test {
 protected:
     test::scratch_dir scratch;
@@ -37,7 +31,7 @@ TEST_F(RecordsStore, RunsKeepTheBetterOfEachValueThroughSaveAndLoad) {
         EXPECT_FALSE(store.update_with_run(key, "x", impossible, 0));
     }
     EXPECT_FALSE(store.update_with_run(key, "x", 1.0, -1));
-    const level_record saved = parse_records(read(file)).value().records.at(key);
+    const level_record saved = parse_records(test::file_text(file)).value().records.at(key);
     EXPECT_EQ(saved.best_time_seconds, 1.0 / 3.0);
     EXPECT_EQ(saved.fewest_lives_lost, 1);
     EXPECT_EQ(saved.level_name, "tab?name.txt");
@@ -52,9 +46,9 @@ TEST_F(RecordsStore, DamagedFileIsMovedAsideWithOneLineAndPlayGoesOn) {
     ASSERT_EQ(console.lines().size(), 1u) << console.text();
     EXPECT_NE(console.text().find(file + ".damaged.1"), std::string::npos);
     EXPECT_TRUE(store.records().empty());
-    EXPECT_EQ(read(file + ".damaged") + read(file + ".damaged.1"), "olderjunk");
+    EXPECT_EQ(test::file_text(file + ".damaged") + test::file_text(file + ".damaged.1"), "olderjunk");
     EXPECT_TRUE(store.update_with_run(key, "level.txt", 9.0, 0));
-    EXPECT_TRUE(parse_records(read(file)));
+    EXPECT_TRUE(parse_records(test::file_text(file)));
 }
 
 TEST_F(RecordsStore, SaveKilledBeforeItsRenameLeavesTheOldFileAndTheNextSaveWorks) {
@@ -68,7 +62,7 @@ TEST_F(RecordsStore, SaveKilledBeforeItsRenameLeavesTheOldFileAndTheNextSaveWork
     ASSERT_NE(store.find(key), nullptr);
     EXPECT_TRUE(store.update_with_run(key, "level.txt", 20.0, 2));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
-    EXPECT_EQ(parse_records(read(file))->records.at(key).best_time_seconds, 20.0);
+    EXPECT_EQ(parse_records(test::file_text(file))->records.at(key).best_time_seconds, 20.0);
     EXPECT_FALSE(records_store(file + "/below_a_file").save());
     EXPECT_NE(console.text().find("could not save"), std::string::npos);
 }
@@ -82,11 +76,11 @@ TEST_F(RecordsStore, OneBadLineCostsOnlyItselfThroughTheNextWin) {
     store.load();
     ASSERT_EQ(console.lines().size(), 1u) << console.text();
     EXPECT_NE(console.text().find("3 damaged lines"), std::string::npos) << console.text();
-    EXPECT_EQ(read(file + ".damaged"),
+    EXPECT_EQ(test::file_text(file + ".damaged"),
               "0123456789abcdef 1 0 again\njunk line\nffffffffffffffff 3 0 cut\n");
-    EXPECT_EQ(read(file), header + good);  // saved again without them: found once only
+    EXPECT_EQ(test::file_text(file), header + good);  // saved again without them: found once only
     EXPECT_TRUE(store.update_with_run(key, "c.txt", 9.0, 0));
-    const records_map kept = parse_records(read(file))->records;
+    const records_map kept = parse_records(test::file_text(file))->records;
     EXPECT_EQ(kept.size(), 3u);
     EXPECT_EQ(kept.at("0123456789abcdef").best_time_seconds, 12.5);
 }

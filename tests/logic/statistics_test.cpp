@@ -12,12 +12,6 @@
 namespace quillomar {
 namespace {
 
-std::string read(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
 // The ball rolls from the start (1, 2) over (1, 1) and off its far edge: every life ends there.
 const char* const edge = "start 1 2\nfinish 9 9\npath\n\n111\n111\n";
 
@@ -99,14 +93,14 @@ TEST_F(StatisticsFile, EachDamagedLineIsSetAsideAndCostsOnlyItself) {
     for (const std::string& line : damaged) {
         aside += line + "\n";
     }
-    EXPECT_EQ(read(file + ".damaged"), aside + "7777777777777777 1 0 0 0\n");
-    EXPECT_EQ(read(file), "quillomar-statistics 1\n" + good);
+    EXPECT_EQ(test::file_text(file + ".damaged"), aside + "7777777777777777 1 0 0 0\n");
+    EXPECT_EQ(test::file_text(file), "quillomar-statistics 1\n" + good);
 
     // A file that is not statistics at all goes aside whole, and play starts afresh.
     scratch.write("quillomar/statistics.txt", "quillomar-records 1\n");
     store.load();
     EXPECT_TRUE(store.levels().empty());
-    EXPECT_EQ(read(file + ".damaged.1"), "quillomar-records 1\n");
+    EXPECT_EQ(test::file_text(file + ".damaged.1"), "quillomar-records 1\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 #include "framework/seams.h"
 #include "game/game_core.h"
 #include "game/recording.h"
+#include "framework/key_map.h"
 #include "records/records_store.h"
 #include "shell/quillomar_game.h"
 #include "tests/support/test_support.h"
@@ -128,6 +130,17 @@ private:
     stream_capture log_;
     std::unique_ptr<quillomar_game> game_ = std::make_unique<quillomar_game>();
 };
+
+// Presses each key in turn, `mods` held, with one updated (not drawn) frame after each.
+inline void press(game_driver& d, std::initializer_list<int> keys, int mods = 0) {
+    for (const int key : keys) {
+        d.game().keys()->key_pressed(key, mods);
+        d.frames(1, false);
+    }
+}
+inline void press(game_driver& d, int key, int mods = 0) {
+    press(d, {key}, mods);
+}
 
 // Whether the shell's HUD has a line that reads `text` (that holds it, with `part`), or a line
 // that reads it in the chosen entry's tone.

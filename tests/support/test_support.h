@@ -83,6 +83,13 @@ private:
     std::filesystem::path path_;
 };
 
+// The whole file's bytes; empty when it cannot be read.
+inline std::string file_text(const std::filesystem::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
 // The repository root, where the game's assets live.
 inline std::filesystem::path source_dir() {
     return QUILLOMAR_SOURCE_DIR;
