@@ -69,3 +69,11 @@ function(quillomar_browser_page target)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
         "${web}/pre.js" "${web}/shell.html")
 endfunction()
+
+# A program run by node rather than in the page (tools/web/wasm_determinism.sh runs the
+# determinism table so): it reads and writes the real files below node's working directory.
+function(quillomar_node_program target)
+    target_link_options(${target} PRIVATE
+        -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1
+        -sINITIAL_MEMORY=268435456 -sTOTAL_STACK=8388608)
+endfunction()
