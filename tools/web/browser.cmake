@@ -71,9 +71,11 @@ function(quillomar_browser_page target)
 endfunction()
 
 # A program run by node rather than in the page (tools/web/wasm_determinism.sh runs the
-# determinism table so): it reads and writes the real files below node's working directory.
+# determinism table so): it reads and writes the real files below node's working directory. Its
+# .wasm is read and compiled at once, as a newer node's fetch takes no file paths.
 function(quillomar_node_program target)
     target_link_options(${target} PRIVATE
-        -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1
+        -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sWASM_ASYNC_COMPILATION=0
+        -sALLOW_MEMORY_GROWTH=1
         -sINITIAL_MEMORY=268435456 -sTOTAL_STACK=8388608)
 endfunction()

@@ -19,7 +19,9 @@ const puppeteer = require('puppeteer-core');
 const { serve } = require('./serve.js');
 
 const chromium = process.env.QUILLOMAR_CHROMIUM || '/usr/bin/chromium';
-const flags = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
+// --no-sandbox: Chromium's sandbox refuses to run as root (CI does); a container's small
+// /dev/shm would otherwise crash a page that draws for minutes.
+const flags = ['--headless=new', '--no-sandbox', '--disable-dev-shm-usage', '--use-angle=swiftshader',
                '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist', '--autoplay-policy=no-user-gesture-required'];
 
 function base64url(bytes) {

@@ -55,8 +55,16 @@ unpacked() {
     found=$(find "$sources" -maxdepth 1 -mindepth 1 -type d -name "$name-*" | head -n 1)
     if [ -z "$found" ]; then
         ensure_source_entries
-        (cd "$sources" && apt-get source -q "$name" > /dev/null)
+        # The newest version first; a mirror that has lost its files (a security update's, say)
+        # falls back to the versions other suites list.
+        if ! (cd "$sources" && apt-get source -q "$name" > /dev/null); then
+            local version
+            for version in $(apt-cache showsrc "$name" | sed -n 's/^Version: //p'); do
+                (cd "$sources" && apt-get source -q "$name=$version" > /dev/null) && break
+            done
+        fi
         found=$(find "$sources" -maxdepth 1 -mindepth 1 -type d -name "$name-*" | head -n 1)
+        [ -n "$found" ] || { echo "web dependencies: no source package of $name came" >&2; return 1; }
     fi
     echo "$found"
 }
@@ -64,6 +72,7 @@ unpacked() {
 cmake_library() {
     local source="$1" build="$2"
     shift 2
+    [ -n "$source" ] || return 1
     # A build cut short goes on where it stopped.
     emcmake cmake -S "$source" -B "$build" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \

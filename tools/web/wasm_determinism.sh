@@ -24,6 +24,11 @@ if [ "$status" -eq 124 ]; then
     echo "FAIL: node ran the determinism table past ${QUILLOMAR_WASM_TIMEOUT:-900} s"
     exit 1
 fi
+if [ ! -s "$out/wasm.txt" ]; then
+    tail -n 20 "$out/errors.txt"
+    echo "FAIL: node printed no row of the determinism table (status $status)"
+    exit 1
+fi
 if ! diff "$out/committed.txt" "$out/wasm.txt" > "$out/diff.txt"; then
     echo "lines of tests/determinism_table.txt (<) and of the WebAssembly build (>) that differ:"
     cat "$out/diff.txt"
