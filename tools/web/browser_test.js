@@ -7,6 +7,8 @@
 //     plays LEVEL in the page with W held (--record), prints the page's "finish tick N", ends
 //     the game with Escape and writes the recording the page saved to RECORDING; fails when the
 //     run does not finish or no recording comes out.
+//   node tools/web/browser_test.js resize BUILD_DIR
+//     passes only when the canvas fills the page's window, before and after the window is resized.
 //   node tools/web/browser_test.js start BUILD_DIR SHOT.png
 //     opens the title menu, prints the time from navigation to the first frame, saves a picture.
 //   node tools/web/browser_test.js shots BUILD_DIR LEVEL OUT_DIR
@@ -115,6 +117,27 @@ async function record([buildDir, level, recording, shot]) {
   });
 }
 
+async function resize([buildDir]) {
+  return withPage(buildDir, 800, 600, async (page, base, lines) => {
+    await page.goto(base);
+    await waitForLine(lines, /^first frame at/, 120);
+    const canvas = () => page.evaluate(() => {
+      const c = document.getElementById('canvas');
+      return `${c.width}x${c.height}`;
+    });
+    const seen = [await canvas()];
+    await page.setViewport({ width: 1000, height: 500 });
+    for (let waited = 0; waited < 10000 && seen[1] !== '1000x500'; waited += 200) {
+      await new Promise((r) => setTimeout(r, 200));
+      seen[1] = await canvas();
+    }
+    const passed = seen[0] === '800x600' && seen[1] === '1000x500';
+    console.log(`${passed ? 'PASS' : 'FAIL'}: the canvas was ${seen[0]} in an 800x600 window, ` +
+                `${seen[1]} once it was 1000x500`);
+    return passed;
+  });
+}
+
 async function start([buildDir, shot]) {
   return withPage(buildDir, 1024, 768, async (page, base, lines) => {
     await page.goto(base);
@@ -156,10 +179,10 @@ async function shots([buildDir, level, outDir]) {
   return ok;
 }
 
-const modes = { replay, record, start, shots };
+const modes = { replay, record, resize, start, shots };
 const [mode, ...rest] = process.argv.slice(2);
 if (!modes[mode]) {
-  console.error('usage: browser_test.js replay|record|start|shots ...');
+  console.error('usage: browser_test.js replay|record|resize|start|shots ...');
   process.exit(2);
 }
 modes[mode](rest).then((passed) => process.exit(passed ? 0 : 1), (error) => {
