@@ -29,7 +29,7 @@ install_missing_packages() {
 }
 
 build() {
-    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build "$build_dir" -j "$(nproc)"
 }
 
@@ -47,13 +47,16 @@ if [ "$mode" = web ]; then
 fi
 
 install_missing_packages
-build
 case "$mode" in
     play)
+        build
         exec "$build_dir/quillomar" --menu
         ;;
     test)
-        export ALSOFT_DRIVERS=null
+        # The suite takes in the browser build (tools/web/build.sh, run by its first test) unless
+        # QUILLOMAR_BROWSER_TEST=OFF leaves it out.
+        build -DQUILLOMAR_BROWSER_TEST="${QUILLOMAR_BROWSER_TEST:-ON}"
+        export ALSOFT_DRIVERS=null QUILLOMAR_WEB_JOBS="${QUILLOMAR_WEB_JOBS:-$(nproc)}"
         with_display ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
         ;;
     *)

@@ -4,6 +4,7 @@
 #include "framework/game_window.h"
 
 #ifdef __EMSCRIPTEN__
+#include <emscripten/em_asm.h>
 #include <emscripten/html5.h>
 #endif
 
@@ -13,6 +14,36 @@
 #include "framework/qlmFramework.h"
 
 namespace quillomar {
+
+#ifdef __EMSCRIPTEN__
+namespace {
+
+// The canvas takes the page's whole window and follows it when the window is resized: the game
+// draws at the framebuffer's size every frame, as it does when a desktop window is resized. Full
+// screen sizes the canvas itself. The canvas is sized as the browser's own resizing does (GLFW
+// hears of it so): glfwSetWindowSize asks for full screen instead when the size is the screen's.
+void fit_canvas(int width, int height) {
+    EmscriptenFullscreenChangeEvent status{};
+    const bool full = emscripten_get_fullscreen_status(&status) == EMSCRIPTEN_RESULT_SUCCESS &&
+                      status.isFullscreen;
+    if (!full && width > 0 && height > 0) {
+        EM_ASM({ Browser.setCanvasSize($0, $1); }, width, height);
+    }
+}
+
+EM_BOOL on_page_resized(int /*type*/, const EmscriptenUiEvent* event, void* /*data*/) {
+    fit_canvas(event->windowInnerWidth, event->windowInnerHeight);
+    return EM_FALSE;
+}
+
+void fill_the_page() {
+    fit_canvas(EM_ASM_INT(return window.innerWidth), EM_ASM_INT(return window.innerHeight));
+    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
+                                   on_page_resized);
+}
+
+}  // namespace
+#endif
 
 void set_game_window_hints(int samples) {
     glfwWindowHint(GLFW_SAMPLES, samples);
@@ -46,6 +77,9 @@ GLFWwindow* open_game_window(int width, int height, GLFWmonitor* monitor, bool v
     // Some drivers leave GL_INVALID_ENUM behind glewInit; it is not the game's error.
     while (glGetError() != GL_NO_ERROR) {
     }
+#ifdef __EMSCRIPTEN__
+    fill_the_page();
+#endif
     return window;
 }
 

@@ -69,3 +69,13 @@ function(quillomar_browser_page target)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
         "${web}/pre.js" "${web}/shell.html")
 endfunction()
+
+# A program run by node rather than in the page (tools/web/wasm_determinism.sh runs the
+# determinism table so): it reads and writes the real files below node's working directory. Its
+# .wasm is read and compiled at once, as a newer node's fetch takes no file paths.
+function(quillomar_node_program target)
+    target_link_options(${target} PRIVATE
+        -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sWASM_ASYNC_COMPILATION=0
+        -sALLOW_MEMORY_GROWTH=1
+        -sINITIAL_MEMORY=268435456 -sTOTAL_STACK=8388608)
+endfunction()

@@ -3,6 +3,12 @@
 //   node tools/web/browser_test.js replay BUILD_DIR LEVEL RECORDING EXPECTED_TICK SHOT.png
 //     plays RECORDING on LEVEL in the page (both carried in the address) and passes only when
 //     the page's console says "finish tick EXPECTED_TICK"; saves a screenshot either way.
+//   node tools/web/browser_test.js record BUILD_DIR LEVEL RECORDING SHOT.png
+//     plays LEVEL in the page with W held (--record), prints the page's "finish tick N", ends
+//     the game with Escape and writes the recording the page saved to RECORDING; fails when the
+//     run does not finish or no recording comes out.
+//   node tools/web/browser_test.js resize BUILD_DIR
+//     passes only when the canvas fills the page's window, before and after the window is resized.
 //   node tools/web/browser_test.js start BUILD_DIR SHOT.png
 //     opens the title menu, prints the time from navigation to the first frame, saves a picture.
 //   node tools/web/browser_test.js shots BUILD_DIR LEVEL OUT_DIR
@@ -15,7 +21,9 @@ const puppeteer = require('puppeteer-core');
 const { serve } = require('./serve.js');
 
 const chromium = process.env.QUILLOMAR_CHROMIUM || '/usr/bin/chromium';
-const flags = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
+// --no-sandbox: Chromium's sandbox refuses to run as root (CI does); a container's small
+// /dev/shm would otherwise crash a page that draws for minutes.
+const flags = ['--headless=new', '--no-sandbox', '--disable-dev-shm-usage', '--use-angle=swiftshader',
                '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist', '--autoplay-policy=no-user-gesture-required'];
 
 function base64url(bytes) {
@@ -75,6 +83,61 @@ async function replay([buildDir, level, recording, expected, shot]) {
   });
 }
 
+async function record([buildDir, level, recording, shot]) {
+  const saved = '/tmp/page.replay';
+  const address = `?args=${encodeURIComponent('/home/web_user/shared/level.txt --record ' + saved)}` +
+                  `#level=${base64url(fs.readFileSync(level))}`;
+  const seconds = Number(process.env.QUILLOMAR_BROWSER_TIMEOUT || 600);
+  return withPage(buildDir, 800, 600, async (page, base, lines) => {
+    await page.goto(base + address);
+    let line = '';
+    try {
+      await waitForLine(lines, /^first frame at/, 120);
+      await page.focus('#canvas');
+      await page.keyboard.down('w');
+      line = await waitForLine(lines, /^finish tick \d+$/, seconds);
+      await page.keyboard.up('w');
+      // Escape leaves the won game; the game saves its recording as it shuts down.
+      const started = Date.now();
+      while (!(await page.evaluate((file) => FS.analyzePath(file).exists, saved))) {
+        if (Date.now() - started > 60 * 1000) throw new Error('the page saved no recording within 60 s');
+        await page.keyboard.press('Escape');
+        await new Promise((r) => setTimeout(r, 500));
+      }
+      const bytes = await page.evaluate((file) => Array.from(FS.readFile(file)), saved);
+      fs.writeFileSync(recording, Buffer.from(bytes));
+    } catch (error) {
+      console.log(lines.slice(-20).join('\n'));
+      console.log('FAIL: ' + error.message);
+      line = '';
+    }
+    await page.screenshot({ path: shot });
+    if (line) console.log('page: ' + line);
+    return line !== '';
+  });
+}
+
+async function resize([buildDir]) {
+  return withPage(buildDir, 800, 600, async (page, base, lines) => {
+    await page.goto(base);
+    await waitForLine(lines, /^first frame at/, 120);
+    const canvas = () => page.evaluate(() => {
+      const c = document.getElementById('canvas');
+      return `${c.width}x${c.height}`;
+    });
+    const seen = [await canvas()];
+    await page.setViewport({ width: 1000, height: 500 });
+    for (let waited = 0; waited < 10000 && seen[1] !== '1000x500'; waited += 200) {
+      await new Promise((r) => setTimeout(r, 200));
+      seen[1] = await canvas();
+    }
+    const passed = seen[0] === '800x600' && seen[1] === '1000x500';
+    console.log(`${passed ? 'PASS' : 'FAIL'}: the canvas was ${seen[0]} in an 800x600 window, ` +
+                `${seen[1]} once it was 1000x500`);
+    return passed;
+  });
+}
+
 async function start([buildDir, shot]) {
   return withPage(buildDir, 1024, 768, async (page, base, lines) => {
     await page.goto(base);
@@ -116,10 +179,10 @@ async function shots([buildDir, level, outDir]) {
   return ok;
 }
 
-const modes = { replay, start, shots };
+const modes = { replay, record, resize, start, shots };
 const [mode, ...rest] = process.argv.slice(2);
 if (!modes[mode]) {
-  console.error('usage: browser_test.js replay|start|shots ...');
+  console.error('usage: browser_test.js replay|record|resize|start|shots ...');
   process.exit(2);
 }
 modes[mode](rest).then((passed) => process.exit(passed ? 0 : 1), (error) => {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the browser build into build-web/ (quillomar.html, .js, .wasm, .data): installs what is
-# missing (Emscripten, Chromium, Node.js and npm's puppeteer-core below tools/web), builds the
-# libraries it links into a cached prefix (tools/web/build_deps.sh), then the game.
+# Builds the browser build into build-web/ (quillomar.html, .js, .wasm, .data, and the determinism
+# table for node, determinism_table.js): installs what is missing (Emscripten, Chromium, Node.js
+# and npm's puppeteer-core below tools/web), builds the libraries it links into a cached prefix
+# (tools/web/build_deps.sh), then the game.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -40,5 +41,5 @@ launcher=()
 command -v ccache > /dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 emcmake cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DQUILLOMAR_WEB_DEPS="$deps" \
     "${launcher[@]}" > /dev/null
-nice cmake --build "$build_dir" -j "${QUILLOMAR_WEB_JOBS:-2}" --target quillomar
-echo "built $build_dir/quillomar.html"
+nice cmake --build "$build_dir" -j "${QUILLOMAR_WEB_JOBS:-2}" --target quillomar determinism_table
+echo "built $build_dir/quillomar.html and $build_dir/determinism_table.js"

@@ -44,7 +44,8 @@ ensure_source_entries() {
         grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
             $sudo tee /etc/apt/sources.list.d/quillomar-deb-src.list > /dev/null
     fi
-    $sudo apt-get update -q
+    # Its callers print a folder on standard output: apt's lines go to the error stream.
+    $sudo apt-get update -q >&2
 }
 
 # Unpacks Debian's source package $1 once; prints its folder.
@@ -54,8 +55,16 @@ unpacked() {
     found=$(find "$sources" -maxdepth 1 -mindepth 1 -type d -name "$name-*" | head -n 1)
     if [ -z "$found" ]; then
         ensure_source_entries
-        (cd "$sources" && apt-get source -q "$name" > /dev/null)
+        # The newest version first; a mirror that has lost its files (a security update's, say)
+        # falls back to the versions other suites list.
+        if ! (cd "$sources" && apt-get source -q "$name" > /dev/null); then
+            local version
+            for version in $(apt-cache showsrc "$name" | sed -n 's/^Version: //p'); do
+                (cd "$sources" && apt-get source -q "$name=$version" > /dev/null) && break
+            done
+        fi
         found=$(find "$sources" -maxdepth 1 -mindepth 1 -type d -name "$name-*" | head -n 1)
+        [ -n "$found" ] || { echo "web dependencies: no source package of $name came" >&2; return 1; }
     fi
     echo "$found"
 }
@@ -63,13 +72,14 @@ unpacked() {
 cmake_library() {
     local source="$1" build="$2"
     shift 2
+    [ -n "$source" ] || return 1
     # A build cut short goes on where it stopped.
     emcmake cmake -S "$source" -B "$build" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
         -DCMAKE_FIND_ROOT_PATH="$prefix" -DBUILD_SHARED_LIBS=OFF "$@" > "$build.log" 2>&1 ||
-        { tail -n 30 "$build.log"; return 1; }
-    nice cmake --build "$build" -j "$jobs" >> "$build.log" 2>&1 || { tail -n 30 "$build.log"; return 1; }
-    cmake --install "$build" >> "$build.log" 2>&1 || { tail -n 30 "$build.log"; return 1; }
+        { tail -n 30 "$build.log" >&2; return 1; }
+    nice cmake --build "$build" -j "$jobs" >> "$build.log" 2>&1 || { tail -n 30 "$build.log" >&2; return 1; }
+    cmake --install "$build" >> "$build.log" 2>&1 || { tail -n 30 "$build.log" >&2; return 1; }
 }
 
 # Header-only libraries come from the host's packages.
@@ -80,7 +90,7 @@ if ! is_done headers; then
 fi
 
 if ! is_done bullet; then
-    echo "web dependencies: Bullet"
+    echo "web dependencies: Bullet" >&2
     bullet=$(unpacked bullet)
     # The game links the collision, dynamics and maths libraries only.
     sed -i 's/^SUBDIRS( *BulletInverseDynamics BulletSoftBody /SUBDIRS( /' "$bullet/src/CMakeLists.txt"
@@ -92,14 +102,14 @@ if ! is_done bullet; then
 fi
 
 if ! is_done freetype; then
-    echo "web dependencies: FreeType"
+    echo "web dependencies: FreeType" >&2
     cmake_library "$(unpacked freetype)" "$sources/build-freetype" -DFT_DISABLE_ZLIB=ON \
         -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
     mark_done freetype
 fi
 
 if ! is_done sndfile; then
-    echo "web dependencies: libsndfile"
+    echo "web dependencies: libsndfile" >&2
     cmake_library "$(unpacked libsndfile)" "$sources/build-sndfile" -DENABLE_EXTERNAL_LIBS=OFF \
         -DENABLE_MPEG=OFF -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF \
         -DENABLE_CPACK=OFF -DINSTALL_MANPAGES=OFF -DBUILD_REGTEST=OFF
@@ -107,7 +117,7 @@ if ! is_done sndfile; then
 fi
 
 if ! is_done zlib; then
-    echo "web dependencies: zlib and minizip"
+    echo "web dependencies: zlib and minizip" >&2
     zlib=$(unpacked zlib)
     (
         cd "$zlib"
@@ -123,7 +133,7 @@ if ! is_done zlib; then
         emar rcs "$prefix/lib/libminizip.a" ioapi.o unzip.o zip.o
         mkdir -p "$prefix/include/minizip"
         cp ioapi.h unzip.h zip.h crypt.h "$prefix/include/minizip/"
-    )
+    ) >&2
     cat > "$prefix/lib/pkgconfig/minizip.pc" <<PC
 prefix=$prefix
 Name: minizip
@@ -137,7 +147,7 @@ PC
 fi
 
 if ! is_done assimp; then
-    echo "web dependencies: Assimp (OBJ only)"
+    echo "web dependencies: Assimp (OBJ only)" >&2
     assimp=$(unpacked assimp)
     # Debian's build asks for draco, which the OBJ importer never uses.
     sed -i 's/^\(\s*\)find_package(draco/\1#find_package(draco/' "$assimp/CMakeLists.txt" \
