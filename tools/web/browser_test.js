@@ -11,8 +11,8 @@
 //     passes only when the canvas fills the page's window, before and after the window is resized.
 //   node tools/web/browser_test.js start BUILD_DIR SHOT.png
 //     opens the title menu, prints the time from navigation to the first frame, saves a picture.
-//   node tools/web/browser_test.js shots BUILD_DIR LEVEL OUT_DIR
-//     title, play and editor pictures, driven by keys.
+//   node tools/web/browser_test.js shots BUILD_DIR LEVEL OUT_DIR [WIDTHxHEIGHT]
+//     title, play and editor pictures, driven by keys, in a window of that size (1024x768).
 // Prints one line per check and exits 0 only when every check passed.
 'use strict';
 const fs = require('fs');
@@ -150,18 +150,19 @@ async function start([buildDir, shot]) {
   });
 }
 
-async function shots([buildDir, level, outDir]) {
+async function shots([buildDir, level, outDir, size = '1024x768']) {
   fs.mkdirSync(outDir, { recursive: true });
+  const [width, height] = size.split('x').map(Number);
   const pause = (ms) => new Promise((r) => setTimeout(r, ms));
   const tap = async (page, key, ms = 300) => { await page.keyboard.press(key); await pause(ms); };
   let ok = true;
-  await withPage(buildDir, 1024, 768, async (page, base, lines) => {
+  await withPage(buildDir, width, height, async (page, base, lines) => {
     await page.goto(base);
     await waitForLine(lines, /^first frame at/, 120);
     await pause(4000);
     await page.screenshot({ path: path.join(outDir, 'title.png') });
   });
-  await withPage(buildDir, 1024, 768, async (page, base, lines) => {
+  await withPage(buildDir, width, height, async (page, base, lines) => {
     await page.goto(base + `#level=${base64url(fs.readFileSync(level))}`);
     await waitForLine(lines, /^first frame at/, 120);
     await pause(2000);
