@@ -18,7 +18,8 @@ namespace quillomar {
 #ifdef __EMSCRIPTEN__
 namespace {
 
-// The canvas takes the page's whole window and follows it when the window is resized: the game
+// The canvas takes the page's window below the page's strip of file buttons, and follows it when
+// the window is resized: the game
 // draws at the framebuffer's size every frame, as it does when a desktop window is resized. Full
 // screen sizes the canvas itself. The canvas is sized as the browser's own resizing does (GLFW
 // hears of it so): glfwSetWindowSize asks for full screen instead when the size is the screen's.
@@ -31,13 +32,22 @@ void fit_canvas(int width, int height) {
     }
 }
 
+// The height the strip of file buttons above the canvas takes.
+int strip_height() {
+    return EM_ASM_INT({
+        const strip = document.getElementById('files');
+        return strip ? strip.offsetHeight : 0;
+    });
+}
+
 EM_BOOL on_page_resized(int /*type*/, const EmscriptenUiEvent* event, void* /*data*/) {
-    fit_canvas(event->windowInnerWidth, event->windowInnerHeight);
+    fit_canvas(event->windowInnerWidth, event->windowInnerHeight - strip_height());
     return EM_FALSE;
 }
 
 void fill_the_page() {
-    fit_canvas(EM_ASM_INT(return window.innerWidth), EM_ASM_INT(return window.innerHeight));
+    fit_canvas(EM_ASM_INT(return window.innerWidth),
+               EM_ASM_INT(return window.innerHeight) - strip_height());
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
                                    on_page_resized);
 }

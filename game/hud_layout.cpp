@@ -65,8 +65,10 @@ std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_fram
         const int highest = static_cast<int>(std::ceil(ascent_share * line_height(frame) * scale));
         line.y_pixels = std::clamp(line.y_pixels, std::min(highest, lowest), lowest);
         // A line that would cover one placed before it goes below that one, while there is room.
+        // A box one line high, so lines set a line apart touch without covering each other.
         const int above = highest;
-        const int below = static_cast<int>(std::ceil(descent * scale));
+        const int below = std::max(
+            0, static_cast<int>(std::lround(line_height(frame) * scale)) - highest);
         bool covering = false;
         for (std::size_t i = 0; i < placed.size(); ++i) {
             const box& b = placed[i];

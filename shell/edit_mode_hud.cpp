@@ -4,7 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "authoring/own_levels.h"
 #include "framework/key_map.h"
+#include "game/hud_layout.h"
+#include "records/records_store.h"
 #include "shell/edit_mode.h"
 
 namespace quillomar {
@@ -22,8 +25,18 @@ std::vector<std::string> fitted(const std::string& text, const editor_hud_frame&
     if (frame.metrics == nullptr) {
         return {text};
     }
+    // Within the margins a menu game's text keeps on both sides, so no line is shortened there.
+    const int margin = hud_margin({frame.width, frame.height, 1.0f, {}});
     return wrap_to_width(*frame.metrics, text, frame.scale * frame.enlarged,
-                         static_cast<float>(std::max(frame.width - 16, 1)));
+                         static_cast<float>(std::max(frame.width - 2 * margin, 1)));
+}
+
+// An author's own level (the title menu's Editor keeps them all in one folder) goes by its file
+// name, which leaves the map its room; any other file by the path it was opened with.
+std::string shown_path(const std::string& path) {
+    const std::string folder = own_levels_folder(default_records_folder()) + "/";
+    return path.size() > folder.size() && path.rfind(folder, 0) == 0 ? path.substr(folder.size())
+                                                                      : path;
 }
 
 }  // namespace
@@ -51,7 +64,7 @@ std::vector<hud_line> edit_mode::hud_lines(const editor_hud_frame& frame) const 
     }
     const std::string state = session_.is_new() ? " - new" : "";
     std::vector<std::string> top = {
-        "Editing " + session_.path() + state + (session_.is_dirty() ? " (unsaved)" : ""),
+        "Editing " + shown_path(session_.path()) + state + (session_.is_dirty() ? " (unsaved)" : ""),
         cell,
     };
     if (typing()) {
