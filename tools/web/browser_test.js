@@ -172,10 +172,10 @@ async function shots([buildDir, level, outDir, size = '1024x768']) {
     await pause(2000);
     await page.focus('#canvas');
     await page.keyboard.down('w');
-    await pause(2500);
+    await pause(1500);  // short of the finish: F6 edits from play, not from the win panel
     await page.keyboard.up('w');
     await page.screenshot({ path: path.join(outDir, 'play.png') });
-    await tap(page, 'F6', 2500);
+    await tap(page, 'F6', 6000);  // the check runs on a worker meanwhile
     await page.screenshot({ path: path.join(outDir, 'editor.png') });
     const errors = lines.filter((l) => /ERROR|error/.test(l));
     if (errors.length) { console.log(errors.slice(0, 10).join('\n')); }
