@@ -27,6 +27,18 @@ std::string stem_of(const std::string& path) {
 
 }  // namespace
 
+std::string copy_to_own_levels(const std::string& folder, const std::string& game_path,
+                               std::string* note) {
+    std::string text;
+    const bounded_read read = read_bounded(platform_path(game_path), max_level_file_bytes, text);
+    if (!read.ok() || read.truncated) {
+        *note = "Cannot read " + game_path;
+        return {};
+    }
+    return write_own_level(folder, own_level_file_name("copy of " + stem_of(game_path)), text,
+                           note);
+}
+
 void editor_list_screen::enter(quillomar_game& game, bool returning) {
     // Coming back from the editor the list is read again: a new level may have been saved.
     folder_ = own_levels_folder(default_records_folder());
@@ -61,15 +73,7 @@ void editor_list_screen::choose(quillomar_game& game) {
             game.open_editor(chosen.path);
             return;
         case row::kind::copy: {
-            std::string text;
-            const std::string source = platform_path(chosen.path);
-            const bounded_read read = read_bounded(source, max_level_file_bytes, text);
-            if (!read.ok() || read.truncated) {
-                note_ = "Cannot read " + chosen.path;
-                return;
-            }
-            const std::string path = write_own_level(
-                folder_, own_level_file_name("copy of " + stem_of(chosen.path)), text, &note_);
+            const std::string path = copy_to_own_levels(folder_, chosen.path, &note_);
             if (!path.empty()) {
                 game.open_editor(path);
             }

@@ -12,6 +12,12 @@
 
 namespace quillomar {
 
+// Copies the level at `game_path` (a level of the set, only read) into the author's `folder` as
+// "copy_of_NAME.txt" (or the next free name) and returns the copy's path; empty, with one line in
+// `note`, when it cannot be read or written.
+std::string copy_to_own_levels(const std::string& folder, const std::string& game_path,
+                               std::string* note);
+
 class editor_list_screen : public screen {
 public:
     struct row {

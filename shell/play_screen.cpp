@@ -64,7 +64,7 @@ void play_screen::handle_keys(quillomar_game& game) {
         return;
     }
     if (keys.take(window_action::edit_level) > 0 && !play_test) {
-        game.open_editor(platform_path(session_->level_path()));
+        game.edit_played_level(session_->level_path());
         return;
     }
     if (keys.take(window_action::level_list) % 2 == 1 && !play_test) {

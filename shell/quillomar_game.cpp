@@ -12,6 +12,7 @@
 #include <random>
 
 #include "authoring/generated_level_file.h"
+#include "authoring/own_levels.h"
 #include "framework/game_window.h"
 #include "framework/key_map.h"
 #include "framework/seams.h"
@@ -23,6 +24,7 @@
 #include "render/frame_renderer.h"
 #include "shell/edit_mode.h"
 #include "shell/edit_screen.h"
+#include "shell/editor_list_screen.h"
 #include "shell/list_screen.h"
 #include "shell/menu_mode.h"
 #include "shell/play_screen.h"
@@ -435,6 +437,22 @@ void quillomar_game::open_editor(const std::string& path) {
     if (editor) {
         push(std::make_unique<edit_screen>(std::move(editor)));
     }
+}
+
+void quillomar_game::edit_played_level(const std::string& game_path) {
+    const std::string data = default_records_folder();
+    const std::string path = platform_path(game_path);
+    if (!from_menu() || data.empty() || path.rfind(data + "/", 0) == 0) {
+        open_editor(path);
+        return;
+    }
+    std::string note;
+    const std::string copy = copy_to_own_levels(own_levels_folder(data), game_path, &note);
+    if (copy.empty()) {
+        std::cout << note << std::endl;
+        return;
+    }
+    open_editor(copy);
 }
 
 void quillomar_game::open_replays() {

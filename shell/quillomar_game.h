@@ -90,6 +90,9 @@ public:
     std::string next_level_after(const play_session& session) const;
     // Opens the editor on `path` over the screens shown (Escape there comes back).
     void open_editor(const std::string& path);
+    // F6 in play: the level itself, or, in a game started from the title menu, a copy in the
+    // author's folder of a level that lies outside the game's own data (the set is only read).
+    void edit_played_level(const std::string& game_path);
     void open_replays();
     void open_level_list();
     void open_title();

@@ -386,6 +386,14 @@ TEST(Editor, TheTitleMenusEditorOpensOwnLevelsNewOnesAndCopiesAndWritesNowhereEl
     press(d, GLFW_KEY_PAGE_UP);
     press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
     EXPECT_TRUE(std::filesystem::exists(folder + "/My_level.txt"));
+    // F6 in play edits a copy of a set's level; the set's own file is only read.
+    d.game().play_level(set_level, true);
+    press(d, {GLFW_KEY_SPACE, GLFW_KEY_F6});
+    ASSERT_EQ(d.game().screen_name(), "edit");
+    EXPECT_EQ(d.game().editor()->session().path(), folder + "/copy_of_a-2.txt");
+    press(d, GLFW_KEY_PAGE_UP);
+    press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
+    EXPECT_EQ(test::file_text(set_level), corridor);
     // Outside the data and settings folders only the files the test made are there.
     std::vector<std::string> outside;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
