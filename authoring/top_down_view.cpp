@@ -71,15 +71,18 @@ top_down_view make_orbit_view(glm::vec3 target, float yaw, float pitch, float di
     return v;
 }
 
-std::optional<grid_cell> cell_at_pointer(const top_down_view& v, glm::vec2 ndc,
-                                         const std::function<int(grid_cell)>& height) {
+pointer_ray ray_at_pointer(const top_down_view& v, glm::vec2 ndc) {
     const glm::mat4 inverse = glm::inverse(v.projection * v.view);
     const auto unproject = [&inverse, ndc](float depth) {
         const glm::vec4 p = inverse * glm::vec4(ndc, depth, 1.0f);
         return glm::vec3(p) / p.w;
     };
-    const glm::vec3 from = unproject(-1.0f);
-    const glm::vec3 to = unproject(1.0f);
+    return {unproject(-1.0f), unproject(1.0f)};
+}
+
+std::optional<grid_cell> cell_at_pointer(const top_down_view& v, glm::vec2 ndc,
+                                         const std::function<int(grid_cell)>& height) {
+    const auto [from, to] = ray_at_pointer(v, ndc);
     if (!(from.y > to.y)) {
         return std::nullopt;
     }

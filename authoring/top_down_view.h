@@ -36,6 +36,14 @@ top_down_view make_top_down_view(int columns, int rows, float aspect, float zoom
 top_down_view make_orbit_view(glm::vec3 target, float yaw, float pitch, float distance,
                               float aspect);
 
+// The pointer's ray at `ndc` (-1..1 across, -1 at the bottom): where it enters the view, on the
+// near plane, and where it leaves it, on the far plane, in world space.
+struct pointer_ray {
+    glm::vec3 from;
+    glm::vec3 to;
+};
+pointer_ray ray_at_pointer(const top_down_view& view, glm::vec2 ndc);
+
 // The cell the pointer shows at `ndc` (-1..1 across, -1 at the bottom), given each cell's cube
 // height (0 for none, up to 9): the first cube down the pointer's ray, so a high cube's side hides
 // what lies behind it, else the empty cell where the ray meets the cubes' base. Nothing left of

@@ -37,13 +37,7 @@ glm::vec2 world_of(grid_cell c) {
 
 // Where the pointer's ray meets the level `y` high, in world x and z.
 std::optional<glm::vec2> point_at_height(const top_down_view& v, glm::vec2 ndc, float y) {
-    const glm::mat4 inverse = glm::inverse(v.projection * v.view);
-    const auto unproject = [&inverse, ndc](float depth) {
-        const glm::vec4 p = inverse * glm::vec4(ndc, depth, 1.0f);
-        return glm::vec3(p) / p.w;
-    };
-    const glm::vec3 from = unproject(-1.0f);
-    const glm::vec3 to = unproject(1.0f);
+    const auto [from, to] = ray_at_pointer(v, ndc);
     if (!(std::abs(from.y - to.y) > 1e-6f)) {
         return std::nullopt;
     }
