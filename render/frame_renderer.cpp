@@ -150,19 +150,27 @@ void frame_renderer::draw_projectors(const game_state& s) {
         [this, &s](const glm::mat4& vp) { return scene.depth_signature(s.level, s.ball, vp); });
 }
 
-void frame_renderer::draw_shadow_map(const game_state& s) {
+void frame_renderer::draw_shadow_map(const game_state& s, const std::optional<glm::mat4>& ghost) {
     light = compute_light_matrices(s.light.position, s.level.centre, light_up, light_projection,
                                    bias);
+    // The main pass reads the map only under what the camera sees: casters whose blurred
+    // shadow falls elsewhere are neither drawn nor blurred (most of the spiders on a large
+    // level).
+    const texel_rect seen = seen_texels(
+        light.light_mvp, scene.receiver_spheres(s.level, s.ball, ghost ? &*ghost : nullptr,
+                                                s.projection * s.view));
+    const texel_rect reach = caster_reach(seen);
+    const glm::mat4 cull = crop_matrix(reach) * light.light_mvp;
     // Without shadows the pass draws no caster: the map clears to "lit" and the objects take the
     // programs without the shadow look-up.
     shadow_map.render(
         light.light_mvp,
-        [this, &s](const glm::mat4& vp, GLint location) {
-            if (shadows) {
-                scene.draw_casters(s.level, s.ball, vp, location);
+        [&](const glm::mat4& vp, GLint location) {
+            if (shadows && !reach.empty()) {
+                scene.draw_casters(s.level, s.ball, vp, location, &cull);
             }
         },
-        shadows ? shadow_caster_spheres(s) : std::vector<glm::vec4>{});
+        shadows ? shadow_caster_spheres(s) : std::vector<glm::vec4>{}, seen);
 }
 
 void frame_renderer::draw_scene(const game_state& s, const std::optional<glm::mat4>& ghost) {
@@ -277,7 +285,7 @@ void frame_renderer::draw(const game_state& s, int width, int height,
                           const std::optional<glm::mat4>& ghost) {
     draw_projectors(s);
     part_done("projectors");
-    draw_shadow_map(s);
+    draw_shadow_map(s, ghost);
     part_done("shadow");
 
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

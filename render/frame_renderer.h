@@ -108,7 +108,7 @@ public:
 private:
     tinted_triangles marks_drawn;
     void draw_projectors(const game_state& s);
-    void draw_shadow_map(const game_state& s);
+    void draw_shadow_map(const game_state& s, const std::optional<glm::mat4>& ghost);
     void draw_scene(const game_state& s, const std::optional<glm::mat4>& ghost);
     void draw_burst(const game_state& s);
     void draw_hud(const game_state& s, int width, int height,

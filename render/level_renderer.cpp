@@ -173,10 +173,10 @@ GLuint level_renderer::program_for(const model& shape, const glm::mat4& m,
 
 template <class Visit>
 void level_renderer::for_each_seen(const level& lvl, const orbel& ball, const glm::mat4& vp,
-                                   Visit&& visit, bool with_cubes) const {
+                                   Visit&& visit, bool with_cubes, const glm::mat4* cull) const {
     // An object whose bounding sphere lies outside the view gives no fragment, so leaving it out
     // changes no pixel; a projector sees only a few cells.
-    const clip_planes view(vp);
+    const clip_planes view(cull != nullptr ? *cull : vp);
     const auto visit_seen = [&](const model& shape, const model_bounds& bounds,
                                 const glm::mat4& m) {
         const glm::vec4 sphere = bounding_sphere(bounds, m);
@@ -231,13 +231,48 @@ std::uint64_t level_renderer::depth_signature(const level& lvl, const orbel& bal
 }
 
 void level_renderer::draw_casters(const level& lvl, const orbel& ball, const glm::mat4& vp,
-                                  GLint location) const {
+                                  GLint location, const glm::mat4* cull) const {
     // A caster outside the light's view writes nothing into the map; on a large level most of
     // the spiders are. Cubes cast no shadow.
     for_each_seen(
         lvl, ball, vp,
         [&](const model& shape, const glm::mat4& m) { draw_geometry(shape, vp, m, location); },
-        false);
+        false, cull);
+}
+
+std::vector<glm::vec4> level_renderer::receiver_spheres(const level& lvl, const orbel& ball,
+                                                        const glm::mat4* ghost,
+                                                        const glm::mat4& vp) const {
+    const clip_planes view(vp);
+    std::vector<glm::vec4> spheres;
+    const auto add_seen = [&](const glm::vec4& sphere) {
+        if (!view.outside(glm::vec3(sphere), sphere.w)) {
+            spheres.push_back(sphere);
+        }
+    };
+    const model_bounds ball_bounds = bounds_of(ball_model);
+    add_seen(bounding_sphere(ball_bounds, ball.model_matrix()));
+    if (ghost != nullptr) {
+        add_seen(bounding_sphere(ball_bounds, *ghost));
+    }
+    // A cube's main-pass matrix is its place times one of three quarter turns.
+    const model_bounds cube_bounds = bounds_of(cube_model);
+    glm::vec4 turned[3];
+    for (std::size_t k = 0; k < 3; ++k) {
+        turned[k] = bounding_sphere(cube_bounds, cube_matrix(glm::vec3(0.0f), k));
+    }
+    for (std::size_t i = 0; i < lvl.cubes.size(); ++i) {
+        add_seen(turned[i % 3] + glm::vec4(lvl.cubes[i], 0.0f));
+    }
+    const model_bounds item_bounds = bounds_of(item_model);
+    for (const glm::vec3& p : lvl.items) {
+        add_seen(bounding_sphere(item_bounds, item_matrix(p)));
+    }
+    // The main pass draws a spider unless it lies 3 units beyond the view (its legs reach 2.5).
+    for (const glm::vec3& p : lvl.enemies) {
+        add_seen(glm::vec4(p, 3.0f));
+    }
+    return spheres;
 }
 
 }  // namespace quillomar

@@ -80,16 +80,22 @@ struct level_renderer {
     // matrix. The same fingerprint draws the same depth and colour, so a pass may be kept.
     std::uint64_t depth_signature(const level& lvl, const orbel& ball, const glm::mat4& vp) const;
 
-    // The ball, items and spiders only: cubes cast no shadow.
-    void draw_casters(const level& lvl, const orbel& ball, const glm::mat4& vp,
-                      GLint location) const;
+    // The ball, items and spiders only: cubes cast no shadow. Those wholly outside the view of
+    // `cull` (vp when not given) are left out.
+    void draw_casters(const level& lvl, const orbel& ball, const glm::mat4& vp, GLint location,
+                      const glm::mat4* cull = nullptr) const;
+    // A sphere around everything that draw, draw_ball and draw_ghost (at `ghost`, when given)
+    // can put on a pixel of the view `vp`, whatever the culling switch says: the only surfaces
+    // that the main pass looks the shadow map up for.
+    std::vector<glm::vec4> receiver_spheres(const level& lvl, const orbel& ball,
+                                            const glm::mat4* ghost, const glm::mat4& vp) const;
 
 private:
     template <class Visit>
     // Visits the ball, the cubes (unless left out), the items and the spiders whose bounding
     // sphere reaches into the view of `vp`, with each one's model and matrix.
     void for_each_seen(const level& lvl, const orbel& ball, const glm::mat4& vp, Visit&& visit,
-                       bool with_cubes = true) const;
+                       bool with_cubes = true, const glm::mat4* cull = nullptr) const;
     void draw_lit(model& shape, const glm::mat4& m, const object_lighting& lighting);
     GLuint program_for(const model& shape, const glm::mat4& m, const object_lighting& lighting);
 

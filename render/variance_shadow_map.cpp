@@ -40,6 +40,23 @@ void set_texture_parameters(int height) {
                  nullptr);
 }
 
+texel_rect intersection(const texel_rect& a, const texel_rect& b) {
+    const texel_rect r{std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1),
+                       std::min(a.y1, b.y1)};
+    return r.empty() ? texel_rect{} : r;
+}
+
+// Each rectangle cut to `clip`, the empty ones left out.
+std::vector<texel_rect> clipped(const std::vector<texel_rect>& regions, const texel_rect& clip) {
+    std::vector<texel_rect> result;
+    for (const texel_rect& r : regions) {
+        if (const texel_rect kept = intersection(r, clip); !kept.empty()) {
+            result.push_back(kept);
+        }
+    }
+    return result;
+}
+
 void scissor(const texel_rect& r) {
     if (r.empty()) {
         glScissor(0, 0, 0, 0);
@@ -355,6 +372,37 @@ bool box_footprint(const glm::mat4& light_mvp, const model_bounds& bounds,
     return true;
 }
 
+texel_rect seen_texels(const glm::mat4& light_mvp, const std::vector<glm::vec4>& receivers) {
+    std::vector<texel_rect> footprints;
+    if (!caster_footprints(light_mvp, receivers, footprints)) {
+        return whole_shadow_map;
+    }
+    texel_rect seen;
+    for (const texel_rect& f : footprints) {
+        seen = bounding_box(seen, f);
+    }
+    return seen.empty() ? texel_rect{} : grown(seen, 1);
+}
+
+texel_rect caster_reach(const texel_rect& seen) {
+    return seen.empty() ? texel_rect{} : grown(seen, shadow_blur_radius);
+}
+
+glm::mat4 crop_matrix(const texel_rect& r) {
+    // Texel x lies at clip x / w = x / (size / 2) - 1.
+    const float half = static_cast<float>(shadow_map_size) * 0.5f;
+    const auto axis = [half](int low, int high, float& scale, float& offset) {
+        const float a = static_cast<float>(low) / half - 1.0f;
+        const float b = static_cast<float>(std::max(high, low + 1)) / half - 1.0f;
+        scale = 2.0f / (b - a);
+        offset = -(a + b) / (b - a);
+    };
+    glm::mat4 crop(1.0f);
+    axis(r.x0, r.x1, crop[0][0], crop[3][0]);
+    axis(r.y0, r.y1, crop[1][1], crop[3][1]);
+    return crop;
+}
+
 std::vector<texel_rect> merge_regions(std::vector<texel_rect> regions) {
     // A sweep from bottom to top over the rows where some rectangle starts or ends: within one
     // such band the union is a set of x runs, and a run that continues one of the band below
@@ -508,12 +556,17 @@ void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& d
 }
 
 void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& draw_casters,
-                                 const std::vector<glm::vec4>& caster_spheres) {
+                                 const std::vector<glm::vec4>& caster_spheres,
+                                 const texel_rect& seen) {
     std::vector<texel_rect> footprints;
     if (!caster_footprints(light_mvp, caster_spheres, footprints)) {
         render(light_mvp, draw_casters);
         return;
     }
+    // Only texels within the blur radius of `seen` change what `seen` reads; a caster's texels
+    // beyond them are clipped away, and those inside them are kept whole.
+    const texel_rect reach = caster_reach(seen);
+    footprints = clipped(footprints, reach);
     // Outside a footprint grown by the blur radius the blur reads only cleared texels, so there
     // the blurred map already holds what a whole-map pass would write: the blur of the clear
     // colour, left by the frame that last covered the texel. The same holds for the vertical
@@ -527,7 +580,9 @@ void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& d
     reached = merge_regions(reached);
     std::vector<texel_rect> blur_regions = reached;
     blur_regions.insert(blur_regions.end(), last_blur_regions.begin(), last_blur_regions.end());
-    blur_regions = merge_regions(blur_regions);
+    // Outside `seen` the blur is left out: those texels keep their casters unblurred, or the
+    // clear colour, and stay among the regions the next frame wipes.
+    blur_regions = clipped(merge_regions(blur_regions), seen);
 
     // Before this frame's casters are drawn, the depth buffer is wiped where they can land and
     // the moments texture where the last frame left blurred casters; everywhere else the latter

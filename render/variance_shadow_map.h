@@ -81,6 +81,19 @@ glm::vec4 bounding_sphere(const model_bounds& bounds, const glm::mat4& model_mat
 bool box_footprint(const glm::mat4& light_mvp, const model_bounds& bounds,
                    const glm::mat4& model_matrix, texel_rect& footprint);
 
+// The texels of the map that a look-up from a surface inside the given world-space spheres can
+// read, grown by one texel against rounding: the bounding box of their footprints. The whole map
+// when a sphere reaches behind the light; empty when none is in the light's view.
+texel_rect seen_texels(const glm::mat4& light_mvp, const std::vector<glm::vec4>& receivers);
+
+// The texels that the caster draw must reach so that the blurred map is exact on `seen`: `seen`
+// grown by the blur radius, or empty for an empty `seen`.
+texel_rect caster_reach(const texel_rect& seen);
+
+// Maps the light's clip space so that the part whose image is `r` fills the whole clip volume:
+// clip_planes(crop_matrix(r) * light_mvp) leave out exactly what draws no texel of `r`.
+glm::mat4 crop_matrix(const texel_rect& r);
+
 // The union of the rectangles as disjoint rectangles covering exactly the same texels, however
 // many there are, so each texel is processed once and none outside them. Sorts, then sweeps once
 // over the rows where rectangles begin or end, each row handling the rectangles that span it:
@@ -139,8 +152,15 @@ struct variance_shadow_map {
     // previous frame, however many and wherever they are, and the casters are clipped to their
     // footprints' bounding box. A sphere that the light cannot see is left out; one reaching
     // behind the light and into its view makes it a whole-map pass.
+    //
+    // `seen` narrows it further to the texels that the frame's look-ups can read (the footprints
+    // of what the camera sees, see seen_texels): there the map is the same texel for texel as
+    // from the whole-map pass, while casters whose blurred footprint misses `seen` are clipped
+    // away and nothing outside `seen` is blurred. Texels outside it may then hold anything until
+    // a later pass sees them; last_blur_regions still bounds every texel that is not cleared.
     void render(const glm::mat4& light_mvp, const depth_draw& draw_casters,
-                const std::vector<glm::vec4>& caster_spheres);
+                const std::vector<glm::vec4>& caster_spheres,
+                const texel_rect& seen = whole_shadow_map);
 
     // Deletes shadow_depth_rb, then shadow_fbo.
     void destroy_framebuffers();

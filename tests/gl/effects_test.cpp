@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <iterator>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_precision.hpp>
 
+#include "camera/camera_math.h"
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
 #include "particles/particle_system.h"
@@ -272,6 +274,47 @@ TEST_F(shadow_scene, the_restricted_pass_gives_the_whole_map_result_bit_for_bit)
         } else {
             EXPECT_LT(blurred_area, shadow_map_size * shadow_map_size / 8) << i;
         }
+    }
+    EXPECT_EQ(console.text(), "") << "no OpenGL error";
+    whole.destroy_framebuffers();
+}
+
+// Narrowed to the texels a view reads, the pass gives the whole-map result there, frame after
+// frame while the view and the casters move, though it draws only the casters that its crop
+// planes keep (as the game culls them) and clips the draw to the view's reach.
+TEST_F(shadow_scene, the_pass_narrowed_to_the_seen_texels_is_exact_there) {
+    variance_shadow_map whole;
+    make_shadow_map(whole);
+    std::vector<texel_rect> f;
+    ASSERT_TRUE(caster_footprints(light.light_mvp, {{0, 2, 0, 1}, {-5, 1, 4, 1}}, f));
+    // Half of the first ball's shadow; the second's, the first's beside it; nothing; all.
+    const texel_rect views[] = {{f[0].x0, f[0].y0, (f[0].x0 + f[0].x1) / 2, f[0].y1},
+                                seen_texels(light.light_mvp, {{-5, 1, 4, 1}}), {}, {},
+                                whole_shadow_map};
+    test::stream_capture console;
+    for (int i = 0; i < 5; ++i) {
+        const float step = 0.3f * static_cast<float>(i);
+        const std::vector<glm::vec4> casters = {{step, 2, 0, 1}, {-5, 1, 4 - step, 1}};
+        const texel_rect& seen = views[i];
+        const glm::mat4 crop = crop_matrix(caster_reach(seen)) * light.light_mvp;
+        std::vector<glm::vec4> kept;
+        std::copy_if(casters.begin(), casters.end(), std::back_inserter(kept),
+                     [&](const glm::vec4& c) { return !clip_planes(crop).outside(c, c.w); });
+        EXPECT_EQ(kept.size(), std::vector<std::size_t>({1, 1, 0, 0, 2})[i]) << i;
+        whole.render(light.light_mvp, depth_of(ball, casters));
+        vsm.render(light.light_mvp, depth_of(ball, kept), casters, seen);
+        const std::vector<float> expected = read_shadow_texture(whole.blurred_texture());
+        const std::vector<float> actual = read_shadow_texture(vsm.blurred_texture());
+        for (int y = seen.y0; y < seen.y1; ++y) {
+            const std::size_t row = (static_cast<std::size_t>(y) * shadow_map_size + seen.x0) * 4;
+            ASSERT_EQ(std::memcmp(&expected[row], &actual[row],
+                                  static_cast<std::size_t>(seen.x1 - seen.x0) * 4 * sizeof(float)),
+                      0) << i << " row " << y;
+        }
+        const texel_rect reach = caster_reach(seen);
+        const texel_rect& box = vsm.last_draw_box;
+        EXPECT_TRUE(box.empty() || (box.x0 >= reach.x0 && box.x1 <= reach.x1 &&
+                                    box.y0 >= reach.y0 && box.y1 <= reach.y1)) << i;
     }
     EXPECT_EQ(console.text(), "") << "no OpenGL error";
     whole.destroy_framebuffers();
