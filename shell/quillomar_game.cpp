@@ -41,6 +41,15 @@ void log(const char* line) {
     std::cout << line << std::endl;
 }
 
+// Hands the pages that a start-up step freed (decoded images, the compiler's scratch) back to
+// the system before the next step allocates: otherwise they stay resident beside its buffers and
+// raise the process's peak by a few MiB.
+void return_freed_pages() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
 // Start-up steps are logged as a pair of lines around the step.
 template <class Step>
 void logged(const char* before, const char* after, Step&& step) {
@@ -131,6 +140,8 @@ void quillomar_game::startup() {
                renderer_->load_ball();
            });
     check_gl_error(__FILE__, __LINE__);
+    // The models' decoded images are uploaded by now.
+    return_freed_pages();
     logged("initialize cameras in quillomar_game.startup() ...",
            "initialize cameras in quillomar_game.startup() done.", [&] { core->init_cameras(); });
     logged("do openGL stuff in quillomar_game.startup() ...",
@@ -160,6 +171,7 @@ void quillomar_game::startup() {
            });
     // Whatever was preloaded and not taken is let go.
     renderer_->preloaded = preloaded_assets();
+    return_freed_pages();
     keys_ = std::make_unique<key_input>(window);
     menus_->load_settings();
     menus_->apply({window, keys_.get(), sound_.get(), renderer_.get()});
