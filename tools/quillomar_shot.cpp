@@ -3,6 +3,8 @@
 //
 //   quillomar_shot LEVEL_FILE OUT_PREFIX SCRIPT...
 //
+// QUILLOMAR_SHOT_SIZE=WxH (such as 640x480) opens the window at that size instead of 1024 x 768.
+//
 // Each script word is FRAMES[:KEYS][@]: run FRAMES frames holding KEYS (letters W A S D P C M R
 // and space as '_', F-keys as 2 3 4 5 8 9, arrows as < > ^ v), and with '@' save
 // OUT_PREFIX-N.png after them. The shell's keys press once as the word begins: Tab as T, Enter
@@ -97,14 +99,23 @@ int main(int argc, char** argv) {
     if (glfwInit() == GLFW_FALSE) {
         return 1;
     }
-    GLFWwindow* window = quillomar::open_game_window(1024, 768, nullptr, false);
+    // QUILLOMAR_SHOT_SIZE=WxH opens a window of another size (1024x768 when not given).
+    int width = 1024;
+    int height = 768;
+    if (const char* size = std::getenv("QUILLOMAR_SHOT_SIZE"); size != nullptr) {
+        if (std::sscanf(size, "%dx%d", &width, &height) != 2 || width < 64 || height < 64) {
+            width = 1024;
+            height = 768;
+        }
+    }
+    GLFWwindow* window = quillomar::open_game_window(width, height, nullptr, false);
     if (window == nullptr) {
         return 1;
     }
     auto game = std::make_unique<quillomar::quillomar_game>();
     game->window = window;
-    game->width = 1024;
-    game->height = 768;
+    game->width = width;
+    game->height = height;
     game->level_path = argv[1];
     game->input_source = [&](double time) { return presses.next(time, held); };
     game->startup();
@@ -148,7 +159,7 @@ int main(int argc, char** argv) {
         }
         if (save) {
             const std::string path = std::string(argv[2]) + "-" + std::to_string(++shot) + ".png";
-            if (quillomar::save_screenshot(path, 1024, 768)) {
+            if (quillomar::save_screenshot(path, width, height)) {
                 std::fprintf(stderr, "saved %s\n", path.c_str());
             }
             glfwSwapBuffers(window);
