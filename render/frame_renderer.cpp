@@ -156,9 +156,12 @@ void frame_renderer::draw_shadow_map(const game_state& s, const std::optional<gl
     // The main pass reads the map only under what the camera sees: casters whose blurred
     // shadow falls elsewhere are neither drawn nor blurred (most of the spiders on a large
     // level).
-    const texel_rect seen = seen_texels(
-        light.light_mvp, scene.receiver_spheres(s.level, s.ball, ghost ? &*ghost : nullptr,
-                                                s.projection * s.view));
+    const texel_rect seen =
+        shadows_where_seen
+            ? seen_texels(light.light_mvp,
+                          scene.receiver_spheres(s.level, s.ball, ghost ? &*ghost : nullptr,
+                                                 s.projection * s.view))
+            : whole_shadow_map;
     const texel_rect reach = caster_reach(seen);
     const glm::mat4 cull = crop_matrix(reach) * light.light_mvp;
     // Without shadows the pass draws no caster: the map clears to "lit" and the objects take the
@@ -203,7 +206,7 @@ void frame_renderer::draw_scene(const game_state& s, const std::optional<glm::ma
     lighting.mipmap_mode = static_cast<unsigned>(s.display.mipmap_mode);
     lighting.nearest_sampling = s.display.nearest_sampling;
     lighting.light_mvp = light.light_mvp;
-    lighting.shadowed_regions = &shadow_map.last_blur_regions;
+    lighting.shadowed_regions = &shadow_map.caster_regions;
     const glm::mat4 unbias = glm::inverse(bias);
     lighting.start_view = clip_planes(unbias * projector_frame.projected_matrix);
     lighting.finish_view = clip_planes(unbias * projector_frame.projected_matrix2);

@@ -87,6 +87,9 @@ public:
     text_renderer hud_text;
     // Shadows are cast (the settings may turn them off).
     bool shadows = true;
+    // The shadow pass draws and blurs only what the camera's view can look up; off, it covers
+    // every caster's footprint (the same picture; the benchmark and the tests compare the two).
+    bool shadows_where_seen = true;
     // Every HUD line is drawn this much larger (the text size setting of a game started in the
     // title menu); 1 is the HUD's own size.
     float text_scale = 1.0f;

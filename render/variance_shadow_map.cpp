@@ -553,6 +553,7 @@ void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& d
              {whole_shadow_map}, false);
     last_draw_box = whole_shadow_map;
     last_blur_regions.assign(1, whole_shadow_map);
+    caster_regions.assign(1, whole_shadow_map);
 }
 
 void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& draw_casters,
@@ -566,6 +567,11 @@ void variance_shadow_map::render(const glm::mat4& light_mvp, const depth_draw& d
     // Only texels within the blur radius of `seen` change what `seen` reads; a caster's texels
     // beyond them are clipped away, and those inside them are kept whole.
     const texel_rect reach = caster_reach(seen);
+    caster_regions.clear();
+    for (const texel_rect& f : footprints) {
+        caster_regions.push_back(grown(f, shadow_blur_radius));
+    }
+    caster_regions = merge_regions(caster_regions);
     footprints = clipped(footprints, reach);
     // Outside a footprint grown by the blur radius the blur reads only cleared texels, so there
     // the blurred map already holds what a whole-map pass would write: the blur of the clear

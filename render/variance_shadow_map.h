@@ -127,6 +127,10 @@ struct variance_shadow_map {
     // The whole map until the first frame has run.
     texel_rect last_draw_box = whole_shadow_map;
     std::vector<texel_rect> last_blur_regions{whole_shadow_map};
+    // Where this frame's casters, however much of them was drawn, may shadow: their footprints
+    // grown by the blur radius. The main pass leaves the shadow look-up out only outside them,
+    // so which objects take that program does not depend on the view.
+    std::vector<texel_rect> caster_regions{whole_shadow_map};
 
     // Called between the caster draw and the blur, when set; lets a benchmark time them apart.
     std::function<void()> after_caster_draw;

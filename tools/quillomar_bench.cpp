@@ -6,11 +6,13 @@
 // busy with other work the wall clock counts their share of the cores, the CPU time only ours.
 //
 //   quillomar_bench LEVEL_FILE [FRAMES] [--scene still|rolling|burst] [--shots PREFIX F,F,...]
-//                   [--full-res-burst]
+//                   [--full-res-burst] [--whole-shadow-map]
 //   quillomar_bench --against-rolling [FRAMES]                          (from the repository root)
 //
 // --full-res-burst blends the burst straight into the frame, at every pixel and sample, instead
 // of drawing it off screen at a quarter of the pixels.
+// --whole-shadow-map lets the shadow pass cover every caster's footprint, not only what the
+// camera's view can look up.
 // --shots saves the picture after each listed frame as PREFIX-F.png (frames counted from 1, as
 // the route's ticks), so two builds can be compared at the same moments of the same route.
 // --against-rolling runs the bench once per scene the goals name (each a process of its own, so
@@ -252,6 +254,7 @@ int main(int argc, char** argv) {
     std::string shot_prefix;
     std::vector<int> shot_frames;
     bool full_res_burst = false;
+    bool whole_map_shadows = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--against-rolling") == 0) {
             const int n = i + 1 < argc ? std::max(1, std::atoi(argv[i + 1])) : 300;
@@ -261,6 +264,8 @@ int main(int argc, char** argv) {
             scene = argv[++i];
         } else if (std::strcmp(argv[i], "--full-res-burst") == 0) {
             full_res_burst = true;
+        } else if (std::strcmp(argv[i], "--whole-shadow-map") == 0) {
+            whole_map_shadows = true;
         } else if (std::strcmp(argv[i], "--shots") == 0 && i + 2 < argc) {
             shot_prefix = argv[++i];
             shot_frames = frame_list(argv[++i]);
@@ -270,7 +275,8 @@ int main(int argc, char** argv) {
     }
     if (args.empty() || (scene != "still" && scene != "rolling" && scene != "burst")) {
         std::cerr << "usage: quillomar_bench LEVEL_FILE [FRAMES] [--scene still|rolling|burst] "
-                     "[--shots PREFIX F,F,...] [--full-res-burst] | --against-rolling [FRAMES]\n";
+                     "[--shots PREFIX F,F,...] [--full-res-burst] [--whole-shadow-map] | "
+                     "--against-rolling [FRAMES]\n";
         return 2;
     }
     const std::string level_file = args[0];
@@ -349,6 +355,7 @@ int main(int argc, char** argv) {
         game->renderer()->particles->near_fade = {-2.0f, -1.0f};
     }
     game->renderer()->full_resolution_burst = full_res_burst;
+    game->renderer()->shadows_where_seen = !whole_map_shadows;
     const double startup_peak_mib = peak_resident_mib();
 
     std::vector<double> frame_ms;

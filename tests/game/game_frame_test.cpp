@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "camera/camera_math.h"
+#include "render/frame_renderer.h"
 #include "tests/support/game_driver.h"
 
 namespace quillomar {
@@ -186,6 +187,26 @@ TEST(GameEffects, TheBallShadowsTheCubeTopCubesCastNoneAndTheStartMarkLiesOnTheS
     const float open_floor = brightness_at(g, {8.0f, 3.0f, 12.5f});
     EXPECT_LT(brightness_at(g, {6.5f, 3.0f, 8.0f}), 0.75f * open_floor);
     EXPECT_GT(brightness_at(g, {11.5f, 3.0f, 8.0f}), 0.85f * open_floor);
+    // The shadow pass over every caster's footprint draws the very same picture as the pass
+    // narrowed to what the view reads (which, far from the ball, has nothing to draw).
+    const auto picture = [] {
+        std::vector<unsigned char> rgba(1024 * 768 * 4);
+        glReadPixels(0, 0, 1024, 768, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        return rgba;
+    };
+    // Also from above the shadow's far end, with the ball out of the view.
+    const glm::vec3 views[][2] = {{{0, 12, 8}, {7, 3, 8}}, {{30, 6, 30}, {7, 3, 8}},
+                                  {{3, 6, 8}, {3.5f, 3, 8.01f}}};
+    for (const auto& [eye, target] : views) {
+        look(g, eye, target);
+        driver.frames(2);  // the drawn pose reaches the new view
+        driver.game().renderer()->shadows_where_seen = true;
+        driver.frames();
+        const std::vector<unsigned char> narrowed = picture();
+        driver.game().renderer()->shadows_where_seen = false;
+        driver.frames();
+        EXPECT_TRUE(picture() == narrowed) << eye.x;
+    }
     // Moved over empty space, the start projector sees no cube and the mark is gone.
     look(g, {8.0f, 14.0f, 16.0f}, {8.0f, 3.0f, 8.0f});
     driver.frames();
