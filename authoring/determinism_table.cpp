@@ -24,19 +24,20 @@ void start_like_the_player(game_core& core, const level& as_read) {
 
 }  // namespace
 
-determinism_row determinism_row_of(const level& as_read, const std::string& name) {
+determinism_row determinism_row_of(const level& as_read, const std::string& name, steering how) {
     determinism_row row;
-    row.level = name;
+    row.level = how == steering::direct ? name + " direct" : name;
     const route_plan plan = plan_route(make_level_grid(as_read));
     if (!plan.found) {
         return row;
     }
-    play_outcome played = play_route(as_read, plan);
+    play_outcome played = play_route(as_read, plan, nullptr, how);
     row.recorded_ticks = static_cast<long>(played.frames.size());
     row.recorded_hash = played.final_state_hash;
 
     recording run;
     run.level_key = std::string(16, '0');  // any key: this replay is matched to no file
+    run.steering = how;
     run.frames = std::move(played.frames);
     const std::optional<recording> read_back = parse_recording(format_recording(run));
     if (!read_back) {
@@ -74,10 +75,13 @@ int write_determinism_table(const level_set& set, std::ostream& out) {
             status = 1;
             continue;
         }
-        const determinism_row row = determinism_row_of(as_read, entry.path);
-        out << determinism_line(row) << '\n' << std::flush;
-        if (!row.finished || row.ticks != row.recorded_ticks || row.hash != row.recorded_hash) {
-            status = 1;
+        for (const steering how : {steering::classic, steering::direct}) {
+            const determinism_row row = determinism_row_of(as_read, entry.path, how);
+            out << determinism_line(row) << '\n' << std::flush;
+            if (!row.finished || row.ticks != row.recorded_ticks ||
+                row.hash != row.recorded_hash) {
+                status = 1;
+            }
         }
     }
     return status;

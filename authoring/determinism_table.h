@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game/level_set.h"
+#include "game/recording.h"
 #include "level/level.h"
 
 namespace quillomar {
@@ -24,14 +25,14 @@ struct determinism_row {
 };
 
 // Plans, plays, records and replays the level (as read, before its items and spiders are
-// placed).
-determinism_row determinism_row_of(const level& as_read, const std::string& name);
+// placed), the player steering as `how` says; a direct row's level reads "<name> direct".
+determinism_row determinism_row_of(const level& as_read, const std::string& name, steering how);
 
 // "<level> <ticks> <hash>" for a run that finished and replayed to the same end; otherwise the
 // line says what went wrong, so that it never equals an expected line.
 std::string determinism_line(const determinism_row& row);
 
-// Reads each level of the set and writes its line (a level that cannot be read gets a line that
+// Reads each level of the set and writes its lines, classic steering's then direct's (a level that cannot be read gets a line that
 // says so). Returns 0 when every level finished and replayed to its recorded end, else 1.
 int write_determinism_table(const level_set& set, std::ostream& out);
 

@@ -26,6 +26,7 @@ proven_route prove_route(const level& as_read, const std::atomic<bool>* cancel) 
     placed.place_items();
     place_enemies(placed);
     recording run;
+    run.steering = played.steering;
     run.frames = played.frames;
     const ghost_run again = simulate_run(placed, run, cancel);
     route.path.reserve(again.poses.size());

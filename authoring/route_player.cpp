@@ -8,6 +8,7 @@
 #include "common/float_maths.h"
 #include "game/game_core.h"
 #include "game/state_hash.h"
+#include "game/steering.h"
 #include "game/tick_clock.h"
 
 namespace quillomar {
@@ -35,7 +36,8 @@ public:
         core.init_cameras();
         core.create_physics();
     }
-    game_events tick(const std::set<command>& held, std::vector<frame_input>& frames) {
+    game_events tick(const std::set<command>& held, std::int32_t steer,
+                     std::vector<frame_input>& frames) {
         std::array<bool, command_count> down{};
         for (command c : held) {
             down[static_cast<std::size_t>(c)] = true;
@@ -43,6 +45,7 @@ public:
         ++ticks;
         // The time a recording gives the tick back, so that its replay is this run to the bit.
         frames.push_back(presses_.next(tick_time(ticks), down));
+        frames.back().steer = steer;
         return core.step(frames.back());
     }
     game_core core;
@@ -100,10 +103,14 @@ std::vector<waypoint> waypoints_of(const route_plan& plan) {
 // first one.
 class autopilot {
 public:
-    autopilot(const game_state& game, std::vector<waypoint> route)
-        : game_(game), route_(std::move(route)), lives_seen_(game.lives) {}
+    autopilot(const game_state& game, std::vector<waypoint> route, steering how)
+        : game_(game), route_(std::move(route)), lives_seen_(game.lives), how_(how) {}
+
+    // The turn of the heading that goes with the latest keys(), under direct steering.
+    std::int32_t steer() const { return steer_; }
 
     std::set<command> keys() {
+        steer_ = 0;
         if (game_.lives != lives_seen_) {
             lives_seen_ = game_.lives;
             next_ = 0;
@@ -197,7 +204,7 @@ private:
         return {};
     }
 
-    std::set<command> steer_towards(const glm::vec2& desired_velocity) const {
+    std::set<command> steer_towards(const glm::vec2& desired_velocity) {
         std::set<command> held;
         const btVector3 v = game_.ball.body->getLinearVelocity();
         const glm::vec2 error = desired_velocity - glm::vec2(v.x(), v.z());
@@ -216,6 +223,15 @@ private:
             fmath::atan2(heading.y * axis.x - heading.x * axis.y, glm::dot(heading, axis));
         if (error_size > 0.25f && std::fabs(angle) < 0.35f) {
             held.insert(backwards ? command::back : command::forward);
+        }
+        if (how_ == steering::direct) {
+            // The heading turns no faster than the turn keys turn it out of the box.
+            if (error_size > 0.25f) {
+                const std::int32_t most = held_turn_steer(true, false, 255, default_turn_speed);
+                const float wanted = angle * (180000.0f / 3.14159265f);
+                steer_ = std::clamp(static_cast<std::int32_t>(std::lround(wanted)), -most, most);
+            }
+            return held;
         }
         // The steering sphere coasts: aim for a turn rate that fades as the heading lines up.
         const float spin = game_.ball.heading_body->getAngularVelocity().y();
@@ -236,6 +252,8 @@ private:
     int flip_phase_ = 0;
     bool landed_ = false;
     bool pressing_ = false;
+    steering how_;
+    std::int32_t steer_ = 0;
 };
 
 grid_cell cell_under(const glm::vec3& p) {
@@ -264,11 +282,12 @@ std::optional<grid_cell> nearest_spider(const game_state& g, const level& read) 
 }  // namespace
 
 play_outcome play_route(const level& lvl, const route_plan& plan,
-                        const std::atomic<bool>* cancel) {
+                        const std::atomic<bool>* cancel, steering how) {
     play_outcome outcome;
+    outcome.steering = how;
     ticking_core game(lvl);
     const game_state& g = game.core.state;
-    autopilot pilot(g, waypoints_of(plan));
+    autopilot pilot(g, waypoints_of(plan), how);
     // Generous: a slow roll over every cell, a few seconds per flip and the start's drop.
     const long attempt_ticks =
         static_cast<long>(60.0 * (20.0 + 1.5 * static_cast<double>(plan.steps.size()) +
@@ -292,7 +311,8 @@ play_outcome play_route(const level& lvl, const route_plan& plan,
             outcome.failure = "the ball got stuck at " + cell_text(*outcome.place);
             break;
         }
-        for (const game_event& e : game.tick(pilot.keys(), outcome.frames)) {
+        const std::set<command> held = pilot.keys();
+        for (const game_event& e : game.tick(held, pilot.steer(), outcome.frames)) {
             if (e.kind == event_kind::flip_started) {
                 ++flips;
             } else if (e.kind == event_kind::lives_changed) {

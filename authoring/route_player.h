@@ -12,6 +12,7 @@
 
 #include "authoring/route_planner.h"
 #include "game/commands.h"
+#include "game/recording.h"
 #include "level/level.h"
 
 namespace quillomar {
@@ -26,12 +27,14 @@ struct play_outcome {
     // The cell the failure names: where the ball fell, was caught or got stuck.
     std::optional<grid_cell> place;
     std::vector<frame_input> frames;  // every tick's record, for a replay
+    ::quillomar::steering steering = ::quillomar::steering::direct;  // how those ticks turn
     std::uint64_t final_state_hash = 0;  // state_hash after the last tick, for the replay to match
 };
 
-// Plays the level (as read, before placing) along the route's cells; gives up, unfinished, as
-// soon as `cancel` is set.
+// Plays the level (as read, before placing) along the route's cells, turning as `how` steers;
+// gives up, unfinished, as soon as `cancel` is set.
 play_outcome play_route(const level& lvl, const route_plan& plan,
-                        const std::atomic<bool>* cancel = nullptr);
+                        const std::atomic<bool>* cancel = nullptr,
+                        steering how = steering::direct);
 
 }  // namespace quillomar

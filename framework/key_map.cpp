@@ -429,6 +429,35 @@ void key_input::cursor(double& x, double& y) const {
     }
 }
 
+void key_input::capture_pointer(bool on) {
+    if (on == captured_) {
+        return;
+    }
+    captured_ = on;
+    if (window_ != nullptr) {
+        glfwSetInputMode(window_, GLFW_CURSOR, on ? GLFW_CURSOR_DISABLED : GLFW_CURSOR_NORMAL);
+#ifndef __EMSCRIPTEN__
+        if (glfwRawMouseMotionSupported() == GLFW_TRUE) {
+            glfwSetInputMode(window_, GLFW_RAW_MOUSE_MOTION, on ? GLFW_TRUE : GLFW_FALSE);
+        }
+#endif
+    }
+    double y = 0.0;
+    cursor(pointer_x_, y);
+}
+
+double key_input::take_pointer_dx() {
+    if (!captured_) {
+        return 0.0;
+    }
+    double x = 0.0;
+    double y = 0.0;
+    cursor(x, y);
+    const double dx = x - pointer_x_;
+    pointer_x_ = x;
+    return std::isfinite(dx) ? dx : 0.0;
+}
+
 void key_input::window_size(int& width, int& height) const {
     if (window_ != nullptr) {
         glfwGetWindowSize(window_, &width, &height);

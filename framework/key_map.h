@@ -195,6 +195,12 @@ public:
     void move_pointer(double x, double y) { scripted_pointer_ = {x, y}; }
     int take_clicks();
     void mouse_clicked() { ++clicks_; }
+    // In play the pointer is captured: hidden and held by the window, so that moving it steers
+    // however far it goes. Released, it is the menus' pointer again.
+    void capture_pointer(bool on);
+    bool pointer_captured() const { return captured_; }
+    // The pointer's sideways movement in pixels since the last call while captured; 0 while not.
+    double take_pointer_dx();
     // The window's size in pixels; unchanged without a window.
     void window_size(int& width, int& height) const;
 
@@ -218,6 +224,8 @@ private:
     int last_key_ = -1;
     int clicks_ = 0;
     float dead_zone_ = 0.33f;
+    bool captured_ = false;
+    double pointer_x_ = 0.0;  // where the captured pointer was at the last take_pointer_dx
 };
 
 }  // namespace quillomar

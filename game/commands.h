@@ -34,6 +34,9 @@ enum class command : std::uint8_t {
 
 inline constexpr std::size_t command_count = static_cast<std::size_t>(command::free_backward) + 1;
 
+// The steer of one tick is bounded: half a turn a tick is more than any hand asks.
+inline constexpr std::int32_t max_steer_per_tick = 180000;
+
 // One frame's record: the game clock and the controls. `held` says which commands are held at
 // the end of the frame; `presses` counts the presses that began since the previous frame, so a
 // tap shorter than a frame still counts once, and two taps count twice.
@@ -45,6 +48,10 @@ struct frame_input {
     // the way, a gamepad's stick as far as it is tilted.
     std::uint8_t push_amount = 255;
     std::uint8_t turn_amount = 255;
+    // Direct steering: how far the heading turns in this tick, in thousandths of a degree, left
+    // positive. The shell makes it from the turn keys, a stick, the mouse or a finger; classic
+    // steering leaves it 0 and spins the steering sphere with turn_left and turn_right instead.
+    std::int32_t steer = 0;
 
     bool is_held(command c) const { return held[static_cast<std::size_t>(c)]; }
     int pressed(command c) const { return presses[static_cast<std::size_t>(c)]; }

@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <cmath>
 
 #include "actors/level_actors.h"
 #include "framework/asset_paths.h"
+#include "game/finish_rule.h"
 #include "game/game_core.h"
 #include "game/to_text.h"
 
@@ -83,7 +85,8 @@ void game_core::update(const frame_input& input, game_events& events) {
     update_actors(s.level, static_cast<double>(dt), time, s.random);
     s.ball.control({input.is_held(command::forward), input.is_held(command::back),
                     input.is_held(command::turn_left), input.is_held(command::turn_right),
-                    input.push_amount / 255.0f, input.turn_amount / 255.0f});
+                    input.push_amount / 255.0f, input.turn_amount / 255.0f,
+                    std::clamp(input.steer, -max_steer_per_tick, max_steer_per_tick)});
     sweep_light(time);
     s.free_camera.update(
         dt, {input.is_held(command::free_yaw_left), input.is_held(command::free_yaw_right),
@@ -177,8 +180,7 @@ void game_core::sweep_light(double time) {
 
 void game_core::apply_rules(double time, game_events& events) {
     game_state& s = state;
-    if (!s.won && std::fabs(s.level.finish.x - s.ball.position.x) < 2.0f &&
-        std::fabs(s.level.finish.y - s.ball.position.z) < 2.0f) {
+    if (!s.won && at_finish(s.level.finish, s.ball.position)) {
         s.won = true;
         s.finish_time = time;
         s.splits.finish = time - s.play_started;

@@ -17,7 +17,8 @@ long tenths_up(double seconds) {
 }  // namespace
 
 bool operator==(const medal_times& a, const medal_times& b) {
-    return a.author == b.author && a.gold == b.gold && a.silver == b.silver && a.bronze == b.bronze;
+    return a.author == b.author && a.gold == b.gold && a.silver == b.silver && a.bronze == b.bronze &&
+           a.proven_by == b.proven_by;
 }
 
 std::optional<medal_times> medal_times_for(double proven_seconds) {

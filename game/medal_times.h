@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "game/steering.h"
+
 namespace quillomar {
 
 enum class medal { none, bronze, silver, gold, author };
@@ -15,6 +17,9 @@ struct medal_times {
     long gold = 0;
     long silver = 0;
     long bronze = 0;
+    // How the checking player steered when it proved them: times proven before it steered
+    // directly are stale, and proven again.
+    steering proven_by = steering::direct;
 };
 
 bool operator==(const medal_times& a, const medal_times& b);

@@ -122,7 +122,8 @@ void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
                       percent_entry("Effects volume", "effects", 0, 100, 10, s.effects_volume),
                       back_entry()}});
     menu_page controls{"Controls",
-                       {percent_entry("Stick dead zone", "dead-zone", min_dead_zone,
+                       {opens("Steering", first + 5),
+                        percent_entry("Stick dead zone", "dead-zone", min_dead_zone,
                                       max_dead_zone, 5, s.dead_zone)}};
     for (const key_binding& b : bound) {
         menu_entry key = asks(action_label(b.action), menu_action::rebind);
@@ -139,6 +140,27 @@ void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
           steps_entry("Text size", "text-size", text_size_steps, s.text_size_percent),
           switch_entry("Heading arrow", "heading-arrow", s.heading_arrow),
           switch_entry("Level preview", "level-preview", s.level_preview), back_entry()}});
+    menu_entry how;
+    how.label = "Steering";
+    how.id = "steering";
+    how.values = {"Direct", "Classic"};
+    how.value = s.steer == steering::direct ? 0 : 1;
+    menu_entry speed;
+    speed.label = "Turn speed";
+    speed.id = "turn-speed";
+    for (int d = min_turn_speed; d <= max_turn_speed; d += turn_speed_step) {
+        if (d == s.turn_speed || (d < s.turn_speed && d + turn_speed_step > s.turn_speed)) {
+            speed.value = speed.values.size() + (d == s.turn_speed ? 0 : 1);
+        }
+        speed.values.push_back(std::to_string(d) + " deg/s");
+        if (d < s.turn_speed && d + turn_speed_step > s.turn_speed) {
+            speed.values.push_back(std::to_string(s.turn_speed) + " deg/s");
+        }
+    }
+    const int sensitivities[] = {25, 50, 75, 100, 150, 200, 300, 400};
+    menu_entry mouse = steps_entry("Mouse sensitivity", "mouse-sensitivity", sensitivities,
+                                   s.mouse_sensitivity);
+    pages.push_back({"Steering", {how, speed, mouse, back_entry()}});
 }
 
 }  // namespace
@@ -268,6 +290,12 @@ void apply_entry(settings& s, const menu_entry& e) {
         s.effects_volume = number;
     } else if (e.id == "dead-zone") {
         s.dead_zone = number;
+    } else if (e.id == "steering") {
+        s.steer = text == "Classic" ? steering::classic : steering::direct;
+    } else if (e.id == "turn-speed") {
+        s.turn_speed = number;
+    } else if (e.id == "mouse-sensitivity") {
+        s.mouse_sensitivity = number;
     } else if (e.id == "game-speed") {
         s.game_speed_percent = number;
     } else if (e.id == "text-size") {

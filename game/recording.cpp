@@ -90,7 +90,20 @@ bool parse_frame(std::string_view line, bool timed, frame_input& frame, std::str
     for (std::size_t c = 0; c < command_count; ++c) {
         frame.held[c] = ((held >> c) & 1u) != 0;
     }
+    bool steered = false;
     for (std::string_view press = take_field(line); !press.empty(); press = take_field(line)) {
+        if (press[0] == 's' && !timed && !steered) {
+            int steer = 0;
+            const char* end = press.data() + press.size();
+            const auto [stop, error] = std::from_chars(press.data() + 1, end, steer);
+            if (error != std::errc() || stop != end || steer == 0 ||
+                steer < -max_steer_per_tick || steer > max_steer_per_tick) {
+                return fail(why, "a damaged steer: " + std::string(press));
+            }
+            frame.steer = steer;
+            steered = true;
+            continue;
+        }
         if (press[0] == 'a') {
             if (!read_amounts(press.substr(1), frame) || !take_field(line).empty()) {
                 return fail(why, "damaged amounts: " + std::string(press));
@@ -116,6 +129,9 @@ std::string format_recording(const recording& run) {
     const bool timed = run.version == 1;
     std::string text(timed ? header_v1 : header_v2);
     text += "level " + run.level_key + "\n";
+    if (run.steering == steering::direct && !timed) {
+        text += "steering direct\n";
+    }
     char buffer[64];
     if (run.result && !timed) {
         const auto end = real_to_chars(buffer, buffer + sizeof buffer, run.result->seconds).ptr;
@@ -138,6 +154,10 @@ std::string format_recording(const recording& run) {
                 std::snprintf(buffer, sizeof buffer, " %zux%u", c, unsigned{frame.presses[c]});
                 text += buffer;
             }
+        }
+        if (frame.steer != 0 && !timed) {
+            std::snprintf(buffer, sizeof buffer, " s%d", static_cast<int>(frame.steer));
+            text += buffer;
         }
         if (frame.push_amount != 255 || frame.turn_amount != 255) {
             std::snprintf(buffer, sizeof buffer, " a%u,%u", unsigned{frame.push_amount},
@@ -176,6 +196,10 @@ std::optional<recording> parse_recording(std::string_view text, std::string* why
     recording run;
     run.version = timed ? 1 : 2;
     run.level_key = std::string(level_line.substr(6));
+    if (!timed && text.substr(0, 16) == "steering direct\n") {
+        next_line();
+        run.steering = steering::direct;
+    }
     if (!timed && text.substr(0, 7) == "result ") {
         std::string_view rest = next_line().substr(7);
         const std::string_view seconds = take_field(rest);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/commands.h"
+#include "game/steering.h"
 
 namespace quillomar {
 
@@ -27,13 +28,17 @@ struct recording {
     int version = 2;
     // A level's best run only: how it ended.
     std::optional<run_result> result = std::nullopt;
+    // How the run was steered (version 2): a recording says so when it steered directly.
+    ::quillomar::steering steering = ::quillomar::steering::classic;
 };
 
 // Version 2, one line each, every line ending in "\n":
 //   quillomar-recording 2
 //   level <key>
+//   [steering direct]                                          (a run steered directly)
 //   [result <seconds, shortest exact decimal> <lives lost>]   (a best run's only)
 //   <held commands as a hex bit mask> [<command index>x<presses> ...]
+//       [s<steer>]   (only when not 0: thousandths of a degree, left positive)
 //       [a<push amount>,<turn amount>]   (only when either is below 255)
 // one line a tick. Version 1 has the header "quillomar-recording 1" and each frame line starts
 // with its time as a C hex float. parse_recording reads back exactly what format_recording

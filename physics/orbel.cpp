@@ -71,6 +71,8 @@ btQuaternion start_turn(int quarter_turns, glm::vec3& heading) {
 }  // namespace
 
 void orbel::init(const glm::vec2& start, int quarter_turns) {
+    start_quarter_turns = quarter_turns & 3;
+    steered = 0;
     position = glm::vec3(start.x, 25.0f, start.y);
     const btQuaternion turn = start_turn(quarter_turns, heading);
     shape = std::make_unique<btSphereShape>(1.0f);
@@ -93,9 +95,30 @@ void orbel::destroy_bodies() {
     heading_motion_state.reset();
 }
 
+void orbel::steer(std::int32_t millidegrees) {
+    constexpr std::int32_t full_turn = 360000;
+    steered = static_cast<std::int32_t>(
+        (static_cast<std::int64_t>(steered) + millidegrees % full_turn + full_turn) % full_turn);
+    // A quarter turn right is 90 degrees less yaw about y; the half angle builds the rotation.
+    const std::int32_t yaw = (steered - 90000 * start_quarter_turns + 2 * full_turn) % full_turn;
+    const float half = static_cast<float>(yaw) * (3.14159265f / 360000.0f);
+    const btQuaternion turn(0.0f, fmath::sin(half), 0.0f, fmath::cos(half));
+    btTransform transform = heading_body->getCenterOfMassTransform();
+    transform.setRotation(turn);
+    heading_body->setCenterOfMassTransform(transform);
+    heading_body->setAngularVelocity(btVector3(0, 0, 0));
+    heading_motion_state->setWorldTransform(transform);
+}
+
 void orbel::control(const ball_controls& controls) {
     torque = glm::vec3(0.0f);
     force = glm::vec3(0.0f);
+    if (controls.steer != 0) {
+        steer(controls.steer);
+        btTransform heading_transform;
+        heading_motion_state->getWorldTransform(heading_transform);
+        heading = heading_from_rotation(heading_transform.getRotation(), heading);
+    }
     if (controls.turn_left) {
         torque.y = turn_torque * controls.turn_share;
         heading_body->activate();

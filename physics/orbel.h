@@ -4,6 +4,8 @@
 
 #include <btBulletDynamicsCommon.h>
 
+#include <cstdint>
+
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>
 #include <memory>
@@ -19,6 +21,9 @@ struct ball_controls {
     // Shares of the full push and turn, 0 to 1.
     float push_share = 1.0f;
     float turn_share = 1.0f;
+    // Direct steering's turn of the heading, thousandths of a degree, left positive (see
+    // orbel::steer).
+    std::int32_t steer = 0;
 };
 
 struct orbel {
@@ -34,6 +39,10 @@ struct orbel {
     glm::vec3 torque{0.0f};
     glm::vec3 force{0.0f};
     std::unique_ptr<btSphereShape> shape;
+    // Direct steering keeps the heading as a whole number of thousandths of a degree turned left
+    // from the start facing, so a turn is exact and the same on every build.
+    int start_quarter_turns = 0;
+    std::int32_t steered = 0;
 
     // Builds both bodies for a drop from y = 25 onto the start cell (x, z), heading north (0, 0,
     // -1) turned right a quarter `quarter_turns` times; the caller adds them to the world, body
@@ -41,8 +50,13 @@ struct orbel {
     void init(const glm::vec2& start, int quarter_turns = 0);
 
     // Applies this frame's torque and force from the controls, then syncs. Turning left and
-    // right together turns right; pushing both ways together cancels out.
+    // right together turns right; pushing both ways together cancels out. A steer turns the
+    // heading first, so the push goes the new way.
     void control(const ball_controls& controls);
+
+    // Turns the heading by `millidegrees` (left positive) at once: the steering sphere is set to
+    // the new rotation with no spin, and the rolling ball is not touched.
+    void steer(std::int32_t millidegrees);
 
     // Copies position and rotation from the rolling body and the heading from the steering one.
     void sync();

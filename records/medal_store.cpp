@@ -9,7 +9,8 @@
 namespace quillomar {
 namespace {
 
-constexpr std::string_view header = "quillomar-medals 1";
+constexpr std::string_view header = "quillomar-medals 2";
+constexpr std::string_view header_v1 = "quillomar-medals 1";
 constexpr const char* file_name = "medals.txt";
 // Five short fields a level: far beyond any number of levels a player has.
 constexpr std::size_t max_file_bytes = 4 << 20;
@@ -40,13 +41,22 @@ std::optional<long> read_tenths(std::string_view text) {
     return tenths;
 }
 
-// A line "<key> <author> <gold> <silver> <bronze>", or nothing.
-std::optional<std::pair<std::string, medal_times>> read_line(std::string_view line) {
+// A line "<key> <steering> <author> <gold> <silver> <bronze>" (version 1: no steering), or
+// nothing.
+std::optional<std::pair<std::string, medal_times>> read_line(std::string_view line,
+                                                             bool version_1) {
     std::vector<std::string_view> fields;
-    for (std::size_t begin = 0; begin <= line.size() && fields.size() < 6;) {
+    for (std::size_t begin = 0; begin <= line.size() && fields.size() < 7;) {
         const std::size_t end = std::min(line.find(' ', begin), line.size());
         fields.push_back(line.substr(begin, end - begin));
         begin = end + 1;
+    }
+    steering proven_by = steering::classic;
+    if (!version_1 && fields.size() == 6 && (fields[1] == "direct" || fields[1] == "classic")) {
+        proven_by = fields[1] == "direct" ? steering::direct : steering::classic;
+        fields.erase(fields.begin() + 1);
+    } else if (!version_1) {
+        return std::nullopt;
     }
     if (fields.size() != 5 || !is_key(fields[0])) {
         return std::nullopt;
@@ -59,7 +69,7 @@ std::optional<std::pair<std::string, medal_times>> read_line(std::string_view li
         }
         tenths[i] = *read;
     }
-    const medal_times times{tenths[0], tenths[1], tenths[2], tenths[3]};
+    const medal_times times{tenths[0], tenths[1], tenths[2], tenths[3], proven_by};
     if (!usable(times)) {
         return std::nullopt;
     }
@@ -70,7 +80,10 @@ std::optional<std::pair<std::string, medal_times>> read_line(std::string_view li
 
 std::optional<medals_text> parse_medals(std::string_view text, std::string* why) {
     const std::size_t first_end = text.find('\n');
-    if (first_end == std::string_view::npos || text.substr(0, first_end) != header) {
+    const bool version_1 =
+        first_end != std::string_view::npos && text.substr(0, first_end) == header_v1;
+    if (first_end == std::string_view::npos ||
+        (text.substr(0, first_end) != header && !version_1)) {
         if (why != nullptr) {
             *why = text.empty() ? "the file is empty"
                                 : "it does not start with \"" + std::string(header) + "\"";
@@ -84,11 +97,11 @@ std::optional<medals_text> parse_medals(std::string_view text, std::string* why)
         const std::string_view line = text.substr(begin, end - begin);
         begin = end == std::string_view::npos ? text.size() : end + 1;
         std::string fault;
-        const auto read = read_line(line);
+        const auto read = read_line(line, version_1);
         if (end == std::string_view::npos) {
             fault = " is cut off";
         } else if (!read) {
-            fault = " has no level key and four medal times in order";
+            fault = " has no level key, steering and four medal times in order";
         } else if (!result.medals.emplace(read->first, read->second).second) {
             fault = " repeats a level";
         }
@@ -108,7 +121,8 @@ std::optional<medals_text> parse_medals(std::string_view text, std::string* why)
 std::string format_medals(const medals_map& medals) {
     std::string text = std::string(header) + "\n";
     for (const auto& [key, times] : medals) {
-        text += key + " " + tenths_text(times.author) + " " + tenths_text(times.gold) + " " +
+        text += key + (times.proven_by == steering::direct ? " direct " : " classic ") +
+                tenths_text(times.author) + " " + tenths_text(times.gold) + " " +
                 tenths_text(times.silver) + " " + tenths_text(times.bronze) + "\n";
     }
     return text;
@@ -169,7 +183,8 @@ bool medal_store::set(const std::string& key, const medal_times& times, std::str
 
 const medal_times* medal_store::find(const std::string& key) const {
     const auto found = medals_.find(key);
-    return found == medals_.end() ? nullptr : &found->second;
+    return found == medals_.end() || found->second.proven_by != steering::direct ? nullptr
+                                                                                   : &found->second;
 }
 
 bool medal_store::save(std::string* error) const {

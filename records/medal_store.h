@@ -15,10 +15,12 @@ namespace quillomar {
 // Keyed like the records: level_key() of the level file's content.
 using medals_map = std::map<std::string, medal_times>;
 
-// The medals file, version 1: the header line, then one line per level, every line ending in
+// The medals file, version 2: the header line, then one line per level, every line ending in
 // "\n":
-//   quillomar-medals 1
-//   <key> <author> <gold> <silver> <bronze>      (seconds with one decimal: 47.9)
+//   quillomar-medals 2
+//   <key> direct|classic <author> <gold> <silver> <bronze>   (seconds with one decimal: 47.9)
+// the steering the times were proven with. Version 1 ("quillomar-medals 1", lines without the
+// steering) was proven with classic steering, and is read so.
 // Each line stands alone: one that does not follow this form (no level key, times out of order
 // or beyond any level, a level already read, no final line end) costs only itself.
 struct medals_text {
@@ -46,6 +48,8 @@ public:
     // reason in `error`. Times that are not usable() change nothing.
     bool set(const std::string& key, const medal_times& times, std::string* error = nullptr);
 
+    // The level's times as the checking player proves them now (with direct steering); null
+    // when there are none, or only stale ones.
     const medal_times* find(const std::string& key) const;
     const medals_map& medals() const { return medals_; }
     std::string file_path() const;

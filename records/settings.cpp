@@ -91,6 +91,13 @@ bool read_line(std::string_view line, settings& s) {
             (f[0] == "music" ? s.music_volume : s.effects_volume) = n;
         } else if (f[0] == "dead-zone" && read_number(f[1], min_dead_zone, max_dead_zone, n)) {
             s.dead_zone = n;
+        } else if (f[0] == "steering" && (f[1] == "direct" || f[1] == "classic")) {
+            s.steer = f[1] == "direct" ? steering::direct : steering::classic;
+        } else if (f[0] == "turn-speed" && read_number(f[1], min_turn_speed, max_turn_speed, n)) {
+            s.turn_speed = n;
+        } else if (f[0] == "mouse-sensitivity" &&
+                   read_number(f[1], min_mouse_sensitivity, max_mouse_sensitivity, n)) {
+            s.mouse_sensitivity = n;
         } else if (f[0] == "game-speed" && read_step(f[1], game_speed_steps, n)) {
             s.game_speed_percent = n;
         } else if (f[0] == "text-size" && read_step(f[1], text_size_steps, n)) {
@@ -131,7 +138,8 @@ bool settings::operator==(const settings& o) const {
            window_height == o.window_height && vsync == o.vsync &&
            multisampling == o.multisampling && shadows == o.shadows &&
            music_volume == o.music_volume && effects_volume == o.effects_volume &&
-           dead_zone == o.dead_zone && game_speed_percent == o.game_speed_percent &&
+           dead_zone == o.dead_zone && steer == o.steer && turn_speed == o.turn_speed &&
+           mouse_sensitivity == o.mouse_sensitivity && game_speed_percent == o.game_speed_percent &&
            text_size_percent == o.text_size_percent && heading_arrow == o.heading_arrow &&
            level_preview == o.level_preview && keys == o.keys;
 }
@@ -192,6 +200,15 @@ std::string format_settings(const settings& s) {
     }
     if (s.dead_zone != defaults.dead_zone) {
         out << "dead-zone " << s.dead_zone << '\n';
+    }
+    if (s.steer != defaults.steer) {
+        out << "steering " << (s.steer == steering::direct ? "direct" : "classic") << '\n';
+    }
+    if (s.turn_speed != defaults.turn_speed) {
+        out << "turn-speed " << s.turn_speed << '\n';
+    }
+    if (s.mouse_sensitivity != defaults.mouse_sensitivity) {
+        out << "mouse-sensitivity " << s.mouse_sensitivity << '\n';
     }
     if (s.game_speed_percent != defaults.game_speed_percent) {
         out << "game-speed " << s.game_speed_percent << '\n';

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "game/steering.h"
+
 namespace quillomar {
 
 struct settings {
@@ -22,6 +24,12 @@ struct settings {
     int music_volume = 100;    // percent
     int effects_volume = 100;  // percent
     int dead_zone = 33;        // percent of a stick's way that counts as not tilted
+    // Steering in a game started in the title menu: direct (the heading turns while a turn is
+    // held and stops when it is let go) or classic (the heading coasts), how fast a held turn
+    // goes (degrees a second), and how far the mouse turns (percent).
+    steering steer = steering::direct;
+    int turn_speed = default_turn_speed;
+    int mouse_sensitivity = 100;
     // Accessibility: the world's pace (percent of real time: 100, 90, 75 or 50), the HUD's text
     // size in a game started in the title menu (100, 150 or 200 percent), and whether the ball's
     // heading arrow and the level's preview are shown.
@@ -52,6 +60,9 @@ inline constexpr int text_size_steps[] = {100, 150, 200};
 //   music <0..100>
 //   effects <0..100>
 //   dead-zone <5..90>
+//   steering direct|classic
+//   turn-speed <60..240>
+//   mouse-sensitivity <25..400>
 //   game-speed 100|90|75|50
 //   text-size 100|150|200
 //   heading-arrow on|off

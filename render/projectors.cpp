@@ -56,6 +56,16 @@ glm::mat4 projector_view_at(const glm::vec2& cell, float top, float z_offset) {
     return glm::lookAt(eye, target, glm::vec3(0.0f, 1.0f, 0.0f));
 }
 
+glm::mat4 judged_square_view(const glm::vec2& finish, float top) {
+    // Straight down, north at the image's top.
+    return glm::lookAt(glm::vec3(finish.x, top + 8.0f, finish.y), glm::vec3(finish.x, top, finish.y),
+                       glm::vec3(0.0f, 0.0f, -1.0f));
+}
+
+glm::mat4 judged_square_projection() {
+    return glm::ortho(-finish_reach, finish_reach, -finish_reach, finish_reach, 0.1f, 50.0f);
+}
+
 void projectors::setup(preloaded_assets* preloaded) {
     projector_shader =
         shader_program(assets::projector_vertex_shader, assets::projector_fragment_shader);
@@ -118,9 +128,14 @@ projector_matrices projectors::render(const glm::vec2& start, const glm::vec2& f
     pass(0, projector_depth_fbo, start_image, result.projector_mvp);
     QLM_CHECK_GL();
 
-    result.projector_view = projector_view_at(finish, top_at(finish), -1.0f);
-    result.projector_mvp = projector_projection * result.projector_view;
-    result.projected_matrix2 = bias * projector_projection * result.projector_view;
+    // The finish image falls where the finish is judged, or as the projector has always cast it.
+    const glm::mat4 finish_projection =
+        finish_on_judged_square ? judged_square_projection() : projector_projection;
+    result.projector_view = finish_on_judged_square
+                                ? judged_square_view(finish, top_at(finish))
+                                : projector_view_at(finish, top_at(finish), -1.0f);
+    result.projector_mvp = finish_projection * result.projector_view;
+    result.projected_matrix2 = bias * finish_projection * result.projector_view;
     pass(1, projector_depth_fbo2, finish_image, result.projector_mvp);
 
     glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_unit::scratch));

@@ -10,6 +10,8 @@
 #include <optional>
 #include <glm/glm.hpp>
 
+#include "game/finish_rule.h"
+
 #include "render/shader_program.h"
 
 namespace quillomar {
@@ -41,7 +43,16 @@ struct projector_matrices {
 // the top and `z_offset` units along z, looking down at the field's corner point.
 glm::mat4 projector_view_at(const glm::vec2& cell, float top, float z_offset);
 
+// Where the finish is judged: the ball's centre nearer than this to the finish point in x and
+// in z. With finish_on_judged_square the finish image covers exactly that square, seen from
+// straight above through a box of that width.
+glm::mat4 judged_square_view(const glm::vec2& finish, float top);
+glm::mat4 judged_square_projection();
+
 struct projectors {
+    // A game started from the title menu shows the finish where it is judged; the game started
+    // without it casts the image as it always has, leaning north over the field.
+    bool finish_on_judged_square = false;
     shader_program projector_shader;
     GLint projector_mvp_location = -1;
     GLuint projector_depth_fbo = 0;

@@ -31,6 +31,10 @@ void play_screen::enter(quillomar_game& game, bool returning) {
 }
 
 void play_screen::leave(quillomar_game& game, bool covered) {
+    // A menu, the list or another level takes the pointer back.
+    if (game.keys() != nullptr) {
+        game.keys()->capture_pointer(false);
+    }
     if (covered) {
         session_->hold();
     } else {
@@ -94,10 +98,24 @@ void play_screen::step(quillomar_game& game) {
             return;
         }
     }
+    if (game.keys() != nullptr) {
+        // The pointer steers only while the player plays: a replay or a run that has ended
+        // leaves it to the menus.
+        const game_state& now = session_->state();
+        game.keys()->capture_pointer(game.steering_in_play() == steering::direct &&
+                                     game.keys()->focused() && !session_->replaying() &&
+                                     !now.won && !now.lost && now.has_level);
+    }
     if (game.from_menu()) {
         session_->set_speed(game.game_speed(), game.frame_time());
     }
+    session_->retry_on_restart = game.from_menu() && !session_->play_test();
     session_->step(game, game.frame_time());
+    if (session_->retry_wanted()) {
+        // A new attempt from the start: the clock at 0 and every life back.
+        game.play_level(session_->level_path(), false);
+        return;
+    }
     keep_medal_times(game);
     const game_state& s = session_->state();
     for (const game_event& e : game.last_events) {

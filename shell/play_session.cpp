@@ -8,6 +8,8 @@
 #include "framework/key_map.h"
 #include "framework/seams.h"
 #include "game/heading_arrow.h"
+#include "game/steering.h"
+#include "shell/menu_mode.h"
 #include "records/best_run.h"
 #include "records/records_store.h"
 #include "render/frame_renderer.h"
@@ -176,9 +178,37 @@ void play_session::step(quillomar_game& game, double wall_now) {
         pending_.presses[c] = static_cast<std::uint8_t>(
             std::min(255, pending_.presses[c] + sampled.presses[c]));
     }
+    // Direct steering: the turn keys or a stick turn the heading by the same amount each tick
+    // they are held; the pointer's and a finger's turns since the last tick go to the next one.
+    const bool direct = game.steering_in_play() == steering::direct;
+    std::int32_t held_steer = 0;
+    if (direct) {
+        run_.steering = steering::direct;
+        held_steer = held_turn_steer(sampled.is_held(command::turn_left),
+                                     sampled.is_held(command::turn_right), sampled.turn_amount,
+                                     game.menus().saved().turn_speed);
+        std::int32_t moved = sampled.steer;
+        if (game.keys() != nullptr) {
+            moved += pointer_.take(game.keys()->take_pointer_dx(),
+                                   game.menus().saved().mouse_sensitivity);
+        }
+        pending_.steer = std::clamp(pending_.steer + moved, -max_steer_per_tick,
+                                    max_steer_per_tick);
+    }
     const int due = clock_.advance(wall_time_);
     for (int i = 0; i < due; ++i) {
         frame_input input = sampled;
+        input.steer = 0;
+        if (direct) {
+            // The turn commands spin nothing: the steer is the whole turn.
+            for (const command c : {command::turn_left, command::turn_right}) {
+                input.hold(c, false);
+                input.presses[static_cast<std::size_t>(c)] = 0;
+                pending_.presses[static_cast<std::size_t>(c)] = 0;
+            }
+            input.steer = std::clamp(held_steer + (i == 0 ? pending_.steer : 0),
+                                     -max_steer_per_tick, max_steer_per_tick);
+        }
         if (i == 0) {
             input.presses = pending_.presses;
             for (std::size_t c = 0; c < command_count; ++c) {
@@ -195,6 +225,10 @@ void play_session::step(quillomar_game& game, double wall_now) {
         }
         if (practice_ && input.pressed(command::restart) > 0) {
             restart_practice(game);
+            return;
+        }
+        if (retry_on_restart && !replay_ && input.pressed(command::restart) > 0) {
+            retry_wanted_ = true;
             return;
         }
         if (i + 1 == due) {

@@ -79,6 +79,10 @@ public:
     const ghost_run* ghost() const { return ghost_ ? &*ghost_ : nullptr; }
     void wait_for_ghost();
     bool show_ghost = true;
+    // R asks for a new attempt (a game started from the title menu) rather than costing a life:
+    // the tick with the press does not run, and retry_wanted says so.
+    bool retry_on_restart = false;
+    bool retry_wanted() const { return retry_wanted_; }
     // Whether this run counts for records and statistics.
     bool counts() const;
 
@@ -101,7 +105,8 @@ private:
     run_statistics run_statistics_;
     tick_clock clock_;
     long run_ticks_ = 0;
-    frame_input pending_;  // presses not yet handed to a tick
+    frame_input pending_;  // presses and the pointer's steer not yet handed to a tick
+    pointer_steer pointer_;
     drawn_pose previous_pose_;
     bool has_previous_pose_ = false;
     double wall_time_ = 0.0;  // the latest frame's time of play
@@ -112,6 +117,7 @@ private:
     std::optional<double> held_since_;
     double speed_ = 1.0;
     bool assisted_ = false;
+    bool retry_wanted_ = false;
     std::optional<double> last_now_;
     std::future<ghost_run> ghost_future_;
     std::shared_ptr<std::atomic<bool>> ghost_cancel_;

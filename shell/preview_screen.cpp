@@ -55,7 +55,9 @@ void preview_screen::step(quillomar_game& game) {
             skipped = play_keys.presses[c] > 0 || skipped;
         }
     }
-    if (skipped || game.frame_time() - began_ >= seconds_ || game.session() == nullptr) {
+    // After the flight the camera waits behind the ball for the player's key: the run starts
+    // when the player is ready, not when the flight happens to end.
+    if (skipped || game.session() == nullptr) {
         game.pop();
     }
 }
@@ -67,7 +69,7 @@ void preview_screen::draw(quillomar_game& game) {
     }
     game_state& s = session->core().state;
     session->core().set_aspect(game.aspect());
-    const double t = game.frame_time() - began_;
+    const double t = std::min(game.frame_time() - began_, seconds_);
     const double flight = std::max(0.1, seconds_ - return_seconds);
     camera_shot shot = orbit_shot(s.level, t);
     const proven_route* route = flies_route_ ? game.routes().find(session->level_key()) : nullptr;

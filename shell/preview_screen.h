@@ -1,7 +1,7 @@
 // The preview of a level started from a menu: the camera flies along the level's proven route
 // from start to finish and back to the ball (a slow orbit where no route is known yet), with the
-// level's title and hint on the HUD. Any key or button skips it; the clock of play starts after
-// it, so the run is the same as without it.
+// level's title and hint on the HUD, then waits there behind the ball. Any key, button or click
+// ends it; the clock of play starts after it, so the run is the same as without it.
 #pragma once
 
 #include <string>

@@ -29,6 +29,7 @@
 #include "shell/menu_mode.h"
 #include "shell/play_screen.h"
 #include "shell/preview_screen.h"
+#include "shell/ready_screen.h"
 #include "shell/theatre_screen.h"
 #include "shell/title_screen.h"
 #include "sound/sound_engine.h"
@@ -101,6 +102,7 @@ void quillomar_game::startup() {
     check_gl_error(__FILE__, __LINE__);
     log("begin startup() in quillomar_game");
     renderer_ = std::make_unique<frame_renderer>();
+    renderer_->projector.finish_on_judged_square = from_menu();
     if (preload_.valid()) {
         renderer_->preloaded = preload_.get();
     }
@@ -366,7 +368,12 @@ hud_frame quillomar_game::text_frame() {
 void quillomar_game::start_session(std::unique_ptr<play_session> session, bool preview) {
     level_path = session->level_path();
     play_session& started = *session;
+    const bool counted_off = from_menu() && !started.replaying();
     replace_all(std::make_unique<play_screen>(std::move(session)));
+    // A run from the title menu starts on "Go!", after the preview when there is one.
+    if (counted_off) {
+        push(std::make_unique<ready_screen>());
+    }
     if (preview && menus_->saved().level_preview) {
         push(std::make_unique<preview_screen>());
     }
@@ -574,6 +581,10 @@ double quillomar_game::game_speed() const {
 
 bool quillomar_game::overview_held() const {
     return keys_ && keys_->held(window_action::overview);
+}
+
+steering quillomar_game::steering_in_play() const {
+    return from_menu() ? menus_->saved().steer : steering::classic;
 }
 
 bool quillomar_game::heading_arrow_shown() const {

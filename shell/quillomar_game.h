@@ -121,6 +121,9 @@ public:
     double game_speed() const;
     // Whether the overview's key is held down.
     bool overview_held() const;
+    // How play steers: the player's choice in a game started from the title menu, classic
+    // otherwise.
+    steering steering_in_play() const;
     // Whether play shows the arrow of the ball's heading (Settings, Accessibility).
     bool heading_arrow_shown() const;
     // The window, the text size in force and the HUD font's measures, for laying lines out.

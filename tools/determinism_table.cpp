@@ -19,6 +19,6 @@ int main(int argc, char** argv) {
     if (set.empty()) {
         return 1;
     }
-    std::cout << "# level, tick its replay ends on, state hash then (build/determinism_table)\n";
+    std::cout << "# level (and its steering when direct), tick its replay ends on, state hash then (build/determinism_table)\n";
     return quillomar::write_determinism_table(set, std::cout);
 }

@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         run.level_key = level_key(text.str());
+        run.steering = played.steering;
         run.frames = played.frames;
         if (!save_recording(run, recording_file)) {
             return 1;

@@ -51,11 +51,20 @@ TEST(MedalTimes, MultiplesOfTheProvenTimeRoundedUpToATenthAndTheMedalAFinishEarn
 
 const std::string header = "quillomar-medals 1\n";
 const std::string good = "0123456789abcdef 47.9 59.9 76.6 105.4\n";
+// Version 2 names the steering the times were proven with; version 1's were proven classically.
+const std::string header_2 = "quillomar-medals 2\n";
+const std::string stale = "0123456789abcdef classic 47.9 59.9 76.6 105.4\n";
 
 TEST(MedalFile, ReadsWhatItWritesAndEachDamagedLineCostsOnlyItselfInTheStoreToo) {
-    EXPECT_EQ(format_medals(parse_medals(header + good).value().medals), header + good);
+    EXPECT_EQ(format_medals(parse_medals(header + good).value().medals), header_2 + stale);
+    const std::string direct = "0123456789abcdef direct 47.9 59.9 76.6 105.4\n";
+    EXPECT_EQ(format_medals(parse_medals(header_2 + direct).value().medals), header_2 + direct);
+    for (const std::string& text : {header_2 + good, header + direct, header_2 + "0123456789abcdef"
+                                                                      " sideways 1.0 2.0 3.0 4.0\n"}) {
+        EXPECT_EQ(parse_medals(text).value().damaged_lines.size(), 1u) << text;
+    }
     for (const std::string& text :
-         {std::string(), "quillomar-medals 2\n" + good, header.substr(1)}) {
+         {std::string(), "quillomar-medals 3\n" + good, header.substr(1)}) {
         std::string why;
         EXPECT_TRUE(!parse_medals(text, &why) && !why.empty()) << text;
     }
@@ -84,7 +93,11 @@ TEST(MedalFile, ReadsWhatItWritesAndEachDamagedLineCostsOnlyItselfInTheStoreToo)
     std::string aside, kept;
     read_bounded(file + ".damaged", 99, aside);
     read_bounded(file, 99, kept);
-    EXPECT_EQ(aside + kept, "junk\n" + header + good);
+    EXPECT_EQ(aside + kept, "junk\n" + header_2 + stale);
+    // Times proven with the old steering are never handed out: the level's are proven again.
+    EXPECT_EQ(store.find("0123456789abcdef"), nullptr);
+    EXPECT_TRUE(store.set("0123456789abcdef", {479, 599, 766, 1054}));
+    EXPECT_EQ(store.find("0123456789abcdef")->proven_by, steering::direct);
     EXPECT_FALSE(store.set("fedcba9876543210", {20, 10, 30, 40}));
     EXPECT_FALSE(store.set("not a key", {10, 20, 30, 40}));
     EXPECT_TRUE(store.set("fedcba9876543210", {10, 20, 30, 40}));

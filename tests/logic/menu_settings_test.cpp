@@ -47,12 +47,17 @@ TEST(Menu, KeySequencesReachTheirPageChoiceAndAction) {
         {true, then({in::down, in::confirm, in::left}), 3, 0, menu_action::changed},
         {true, then({in::down, in::confirm, in::right}), 3, 0, menu_action::none},
         {true, then({in::confirm, in::confirm}), 2, 0, menu_action::changed},
-        {true, then({in::down, in::down, in::confirm, in::down, in::confirm}), 4, 1,
+        {true, then({in::down, in::down, in::confirm, in::down, in::down, in::confirm}), 4, 2,
          menu_action::rebind},
-        {true, then({in::down, in::down, in::confirm, in::down, in::right}), 4, 1,
+        {true, then({in::down, in::down, in::confirm, in::down, in::down, in::right}), 4, 2,
          menu_action::none},
-        {true, then({in::down, in::down, in::confirm, in::up, in::up, in::confirm}), 4, 3,
+        {true, then({in::down, in::down, in::confirm, in::up, in::up, in::confirm}), 4, 4,
          menu_action::reset_keys},
+        // Controls, Steering: Direct to Classic, and back out one page.
+        {true, then({in::down, in::down, in::confirm, in::confirm, in::right}), 6, 0,
+         menu_action::changed},
+        {true, then({in::down, in::down, in::confirm, in::confirm, in::back}), 4, 0,
+         menu_action::none},
         {false, {in::back}, 0, 0, menu_action::leave},
         {false, {in::confirm}, 0, 0, menu_action::resume},
         {false, {in::down, in::confirm}, 0, 1, menu_action::restart},
@@ -94,7 +99,9 @@ TEST(Menu, ChangedEntriesSetOnlyTheirSettingAndPlayContinuesAtTheFirstLevelNotWo
           std::tuple{"dead-zone", 2, "40%"}, std::tuple{"shadows", -1, "off"},
           std::tuple{"fullscreen", 1, "on"}, std::tuple{"vsync", 1, "on"},
           std::tuple{"game-speed", 2, "75%"}, std::tuple{"text-size", 2, "200%"},
-          std::tuple{"heading-arrow", -1, "off"}, std::tuple{"level-preview", -1, "off"}}) {
+          std::tuple{"heading-arrow", -1, "off"}, std::tuple{"level-preview", -1, "off"},
+          std::tuple{"steering", 1, "Classic"}, std::tuple{"turn-speed", 2, "180 deg/s"},
+          std::tuple{"mouse-sensitivity", -1, "75%"}}) {
         menu_entry* e = m.find(id);
         ASSERT_NE(e, nullptr) << id;
         e->value = static_cast<std::size_t>(static_cast<int>(e->value) + steps);
@@ -115,6 +122,9 @@ TEST(Menu, ChangedEntriesSetOnlyTheirSettingAndPlayContinuesAtTheFirstLevelNotWo
     expected.text_size_percent = 200;
     expected.heading_arrow = false;
     expected.level_preview = false;
+    expected.steer = steering::classic;
+    expected.turn_speed = 180;
+    expected.mouse_sensitivity = 75;
     EXPECT_EQ(saved, expected);
     EXPECT_EQ(m.find("key:back")->values, std::vector<std::string>{"S"});
 
@@ -167,6 +177,9 @@ TEST(Settings, WrittenSettingsReadBackAndOnlyChangedOnesAreWritten) {
     s.text_size_percent = 150;
     s.heading_arrow = false;
     s.level_preview = false;
+    s.steer = steering::classic;
+    s.turn_speed = 60;
+    s.mouse_sensitivity = 400;
     s.keys = {{"forward", "Up"}, {"flip", "\\"}};
     const test::scratch_dir dir;
     const std::string path = (dir.path() / "cfg/quillomar/settings.txt").string();
@@ -195,6 +208,8 @@ TEST(Settings, ADamagedFileCostsOneLineAndItsGoodLinesOrTheDefaults) {
         {h + "music 40\nmusic 30\ndead-zone 4\neffects 7", 30, 0, "dead-zone 4\neffects 7\n"},
         {h + "game-speed 80\ntext-size 120\nheading-arrow 1\nlevel-preview\nshadows off\n", 100, 1,
          "game-speed 80\ntext-size 120\nheading-arrow 1\nlevel-preview\n"},
+        {h + "steering Direct\nturn-speed 59\nturn-speed 241\nmouse-sensitivity 24\nmusic 40\n", 40,
+         0, "steering Direct\nturn-speed 59\nturn-speed 241\nmouse-sensitivity 24\n"},
         {"settings 1\nmusic 40\n", 100, 0, "settings 1\nmusic 40\n"},
         {"", 100, 0, ""},
     };

@@ -41,6 +41,16 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
     const std::optional<recording> best = parse_recording(format_recording(run));
     ASSERT_TRUE(best.has_value() && best->result.has_value() && best->frames.size() == 3);
     EXPECT_TRUE(best->result->seconds == 1000.0 / 3.0 && best->result->lives_lost == 2);
+    // A directly steered run keeps each tick's turn, to the thousandth of a degree.
+    run.steering = steering::direct;
+    run.frames[0].steer = max_steer_per_tick;
+    run.frames[2].steer = -2500;
+    const std::optional<recording> steered = parse_recording(format_recording(run));
+    ASSERT_TRUE(steered.has_value());
+    EXPECT_EQ(steered->steering, steering::direct);
+    EXPECT_TRUE(steered->frames[0].steer == max_steer_per_tick && steered->frames[1].steer == 0 &&
+                steered->frames[2].steer == -2500);
+    EXPECT_EQ(format_recording(*steered), format_recording(run));
     const std::string head = "quillomar-recording 1\nlevel 0123456789abcdef\n";
     const std::string damaged[] = {
         "",
@@ -68,6 +78,15 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
         "quillomar-recording 2\nlevel 0123456789abcdef\nresult 1 -1\n",
         "quillomar-recording 2\nlevel 0123456789abcdef\nresult 1 0 0\n",
         "quillomar-recording 2\nlevel 0123456789abcdef\nresult inf 0\n",
+        head + "1 0 s5\n",  // a timed run never steered directly
+        "quillomar-recording 2\nlevel 0123456789abcdef\n0 s0\n",
+        "quillomar-recording 2\nlevel 0123456789abcdef\n0 s180001\n",
+        "quillomar-recording 2\nlevel 0123456789abcdef\n0 s-180001\n",
+        "quillomar-recording 2\nlevel 0123456789abcdef\n0 s1 s1\n",
+        "quillomar-recording 2\nlevel 0123456789abcdef\n0 s+1\n",
+        "quillomar-recording 2\nlevel 0123456789abcdef\n0 s1x\n",
+        "quillomar-recording 2\nlevel 0123456789abcdef\n0 a1,1 s1\n",
+        "quillomar-recording 2\nlevel 0123456789abcdef\nsteering sideways\n0\n",
     };
     for (const std::string& text : damaged) {
         std::string why;
@@ -75,6 +94,8 @@ TEST(recording, a_run_reads_back_exactly_and_damage_is_refused) {
     }
     EXPECT_TRUE(parse_recording(head + "1 0 4x1\n").has_value());
     EXPECT_TRUE(parse_recording(head + "1 0 4x1 a0,255\n").has_value());
+    EXPECT_TRUE(parse_recording("quillomar-recording 2\nlevel 0123456789abcdef\n0 4x1 s-1 a0,255\n")
+                    .has_value());
     // A recording that cannot be written says so instead of passing for saved.
     const test::scratch_dir dir;
     const test::stream_capture quiet;

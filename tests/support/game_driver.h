@@ -35,10 +35,12 @@ public:
     frame_input next(double t) {
         frame_input input = presses_.next(t, held_);
         input.push_amount = input.turn_amount = amount;
+        input.steer = steer;
         return input;
     }
     double time = 1000.0;
     std::uint8_t amount = 255;  // how far pushes and turns go, as a stick would set them
+    std::int32_t steer = 0;     // direct steering's turn each step
 
 private:
     std::array<bool, command_count> held_{};

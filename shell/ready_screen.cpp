@@ -1,0 +1,54 @@
+#include "shell/ready_screen.h"
+
+#include <memory>
+
+#include "game/hud_layout.h"
+#include "game/scene_camera.h"
+#include "render/frame_renderer.h"
+#include "shell/pause_screen.h"
+#include "shell/quillomar_game.h"
+
+namespace quillomar {
+
+void ready_screen::enter(quillomar_game& game, bool /*returning*/) {
+    began_ = game.frame_time();
+}
+
+void ready_screen::step(quillomar_game& game) {
+    if (began_ < 0.0) {
+        began_ = game.frame_time();
+    }
+    if (game.frame_time() - began_ >= go_seconds || game.session() == nullptr) {
+        game.pop();
+    }
+}
+
+void ready_screen::draw(quillomar_game& game) {
+    play_session* session = game.session();
+    if (session == nullptr) {
+        return;
+    }
+    // The world as the run starts, seen from where the follow camera will hang behind the ball.
+    game_state& s = session->core().state;
+    session->core().set_aspect(game.aspect());
+    const float d = s.follow_camera.distance;
+    const glm::vec3 ball = s.ball.position;
+    kept_camera kept(s);
+    kept.aim({ball - d * s.ball.heading + glm::vec3(0.0f, d, 0.0f), ball});
+    frame_renderer& renderer = *game.renderer();
+    renderer.show_game_hud = false;
+    renderer.draw(s, game.width, game.height, hud_lines(game));
+    renderer.show_game_hud = true;
+}
+
+void ready_screen::escape(quillomar_game& game) {
+    game.pop();
+    game.push(std::make_unique<pause_screen>());
+}
+
+std::vector<hud_line> ready_screen::hud_lines(const quillomar_game& game) const {
+    const hud_frame frame = const_cast<quillomar_game&>(game).text_frame();
+    return stacked_panel({{"Go!", hud_tone::title, 2.5f}}, frame, 0.4f);
+}
+
+}  // namespace quillomar
