@@ -388,7 +388,9 @@ TEST(Editor, TheTitleMenusEditorOpensOwnLevelsNewOnesAndCopiesAndWritesNowhereEl
     EXPECT_TRUE(std::filesystem::exists(folder + "/My_level.txt"));
     // F6 in play edits a copy of a set's level; the set's own file is only read.
     d.game().play_level(set_level, true);
-    press(d, {GLFW_KEY_SPACE, GLFW_KEY_F6});
+    press(d, {GLFW_KEY_SPACE});
+    test::until_screen(d, "play");
+    press(d, {GLFW_KEY_F6});
     ASSERT_EQ(d.game().screen_name(), "edit");
     EXPECT_EQ(d.game().editor()->session().path(), folder + "/copy_of_a-2.txt");
     press(d, GLFW_KEY_PAGE_UP);

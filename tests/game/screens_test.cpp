@@ -105,6 +105,8 @@ TEST(Screens, PlayPausesOnEscapeTheListOpensWhereThePlayerIsAndALockedLevelSaysW
     EXPECT_EQ(d.game().screen_name(), "preview");
     EXPECT_EQ(d.game().level_path, g.a);
     press(d, {GLFW_KEY_SPACE});
+    EXPECT_EQ(d.game().screen_name(), "ready");
+    test::until_screen(d, "play");
     ASSERT_EQ(d.game().screen_name(), "play");
 
     // Escape in play pauses; Escape in the pause menu goes back to play.

@@ -71,7 +71,7 @@ TEST(Steering, ATapTurnsTheHeadingAndTheViewStopsWithItFromTheMenuButCoastsWitho
         d.frames(90, false);  // 1.5 s more
         if (from_menu) {
             // Nine ticks at the default rate, to the thousandth of a degree, and then nothing.
-            const float turned = before - yaw(heading);
+            const float turned = yaw(heading) - before;
             EXPECT_NEAR(turned, 9 * 2.5f * 3.14159265f / 180.0f, 1e-4f);
             EXPECT_EQ(d.state().ball.heading, heading);
             EXPECT_EQ(d.state().view, view);
@@ -92,7 +92,7 @@ TEST(Steering, TheMouseSteersWhilePlayHoldsThePointerAndThePauseMenuFreesIt) {
     const float before = yaw(d.state().ball.heading);
     keys.move_pointer(700.0, 300.0);  // 100 pixels right: 18 degrees right at 100 %
     d.frames(2, false);
-    EXPECT_NEAR(before - yaw(d.state().ball.heading), 18.0f * 3.14159265f / 180.0f, 1e-4f);
+    EXPECT_NEAR(yaw(d.state().ball.heading) - before, 18.0f * 3.14159265f / 180.0f, 1e-4f);
     press(d, {GLFW_KEY_PAUSE});
     EXPECT_EQ(d.game().screen_name(), "pause");
     EXPECT_FALSE(keys.pointer_captured());

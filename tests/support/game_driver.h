@@ -144,6 +144,13 @@ inline void press(game_driver& d, int key, int mods = 0) {
     press(d, {key}, mods);
 }
 
+// Updates frames until the screen on top is `name` (a run from the title menu waits out "Go!").
+inline void until_screen(game_driver& d, const std::string& name, int most_frames = 600) {
+    for (int i = 0; i < most_frames && d.game().screen_name() != name; ++i) {
+        d.frames(1, false);
+    }
+}
+
 // Whether the shell's HUD has a line that reads `text` (that holds it, with `part`), or a line
 // that reads it in the chosen entry's tone.
 inline bool hud_shows(game_driver& d, const std::string& text, bool part = false) {
