@@ -174,6 +174,13 @@ menu_action menu_mode::update(const targets& t) {
     return action;
 }
 
+menu_action menu_mode::back(const targets& t) {
+    if (!menu_ || !waiting_for_key_.empty()) {
+        return menu_action::none;
+    }
+    return handle(menu_input::back, t);
+}
+
 void menu_mode::handle_mouse(const targets& t, menu_action& action) {
     double x = 0.0;
     double y = 0.0;

@@ -51,6 +51,11 @@ public:
     // for the shell is returned ("leave" is already turned into quit or resume).
     menu_action update(const targets& t);
 
+    // One step back, as Escape or a gamepad's B: the page before, or, on the first page, what
+    // leaving the menu means (quit for the title menu, resume for the pause menu); none while a
+    // key is awaited (Escape then keeps the key).
+    menu_action back(const targets& t);
+
     // Whether an Escape the menu has taken is still held down: it must not end the game.
     bool escape_latched(const key_input& keys);
 

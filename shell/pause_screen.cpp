@@ -60,8 +60,11 @@ void pause_screen::draw_under(quillomar_game& game, const std::vector<hud_line>&
 }
 
 void pause_screen::escape(quillomar_game& game) {
-    game.menus().close();
-    game.pop();
+    // A page back; from the first page, back to play.
+    if (game.menus().back(targets_of(game)) == menu_action::resume) {
+        game.menus().close();
+        game.pop();
+    }
 }
 
 std::vector<hud_line> pause_screen::hud_lines(const quillomar_game& game) const {

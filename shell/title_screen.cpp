@@ -78,7 +78,10 @@ void title_screen::draw_under(quillomar_game& game, const std::vector<hud_line>&
     attract_.draw(game, lines);
 }
 
-void title_screen::escape(quillomar_game& /*game*/) {}
+void title_screen::escape(quillomar_game& game) {
+    // A page back; on the first page Escape stays in the game (Quit is the way out).
+    game.menus().back(targets_of(game));
+}
 
 std::vector<hud_line> title_screen::hud_lines(const quillomar_game& game) const {
     return const_cast<quillomar_game&>(game).menus().hud_lines();

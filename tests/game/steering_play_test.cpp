@@ -145,3 +145,43 @@ TEST(Steering, FixedHoldsFinishTurningFromTheMenuAtTwoFrameRates) {
 
 }  // namespace
 }  // namespace quillomar
+
+namespace quillomar {
+namespace {
+
+// Escape as the window delivers it, between frames (what the frame loop's quit check takes).
+void escape_between_frames(test::game_driver& d) {
+    d.game().keys()->key_pressed(GLFW_KEY_ESCAPE);
+    EXPECT_FALSE(d.game().quit_requested());
+    d.frames(1, false);
+}
+
+TEST(Steering, TheSteeringPageIsReachedFromBothMenusAndEscapeGoesBackOnePageAtATime) {
+    menu_run run(plate);
+    test::game_driver& d = *run.d;
+    press(d, {GLFW_KEY_PAUSE, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_ENTER});
+    ASSERT_TRUE(test::hud_chosen(d, "Display"));
+    press(d, {GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_ENTER, GLFW_KEY_ENTER});
+    EXPECT_TRUE(test::hud_chosen(d, "Steering") && test::hud_chosen(d, "Direct"));
+    // Classic from here on: the turn keys spin the sphere again, in the run under the menu.
+    press(d, {GLFW_KEY_RIGHT});
+    EXPECT_EQ(d.game().steering_in_play(), steering::classic);
+    for (const char* page : {"Controls", "Settings", "Paused"}) {
+        escape_between_frames(d);
+        EXPECT_TRUE(test::hud_shows(d, page)) << page;
+        EXPECT_EQ(d.game().screen_name(), "pause") << page;
+    }
+    escape_between_frames(d);
+    EXPECT_EQ(d.game().screen_name(), "play");
+    d.frames(60, false);
+    d.hold(command::turn_left);
+    d.frames(9, false);
+    d.release(command::turn_left);
+    d.frames(2, false);
+    const glm::vec3 released = d.state().ball.heading;
+    d.frames(30, false);
+    EXPECT_GT(glm::distance(d.state().ball.heading, released), 0.01f);
+}
+
+}  // namespace
+}  // namespace quillomar
