@@ -56,6 +56,22 @@ TEST_F(SoundEngineTest, PlayStartsAtOnceAndStopAllStopsEverything) {
     EXPECT_EQ(engine->playing_count(), 1) << "the engine plays again after stop-all";
 }
 
+TEST_F(SoundEngineTest, StopAllSkipsASourceDeletedBehindItsBackAndStopsTheRest) {
+    const std::string tone = write_tone("tone.wav", 2.0);
+    engine->play_2d(tone, false);
+    engine->play_2d(tone, true);
+    ALuint gone = 1;
+    while (gone < 1024 && alIsSource(gone) != AL_TRUE) {
+        ++gone;
+    }
+    alDeleteSources(1, &gone);
+    engine->stop_all_sounds();
+    engine->stop_all_sounds();
+    engine->play_2d(tone, false);
+    EXPECT_EQ(engine->playing_count(), 1);
+    EXPECT_EQ(engine->active_sources(), 1u);
+}
+
 TEST_F(SoundEngineTest, UnreadableFilesPrintOneLineAndPlayNothing) {
     for (const std::string& path :
          {(dir.path() / "no_such.wav").string(), dir.write("garbage.wav", "not a sound file"),
