@@ -366,9 +366,10 @@ hud_frame quillomar_game::text_frame() {
 void quillomar_game::start_session(std::unique_ptr<play_session> session, bool preview) {
     level_path = session->level_path();
     play_session& started = *session;
+    const std::string chosen_on = screens_.empty() ? "title" : top().name();
     replace_all(std::make_unique<play_screen>(std::move(session)));
     if (preview && menus_->saved().level_preview) {
-        push(std::make_unique<preview_screen>());
+        push(std::make_unique<preview_screen>(chosen_on));
     }
     // The next level's route, for its preview, while this one is played.
     (void)started;
@@ -436,7 +437,8 @@ std::string quillomar_game::level_title(const std::string& path) const {
     if (here) {
         return set[*here].title;
     }
-    return std::filesystem::path(path).stem().string();
+    // A level from elsewhere (a file opened in the browser) is known by its file's name.
+    return std::filesystem::path(path).filename().string();
 }
 
 std::string quillomar_game::level_hint(const std::string& /*path*/) const {
