@@ -150,6 +150,14 @@ bool is_full_screen(GLFWwindow* window) {
 
 #endif
 
+bool window_sized_by_page() {
+#ifdef __EMSCRIPTEN__
+    return true;
+#else
+    return false;
+#endif
+}
+
 void set_vsync(bool on) {
     glfwSwapInterval(on ? 1 : 0);
 }
