@@ -27,6 +27,7 @@
 #include "shell/editor_list_screen.h"
 #include "shell/list_screen.h"
 #include "shell/menu_mode.h"
+#include "shell/page_bridge.h"
 #include "shell/play_screen.h"
 #include "shell/preview_screen.h"
 #include "shell/theatre_screen.h"
@@ -192,6 +193,7 @@ void quillomar_game::startup() {
             session()->play_recording(replay_path);
         }
     }
+    attach_to_page(this);
     log("end startup() in quillomar_game");
     check_gl_error(__FILE__, __LINE__);
     tidy_saved_files();
@@ -342,6 +344,7 @@ void quillomar_game::shutdown() {
         gone_.push_back(std::move(screens_.back()));
         screens_.pop_back();
     }
+    attach_to_page(nullptr);
     log("begin shutdown() in quillomar_game");
     keys_.reset();
     // The physics worlds go with the screens that own them, before the framebuffers.
