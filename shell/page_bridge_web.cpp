@@ -7,6 +7,7 @@
 
 #include "records/records_store.h"
 #include "shell/edit_mode.h"
+#include "shell/menu_mode.h"
 #include "shell/play_session.h"
 #include "shell/quillomar_game.h"
 #include "shell/title_screen.h"
