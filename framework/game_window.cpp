@@ -23,12 +23,20 @@ namespace {
 // draws at the framebuffer's size every frame, as it does when a desktop window is resized. Full
 // screen sizes the canvas itself. The canvas is sized as the browser's own resizing does (GLFW
 // hears of it so): glfwSetWindowSize asks for full screen instead when the size is the screen's.
+// A touch screen (a phone) is often smaller than the game's menus need: there the game draws at
+// least 640 x 480 pixels, shown shrunk to the same place (the pointer is scaled with it).
 void fit_canvas(int width, int height) {
     EmscriptenFullscreenChangeEvent status{};
     const bool full = emscripten_get_fullscreen_status(&status) == EMSCRIPTEN_RESULT_SUCCESS &&
                       status.isFullscreen;
     if (!full && width > 0 && height > 0) {
-        EM_ASM({ Browser.setCanvasSize($0, $1); }, width, height);
+        EM_ASM({
+            const touch = window.matchMedia && window.matchMedia('(pointer: coarse)').matches;
+            const scale = touch ? Math.max(1, 640 / $0, 480 / $1) : 1;
+            Browser.setCanvasSize(Math.round($0 * scale), Math.round($1 * scale));
+            Module.canvas.style.width = $0 + 'px';
+            Module.canvas.style.height = $1 + 'px';
+        }, width, height);
     }
 }
 
@@ -149,6 +157,14 @@ bool is_full_screen(GLFWwindow* window) {
 }
 
 #endif
+
+bool window_sized_by_page() {
+#ifdef __EMSCRIPTEN__
+    return true;
+#else
+    return false;
+#endif
+}
 
 void set_vsync(bool on) {
     glfwSwapInterval(on ? 1 : 0);

@@ -23,6 +23,10 @@ void toggle_full_screen(GLFWwindow* window);
 void set_full_screen(GLFWwindow* window, bool on);
 bool is_full_screen(GLFWwindow* window);
 
+// Whether the page holding the game, not the player, gives the window its size and its swap
+// rate (the browser build: the canvas fills the page, frames come at the browser's pace).
+bool window_sized_by_page();
+
 // Waits for the display's refresh at each swap, or not; the window's context must be current.
 void set_vsync(bool on);
 

@@ -1,5 +1,9 @@
 #include "render/menu_backdrop.h"
 
+#include <string>
+
+#include "render/gl_platform.h"
+
 namespace quillomar {
 namespace {
 
@@ -19,9 +23,12 @@ void main() {
 }
 )";
 
-GLuint compiled(GLenum stage, const char* source) {
+// Written for the desktop's GL; the browser's WebGL 2 takes it with its own version line.
+GLuint compiled(GLenum stage, std::string source) {
+    adapt_version_line(source);
+    const char* text = source.c_str();
     const GLuint shader = glCreateShader(stage);
-    glShaderSource(shader, 1, &source, nullptr);
+    glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
     return shader;
 }

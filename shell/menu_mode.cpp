@@ -90,8 +90,20 @@ settings menu_mode::shown_settings(const targets& t) const {
 std::vector<menu_page> menu_mode::pages(const targets& t) const {
     const std::vector<key_binding> bound =
         t.keys != nullptr ? t.keys->bindings() : default_key_bindings();
-    return title_ ? title_menu_pages(shown_settings(t), bound)
-                  : pause_menu_pages(shown_settings(t), bound);
+    std::vector<menu_page> shown = title_ ? title_menu_pages(shown_settings(t), bound)
+                                          : pause_menu_pages(shown_settings(t), bound);
+    if (window_sized_by_page()) {
+        // The page sizes the canvas and paces the frames; only full screen is the player's.
+        for (menu_page& page : shown) {
+            auto& entries = page.entries;
+            entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                         [](const menu_entry& e) {
+                                             return e.id == "window" || e.id == "vsync";
+                                         }),
+                          entries.end());
+        }
+    }
+    return shown;
 }
 
 void menu_mode::see_window(const targets& t) {

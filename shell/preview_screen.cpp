@@ -46,9 +46,12 @@ void preview_screen::enter(quillomar_game& game, bool returning) {
 void preview_screen::step(quillomar_game& game) {
     bool skipped = false;
     if (key_input* keys = game.keys()) {
-        skipped = keys->take_key() != GLFW_KEY_UNKNOWN || keys->take_clicks() > 0;
+        const int key = keys->take_key();
+        skipped = (key != GLFW_KEY_UNKNOWN && key != GLFW_KEY_ESCAPE) || keys->take_clicks() > 0;
+        // Escape (quit) is left for escape().
         for (int a = 0; a < window_action_count; ++a) {
-            skipped = keys->take(static_cast<window_action>(a)) > 0 || skipped;
+            const auto action = static_cast<window_action>(a);
+            skipped = (action != window_action::quit && keys->take(action) > 0) || skipped;
         }
         const frame_input play_keys = keys->sample(0.0);
         for (std::size_t c = 0; c < command_count; ++c) {
@@ -88,7 +91,11 @@ void preview_screen::draw(quillomar_game& game) {
 }
 
 void preview_screen::escape(quillomar_game& game) {
-    game.pop();
+    // The screens the level was chosen on went when its play began; they are opened afresh.
+    game.open_title();
+    if (came_from_ == "list") {
+        game.open_level_list();
+    }
 }
 
 std::vector<hud_line> preview_screen::hud_lines(const quillomar_game& game) const {

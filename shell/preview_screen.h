@@ -1,10 +1,12 @@
 // The preview of a level started from a menu: the camera flies along the level's proven route
 // from start to finish and back to the ball (a slow orbit where no route is known yet), with the
 // level's title and hint on the HUD, then waits there behind the ball. Any key, button or click
-// ends it; the clock of play starts after it, so the run is the same as without it.
+// but Escape ends it; the clock of play starts after it, so the run is the same as without it.
+// Escape goes back where the level was chosen: the title menu, or the level list over it.
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "shell/screen.h"
 
@@ -15,6 +17,9 @@ public:
     // How long the flight lasts for a route of `route_seconds`: longer routes get a longer
     // flight, from 3 s up to 6 s. Without a route, 4 s.
     static double flight_seconds(double route_seconds);
+
+    // `came_from`: the name of the screen the level was chosen on.
+    explicit preview_screen(std::string came_from = "title") : came_from_(std::move(came_from)) {}
 
     const char* name() const override { return "preview"; }
     void enter(quillomar_game& game, bool returning) override;
@@ -27,6 +32,7 @@ private:
     double began_ = 0.0;
     double seconds_ = 4.0;
     bool flies_route_ = false;
+    std::string came_from_;
     std::string title_;
     std::string hint_;
 };

@@ -27,6 +27,7 @@
 #include "shell/editor_list_screen.h"
 #include "shell/list_screen.h"
 #include "shell/menu_mode.h"
+#include "shell/page_bridge.h"
 #include "shell/play_screen.h"
 #include "shell/preview_screen.h"
 #include "shell/ready_screen.h"
@@ -194,6 +195,7 @@ void quillomar_game::startup() {
             session()->play_recording(replay_path);
         }
     }
+    attach_to_page(this);
     log("end startup() in quillomar_game");
     check_gl_error(__FILE__, __LINE__);
     tidy_saved_files();
@@ -344,6 +346,7 @@ void quillomar_game::shutdown() {
         gone_.push_back(std::move(screens_.back()));
         screens_.pop_back();
     }
+    attach_to_page(nullptr);
     log("begin shutdown() in quillomar_game");
     keys_.reset();
     // The physics worlds go with the screens that own them, before the framebuffers.
@@ -369,13 +372,14 @@ void quillomar_game::start_session(std::unique_ptr<play_session> session, bool p
     level_path = session->level_path();
     play_session& started = *session;
     const bool counted_off = from_menu() && !started.replaying();
+    const std::string chosen_on = screens_.empty() ? "title" : top().name();
     replace_all(std::make_unique<play_screen>(std::move(session)));
     // A run from the title menu starts on "Go!", after the preview when there is one.
     if (counted_off) {
         push(std::make_unique<ready_screen>());
     }
     if (preview && menus_->saved().level_preview) {
-        push(std::make_unique<preview_screen>());
+        push(std::make_unique<preview_screen>(chosen_on));
     }
     // The next level's route, for its preview, while this one is played.
     (void)started;
@@ -443,7 +447,8 @@ std::string quillomar_game::level_title(const std::string& path) const {
     if (here) {
         return set[*here].title;
     }
-    return std::filesystem::path(path).stem().string();
+    // A level from elsewhere (a file opened in the browser) is known by its file's name.
+    return std::filesystem::path(path).filename().string();
 }
 
 std::string quillomar_game::level_hint(const std::string& /*path*/) const {

@@ -27,8 +27,12 @@ void win_screen::draw(quillomar_game& game) {
     game.draw_below(*this, hud_lines(game));
 }
 
+void win_screen::draw_under(quillomar_game& game, const std::vector<hud_line>& lines) {
+    game.draw_below(*this, lines);
+}
+
+// The pause menu goes over the panel, so the won level is never left on screen without it.
 void win_screen::escape(quillomar_game& game) {
-    game.pop();
     game.push(std::make_unique<pause_screen>());
 }
 

@@ -56,10 +56,7 @@ sound_engine::sound_engine(ALCdevice* device, ALCcontext* context)
 
 sound_engine::~sound_engine() {
     make_current();
-    if (!sources_.empty()) {
-        alSourceStopv(static_cast<ALsizei>(sources_.size()), sources_.data());
-        alDeleteSources(static_cast<ALsizei>(sources_.size()), sources_.data());
-    }
+    release_sources(sources_.begin(), sources_.end());
     for (const auto& entry : buffers_) {
         alDeleteBuffers(1, &entry.second);
     }
@@ -106,12 +103,21 @@ void sound_engine::play_2d(const std::string& game_path, bool looped) {
 
 void sound_engine::stop_all_sounds() {
     make_current();
-    if (sources_.empty()) {
-        return;
-    }
-    alSourceStopv(static_cast<ALsizei>(sources_.size()), sources_.data());
-    alDeleteSources(static_cast<ALsizei>(sources_.size()), sources_.data());
+    release_sources(sources_.begin(), sources_.end());
     sources_.clear();
+}
+
+// One source at a time, and only one that OpenAL still knows: a list call fails whole on one bad
+// name (leaving the rest playing), and the browser's alSourceStopv throws on any source at all
+// (Emscripten 3.1.6 hands setSourceState the source's number instead of its record). Deleting a
+// source stops it, playing or not yet started.
+void sound_engine::release_sources(std::vector<ALuint>::iterator first,
+                                   std::vector<ALuint>::iterator last) {
+    for (; first != last; ++first) {
+        if (alIsSource(*first) == AL_TRUE) {
+            alDeleteSources(1, &*first);
+        }
+    }
 }
 
 void sound_engine::set_gains(float music, float effects) {
@@ -152,11 +158,8 @@ void sound_engine::reclaim_finished_sources() {
         alGetSourcei(s, AL_SOURCE_STATE, &state);
         return state == AL_PLAYING || state == AL_PAUSED;
     });
-    const auto count = static_cast<ALsizei>(sources_.end() - finished);
-    if (count > 0) {
-        alDeleteSources(count, &*finished);
-        sources_.erase(finished, sources_.end());
-    }
+    release_sources(finished, sources_.end());
+    sources_.erase(finished, sources_.end());
 }
 
 ALuint sound_engine::buffer_for(const std::string& game_path) {

@@ -47,6 +47,7 @@ private:
 
     void make_current() const;
     void reclaim_finished_sources();
+    void release_sources(std::vector<ALuint>::iterator first, std::vector<ALuint>::iterator last);
     // The OpenAL buffer holding the whole decoded file, or 0 after printing why there is none.
     ALuint buffer_for(const std::string& game_path);
 

@@ -143,5 +143,41 @@ TEST(Screens, PlayPausesOnEscapeTheListOpensWhereThePlayerIsAndALockedLevelSaysW
     EXPECT_FALSE(d.game().should_stop());
 }
 
+TEST(Screens, FiveWinsEachLeftForTheTitleAndPlayedAgainKeepTheGameRunning) {
+    menu_game g;
+    test::game_driver& d = *g.d;
+    // Escape on a preview goes back where the level was chosen, not into play.
+    press(d, {GLFW_KEY_DOWN, GLFW_KEY_ENTER, GLFW_KEY_ENTER});
+    ASSERT_EQ(d.game().screen_name(), "preview");
+    press(d, {GLFW_KEY_ESCAPE});
+    EXPECT_EQ(d.game().screen_name(), "list");
+    press(d, {GLFW_KEY_ESCAPE, GLFW_KEY_UP});
+    for (int round = 0; round < 5; ++round) {
+        press(d, {GLFW_KEY_ENTER});
+        ASSERT_EQ(d.game().screen_name(), "preview") << round;
+        press(d, {GLFW_KEY_ESCAPE});
+        ASSERT_EQ(d.game().screen_name(), "title") << round;
+        press(d, {GLFW_KEY_ENTER, GLFW_KEY_SPACE});
+        ASSERT_EQ(d.game().screen_name(), "play") << round;
+        d.hold(command::forward);
+        for (int i = 0; i < 600 && d.game().screen_name() == "play"; ++i) {
+            d.frames(1, false);
+        }
+        d.release(command::forward);
+        ASSERT_EQ(d.game().screen_name(), "win") << round;
+        // The pause menu goes over the panel and Resume comes back to it.
+        press(d, {GLFW_KEY_ESCAPE, GLFW_KEY_ENTER});
+        EXPECT_EQ(d.game().screen_name(), "win") << round;
+        press(d, {GLFW_KEY_ESCAPE});
+        for (int n = 0; n < 5; ++n) {
+            press(d, {GLFW_KEY_DOWN});
+        }
+        press(d, {GLFW_KEY_ENTER});
+        ASSERT_EQ(d.game().screen_name(), "title") << round;
+        d.frames(2);
+    }
+    EXPECT_FALSE(d.game().should_stop());
+}
+
 }  // namespace
 }  // namespace quillomar

@@ -56,6 +56,31 @@ TEST_F(SoundEngineTest, PlayStartsAtOnceAndStopAllStopsEverything) {
     EXPECT_EQ(engine->playing_count(), 1) << "the engine plays again after stop-all";
 }
 
+// The sources OpenAL holds, whoever made them.
+std::vector<ALuint> live_sources() {
+    std::vector<ALuint> live;
+    for (ALuint name = 1; name < 1024; ++name) {
+        if (alIsSource(name) == AL_TRUE) {
+            live.push_back(name);
+        }
+    }
+    return live;
+}
+
+TEST_F(SoundEngineTest, StopAllSkipsASourceDeletedBehindItsBackAndStopsTheRest) {
+    const std::string tone = write_tone("tone.wav", 2.0);
+    engine->play_2d(tone, false);
+    engine->play_2d(tone, true);
+    ASSERT_EQ(live_sources().size(), 2u);
+    alDeleteSources(1, &live_sources().front());
+    engine->stop_all_sounds();
+    EXPECT_TRUE(live_sources().empty()) << "the music went on playing";
+    engine->stop_all_sounds();
+    engine->play_2d(tone, false);
+    EXPECT_EQ(engine->playing_count(), 1);
+    EXPECT_EQ(live_sources().size(), 1u);
+}
+
 TEST_F(SoundEngineTest, UnreadableFilesPrintOneLineAndPlayNothing) {
     for (const std::string& path :
          {(dir.path() / "no_such.wav").string(), dir.write("garbage.wav", "not a sound file"),

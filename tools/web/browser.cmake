@@ -59,7 +59,7 @@ function(quillomar_browser_page target)
     target_link_options(${target} PRIVATE
         -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=268435456 -sPTHREAD_POOL_SIZE=4
         -sDEFAULT_PTHREAD_STACK_SIZE=4194304 -sTOTAL_STACK=8388608 -sMINIFY_HTML=0
-        -sFORCE_FILESYSTEM=1 -lidbfs.js "-sEXPORTED_RUNTIME_METHODS=[FS,callMain]"
+        -sFORCE_FILESYSTEM=1 -lidbfs.js "-sEXPORTED_RUNTIME_METHODS=[FS,callMain,ccall]"
         "SHELL:--pre-js ${web}/pre.js" "SHELL:--shell-file ${web}/shell.html"
         # SHELL: keeps each repeated option with its value (CMake drops repeated options).
         "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/Quillomar@/Quillomar"
@@ -68,6 +68,11 @@ function(quillomar_browser_page target)
         "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/config.txt@/config.txt")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
         "${web}/pre.js" "${web}/shell.html")
+    # The tab's icon: tools/generate_icon's picture of the ball, made 64 x 64 once (it needs
+    # FreeImage, which the browser build lacks).
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different "${CMAKE_SOURCE_DIR}/dist/favicon.png"
+                "$<TARGET_FILE_DIR:${target}>/favicon.png")
 endfunction()
 
 # A program run by node rather than in the page (tools/web/wasm_determinism.sh runs the

@@ -14,6 +14,18 @@
 //     opens the title menu, prints the time from navigation to the first frame, saves a picture.
 //   node tools/web/browser_test.js shots BUILD_DIR LEVEL OUT_DIR [WIDTHxHEIGHT]
 //     title, play and editor pictures, driven by keys, in a window of that size (1024x768).
+//   node tools/web/browser_test.js rounds BUILD_DIR REPLAY_FINISH OUT_DIR
+//     from the title menu, five times: the first level won with W held, the pause menu, the
+//     title menu again. Then "Turning" from the list, where "Link to this level" and "Download
+//     the level" must give that level and Enter must not reopen the link; "Download the
+//     recordings" must save the best run, which the desktop (REPLAY_FINISH) finishes on the
+//     page's best tick; the link opens "Turning"; a level opened from the disk is titled by its
+//     file's name; a reload after either shows the title menu. Fails on any page error, GL
+//     error, failed request, or sound refused after the first key.
+//   node tools/web/browser_test.js phone BUILD_DIR OUT_DIR
+//     a touch screen of 844x390, then 390x844: the whole title menu shows, centred, in the
+//     canvas, which fits the screen; a swipe and a pinch neither scroll nor zoom the page; the
+//     "turn your phone" note shows upright only. Saves phone-844x390.png and phone-390x844.png.
 // Prints one line per check and exits 0 only when every check passed.
 'use strict';
 const fs = require('fs');
@@ -31,12 +43,13 @@ function base64url(bytes) {
   return Buffer.from(bytes).toString('base64').replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
 }
 
-// Resolves with the first console line that `pattern` matches, or rejects after `seconds`.
-function waitForLine(lines, pattern, seconds) {
+// Resolves with the first console line from `from` on that `pattern` matches, or rejects after
+// `seconds`.
+function waitForLine(lines, pattern, seconds, from = 0) {
   return new Promise((resolve, reject) => {
     const started = Date.now();
     const look = () => {
-      const found = lines.find((line) => pattern.test(line));
+      const found = lines.slice(from).find((line) => pattern.test(line));
       if (found) return resolve(found);
       if (Date.now() - started > seconds * 1000) {
         return reject(new Error(`no console line like ${pattern} within ${seconds} s`));
@@ -47,16 +60,21 @@ function waitForLine(lines, pattern, seconds) {
   });
 }
 
-async function withPage(buildDir, width, height, body) {
+// `options.autoplay` false: sound waits for the player's first key, as in a browser as shipped.
+async function withPage(buildDir, width, height, body, options = {}) {
   const server = await serve(buildDir, 0);
   const base = `http://127.0.0.1:${server.address().port}/quillomar.html`;
-  const browser = await puppeteer.launch({ executablePath: chromium, args: flags,
-                                           defaultViewport: { width, height } });
+  const args = options.autoplay === false ? flags.filter((f) => !/autoplay/.test(f)) : flags;
+  const browser = await puppeteer.launch({ executablePath: chromium, args,
+                                           defaultViewport: { width, height, ...options.viewport } });
   try {
     const page = await browser.newPage();
     const lines = [];
     page.on('console', (message) => lines.push(message.text()));
     page.on('pageerror', (error) => lines.push('page error: ' + error.message));
+    page.on('response', (response) => {
+      if (response.status() >= 400) lines.push(`http ${response.status()} ${response.url()}`);
+    });
     return await body(page, base, lines);
   } finally {
     await browser.close();
@@ -184,10 +202,207 @@ async function shots([buildDir, level, outDir, size = '1024x768']) {
   return ok;
 }
 
-const modes = { replay, record, resize, start, shots };
+const pause = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// The game's HUD lines over the picture, one a line.
+const hudText = (page) => page.evaluate(() => Module.ccall('quillomar_hud_text', 'string', [], []));
+
+async function waitForHud(page, pattern, seconds = 60) {
+  for (const started = Date.now(); Date.now() - started < seconds * 1000; await pause(100)) {
+    if (pattern.test(await hudText(page))) return;
+  }
+  throw new Error(`the HUD never showed ${pattern}; it shows: ${(await hudText(page)).replace(/\n/g, ' | ')}`);
+}
+
+async function keys(page, names, ms = 200) {
+  for (const name of names) {
+    await page.keyboard.press(name);
+    await pause(ms);
+  }
+}
+
+// Lines that no run of the page may print: page errors, GL errors, failed requests.
+const faults = (lines) => lines.filter((l) => /^page error|^http [45]\d\d|GL_INVALID|GL_OUT_OF|WebGL: /.test(l));
+
+async function waitForFile(file, seconds = 20) {
+  for (const started = Date.now(); Date.now() - started < seconds * 1000; await pause(200)) {
+    if (fs.existsSync(file)) return fs.readFileSync(file);
+  }
+  throw new Error(`no ${path.basename(file)} was downloaded`);
+}
+
+async function rounds([buildDir, replayFinish, outDir]) {
+  const downloads = path.resolve(outDir, 'downloads');
+  fs.rmSync(downloads, { recursive: true, force: true });
+  fs.mkdirSync(downloads, { recursive: true });
+  const checks = [];
+  const check = (passed, text) => { checks.push(passed); console.log(`${passed ? 'PASS' : 'FAIL'}: ${text}`); };
+  await withPage(buildDir, 1024, 700, async (page, base, lines) => {
+    const cdp = await page.target().createCDPSession();
+    await cdp.send('Page.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    const links = [];
+    page.on('dialog', (dialog) => { links.push(dialog.defaultValue()); dialog.accept(); });
+    try {
+      await page.goto(base);
+      await waitForLine(lines, /^first frame at/, 120);
+      await page.focus('#canvas');
+      const firstInput = lines.length;
+      // Five times: the first level from the list, won, then the title menu from the pause menu.
+      for (let round = 1; round <= 5; ++round) {
+        await waitForHud(page, /^Play$/m);
+        await keys(page, ['ArrowDown', 'Enter']);
+        await waitForHud(page, /Enter plays/);
+        await keys(page, ['ArrowUp', 'ArrowUp', 'Enter']);
+        await waitForHud(page, /Any key: play/);
+        await keys(page, ['Space']);
+        await page.keyboard.down('w');
+        await waitForHud(page, /^Finished!$/m, 300);
+        await page.keyboard.up('w');
+        await keys(page, ['Escape']);
+        await waitForHud(page, /^Paused$/m);
+        await keys(page, ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'Enter']);
+        console.log(`round ${round}: won, back at the title menu`);
+      }
+      const ticks = lines.filter((l) => /^finish tick \d+$/.test(l)).map((l) => Number(l.split(' ')[2]));
+      check(ticks.length === 5 && faults(lines).length === 0,
+            `five wins (finish ticks ${ticks.join(' ')}), each followed by the title menu and play again, no page error`);
+
+      // Turning, the second of the list: its link and its file.
+      await waitForHud(page, /^Play$/m);
+      await keys(page, ['ArrowDown', 'Enter']);
+      await waitForHud(page, /Enter plays/);
+      await keys(page, ['ArrowUp', 'ArrowUp', 'ArrowDown', 'Enter']);
+      await waitForHud(page, /^Turning$/m);
+      await keys(page, ['Space'], 1000);
+      await page.click('#share-level');
+      await pause(500);
+      await keys(page, ['Enter', 'Space'], 500);
+      const focused = await page.evaluate(() => document.activeElement.id);
+      check(links.length === 1 && focused === 'canvas',
+            `one link prompt after a click and Enter (${links.length}), the focus back on the ${focused}`);
+      await page.click('#save-level');
+      const level = await waitForFile(path.join(downloads, '02_turning.txt'));
+      check(level.equals(fs.readFileSync('levels/02_turning.txt')), 'the level downloaded is levels/02_turning.txt');
+      await page.click('#save-recordings');
+      const best = path.join(downloads, '01_rolling-best.replay');
+      await waitForFile(best);
+      const desktop = require('child_process').execFileSync(replayFinish, ['--replay', 'levels/01_rolling.txt', best]).toString();
+      const tick = (desktop.match(/^finish tick (\d+)$/m) || [])[1];
+      check(Number(tick) === Math.min(...ticks),
+            `the best run downloaded: the desktop finishes it on tick ${tick}, the page's best was ${Math.min(...ticks)}`);
+      const audio = lines.slice(firstInput).filter((l) => /AudioContext/.test(l));
+      check(audio.length === 0, `no sound refused after the first key ${audio.join(' ')}`);
+
+      // The link opens Turning, and the address forgets it: a reload shows the title menu.
+      await page.goto('about:blank');
+      let from = lines.length;
+      await page.goto(links[0]);
+      await waitForLine(lines, /^first frame at/, 120, from);
+      await waitForHud(page, /^Turning$/m);
+      const hash = await page.evaluate(() => location.hash);
+      from = lines.length;
+      await page.reload();
+      await waitForLine(lines, /^first frame at/, 120, from);
+      await waitForHud(page, /^Play$/m);
+      check(hash === '', `the link opened Turning, the address kept "${hash}", a reload showed the title menu`);
+
+      // A level opened from the disk, without a title line: its file name is its title.
+      const mine = path.resolve(outDir, 'mylevel.txt');
+      fs.writeFileSync(mine, fs.readFileSync('levels/01_rolling.txt', 'utf8').replace(/^(title|hint) .*\n/mg, ''));
+      await (await page.$('#open-level')).uploadFile(mine);
+      await waitForHud(page, /^mylevel\.txt$/m);
+      from = lines.length;
+      await page.reload();
+      await waitForLine(lines, /^first frame at/, 120, from);
+      await waitForHud(page, /^Play$/m);
+      check(faults(lines).length === 0, `mylevel.txt opened under its name, a reload showed the title menu; ${faults(lines).join(' ') || 'no page error'}`);
+    } catch (error) {
+      console.log(lines.slice(-20).join('\n'));
+      check(false, error.message);
+    }
+    await page.screenshot({ path: path.join(outDir, 'rounds.png') });
+  }, { autoplay: false });
+  return checks.length > 0 && checks.every((c) => c);
+}
+
+// The bounding box of the bright pixels (the menu's text) in the canvas, and the canvas's box,
+// in page pixels.
+async function brightBox(page) {
+  const shot = await page.screenshot({ encoding: 'base64' });
+  return page.evaluate(async (data) => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,' + data;
+    await image.decode();
+    const drawn = document.createElement('canvas');
+    drawn.width = image.width;
+    drawn.height = image.height;
+    const context = drawn.getContext('2d');
+    context.drawImage(image, 0, 0);
+    const pixels = context.getImageData(0, 0, image.width, image.height).data;
+    const c = document.getElementById('canvas').getBoundingClientRect();
+    const canvas = { left: c.left, top: c.top, right: c.right, bottom: c.bottom };
+    let box = null;
+    for (let y = Math.max(0, Math.ceil(c.top)); y < Math.min(image.height, c.bottom); ++y) {
+      for (let x = Math.max(0, Math.ceil(c.left)); x < Math.min(image.width, c.right); ++x) {
+        const i = (y * image.width + x) * 4;
+        if (pixels[i] + pixels[i + 1] + pixels[i + 2] < 600) continue;
+        box = box || { left: x, top: y, right: x, bottom: y };
+        box.left = Math.min(box.left, x);
+        box.right = Math.max(box.right, x);
+        box.top = Math.min(box.top, y);
+        box.bottom = Math.max(box.bottom, y);
+      }
+    }
+    return { box, canvas };
+  }, shot);
+}
+
+async function phone([buildDir, outDir]) {
+  fs.mkdirSync(outDir, { recursive: true });
+  const entries = ['Play', 'Levels', 'Random level', 'Level of the day', 'Editor', 'Replays', 'Settings', 'Quit'];
+  let ok = true;
+  for (const [width, height] of [[844, 390], [390, 844]]) {
+    const size = `${width}x${height}`;
+    const viewport = { isMobile: true, hasTouch: true, deviceScaleFactor: 1 };
+    ok = await withPage(buildDir, width, height, async (page, base, lines) => {
+      await page.goto(base);
+      await waitForLine(lines, /^first frame at/, 120);
+      await waitForHud(page, /^Quit$/m);
+      await pause(2000);
+      await page.screenshot({ path: path.join(outDir, `phone-${size}.png`) });
+      const hud = await hudText(page);
+      const missing = entries.filter((e) => !new RegExp(`^${e}$`, 'm').test(hud));
+      const { box, canvas } = await brightBox(page);
+      const inside = box && box.left > canvas.left + 1 && box.right < canvas.right - 2 &&
+                     box.top > canvas.top + 1 && box.bottom < canvas.bottom - 2 &&
+                     canvas.left >= 0 && canvas.top >= 0 && canvas.right <= width && canvas.bottom <= height;
+      const off = box ? Math.abs((box.left + box.right) / 2 - (canvas.left + canvas.right) / 2) : width;
+      const cdp = await page.target().createCDPSession();
+      await cdp.send('Input.synthesizeScrollGesture', { x: width / 2, y: height / 2, xDistance: -200,
+                                                         yDistance: -300, gestureSourceType: 'touch' });
+      await cdp.send('Input.synthesizePinchGesture', { x: width / 2, y: height / 2, scaleFactor: 2,
+                                                        gestureSourceType: 'touch' });
+      const moved = await page.evaluate(() => [scrollX, scrollY, visualViewport.scale,
+                                                document.documentElement.scrollWidth,
+                                                document.documentElement.scrollHeight]);
+      const note = await page.evaluate(() => getComputedStyle(document.getElementById('turn')).display !== 'none');
+      const passed = missing.length === 0 && inside && off <= width * 0.03 &&
+                     moved[0] === 0 && moved[1] === 0 && moved[2] === 1 && moved[3] <= width &&
+                     moved[4] <= height && note === (height > width) && faults(lines).length === 0;
+      console.log(`${passed ? 'PASS' : 'FAIL'}: ${size}: canvas ${JSON.stringify(canvas)}, menu text ` +
+                  `${JSON.stringify(box)} (${Math.round(off)} px off centre, missing: ${missing.join(', ') || 'none'}); ` +
+                  `after a swipe and a pinch scroll ${moved[0]},${moved[1]} zoom ${moved[2]}, page ` +
+                  `${moved[3]}x${moved[4]}; turn note ${note ? 'shown' : 'hidden'}; ${faults(lines).join(' ') || 'no fault'}`);
+      return passed;
+    }, { viewport }) && ok;
+  }
+  return ok;
+}
+
+const modes = { replay, record, resize, start, shots, rounds, phone };
 const [mode, ...rest] = process.argv.slice(2);
 if (!modes[mode]) {
-  console.error('usage: browser_test.js replay|record|resize|start|shots ...');
+  console.error('usage: browser_test.js replay|record|resize|start|shots|rounds|phone ...');
   process.exit(2);
 }
 modes[mode](rest).then((passed) => process.exit(passed ? 0 : 1), (error) => {

@@ -3,10 +3,12 @@
 //
 //   quillomar.html                       the title menu (--menu)
 //   quillomar.html#level=<base64url>     plays the level file held in the link (--menu LEVEL)
+//   quillomar.html#level=..&name=F.txt   the same, the file named F.txt (its title without one)
 //   quillomar.html#level=..&replay=..    plays the recording on that level (LEVEL --replay RUN)
 //   quillomar.html?args=a+b+c            any other command line (the browser test's --replay)
 //
-// A file the address carries (a level, a recording) is written below /home/web_user/shared.
+// A file the address carries (a level, a recording) is written below /home/web_user/shared, and
+// the address drops it once it is taken in: a reload starts at the title menu.
 // The page's own thread only: the game's worker threads load this file too.
 if (!Module['ENVIRONMENT_IS_PTHREAD'] && typeof window !== 'undefined') {
   (function () {
@@ -20,6 +22,14 @@ if (!Module['ENVIRONMENT_IS_PTHREAD'] && typeof window !== 'undefined') {
       for (var i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
       return bytes;
     }
+
+    // A file name the page may write below shared/: plain characters, a .txt at the end.
+    Module.quillomarFileName = function (name) {
+      var plain = String(name || '').replace(/^.*[\\/]/, '').replace(/[^A-Za-z0-9._ -]/g, '_')
+                                    .replace(/^[. ]+/, '').substring(0, 100);
+      if (!plain) plain = 'level';
+      return /\.txt$/i.test(plain) ? plain : plain + '.txt';
+    };
 
     function pageArguments() {
       var location = typeof window !== 'undefined' ? window.location : null;
@@ -37,12 +47,19 @@ if (!Module['ENVIRONMENT_IS_PTHREAD'] && typeof window !== 'undefined') {
       Module.quillomarShared = {};
       ['level', 'replay'].forEach(function (name) {
         if (files[name]) {
-          Module.quillomarShared[name] = fromBase64url(files[name]);
+          try {
+            Module.quillomarShared[name] = fromBase64url(files[name]);
+          } catch (e) {
+            console.warn('quillomar: the address\'s ' + name + ' is not base64url; it is left out');
+          }
         }
       });
+      var name = 'level.txt';
+      try { name = Module.quillomarFileName(decodeURIComponent(files.name || name)); } catch (e) {}
+      var level = home + '/shared/' + name;
+      Module.quillomarShared.levelPath = level;
       if (args) return args;
       if (Module.quillomarShared.level) {
-        var level = home + '/shared/level.txt';
         // A replay plays as `quillomar LEVEL --replay FILE` does; a level alone opens from the
         // title menu, so Escape pauses rather than ends the page's game.
         return Module.quillomarShared.replay ? [level, '--replay', home + '/shared/run.replay']
@@ -82,8 +99,9 @@ if (!Module['ENVIRONMENT_IS_PTHREAD'] && typeof window !== 'undefined') {
         var shared = Module.quillomarShared || {};
         if (shared.level || shared.replay) {
           try { FS.mkdir(home + '/shared'); } catch (e) {}
-          if (shared.level) FS.writeFile(home + '/shared/level.txt', shared.level);
+          if (shared.level) FS.writeFile(shared.levelPath, shared.level);
           if (shared.replay) FS.writeFile(home + '/shared/run.replay', shared.replay);
+          history.replaceState(null, '', location.pathname + location.search);
         }
         removeRunDependency('quillomar-player-files');
       });
