@@ -444,9 +444,11 @@ void key_input::capture_pointer(bool on) {
     }
     double y = 0.0;
     cursor(pointer_x_, y);
+    touch_.drop_steer();
 }
 
 double key_input::take_pointer_dx() {
+    const double finger = touch_.take_steer_dx();
     if (!captured_) {
         return 0.0;
     }
@@ -455,7 +457,7 @@ double key_input::take_pointer_dx() {
     cursor(x, y);
     const double dx = x - pointer_x_;
     pointer_x_ = x;
-    return std::isfinite(dx) ? dx : 0.0;
+    return (std::isfinite(dx) ? dx : 0.0) + finger;
 }
 
 void key_input::window_size(int& width, int& height) const {
@@ -586,7 +588,9 @@ frame_input key_input::sample(double time) {
     for (std::size_t i = 0; i < command_count; ++i) {
         const command c = key_rows[i].action;
         // A tap that began and ended within the frame holds its command for this one frame.
-        const bool down = window_ != nullptr && glfwGetKey(window_, keys_[i]) == GLFW_PRESS;
+        // A finger on the right half of a touch screen pushes as the forward key does.
+        const bool down = (window_ != nullptr && glfwGetKey(window_, keys_[i]) == GLFW_PRESS) ||
+                          (c == command::forward && touch_.pushing());
         input.hold(c, down || input.pressed(c) > 0 || gamepad_held_.is_held(c));
         if (down && (c == command::forward || c == command::back)) {
             keys_push = true;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/touch_input.h"
 #include "game/commands.h"
 #include "records/settings.h"
 
@@ -199,8 +200,14 @@ public:
     // however far it goes. Released, it is the menus' pointer again.
     void capture_pointer(bool on);
     bool pointer_captured() const { return captured_; }
-    // The pointer's sideways movement in pixels since the last call while captured; 0 while not.
+    // The pointer's sideways movement in pixels since the last call while captured, a steering
+    // finger's with it; 0 while not.
     double take_pointer_dx();
+    // The fingers on a touch screen: the page reports them, sample and take_pointer_dx read them.
+    touch_input& touch() { return touch_; }
+    // A press made elsewhere than on a key (the page's buttons over the picture).
+    void press(command c) { pending_.press(c); }
+    void press(window_action action) { ++window_presses_[static_cast<int>(action)]; }
     // The window's size in pixels; unchanged without a window.
     void window_size(int& width, int& height) const;
 
@@ -226,6 +233,7 @@ private:
     float dead_zone_ = 0.33f;
     bool captured_ = false;
     double pointer_x_ = 0.0;  // where the captured pointer was at the last take_pointer_dx
+    touch_input touch_;
 };
 
 }  // namespace quillomar

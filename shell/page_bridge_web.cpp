@@ -2,9 +2,12 @@
 
 #include <emscripten.h>
 
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "framework/key_map.h"
 #include "records/records_store.h"
 #include "shell/edit_mode.h"
 #include "shell/menu_mode.h"
@@ -56,6 +59,18 @@ std::string best_run_name(quillomar_game& game, const std::string& key) {
         }
     }
     return key + ".replay";
+}
+
+// Whether the player steers the ball now: a run under way in play or about to start, not a
+// replay; the page's fingers steer and push then, and tap the menus otherwise.
+bool in_play(quillomar_game& game) {
+    const play_session* session = game.session();
+    const std::string screen = game.screen_name();
+    if (session == nullptr || session->replaying() || (screen != "play" && screen != "ready")) {
+        return false;
+    }
+    const game_state& s = session->state();
+    return s.has_level && !s.won && !s.lost;
 }
 
 }  // namespace
@@ -118,12 +133,79 @@ EMSCRIPTEN_KEEPALIVE const char* quillomar_runs() {
     return answered(lines);
 }
 
+// Whether a finger on the picture plays (steers, pushes) rather than taps the menus.
+EMSCRIPTEN_KEEPALIVE int quillomar_in_play() {
+    return attached != nullptr && attached->keys() != nullptr && in_play(*attached) ? 1 : 0;
+}
+
+// The name of the screen on top ("title", "play", "win"...); empty before the game runs.
+EMSCRIPTEN_KEEPALIVE const char* quillomar_screen() {
+    return answered(attached != nullptr ? attached->screen_name() : std::string());
+}
+
+// A finger on the picture: `kind` 0 down, 1 moved, 2 lifted, 3 every finger lifted; `x` and
+// `width` in the page's pixels from the picture's left edge.
+EMSCRIPTEN_KEEPALIVE void quillomar_touch(int kind, int id, double x, double width) {
+    if (attached == nullptr || attached->keys() == nullptr) {
+        return;
+    }
+    touch_input& touch = attached->keys()->touch();
+    switch (kind) {
+        case 0: touch.finger_down(id, x, width); break;
+        case 1: touch.finger_moved(id, x); break;
+        case 2: touch.finger_up(id); break;
+        case 3: touch.lift_all(); break;
+        default: break;
+    }
+}
+
+// A press from the page: its buttons over the picture ("flip", "retry", "pause"), or the pause
+// when the browser takes the pointer back; other names do nothing.
+EMSCRIPTEN_KEEPALIVE void quillomar_press(const char* name) {
+    if (attached == nullptr || attached->keys() == nullptr || name == nullptr) {
+        return;
+    }
+    key_input& keys = *attached->keys();
+    if (std::strcmp(name, "flip") == 0) {
+        keys.press(command::flip);
+    } else if (std::strcmp(name, "retry") == 0) {
+        keys.press(command::restart);
+    } else if (std::strcmp(name, "pause") == 0) {
+        keys.press(window_action::pause);
+    }
+}
+
+// The ball's heading in degrees, atan2 of its x over its z; 0 without a run.
+EMSCRIPTEN_KEEPALIVE double quillomar_heading() {
+    const play_session* session = attached != nullptr ? attached->session() : nullptr;
+    if (session == nullptr) {
+        return 0.0;
+    }
+    const glm::vec3& h = session->state().ball.heading;
+    const double degrees = std::atan2(h.x, h.z) * 180.0 / 3.14159265358979323846;
+    return std::isfinite(degrees) ? degrees : 0.0;
+}
+
 // The HUD's lines over the game, one a line.
 EMSCRIPTEN_KEEPALIVE const char* quillomar_hud_text() {
     std::string lines;
     if (attached != nullptr && attached->renderer() != nullptr) {
         for (const hud_line& line : attached->shell_hud_lines()) {
             lines += line.text + "\n";
+        }
+    }
+    return answered(lines);
+}
+
+// The HUD's lines with where each starts: its left end and its baseline, in the canvas's drawing
+// pixels from the top-left corner, a tab, then the text (the touch test taps menu rows so).
+EMSCRIPTEN_KEEPALIVE const char* quillomar_hud_places() {
+    std::string lines;
+    if (attached != nullptr && attached->renderer() != nullptr) {
+        for (const hud_line& line : attached->shell_hud_lines()) {
+            const int x = line.from_left_edge ? line.x_pixels : attached->width / 2 + line.x_pixels;
+            lines += std::to_string(x) + "\t" + std::to_string(line.y_pixels) + "\t" + line.text +
+                     "\n";
         }
     }
     return answered(lines);

@@ -13,14 +13,27 @@ void win_screen::step(quillomar_game& game) {
         play->keep_medal_times(game);
     }
     key_input& keys = *game.keys();
+    // The pause key (or the page's Pause button) opens the pause menu as Escape does; a click
+    // or a tap on the panel goes on as Enter does.
+    if (keys.take(window_action::pause) > 0) {
+        escape(game);
+        return;
+    }
     const int go_on = keys.take(window_action::confirm) + keys.take(window_action::pad_start) +
-                      keys.take(window_action::menu_accept);
+                      keys.take(window_action::menu_accept) + keys.take_clicks();
     const play_session* session = game.session();
     if (go_on == 0 || session == nullptr) {
         return;
     }
     const std::string next = game.next_level_after(*session);
     game.play_level(next.empty() ? session->level_path() : next, true);
+}
+
+void win_screen::enter(quillomar_game& game, bool /*returning*/) {
+    // A click made in play, or in the menu over the panel, is no choice made on it.
+    if (game.keys() != nullptr) {
+        game.keys()->take_clicks();
+    }
 }
 
 void win_screen::draw(quillomar_game& game) {

@@ -1,5 +1,5 @@
 // The win panel of a menu-started game, over the won level: the time, the lives lost, and what
-// Enter does next. Escape opens the pause menu over it; Resume comes back to the panel.
+// Enter (or a click) does next. Escape opens the pause menu over it; Resume comes back to the panel.
 #pragma once
 
 #include "shell/screen.h"
@@ -9,6 +9,7 @@ namespace quillomar {
 class win_screen : public screen {
 public:
     const char* name() const override { return "win"; }
+    void enter(quillomar_game& game, bool returning) override;
     void step(quillomar_game& game) override;
     void draw(quillomar_game& game) override;
     void draw_under(quillomar_game& game, const std::vector<hud_line>& lines) override;

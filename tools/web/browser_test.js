@@ -26,6 +26,13 @@
 //     a touch screen of 844x390, then 390x844: the whole title menu shows, centred, in the
 //     canvas, which fits the screen; a swipe and a pinch neither scroll nor zoom the page; the
 //     "turn your phone" note shows upright only. Saves phone-844x390.png and phone-390x844.png.
+//   node tools/web/browser_test.js touch BUILD_DIR OUT_DIR
+//     a touch screen of 844x390 and nothing else: taps Play in the title menu and the preview,
+//     waits out Go!, drags a finger across the left half (the heading must turn right, then back
+//     as far), taps the Pause button and the pause menu's Resume, then holds the right half down
+//     until the page's console says "finish tick N"; on the win panel only the Menu button shows
+//     and a tap goes on to "Turning". Fails on any page error. Saves touch-play.png (the buttons
+//     over the picture), touch-pause.png and touch-win.png.
 // Prints one line per check and exits 0 only when every check passed.
 'use strict';
 const fs = require('fs');
@@ -399,10 +406,126 @@ async function phone([buildDir, outDir]) {
   return ok;
 }
 
-const modes = { replay, record, resize, start, shots, rounds, phone };
+// The canvas point (page pixels) a finger taps to choose the HUD line `text`: a little into the
+// text, above its baseline.
+async function placeOf(page, text) {
+  return page.evaluate((wanted) => {
+    const places = Module.ccall('quillomar_hud_places', 'string', [], []).split('\n');
+    const c = document.getElementById('canvas');
+    const box = c.getBoundingClientRect();
+    for (const line of places) {
+      const [x, y, shown] = line.split('\t');
+      if (shown !== undefined && shown.replace(/^> | <$/g, '') === wanted) {
+        return { x: box.left + (Number(x) + 12) * box.width / c.width,
+                 y: box.top + (Number(y) - 8) * box.height / c.height };
+      }
+    }
+    return null;
+  }, text);
+}
+
+async function tapText(page, text) {
+  const at = await placeOf(page, text);
+  if (!at) throw new Error(`no HUD line "${text}" to tap; the HUD shows: ${(await hudText(page)).replace(/\n/g, ' | ')}`);
+  await page.touchscreen.tap(at.x, at.y);
+}
+
+async function waitForPlay(page, seconds = 30) {
+  for (const started = Date.now(); Date.now() - started < seconds * 1000; await pause(100)) {
+    const playing = await page.evaluate(() => Module.ccall('quillomar_in_play', 'number', [], []));
+    if (playing === 1 && !/^Go!$/m.test(await hudText(page))) return;
+  }
+  throw new Error('play never started');
+}
+
+async function touch([buildDir, outDir]) {
+  fs.mkdirSync(outDir, { recursive: true });
+  const [width, height] = [844, 390];
+  const checks = [];
+  const check = (passed, text) => { checks.push(passed); console.log(`${passed ? 'PASS' : 'FAIL'}: ${text}`); };
+  const viewport = { isMobile: true, hasTouch: true, deviceScaleFactor: 1 };
+  await withPage(buildDir, width, height, async (page, base, lines) => {
+    try {
+      await page.goto(base);
+      await waitForLine(lines, /^first frame at/, 120);
+      await waitForHud(page, /^Play$/m);
+      await tapText(page, 'Play');
+      await waitForHud(page, /Any key: play/, 60);
+      await page.touchscreen.tap(width / 2, height / 2);
+      await waitForPlay(page);
+      await pause(500);
+      const box = await page.evaluate(() => {
+        const r = document.getElementById('canvas').getBoundingClientRect();
+        return { left: r.left, top: r.top, width: r.width, height: r.height };
+      });
+      const heading = () => page.evaluate(() => Module.ccall('quillomar_heading', 'number', [], []));
+      const drag = async (from, to) => {
+        const y = box.top + box.height * 0.6;
+        const finger = await page.touchscreen.touchStart(box.left + from, y);
+        for (let i = 1; i <= 10; ++i) {
+          await finger.move(box.left + from + (to - from) * i / 10, y);
+          await pause(30);
+        }
+        await finger.end();
+        await pause(400);
+      };
+      // Across the left half and back: the heading turns right, then back where it was.
+      const before = await heading();
+      await drag(box.width * 0.1, box.width * 0.1 + 150);
+      const turned = await heading();
+      await drag(box.width * 0.1 + 150, box.width * 0.1);
+      const back = await heading();
+      const right = ((before - turned) % 360 + 540) % 360 - 180;
+      check(right > 30 && right < 120 && Math.abs(back - before) < 0.01,
+            `a 150-pixel drag across the left half turned the heading ${right.toFixed(1)} degrees ` +
+            `right (${before.toFixed(1)} -> ${turned.toFixed(1)}), the drag back to ${back.toFixed(1)}`);
+      const controls = await page.evaluate(() => ['touch-pause', 'touch-retry', 'touch-flip'].map((id) => {
+        const r = document.getElementById(id).getBoundingClientRect();
+        return r.width > 0 && r.height > 0;
+      }));
+      await page.screenshot({ path: path.join(outDir, 'touch-play.png') });
+      const pauseButton = await page.evaluate(() => {
+        const r = document.getElementById('touch-pause').getBoundingClientRect();
+        return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+      });
+      await page.touchscreen.tap(pauseButton.x, pauseButton.y);
+      await waitForHud(page, /^Paused$/m);
+      const hidden = await page.evaluate(() => getComputedStyle(document.getElementById('touch')).display === 'none');
+      await page.screenshot({ path: path.join(outDir, 'touch-pause.png') });
+      await tapText(page, 'Resume');
+      await waitForPlay(page);
+      const focused = await page.evaluate(() => document.activeElement.id);
+      check(controls.every((c) => c) && hidden && focused === 'canvas',
+            `the Pause, Retry and Flip buttons showed in play (${controls.join(' ')}), hid in the ` +
+            `pause menu (${hidden}), Resume was tapped; the focus stayed on the ${focused}`);
+      const finger = await page.touchscreen.touchStart(box.left + box.width * 0.75, box.top + box.height * 0.6);
+      const line = await waitForLine(lines, /^finish tick \d+$/, Number(process.env.QUILLOMAR_BROWSER_TIMEOUT || 300));
+      await finger.end();
+      check(faults(lines).length === 0,
+            `held down on the right half, the ball rolled to the finish: "${line}"; ${faults(lines).join(' ') || 'no page error'}`);
+      // The win panel: the Menu button alone over it, and a tap goes on to the next level.
+      await waitForHud(page, /^Finished!$/m);
+      await pause(500);
+      const menu = await page.evaluate(() => ['touch-pause', 'touch-retry', 'touch-flip'].map((id) =>
+        document.getElementById(id).getBoundingClientRect().width > 0 ? document.getElementById(id).textContent : '-').join(' '));
+      await page.screenshot({ path: path.join(outDir, 'touch-win.png') });
+      await page.touchscreen.tap(width / 2, height / 2);
+      await waitForHud(page, /^Turning$/m, 60);
+      check(menu === 'Menu - -' && faults(lines).length === 0,
+            `over the win panel the buttons were "${menu}"; a tap on it went on to "Turning"`);
+    } catch (error) {
+      console.log(lines.slice(-20).join('\n'));
+      check(false, error.message);
+    }
+    await page.screenshot({ path: path.join(outDir, 'touch-end.png') });
+  }, { viewport });
+  return checks.length === 4 && checks.every((c) => c);
+}
+
+const modes = { replay, record, resize, start, shots, rounds, phone, touch };
 const [mode, ...rest] = process.argv.slice(2);
 if (!modes[mode]) {
-  console.error('usage: browser_test.js replay|record|resize|start|shots|rounds|phone ...');
+  console.error('usage: browser_test.js replay|record|resize|start|shots|rounds|phone|touch ...');
   process.exit(2);
 }
 modes[mode](rest).then((passed) => process.exit(passed ? 0 : 1), (error) => {
