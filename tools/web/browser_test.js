@@ -33,6 +33,10 @@
 //     until the page's console says "finish tick N"; on the win panel only the Menu button shows
 //     and a tap goes on to "Turning". Fails on any page error. Saves touch-play.png (the buttons
 //     over the picture), touch-pause.png and touch-win.png.
+//   node tools/web/browser_test.js mouse BUILD_DIR
+//     from the title menu by keys into play: the game holds the pointer lock (after a click on
+//     the picture, if the browser refused it before), moving the mouse 100 pixels right turns
+//     the heading 18 degrees right, and Escape frees the pointer and pauses the game.
 // Prints one line per check and exits 0 only when every check passed.
 'use strict';
 const fs = require('fs');
@@ -522,10 +526,59 @@ async function touch([buildDir, outDir]) {
   return checks.length === 4 && checks.every((c) => c);
 }
 
-const modes = { replay, record, resize, start, shots, rounds, phone, touch };
+async function mouse([buildDir]) {
+  const checks = [];
+  const check = (passed, text) => { checks.push(passed); console.log(`${passed ? 'PASS' : 'FAIL'}: ${text}`); };
+  await withPage(buildDir, 1024, 700, async (page, base, lines) => {
+    try {
+      await page.goto(base);
+      await waitForLine(lines, /^first frame at/, 120);
+      await page.focus('#canvas');
+      await waitForHud(page, /^Play$/m);
+      await keys(page, ['Enter']);
+      await waitForHud(page, /Any key: play/, 60);
+      await keys(page, ['Space']);
+      await waitForPlay(page);
+      await pause(300);
+      const locked = () => page.evaluate(() => document.pointerLockElement === document.getElementById('canvas'));
+      const asked = await locked();
+      if (!asked) {
+        await page.mouse.click(512, 500);
+        await pause(300);
+      }
+      const held = await locked();
+      const heading = () => page.evaluate(() => Module.ccall('quillomar_heading', 'number', [], []));
+      // The first move under the lock only says where the mouse is.
+      await page.mouse.move(512, 500);
+      await pause(300);
+      const before = await heading();
+      for (let i = 1; i <= 10; ++i) {
+        await page.mouse.move(512 + 10 * i, 500);
+        await pause(30);
+      }
+      await pause(300);
+      const turned = await heading();
+      const right = ((before - turned) % 360 + 540) % 360 - 180;
+      check(held && Math.abs(right - 18) < 0.01,
+            `the pointer lock was ${asked ? 'taken as play started' : held ? 'taken at a click' : 'never taken'}; ` +
+            `100 pixels right turned the heading ${right.toFixed(2)} degrees right`);
+      await page.keyboard.press('Escape');
+      await waitForHud(page, /^Paused$/m, 10);
+      await pause(500);
+      check(!(await locked()) && faults(lines).length === 0,
+            `Escape freed the pointer and paused; ${faults(lines).join(' ') || 'no page error'}`);
+    } catch (error) {
+      console.log(lines.slice(-20).join('\n'));
+      check(false, error.message);
+    }
+  });
+  return checks.length === 2 && checks.every((c) => c);
+}
+
+const modes = { replay, record, resize, start, shots, rounds, phone, touch, mouse };
 const [mode, ...rest] = process.argv.slice(2);
 if (!modes[mode]) {
-  console.error('usage: browser_test.js replay|record|resize|start|shots|rounds|phone|touch ...');
+  console.error('usage: browser_test.js replay|record|resize|start|shots|rounds|phone|touch|mouse ...');
   process.exit(2);
 }
 modes[mode](rest).then((passed) => process.exit(passed ? 0 : 1), (error) => {
