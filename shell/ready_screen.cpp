@@ -48,7 +48,7 @@ void ready_screen::escape(quillomar_game& game) {
 
 std::vector<hud_line> ready_screen::hud_lines(const quillomar_game& game) const {
     const hud_frame frame = const_cast<quillomar_game&>(game).text_frame();
-    return stacked_panel({{"Go!", hud_tone::title, 2.5f}}, frame, 0.4f);
+    return stacked_panel({{"Go!", hud_tone::title, 2.5f}}, frame, 0.25f);
 }
 
 }  // namespace quillomar
