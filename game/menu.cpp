@@ -262,7 +262,7 @@ std::vector<menu_page> pause_menu_pages(const settings& shown,
     // "Paused" is what the HUD has always said while the game stands still.
     std::vector<menu_page> pages{{"Paused",
                                   {asks("Resume", menu_action::resume),
-                                   asks("Restart", menu_action::restart),
+                                   asks("Retry", menu_action::restart),
                                    asks("Levels", menu_action::levels),
                                    opens("Settings", first_settings_page),
                                    asks("Fall map", menu_action::fall_map),
