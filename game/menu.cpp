@@ -145,9 +145,11 @@ void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
     how.id = "steering";
     how.values = {"Direct", "Classic"};
     how.value = s.steer == steering::direct ? 0 : 1;
+    how.help = "Direct: turns while held, stops when let go. Classic: the turn coasts on.";
     menu_entry speed;
     speed.label = "Turn speed";
     speed.id = "turn-speed";
+    speed.help = "How fast a held turn key or stick turns the ball's heading";
     for (int d = min_turn_speed; d <= max_turn_speed; d += turn_speed_step) {
         if (d == s.turn_speed || (d < s.turn_speed && d + turn_speed_step > s.turn_speed)) {
             speed.value = speed.values.size() + (d == s.turn_speed ? 0 : 1);
@@ -160,6 +162,7 @@ void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
     const int sensitivities[] = {25, 50, 75, 100, 150, 200, 300, 400};
     menu_entry mouse = steps_entry("Mouse sensitivity", "mouse-sensitivity", sensitivities,
                                    s.mouse_sensitivity);
+    mouse.help = "How far moving the mouse sideways turns the heading in play";
     pages.push_back({"Steering", {how, speed, mouse, back_entry()}});
 }
 
@@ -259,7 +262,7 @@ std::vector<menu_page> pause_menu_pages(const settings& shown,
     // "Paused" is what the HUD has always said while the game stands still.
     std::vector<menu_page> pages{{"Paused",
                                   {asks("Resume", menu_action::resume),
-                                   asks("Restart", menu_action::restart),
+                                   asks("Retry", menu_action::restart),
                                    asks("Levels", menu_action::levels),
                                    opens("Settings", first_settings_page),
                                    asks("Fall map", menu_action::fall_map),

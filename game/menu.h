@@ -48,6 +48,8 @@ struct menu_entry {
     std::size_t value = 0;
     // Which setting or key it is ("music", "key:forward"); empty for the rest.
     std::string id;
+    // What the setting does, shown under the page while it is chosen; empty for most.
+    std::string help;
 };
 
 struct menu_page {

@@ -27,7 +27,12 @@ glm::vec3 point_along(const std::vector<glm::vec3>& path, double seconds) {
 }
 
 camera_shot follow_shot(const game_state& s) {
-    return {s.follow_camera.position, s.ball.position};
+    // Where the follow camera hangs behind the ball (as its update puts it), so that the shot is
+    // right before the first tick too, while the ball waits on its drop.
+    const float d = s.follow_camera.distance;
+    const glm::vec3& ball = s.ball.position;
+    return {glm::vec3(ball.x - s.ball.heading.x * d, ball.y + d, ball.z - s.ball.heading.z * d),
+            ball};
 }
 
 camera_shot chase_shot(const std::vector<glm::vec3>& path, double seconds) {

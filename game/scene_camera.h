@@ -22,8 +22,8 @@ struct camera_shot {
 // past either end.
 glm::vec3 point_along(const std::vector<glm::vec3>& path, double seconds);
 
-// The follow camera's eye and what it looks at: where a flight ends, so play begins where the
-// picture already is.
+// The follow camera's eye and what it looks at, behind the ball along its heading: where a
+// flight ends and where "Go!" is seen, so play begins where the picture already is.
 camera_shot follow_shot(const game_state& s);
 
 // A camera above and behind the point `seconds` along `path` (one point a tick), looking at the

@@ -295,7 +295,7 @@ menu_layout menu_mode::layout(int width, int height, const text_metrics& metrics
     screen.pointer_y = pointer_y_;
     screen.big_title = title_ && menu_->page_index() == 0;
     screen.waiting_for_key = !waiting_for_key_.empty();
-    screen.note = note_;
+    screen.note = note_.empty() ? menu_->chosen().help : note_;
     return lay_out_menu(*menu_, screen, metrics);
 }
 

@@ -70,8 +70,7 @@ void preview_screen::draw(quillomar_game& game) {
     if (session == nullptr) {
         return;
     }
-    game_state& s = session->core().state;
-    session->core().set_aspect(game.aspect());
+    const game_state& s = session->state();
     const double t = std::min(game.frame_time() - began_, seconds_);
     const double flight = std::max(0.1, seconds_ - return_seconds);
     camera_shot shot = orbit_shot(s.level, t);
@@ -82,12 +81,7 @@ void preview_screen::draw(quillomar_game& game) {
     if (t > flight) {
         shot = blend_shots(shot, follow_shot(s), (t - flight) / return_seconds);
     }
-    kept_camera kept(s);
-    kept.aim(shot);
-    frame_renderer& renderer = *game.renderer();
-    renderer.show_game_hud = false;
-    renderer.draw(s, game.width, game.height, hud_lines(game));
-    renderer.show_game_hud = true;
+    game.draw_session_from(shot, hud_lines(game));
 }
 
 void preview_screen::escape(quillomar_game& game) {

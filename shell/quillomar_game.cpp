@@ -604,6 +604,21 @@ void quillomar_game::draw_below(const screen& s, const std::vector<hud_line>& li
     }
 }
 
+void quillomar_game::draw_session_from(const camera_shot& shot,
+                                       const std::vector<hud_line>& lines) {
+    play_session* played = session();
+    if (played == nullptr) {
+        return;
+    }
+    game_state& s = played->core().state;
+    played->core().set_aspect(aspect());
+    kept_camera kept(s);
+    kept.aim(shot);
+    renderer_->show_game_hud = false;
+    renderer_->draw(s, width, height, lines);
+    renderer_->show_game_hud = true;
+}
+
 void quillomar_game::draw_lines_only(const std::vector<hud_line>& lines) {
     renderer_->draw_text_only(idle_core_.state, width, height, lines);
 }

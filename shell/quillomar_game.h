@@ -17,6 +17,7 @@
 #include "game/game_core.h"
 #include "game/hud_lines.h"
 #include "game/level_set.h"
+#include "game/scene_camera.h"
 #include "records/statistics_store.h"
 #include "render/asset_preload.h"
 #include "shell/play_session.h"
@@ -137,6 +138,9 @@ public:
     // Draws the world of the screen below `s`, darkened under `lines` (a menu or list over it);
     // just the lines where nothing is below.
     void draw_below(const screen& s, const std::vector<hud_line>& lines);
+    // Draws the session's world from `shot` instead of its camera, without the run's HUD, under
+    // `lines` (the preview, "Go!").
+    void draw_session_from(const camera_shot& shot, const std::vector<hud_line>& lines);
     // Draws nothing but the cleared frame and `lines` (a screen with no world under it).
     void draw_lines_only(const std::vector<hud_line>& lines);
 

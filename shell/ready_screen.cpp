@@ -4,7 +4,6 @@
 
 #include "game/hud_layout.h"
 #include "game/scene_camera.h"
-#include "render/frame_renderer.h"
 #include "shell/pause_screen.h"
 #include "shell/quillomar_game.h"
 
@@ -24,21 +23,10 @@ void ready_screen::step(quillomar_game& game) {
 }
 
 void ready_screen::draw(quillomar_game& game) {
-    play_session* session = game.session();
-    if (session == nullptr) {
-        return;
+    // The world as the run starts, seen from where the follow camera hangs behind the ball.
+    if (const play_session* session = game.session()) {
+        game.draw_session_from(follow_shot(session->state()), hud_lines(game));
     }
-    // The world as the run starts, seen from where the follow camera will hang behind the ball.
-    game_state& s = session->core().state;
-    session->core().set_aspect(game.aspect());
-    const float d = s.follow_camera.distance;
-    const glm::vec3 ball = s.ball.position;
-    kept_camera kept(s);
-    kept.aim({ball - d * s.ball.heading + glm::vec3(0.0f, d, 0.0f), ball});
-    frame_renderer& renderer = *game.renderer();
-    renderer.show_game_hud = false;
-    renderer.draw(s, game.width, game.height, hud_lines(game));
-    renderer.show_game_hud = true;
 }
 
 void ready_screen::escape(quillomar_game& game) {
@@ -48,7 +36,7 @@ void ready_screen::escape(quillomar_game& game) {
 
 std::vector<hud_line> ready_screen::hud_lines(const quillomar_game& game) const {
     const hud_frame frame = const_cast<quillomar_game&>(game).text_frame();
-    return stacked_panel({{"Go!", hud_tone::title, 2.5f}}, frame, 0.4f);
+    return stacked_panel({{"Go!", hud_tone::title, 2.5f}}, frame, 0.25f);
 }
 
 }  // namespace quillomar

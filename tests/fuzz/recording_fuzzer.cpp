@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     double previous = 0.0;
     for (const frame_input& frame : run->frames) {
-        if (!(frame.time >= previous) || run->frames.size() > max_recording_frames) {
+        if (!(frame.time >= previous) || run->frames.size() > max_recording_frames ||
+            frame.steer < -max_steer_per_tick || frame.steer > max_steer_per_tick) {
             std::abort();
         }
         previous = frame.time;

@@ -158,6 +158,7 @@ TEST(Screens, FiveWinsEachLeftForTheTitleAndPlayedAgainKeepTheGameRunning) {
         press(d, {GLFW_KEY_ESCAPE});
         ASSERT_EQ(d.game().screen_name(), "title") << round;
         press(d, {GLFW_KEY_ENTER, GLFW_KEY_SPACE});
+        test::until_screen(d, "play");
         ASSERT_EQ(d.game().screen_name(), "play") << round;
         d.hold(command::forward);
         for (int i = 0; i < 600 && d.game().screen_name() == "play"; ++i) {
