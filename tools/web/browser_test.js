@@ -284,13 +284,18 @@ async function rounds([buildDir, replayFinish, outDir]) {
       await waitForHud(page, /Enter plays/);
       await keys(page, ['ArrowUp', 'ArrowUp', 'ArrowDown', 'Enter']);
       await waitForHud(page, /^Turning$/m);
+      // Play holds the pointer lock, which takes every click: Escape pauses and frees it.
       await keys(page, ['Space'], 1000);
+      await keys(page, ['Escape']);
+      await waitForHud(page, /^Paused$/m);
       await page.click('#share-level');
       await pause(500);
       await keys(page, ['Enter', 'Space'], 500);
       const focused = await page.evaluate(() => document.activeElement.id);
       check(links.length === 1 && focused === 'canvas',
             `one link prompt after a click and Enter (${links.length}), the focus back on the ${focused}`);
+      await keys(page, ['Escape']);
+      await waitForHud(page, /^Paused$/m);
       await page.click('#save-level');
       const level = await waitForFile(path.join(downloads, '02_turning.txt'));
       check(level.equals(fs.readFileSync('levels/02_turning.txt')), 'the level downloaded is levels/02_turning.txt');
