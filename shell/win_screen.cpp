@@ -30,9 +30,10 @@ void win_screen::step(quillomar_game& game) {
 }
 
 void win_screen::enter(quillomar_game& game, bool /*returning*/) {
-    // A click made in play, or in the menu over the panel, is no choice made on it.
+    // A click or a pause made in play, or in the menu over the panel, is no choice made on it.
     if (game.keys() != nullptr) {
         game.keys()->take_clicks();
+        game.keys()->take(window_action::pause);
     }
 }
 
