@@ -1,6 +1,6 @@
 // Direct steering: the heading turns by exactly the steer of each tick and stops when it stops,
-// with no spin left and the rolling ball untouched; classic steering still coasts. Every hand
-// becomes such a turn.
+// with no spin left and the rolling ball untouched (the whole-game steering test shows classic
+// steering still coasting). Every hand becomes such a turn.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -56,19 +56,6 @@ TEST(DirectSteering, TheHeadingTurnsExactlyWhileSteeredAndStopsAtOnce) {
     d.tap(command::restart);
     EXPECT_LT(glm::distance(d.state().ball.heading, glm::vec3(0, 0, -1)), 1e-5f);
     EXPECT_EQ(d.state().ball.steered, 0);
-}
-
-TEST(DirectSteering, ClassicSteeringStillCoastsAfterATap) {
-    test::core_driver d(plate());
-    d.steps(4 * 60);
-    d.hold(command::turn_right);
-    d.steps(9);  // 150 ms
-    d.release(command::turn_right);
-    d.step();
-    const glm::vec3 released = d.state().ball.heading;
-    d.steps(60);
-    EXPECT_GT(glm::distance(d.state().ball.heading, released), 0.05f);
-    EXPECT_GT(spin_of(*d.state().ball.body), 0.0f);
 }
 
 TEST(DirectSteering, EveryHandBecomesATurnATick) {
