@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <iostream>
 #include <initializer_list>
 #include <memory>
 #include <set>
@@ -99,6 +101,11 @@ public:
     explicit game_driver(const std::string& level_text, bool start = true) {
         set_clock([this] { return time; });
         game_->window = shared_gl_window();
+        if (game_->window == nullptr) {
+            // Without a context every GL call would jump through a null pointer.
+            std::cerr << "an OpenGL 3.3 core context is needed (run under xvfb-run -a)" << std::endl;
+            std::abort();
+        }
         game_->width = 1024;
         game_->height = 768;
         game_->level_path = dir_.write("level.txt", level_text);
