@@ -20,9 +20,8 @@ void list_screen::enter(quillomar_game& game, bool returning) {
     }
     records_store records(default_records_folder());
     records.load();
-    const level_set& set = game.levels();
     const std::vector<std::string>& keys = game.level_keys();
-    rows_ = level_list_rows(set, keys, records.records());
+    rows_ = game.level_rows();
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         if (const level_statistics* counted = game.statistics().find(keys[i])) {
             rows_[i].attempts = counted->attempts;
@@ -186,6 +185,7 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
         const level_list_row& row = rows_[i];
         std::string status = !row.unlocked      ? "locked"
                              : row.best_seconds ? format_run_time(*row.best_seconds)
+                             : row.assisted     ? "won with assist"
                                                 : "-";
         const std::string medal = i < medals_.size() ? medals_[i] : std::string();
         if (row.unlocked && !medal.empty()) {

@@ -16,6 +16,7 @@
 #include "framework/game_window.h"
 #include "framework/key_map.h"
 #include "framework/seams.h"
+#include "records/assisted_store.h"
 #include "game/menu.h"
 #include "records/best_run.h"
 #include "records/records_store.h"
@@ -427,14 +428,21 @@ std::string quillomar_game::next_level_after(const play_session& session) const 
     return set[*here + 1].path;
 }
 
+std::vector<level_list_row> quillomar_game::level_rows() const {
+    const std::string folder = default_records_folder();
+    records_store records(folder);
+    records.load();
+    assisted_store assisted(folder);
+    assisted.load();
+    return level_list_rows(levels(), level_keys(), records.records(), assisted.keys());
+}
+
 bool quillomar_game::level_open(const std::string& level_key) const {
     const std::optional<std::size_t> here = index_of_level(level_keys(), level_key);
     if (!here) {
         return true;
     }
-    records_store records(default_records_folder());
-    records.load();
-    return level_list_rows(levels(), level_keys_, records.records())[*here].unlocked;
+    return level_rows()[*here].unlocked;
 }
 
 std::string quillomar_game::level_title(const std::string& path) const {

@@ -108,6 +108,8 @@ public:
     menu_mode& menus() { return *menus_; }
     statistics_store& statistics();
     const level_set& levels() const;
+    // The set's rows as the records and the wins with help leave them (titles, open, best time).
+    std::vector<level_list_row> level_rows() const;
     // False only for a level of the set that is locked: no way into play may start it.
     bool level_open(const std::string& level_key) const;
     // What the level list calls the level at `path` (else its file name), and its hint.
