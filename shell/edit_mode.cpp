@@ -225,7 +225,9 @@ void edit_mode::keep_cursor_in_sight(float aspect) {
     const glm::vec2 at = world_of(cursor_);
     const glm::vec4 clip = v.projection * v.view * glm::vec4(at.x, 3.0f, at.y, 1.0f);
     const glm::vec2 ndc = glm::vec2(clip) / clip.w;
-    if (std::abs(ndc.x) > 0.9f || std::abs(ndc.y) > 0.5f) {
+    const glm::vec2 band = band_ndc(band_);
+    const float inset = (band.y - band.x) * 0.1f;
+    if (std::abs(ndc.x) > 0.9f || ndc.y < band.x + inset || ndc.y > band.y - inset) {
         centre_ = at;
     }
 }
@@ -417,7 +419,7 @@ top_down_view edit_mode::framing(float aspect) const {
         return make_orbit_view({at.x, height, at.y}, yaw_, pitch_, distance, aspect);
     }
     const glm::vec2 middle(static_cast<float>(a.x) - 1.0f, static_cast<float>(a.z) - 1.0f);
-    return make_top_down_view(a.x, a.z, aspect, zoom_, centre_.value_or(middle));
+    return make_top_down_view(a.x, a.z, aspect, zoom_, centre_.value_or(middle), band_);
 }
 
 game_state& edit_mode::view(float aspect) {
@@ -426,8 +428,7 @@ game_state& edit_mode::view(float aspect) {
     s.projection = v.projection;
     s.view = v.view;
     s.cam_pos = v.eye;
-    s.frustum.set_internals(v.fovy, v.aspect, v.near_plane, v.far_plane);
-    s.frustum.set_camera(v.eye, v.target, v.up);
+    s.frustum = frustum_of(v);
     return s;
 }
 
@@ -440,6 +441,9 @@ std::vector<map_vertex> edit_mode::marks() const {
     scene.problem = place_;
     // In the 3D view the cubes show as the game draws them; the marks stay.
     scene.heights = !three_d_;
+    // Seen straight down, the signs float over the ball, the items and the spiders of their
+    // cells; around the cursor they lie on the cubes.
+    scene.signs_above = three_d_ ? 0.0f : 4.0f;
     if (show_route_) {
         if (const proven_route* route = routes_.find(route_key_)) {
             scene.route = route->path;

@@ -13,7 +13,9 @@
 #include "framework/key_map.h"
 #include "authoring/level_check.h"
 #include "shell/edit_mode.h"
+#include "authoring/own_levels.h"
 #include "shell/editor_list_screen.h"
+#include "shell/list_screen.h"
 #include "tests/support/game_driver.h"
 
 namespace quillomar {
@@ -407,6 +409,77 @@ TEST(Editor, TheTitleMenusEditorOpensOwnLevelsNewOnesAndCopiesAndWritesNowhereEl
     }
     std::sort(outside.begin(), outside.end());
     EXPECT_EQ(outside, (std::vector<std::string>{"a.txt", "order.txt"}));
+}
+
+TEST(Editor, ALevelSavedInTheEditorIsListedUnderYourLevelsByItsTitleAndKeepsItsRecord) {
+    const test::scratch_dir dir;
+    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+    const std::string set_level = dir.write("a.txt", corridor);
+    test::game_driver d(corridor, false);
+    d.game().level_set_path = dir.write("order.txt", set_level + " Corridor\n");
+    d.game().start_in_menu = true;
+    d.game().startup();
+    d.frames(2, false);
+    const std::string folder = (dir.path() / "data" / "quillomar" / "levels").string();
+    std::string note;
+    ASSERT_FALSE(write_own_level(folder, "plain.txt", long_corridor, &note).empty()) << note;
+    const std::string mine = copy_to_own_levels(folder, set_level, &note);
+    d.game().open_editor(mine);
+    ASSERT_EQ(d.game().screen_name(), "edit");
+    press(d, GLFW_KEY_T);
+    type(d, "Hill Run");
+    press(d, GLFW_KEY_ENTER);
+    press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
+    press(d, GLFW_KEY_ESCAPE);
+
+    const auto titles = [&d] {
+        std::vector<std::string> shown;
+        for (const level_list_row& row : d.game().level_list()) {
+            shown.push_back(row.title);
+        }
+        return shown;
+    };
+    d.game().open_level_list();
+    ASSERT_EQ(titles().size(), 5u);
+    EXPECT_EQ(titles()[3], "Hill Run");
+    EXPECT_EQ(titles()[4], "plain");
+    const auto& list = static_cast<list_screen&>(d.game().top());
+    const menu_layout shown = list.layout(d.game());
+    // The heading stands between the level of the day and the player's levels, and no row of it.
+    const auto heading = std::find_if(shown.lines.begin(), shown.lines.end(),
+                                      [](const hud_line& l) { return l.text == "Your levels"; });
+    ASSERT_NE(heading, shown.lines.end());
+    EXPECT_EQ(heading->tone, hud_tone::title);
+    for (const menu_row_place& row : shown.rows) {
+        EXPECT_TRUE(heading->y_pixels < row.top || heading->y_pixels > row.bottom);
+    }
+    const auto line_of = [&shown](const std::string& text) {
+        return std::find_if(shown.lines.begin(), shown.lines.end(),
+                            [&](const hud_line& l) { return l.text == text; })->y_pixels;
+    };
+    EXPECT_LT(line_of("Level of the day (" + std::to_string(level_of_the_day_seed()) + ")"),
+              heading->y_pixels);
+    EXPECT_LT(heading->y_pixels, line_of("Hill Run"));
+
+    // Played from the list, it is won and keeps its time.
+    for (int i = 0; i < 3; ++i) {
+        press(d, GLFW_KEY_DOWN);
+    }
+    press(d, GLFW_KEY_ENTER);
+    press(d, {GLFW_KEY_SPACE});
+    test::until_screen(d, "play");
+    ASSERT_EQ(d.game().session()->level_path(), mine);
+    d.hold(command::forward);
+    d.frames(240, false);
+    d.release(command::forward);
+    ASSERT_TRUE(d.state().won);
+    d.game().open_level_list();
+    const std::vector<level_list_row> rows = d.game().level_list();
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_TRUE(rows[3].best_seconds.has_value());
+    EXPECT_EQ(rows[3].wins, 1);
+    EXPECT_FALSE(rows[4].best_seconds.has_value());
 }
 
 }  // namespace
