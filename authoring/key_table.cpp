@@ -43,7 +43,7 @@ key_table lay_out_key_table(const text_metrics& metrics, const std::vector<std::
     std::vector<float> edges;
     for (float s = scale;; s *= 0.9f) {
         const float at = std::max(s, smallest);
-        const float gap = line * at * 0.6f;
+        const float gap = line * at;  // a line's height apart: drawn glyphs run a little wider
         // The fewest rows whose columns fit across.
         edges.clear();
         for (std::size_t columns = entries.size(); columns >= 1 && edges.empty(); --columns) {

@@ -61,6 +61,11 @@ std::unique_ptr<edit_mode> edit_mode::open(const std::string& path) {
 edit_mode::edit_mode(level_edit_session session) : session_(std::move(session)) {
     cursor_ = session_.document().start().value_or(grid_cell{});
     rebuild_view();
+    // A level opens framed to the cells it uses and one more row and column to build on; a new
+    // one on 16 x 16 cells.
+    if (!session_.document().cubes().empty()) {
+        chosen_area_ = {extent_.x + 1, extent_.z + 1};
+    }
     start_check();
 }
 

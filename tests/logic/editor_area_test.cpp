@@ -353,12 +353,12 @@ TEST(KeyTable, ReadsDownTheColumnsFitsTheWidthAndShrinksOnlyWhenTheRowsWouldNot)
         int rows;
         float scale;
     };
-    // Columns of 4-6 letters, 40 to 60 pixels, 12 pixels apart at scale 1.
+    // Columns of 4-6 letters, 40 to 60 pixels, 20 pixels apart at scale 1.
     const row rows[] = {
         {1000.0f, 1000.0f, 1, 1.0f},  // all side by side
         {130.0f, 1000.0f, 4, 1.0f},   // two columns of four
         {50.0f, 1000.0f, 7, 1.0f},    // one column, the widest shortened
-        {130.0f, 40.0f, 2, 0.66f},    // shrunk in steps of a tenth until two rows fit
+        {130.0f, 40.0f, 2, 0.59f},    // shrunk in steps of a tenth until two rows fit
     };
     for (const auto& [width, most_height, rows_wanted, scale] : rows) {
         const key_table t = lay_out_key_table(metrics, entries, 1.0f, width, most_height);
