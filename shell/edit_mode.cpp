@@ -1,6 +1,7 @@
 #include "shell/edit_mode.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -489,6 +490,12 @@ void edit_mode::take_check_when_ready() {
             check_line_.erase(0, named.size());
         }
         first_problem_ = verdict.lines.size() > 1 ? verdict.lines.front() : std::string();
+        // "level.txt:4: ..." reads "line 4: ...": the verdict keeps its room for what it says.
+        const std::string of_file = session_.path() + ":";
+        if (first_problem_.rfind(of_file, 0) == 0 && first_problem_.size() > of_file.size() &&
+            std::isdigit(static_cast<unsigned char>(first_problem_[of_file.size()])) != 0) {
+            first_problem_.replace(0, of_file.size(), "line ");
+        }
         place_ = verdict.finishable ? std::nullopt : verdict.place;
         failing_ = !verdict.finishable;
     }
