@@ -2,12 +2,15 @@
 
 #include <algorithm>
 
+#include "authoring/cell_names.h"
 #include "authoring/generated_level_file.h"
+#include "authoring/level_title.h"
 #include "framework/key_map.h"
 #include "game/medal_times.h"
 #include "game/menu.h"
 #include "records/medal_store.h"
 #include "game/replay_theatre.h"
+#include "game/words.h"
 #include "records/records_store.h"
 #include "shell/list_pointer.h"
 #include "shell/quillomar_game.h"
@@ -54,9 +57,10 @@ void list_screen::add_generated_rows(const std::string& records_folder) {
     records.load();
     medal_store medals(records_folder);
     medals.load();
+    // Each generated level by the title its seed gives; the seed itself is in the note.
     for (const auto& [title, seed] :
-         {std::pair{"Random level (seed " + std::to_string(random_seed_) + ")", random_seed_},
-          std::pair{"Level of the day (" + std::to_string(day_seed_) + ")", day_seed_}}) {
+         {std::pair{tr("Random level") + ": " + title_for_seed(random_seed_), random_seed_},
+          std::pair{tr("Level of the day") + ": " + title_for_seed(day_seed_), day_seed_}}) {
         level_list_row row{title, true, std::nullopt};
         const std::string key =
             records_folder.empty()
@@ -88,8 +92,11 @@ std::optional<level_cell> list_screen::practice_cell(const quillomar_game& game)
         level lvl;
         std::vector<std::string> quiet;
         cells_.clear();
+        route_.clear();
         if (lvl.read_file(game.levels()[choice_].path, &quiet)) {
             cells_ = practice_cells(lvl, *counted);
+            route_ = route_cells(lvl);
+            level_ = lvl;
         }
         cells_for_ = choice_;
     }
@@ -209,8 +216,12 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
     if (screen.note.empty()) {
         screen.note = "Enter plays, " + list_key + " or Escape goes back";
         if (const std::optional<level_cell> cell = practice_cell(game)) {
-            screen.note += ". P: practice from cell " + std::to_string(cell->first) + " " +
-                           std::to_string(cell->second) + ", Left/Right: another cell";
+            screen.note += ". " + tr("P: practice from") + " " + name_of_cell(level_, route_, *cell) +
+                           ", " + tr("Left/Right: another place");
+        }
+        if (choice_ >= game.levels().size() && choice_ < rows_.size()) {
+            const std::uint64_t seed = choice_ == game.levels().size() ? random_seed_ : day_seed_;
+            screen.note = tr("Seed") + " " + std::to_string(seed) + ". " + screen.note;
         }
     }
     return lay_out_menu(shown, screen, frame.metrics);

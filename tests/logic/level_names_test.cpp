@@ -1,0 +1,196 @@
+// What a player reads where a level, a cell, a replay or a split is named: generated levels'
+// titles from their seeds, cells by where they lie, the theatre's list in order, the split as
+// ahead or behind, and a lost game showing no life left.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "authoring/cell_names.h"
+#include "authoring/generated_level_file.h"
+#include "authoring/level_generator.h"
+#include "authoring/level_grid.h"
+#include "authoring/level_title.h"
+#include "game/hud_lines.h"
+#include "game/replay_theatre.h"
+#include "records/records_store.h"
+#include "tests/support/test_support.h"
+
+namespace quillomar {
+namespace {
+
+TEST(LevelNames, EachSeedTitlesItsLevelTheSameWayAndNeighbouringSeedsMostlyDiffer) {
+    // Pinned: a change here renames every shared seed's level.
+    const std::pair<std::uint64_t, const char*> pinned[] = {
+        {0, "Cedar Steps"},
+        {1, "Sunny Bridge"},
+        {20261210, "Jade Spires"},
+        {18446744073709551615ULL, "Lofty Ridge"}};
+    for (const auto& [seed, title] : pinned) {
+        EXPECT_EQ(title_for_seed(seed), title) << seed;
+    }
+    std::set<std::string> titles;
+    for (std::uint64_t seed = 1000; seed < 1100; ++seed) {
+        const std::string title = title_for_seed(seed);
+        EXPECT_EQ(title, title_for_seed(seed));
+        // Two words, each capitalised.
+        const std::size_t blank = title.find(' ');
+        ASSERT_NE(blank, std::string::npos) << title;
+        EXPECT_TRUE(std::isupper(static_cast<unsigned char>(title[0])) &&
+                    std::isupper(static_cast<unsigned char>(title[blank + 1])))
+            << title;
+        titles.insert(title);
+    }
+    EXPECT_GT(titles.size(), 80u);
+}
+
+TEST(LevelNames, AGeneratedLevelCarriesItsTitleWhichTheReaderAndTheCheckAccept) {
+    for (const std::uint64_t seed : {3ULL, 77ULL, 20261210ULL}) {
+        const std::string text = generate_level(seed, level_size::medium);
+        level lvl;
+        std::istringstream in(text);
+        lvl.read_stream(in);
+        EXPECT_EQ(lvl.title, title_for_seed(seed));
+        EXPECT_TRUE(make_level_grid(lvl).problems.empty()) << seed;
+    }
+}
+
+TEST(LevelNames, AGeneratedLevelKeptBeforeTitlesKeepsItsContentAndSoItsRecords) {
+    const test::scratch_dir dir;
+    const std::string folder = dir.path().string();
+    const std::uint64_t seed = 42;
+    const std::string titled = generate_level(seed, level_size::medium);
+    std::string untitled = titled;
+    const std::string title_line = "title " + title_for_seed(seed) + "\n";
+    untitled.erase(untitled.find(title_line), title_line.size());
+    std::string message;
+    const struct {
+        std::string before;  // the file as it was, empty for none
+        std::string after;
+    } cases[] = {{"", titled}, {untitled, untitled}, {"start 1 1\n", titled}};
+    for (const auto& c : cases) {
+        const std::string path = generated_level_path(folder, seed);
+        std::filesystem::remove(path);
+        if (!c.before.empty()) {
+            std::filesystem::create_directories(folder + "/generated");
+            dir.write("generated/seed-42.txt", c.before);
+        }
+        EXPECT_EQ(keep_generated_level(folder, seed, &message), path);
+        EXPECT_EQ(test::file_text(path), c.after);
+        // Either way it is shown by its seed's title.
+        EXPECT_EQ(generated_level_title(path, ""), title_for_seed(seed));
+    }
+    const std::pair<const char*, std::optional<std::uint64_t>> paths[] = {
+        {"/r/generated/seed-42.txt", 42},
+        {"generated/seed-18446744073709551615.txt", 18446744073709551615ULL},
+        {"generated/seed-18446744073709551616.txt", std::nullopt},
+        {"levels/seed-42.txt", std::nullopt},
+        {"generated/seed-.txt", std::nullopt},
+        {"generated/seed-4x.txt", std::nullopt},
+        {"generated/seed-042.txt", std::nullopt}};
+    for (const auto& [path, seed_read] : paths) {
+        EXPECT_EQ(seed_of_generated_path(path), seed_read) << path;
+    }
+    EXPECT_EQ(generated_level_title("levels/01.txt", "Rolling"), "");
+}
+
+TEST(LevelNames, ACellIsNamedByItsPlaceAlongTheRouteOrFromTheStart) {
+    // A corridor from (1, 6) north to the finish at (1, 1), and a pad off to the east.
+    const std::string text =
+        "start 1 6\nfinish 1 1\npath\n\n0110000\n0100000\n0100000\n0100000\n0100000\n0100011\n";
+    level lvl;
+    std::istringstream in(text);
+    lvl.read_stream(in);
+    const std::vector<level_cell> route = route_cells(lvl);
+    ASSERT_FALSE(route.empty());
+    const std::pair<level_cell, const char*> names[] = {
+        {{1, 6}, "the start"},
+        {{1, 5}, "1 cell past the start"},
+        {{1, 3}, "3 cells past the start"},
+        {{1, 1}, "the finish"},
+        {{2, 1}, "5 cells north, 1 cell east of the start"},
+        {{6, 6}, "5 cells east of the start"},
+        {{1, 7}, "1 cell south of the start"}};
+    for (const auto& [cell, name] : names) {
+        EXPECT_EQ(name_of_cell(lvl, route, cell), name) << cell.first << " " << cell.second;
+    }
+}
+
+TEST(LevelNames, TheTheatresListIsNewestFirstAndShowsTimeMedalAndDate) {
+    auto entry = [](const char* title, long long written, std::optional<double> seconds,
+                    const char* medal, const char* path) {
+        replay_entry e;
+        e.title = title;
+        e.written = written;
+        e.seconds = seconds;
+        e.medal = medal;
+        e.path = path;
+        e.date = written > 0 ? "2026-12-10" : "";
+        return e;
+    };
+    std::vector<replay_entry> list = {entry("Rolling", 100, 12.345, "gold", "a"),
+                                      entry("Amber Steps", 300, std::nullopt, "", "b"),
+                                      entry("Spiders", 100, 40.0, "", "c"),
+                                      entry("Unknown", 0, std::nullopt, "", "d"),
+                                      entry("Rolling", 100, 11.0, "author", "0")};
+    sort_replays(list);
+    std::vector<std::string> shown;
+    for (const replay_entry& e : list) {
+        shown.push_back(e.title + " | " + replay_details(e));
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"Amber Steps | recording  2026-12-10",
+                                               "Rolling | 0:11.00 author  2026-12-10",
+                                               "Rolling | 0:12.34 gold  2026-12-10",
+                                               "Spiders | 0:40.00  2026-12-10",
+                                               "Unknown | recording"}));
+}
+
+TEST(LevelNames, APlayersSplitStandsOnItsOwnLineAndSaysAheadOrBehind) {
+    const struct {
+        double mine, best;
+        const char* text;
+        hud_tone tone;
+    } splits[] = {{10.0, 12.5, "-2.50 ahead", hud_tone::ahead},
+                  {12.5, 12.5, "-0.00 ahead", hud_tone::ahead},
+                  {13.6, 12.5, "+1.10 behind", hud_tone::behind}};
+    for (const auto& s : splits) {
+        EXPECT_EQ(split_text(s.mine, s.best), s.text);
+    }
+    game_state g;
+    g.has_level = true;
+    g.play_started = 100.0;
+    g.clock_time = 105.5;
+    g.splits.items = {5.0};
+    g.best_splits.items = {4.0};
+    for (const hud_voice voice : {hud_voice::classic, hud_voice::player}) {
+        g.voice = voice;
+        const std::vector<hud_line> lines = hud_lines(g);
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[2].text, "Time: 0:05.50");  // the clock's line holds the clock alone
+        EXPECT_EQ(lines[3].text, voice == hud_voice::classic ? "+1.00" : "+1.00 behind");
+        EXPECT_EQ(lines[3].tone, hud_tone::behind);
+        // The game's own split stands beside the clock, a player's under it.
+        EXPECT_EQ(lines[3].y_pixels > lines[2].y_pixels, voice == hud_voice::player);
+    }
+}
+
+TEST(LevelNames, ALostGameShowsNoLifeLeftToAPlayerAndTheLastOneInTheGamesOwnHud) {
+    game_state g;
+    g.has_level = true;
+    g.lost = true;
+    g.dying = true;
+    g.lives = 1;
+    const std::pair<hud_voice, const char*> voices[] = {{hud_voice::classic, "Leben: 1"},
+                                                        {hud_voice::player, "Leben: 0"}};
+    for (const auto& [voice, lives] : voices) {
+        g.voice = voice;
+        const std::vector<hud_line> lines = hud_lines(g);
+        EXPECT_EQ(lines[0].text, "You lost the game");
+        EXPECT_EQ(lines[2].text, lives);
+    }
+}
+
+}  // namespace
+}  // namespace quillomar
