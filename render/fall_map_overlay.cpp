@@ -90,7 +90,7 @@ std::vector<hud_line> fall_map_overlay::draw_legend(int width, int height, float
     }
     const fall_map_legend_place place =
         place_fall_map_legend(*legend, width, height, text_scale, metrics);
-    // The bar in clip space, in steps of the map's own colours, on the near plane.
+    // The bar in clip space, in steps of the map's own colours, just inside the near plane.
     const auto x = [width](int px) { return 2.0f * static_cast<float>(px) / width - 1.0f; };
     const auto y = [height](int px) { return 1.0f - 2.0f * static_cast<float>(px) / height; };
     constexpr int steps = 12;
@@ -100,10 +100,10 @@ std::vector<hud_line> fall_map_overlay::draw_legend(int width, int height, float
         const int to = place.left + (place.right - place.left) * (i + 1) / steps;
         glm::vec4 tint = fall_map_colour(static_cast<float>(i + 1) / steps);
         tint.a = 1.0f;  // opaque: the key shows the colours as they read over a pale cube
-        const glm::vec3 a(x(from), y(place.top), -1.0f);
-        const glm::vec3 b(x(to), y(place.top), -1.0f);
-        const glm::vec3 c(x(to), y(place.bottom), -1.0f);
-        const glm::vec3 d(x(from), y(place.bottom), -1.0f);
+        const glm::vec3 a(x(from), y(place.top), -0.99f);
+        const glm::vec3 b(x(to), y(place.top), -0.99f);
+        const glm::vec3 c(x(to), y(place.bottom), -0.99f);
+        const glm::vec3 d(x(from), y(place.bottom), -0.99f);
         for (const glm::vec3& p : {a, b, c, a, c, d}) {
             vertices.push_back({p, tint});
         }
