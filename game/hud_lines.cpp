@@ -84,7 +84,9 @@ std::vector<hud_line> hud_lines(const game_state& s) {
     if (!s.has_level) {
         lines.push_back({"No level to play", false, -60, 150});
     } else if (s.won || s.lost) {
-        lines.push_back({end_text(s), false, -60, 150});
+        // A replay's end stands clear of the clock's line, under the theatre's own lines.
+        const bool replay = s.voice == hud_voice::player_replay;
+        lines.push_back({end_text(s), false, replay ? -150 : -60, replay ? 300 : 150});
     }
     // The game's own HUD still counts the last life once the game is lost; a player's shows
     // none left, as the message says.

@@ -255,7 +255,7 @@ std::string replay_details(const replay_entry& entry) {
         text += " " + entry.medal;
     }
     if (!entry.date.empty()) {
-        text += "  " + entry.date;
+        text += ", " + entry.date;
     }
     return text;
 }

@@ -68,8 +68,9 @@ fall_map_legend_place place_fall_map_legend(const fall_map_legend& words, int wi
     fall_map_legend_place place;
     place.right = width - margin;
     place.left = place.right - bar_width;
-    // Below the clock's lines at the left and the practice note at the right.
-    const int heading_baseline = std::min(pixels(100.0f), std::max(0, height - pixels(60.0f)));
+    // Halfway down the right edge: clear of the HUD's lines at the top left, the end message
+    // under them, the practice note at the top right and the panels at the bottom.
+    const int heading_baseline = std::max(pixels(20.0f), std::min(height / 2, height - pixels(60.0f)));
     place.top = heading_baseline + pixels(8.0f);
     place.bottom = place.top + pixels(16.0f);
     const int words_baseline = place.bottom + pixels(24.0f);

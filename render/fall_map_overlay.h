@@ -31,8 +31,7 @@ struct fall_map_legend {
     std::string many;
 };
 
-// Where the legend stands at the window's top right, below the HUD's first lines: its colour
-// bar (window pixels from the top-left corner) and its text lines, all inside the window.
+// Where the legend stands, halfway down the window's right edge: its colour bar (window pixels from the top-left corner) and its text lines, all inside the window.
 struct fall_map_legend_place {
     int left = 0;
     int top = 0;

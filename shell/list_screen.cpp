@@ -216,8 +216,9 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
     if (screen.note.empty()) {
         screen.note = "Enter plays, " + list_key + " or Escape goes back";
         if (const std::optional<level_cell> cell = practice_cell(game)) {
-            screen.note += ". " + tr("P: practice from") + " " + name_of_cell(level_, route_, *cell) +
-                           ", " + tr("Left/Right: another place");
+            // The place first: where a small window cuts the note, the keys give way.
+            screen.note = tr("P: practice from") + " " + name_of_cell(level_, route_, *cell) +
+                          " (" + tr("Left/Right: another place") + "). " + screen.note;
         }
         if (choice_ >= game.levels().size() && choice_ < rows_.size()) {
             const std::uint64_t seed = choice_ == game.levels().size() ? random_seed_ : day_seed_;

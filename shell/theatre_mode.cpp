@@ -9,6 +9,7 @@
 #include "camera/camera_math.h"
 #include "framework/key_map.h"
 #include "game/tick_clock.h"
+#include "game/words.h"
 #include "render/frame_renderer.h"
 
 namespace quillomar {
@@ -167,8 +168,14 @@ std::vector<hud_line> theatre_mode::hud_lines(const hud_frame& frame) const {
         screen.height = frame.height;
         screen.text_scale = frame.text_scale;
         screen.note = notice_.empty() ? (entries_.empty() ? "T or Escape closes"
-                                                          : "Enter watches, T or Escape closes")
+                                                          : tr("Newest first.") + " " +
+                                                                "Enter watches, T or Escape closes")
                                       : notice_;
+        if (notice_.empty() && choice_ < entries_.size()) {
+            // The chosen run in full, where a small window shortens its row.
+            const replay_entry& chosen = entries_[choice_];
+            screen.note = chosen.title + ": " + replay_details(chosen) + ". " + screen.note;
+        }
         return lay_out_menu(shown, screen, frame.metrics).lines;
     }
     const replay_theatre& t = *theatre_;

@@ -77,11 +77,16 @@ void fill_in(replay_entry& entry, const quillomar_game& game, const records_stor
     struct stat about {};
     if (::stat(entry.path.c_str(), &about) == 0) {
         entry.written = static_cast<long long>(about.st_mtime);
+        // "10 Dec", with the year only when it is not this one: short enough to stand beside
+        // the title and time in a small window.
         std::tm local{};
+        std::tm today{};
         const std::time_t when = about.st_mtime;
+        const std::time_t now = std::time(nullptr);
         char day[32];
-        if (localtime_r(&when, &local) != nullptr &&
-            std::strftime(day, sizeof day, "%Y-%m-%d", &local) > 0) {
+        if (localtime_r(&when, &local) != nullptr && localtime_r(&now, &today) != nullptr &&
+            std::strftime(day, sizeof day,
+                          local.tm_year == today.tm_year ? "%d %b" : "%d %b %Y", &local) > 0) {
             entry.date = day;
         }
     }
