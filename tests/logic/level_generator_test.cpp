@@ -9,6 +9,7 @@
 
 #include "authoring/level_generator.h"
 #include "authoring/level_grid.h"
+#include "authoring/level_title.h"
 #include "authoring/route_planner.h"
 #include "tests/support/test_support.h"
 
@@ -56,7 +57,8 @@ TEST(LevelGenerator, EverySeedGivesAPlannedRouteWithItsOwnLayout) {
         std::istringstream in(text);
         lvl.read_stream(in);
         const level_grid grid = make_level_grid(lvl);
-        EXPECT_TRUE(grid.problems.empty()) << seed;
+        EXPECT_TRUE(grid.problems.empty()) << seed;  // the title line among them
+        EXPECT_EQ(lvl.title, title_for_seed(seed));
         const route_plan plan = plan_route(grid);
         EXPECT_TRUE(plan.found && plan.spider_cells == 0) << seed << "\n" << text;
     }
