@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "authoring/cell_names.h"
 #include "authoring/generated_level_file.h"
+#include "authoring/level_title.h"
 #include "authoring/own_levels.h"
 #include "framework/key_map.h"
 #include "game/medal_times.h"
@@ -107,9 +109,10 @@ void list_screen::add_generated_rows(const std::string& records_folder) {
     records.load();
     medal_store medals(records_folder);
     medals.load();
+    // Each generated level by the title its seed gives; the seed itself is in the note.
     for (const auto& [title, seed] :
-         {std::pair{"Random level (seed " + std::to_string(random_seed_) + ")", random_seed_},
-          std::pair{"Level of the day (" + std::to_string(day_seed_) + ")", day_seed_}}) {
+         {std::pair{tr("Random level") + ": " + title_for_seed(random_seed_), random_seed_},
+          std::pair{tr("Level of the day") + ": " + title_for_seed(day_seed_), day_seed_}}) {
         level_list_row row{title, true, std::nullopt};
         const std::string key =
             records_folder.empty()
@@ -141,8 +144,11 @@ std::optional<level_cell> list_screen::practice_cell(const quillomar_game& game)
         level lvl;
         std::vector<std::string> quiet;
         cells_.clear();
+        route_.clear();
         if (lvl.read_file(entry->path, &quiet)) {
             cells_ = practice_cells(lvl, *counted);
+            route_ = route_cells(lvl);
+            level_ = lvl;
         }
         cells_for_ = choice_;
     }
@@ -269,8 +275,14 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
     if (screen.note.empty()) {
         screen.note = "Enter plays, " + list_key + " or Escape goes back";
         if (const std::optional<level_cell> cell = practice_cell(game)) {
-            screen.note += ". P: practice from cell " + std::to_string(cell->first) + " " +
-                           std::to_string(cell->second) + ", Left/Right: another cell";
+            // The place first: where a small window cuts the note, the keys give way.
+            screen.note = tr("P: practice from") + " " + name_of_cell(level_, route_, *cell) +
+                          " (" + tr("Left/Right: another place") + "). " + screen.note;
+        }
+        // The two generated levels follow the set's.
+        if (choice_ == game.levels().size() || choice_ == game.levels().size() + 1) {
+            const std::uint64_t seed = choice_ == game.levels().size() ? random_seed_ : day_seed_;
+            screen.note = tr("Seed") + " " + std::to_string(seed) + ". " + screen.note;
         }
     }
     menu_layout laid = lay_out_menu(shown, screen, frame.metrics);

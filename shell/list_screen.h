@@ -62,6 +62,9 @@ private:
     double pointer_y_ = -1.0;
     // The practice cells of the row `cells_for_`, worked out when first asked for.
     mutable std::vector<level_cell> cells_;
+    // That level as read, and its planned route's cells, to name the practice cell by.
+    mutable level level_;
+    mutable std::vector<level_cell> route_;
     mutable std::size_t cells_for_ = static_cast<std::size_t>(-1);
 };
 

@@ -159,6 +159,10 @@ void play_session::go_on() {
 
 void play_session::step(quillomar_game& game, double wall_now) {
     take_ghost_when_ready();
+    // A game from the title menu speaks to the player; the game's own keeps its lines.
+    core_->state.voice = !game.from_menu() ? hud_voice::classic
+                         : replay_        ? hud_voice::player_replay
+                                          : hud_voice::player;
     core_->set_aspect(static_cast<float>(game.width) / static_cast<float>(game.height));
     wall_time_ = game_time(wall_now);
     if (last_now_) {

@@ -18,6 +18,7 @@
 #include "framework/seams.h"
 #include "records/assisted_store.h"
 #include "game/menu.h"
+#include "game/words.h"
 #include "records/best_run.h"
 #include "records/records_store.h"
 #include "records/settings.h"
@@ -447,6 +448,12 @@ bool quillomar_game::level_open(const std::string& level_key) const {
 
 std::string quillomar_game::level_title(const std::string& path) const {
     const play_session* s = session();
+    // A generated level kept before levels had titles is named by its seed's title.
+    const std::string generated = generated_level_title(
+        path, s != nullptr && s->level_path() == path ? s->state().level.title : std::string());
+    if (!generated.empty()) {
+        return generated;
+    }
     if (s != nullptr && s->level_path() == path && !s->state().level.title.empty()) {
         return s->state().level.title;
     }
@@ -457,6 +464,11 @@ std::string quillomar_game::level_title(const std::string& path) const {
     }
     // A level from elsewhere (a file opened in the browser) is known by its file's name.
     return std::filesystem::path(path).filename().string();
+}
+
+std::string quillomar_game::level_seed_note(const std::string& path) const {
+    const std::optional<std::uint64_t> seed = seed_of_generated_path(path);
+    return seed ? tr("Seed") + " " + std::to_string(*seed) : std::string();
 }
 
 std::string quillomar_game::level_hint(const std::string& /*path*/) const {
@@ -581,6 +593,11 @@ const std::vector<std::string>& quillomar_game::level_keys() const {
 void quillomar_game::set_fall_map_cells(const std::string& level_key) {
     fall_map_overlay& overlay = renderer_->fall_map;
     overlay.shown = fall_map_shown;
+    if (from_menu()) {
+        overlay.legend = fall_map_legend{tr("Lives lost here"), tr("few"), tr("many")};
+    } else {
+        overlay.legend.reset();
+    }
     if (!fall_map_shown) {
         return;
     }

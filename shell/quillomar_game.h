@@ -115,6 +115,8 @@ public:
     // What the level list calls the level at `path` (else its file name), and its hint.
     std::string level_title(const std::string& path) const;
     std::string level_hint(const std::string& path) const;
+    // "Seed 123456" for a generated level, to stand in small type by its title; else empty.
+    std::string level_seed_note(const std::string& path) const;
     const std::vector<std::string>& level_keys() const;
     route_cache& routes() { return routes_; }
     // The game was started from the title menu: the HUD may add to the specified one and Escape

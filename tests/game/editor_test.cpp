@@ -10,6 +10,7 @@
 
 #include "authoring/generated_level_file.h"
 #include "authoring/level_generator.h"
+#include "authoring/level_title.h"
 #include "framework/key_map.h"
 #include "authoring/level_check.h"
 #include "shell/edit_mode.h"
@@ -128,10 +129,10 @@ TEST(Editor, TheLevelListPlaysTheLevelOfTheDayFromAFileBesideTheRecordsAndF6Edit
     d.game().level_set_path = dir.write("order.txt", dir.write("a.txt", corridor) + "\n");
     press(d, GLFW_KEY_TAB);
     ASSERT_EQ(d.game().level_list().size(), 3u);
-    EXPECT_EQ(d.game().level_list()[1].title.rfind("Random level (seed ", 0), 0u);
-    const std::string day = d.game().level_list()[2].title;
-    ASSERT_EQ(day.rfind("Level of the day (20", 0), 0u) << day;
-    const std::uint64_t seed = std::stoull(day.substr(day.find('(') + 1));
+    // Each generated row is called by its seed's title; the seed stands in the note.
+    EXPECT_EQ(d.game().level_list()[1].title.rfind("Random level: ", 0), 0u);
+    const std::uint64_t seed = level_of_the_day_seed();
+    ASSERT_EQ(d.game().level_list()[2].title, "Level of the day: " + title_for_seed(seed));
     press(d, GLFW_KEY_DOWN);
     press(d, GLFW_KEY_DOWN);
     press(d, GLFW_KEY_ENTER);
