@@ -286,6 +286,12 @@ int key_code(const std::string& name) {
     return GLFW_KEY_UNKNOWN;
 }
 
+static_assert(no_key == GLFW_KEY_UNKNOWN, "take_key hands on GLFW's own code for no key");
+
+bool is_escape(int key) {
+    return key == GLFW_KEY_ESCAPE;
+}
+
 key_input::key_input(GLFWwindow* window) : window_(window) {
     for (const key_row& row : key_rows) {
         keys_.push_back(row.key);
@@ -398,7 +404,7 @@ std::string key_input::bound_key_name(window_action action) const {
 
 int key_input::take_key() {
     const int key = last_key_;
-    last_key_ = GLFW_KEY_UNKNOWN;
+    last_key_ = no_key;
     return key;
 }
 

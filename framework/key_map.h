@@ -29,6 +29,11 @@ std::vector<key_binding> default_key_bindings();
 std::string key_name(int key);
 int key_code(const std::string& name);
 
+// What key_input::take_key says when no key was pressed.
+inline constexpr int no_key = -1;
+// Whether the key is Escape, which leaves menus and screens wherever the other keys are bound.
+bool is_escape(int key);
+
 // What keys and buttons ask of the shell rather than of the game's rules: the window, the pause,
 // the ghost ball, the level list (Enter takes the end-of-game and list choice), and quitting.
 enum class window_action {
@@ -181,7 +186,7 @@ public:
     std::vector<key_binding> bindings() const;
     // The name of the key bound to the action now.
     std::string bound_key_name(window_action action) const;
-    // The latest key pressed since the last call, GLFW_KEY_UNKNOWN when none.
+    // The latest key pressed since the last call, no_key when none.
     int take_key();
     // Whether a key of the action is held down now.
     bool held(window_action action) const;
@@ -228,7 +233,7 @@ private:
     std::vector<int> keys_;  // the key of each of default_key_bindings' actions
     std::string typed_;
     double scroll_ = 0.0;
-    int last_key_ = -1;
+    int last_key_ = no_key;
     int clicks_ = 0;
     float dead_zone_ = 0.33f;
     bool captured_ = false;

@@ -1,5 +1,6 @@
 #include "render/menu_backdrop.h"
 
+#include <iostream>
 #include <string>
 
 #include "render/gl_platform.h"
@@ -23,13 +24,22 @@ void main() {
 }
 )";
 
-// Written for the desktop's GL; the browser's WebGL 2 takes it with its own version line.
+// Written for the desktop's GL; the browser's WebGL 2 takes it with its own version line (it
+// refuses "#version 330 core"). A stage the driver refuses says so, as the file shaders do.
 GLuint compiled(GLenum stage, std::string source) {
     adapt_version_line(source);
     const char* text = source.c_str();
     const GLuint shader = glCreateShader(stage);
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok == 0) {
+        char log[512] = {};
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        std::cout << "ERROR::SHADER::" << (stage == GL_VERTEX_SHADER ? "VERTEX" : "FRAGMENT")
+                  << "::COMPILATION_FAILED\nmenu backdrop: " << log << std::endl;
+    }
     return shader;
 }
 
@@ -44,6 +54,14 @@ void menu_backdrop::draw() {
             glAttachShader(program_.get(), stage);
         }
         glLinkProgram(program_.get());
+        GLint linked = 0;
+        glGetProgramiv(program_.get(), GL_LINK_STATUS, &linked);
+        if (linked == 0) {
+            char log[512] = {};
+            glGetProgramInfoLog(program_.get(), sizeof log, nullptr, log);
+            std::cout << "ERROR::SHADER::PROGRAM::LINKING_FAILED\nmenu backdrop: " << log
+                      << std::endl;
+        }
         for (const GLuint stage : stages) {
             glDetachShader(program_.get(), stage);
             glDeleteShader(stage);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <GLFW/glfw3.h>
-
 #include "framework/key_map.h"
 #include "game/scene_camera.h"
 #include "render/frame_renderer.h"
@@ -48,7 +46,7 @@ void preview_screen::step(quillomar_game& game) {
     bool skipped = false;
     if (key_input* keys = game.keys()) {
         const int key = keys->take_key();
-        skipped = (key != GLFW_KEY_UNKNOWN && key != GLFW_KEY_ESCAPE) || keys->take_clicks() > 0;
+        skipped = (key != no_key && !is_escape(key)) || keys->take_clicks() > 0;
         // Escape (quit) is left for escape().
         for (int a = 0; a < window_action_count; ++a) {
             const auto action = static_cast<window_action>(a);

@@ -60,7 +60,7 @@ TEST(PlayerProcess, InstalledGameValidatesAndPlaysFromAnyWorkingDirectory) {
                       "appstreamcli validate --no-net " + prefix + "/share/metainfo/*.xml"),
                   0);
     }
-    if (std::getenv("DISPLAY") == nullptr) {
+    if (test::own_display() == nullptr) {
         GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
     }
     scratch.write("cwd/config.txt", "nofullscreen\n-5\n99999\n");

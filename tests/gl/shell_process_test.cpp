@@ -14,17 +14,13 @@
 namespace quillomar {
 namespace {
 
-// The game on an Xvfb server of the test's own, so that no other test's window or keyboard focus
-// can meet it. Xvfb picks a free display number and writes it out once it accepts clients.
+// The game on the test's own Xvfb server (test::own_display), so that no other test's window or
+// keyboard focus can meet it.
 class ShellProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (int i = 0; i < 300 && server.running() && display.find('\n') == display.npos; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            display = ":" + server.standard_output();
-        }
-        ASSERT_NE(display.find('\n'), display.npos) << "Xvfb did not start";
-        display.pop_back();
+        ASSERT_NE(test::own_display(), nullptr) << "no X display";
+        display = test::own_display();
         // In a sanitizer build the Mesa driver, unloaded by glfwTerminate, leaves a few hundred
         // bytes that LeakSanitizer turns into exit status 1; here only the exit status matters.
         game = std::make_unique<test::child_process>(
@@ -38,11 +34,6 @@ protected:
         return std::system(("DISPLAY=" + display + " " + command).c_str());
     }
 
-    test::child_process server{
-        "/usr/bin/Xvfb",
-        "/",
-        {},
-        {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}};
     std::string display;
     std::unique_ptr<test::child_process> game;
     unsigned long window = 0;

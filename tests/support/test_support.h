@@ -16,8 +16,15 @@ struct GLFWwindow;
 
 namespace quillomar::test {
 
-// One hidden 1024 x 768 window with a 3.3 core context, created on first use and current from
-// then on. Null when no display is available.
+// The X display of this test process: an Xvfb server of its own (1280 x 1024, 24 bits), started
+// on first use, put in the process's DISPLAY so that the games, tools and xdotool it starts draw
+// there too, and ended with the process. No other test's windows, focus or load meet it, and it
+// never resets under the test (a shared server does between two clients). Where there is no Xvfb
+// it is the inherited DISPLAY; null when there is neither.
+const char* own_display();
+
+// One hidden 1024 x 768 window with a 3.3 core context on own_display(), created on first use
+// and current from then on. Null when no display is available.
 GLFWwindow* shared_gl_window();
 
 // A fixture for tests that need the context; fails the test when there is none.

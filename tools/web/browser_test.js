@@ -37,7 +37,8 @@
 //     from the title menu by keys into play: the game holds the pointer lock (after a click on
 //     the picture, if the browser refused it before), moving the mouse 100 pixels right turns
 //     the heading 18 degrees right, and Escape frees the pointer and pauses the game.
-// Prints one line per check and exits 0 only when every check passed.
+// Prints one line per check and exits 0 only when every check passed and no page's console showed
+// a GL error, a WebGL warning, a shader the driver refused, a page error or a failed request.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -71,6 +72,15 @@ function waitForLine(lines, pattern, seconds, from = 0) {
   });
 }
 
+// Lines that no run of the page may print: page errors, failed requests, and GL's complaints:
+// the game's own check ("GL_INVALID_OPERATION - file:line"), a shader or program the driver
+// refused, and what the browser says of its WebGL context ("WebGL: INVALID_OPERATION: ...",
+// "[.WebGL-0x...]GL_INVALID_...", "RENDER WARNING", a lost context).
+const faults = (lines) => lines.filter((l) =>
+  /^page error|^http [45]\d\d|GL_INVALID|GL_OUT_OF|GL ERROR|ERROR::SHADER|WebGL|RENDER WARNING|CONTEXT_LOST/.test(l));
+// Every page's faults, whatever its checks looked at: any one fails the run.
+const pageFaults = [];
+
 // `options.autoplay` false: sound waits for the player's first key, as in a browser as shipped.
 async function withPage(buildDir, width, height, body, options = {}) {
   const server = await serve(buildDir, 0);
@@ -86,7 +96,11 @@ async function withPage(buildDir, width, height, body, options = {}) {
     page.on('response', (response) => {
       if (response.status() >= 400) lines.push(`http ${response.status()} ${response.url()}`);
     });
-    return await body(page, base, lines);
+    try {
+      return await body(page, base, lines);
+    } finally {
+      pageFaults.push(...faults(lines));
+    }
   } finally {
     await browser.close();
     server.close();
@@ -231,9 +245,6 @@ async function keys(page, names, ms = 200) {
     await pause(ms);
   }
 }
-
-// Lines that no run of the page may print: page errors, GL errors, failed requests.
-const faults = (lines) => lines.filter((l) => /^page error|^http [45]\d\d|GL_INVALID|GL_OUT_OF|WebGL: /.test(l));
 
 async function waitForFile(file, seconds = 20) {
   for (const started = Date.now(); Date.now() - started < seconds * 1000; await pause(200)) {
@@ -587,7 +598,13 @@ if (!modes[mode]) {
   console.error('usage: browser_test.js replay|record|resize|start|shots|rounds|phone|touch|mouse ...');
   process.exit(2);
 }
-modes[mode](rest).then((passed) => process.exit(passed ? 0 : 1), (error) => {
+modes[mode](rest).then((passed) => {
+  if (pageFaults.length > 0) {
+    console.log(`FAIL: the console showed ${pageFaults.length} GL or page fault(s):\n` +
+                pageFaults.slice(0, 20).join('\n'));
+  }
+  process.exit(passed && pageFaults.length === 0 ? 0 : 1);
+}, (error) => {
   console.error('FAIL: ' + error.message);
   process.exit(1);
 });

@@ -7,7 +7,8 @@
 #   tools/web/browser_test.sh record REPLAY_FINISH LEVEL OUT_DIR
 #     the page plays LEVEL with W held and records it; the desktop plays that recording
 #     (replay_finish --replay) and must end on the page's finish tick.
-# Leaves the recording and a screenshot in OUT_DIR; prints one PASS or FAIL line.
+# Either way a GL error, WebGL warning or page error in the page's console fails it. Leaves the
+# recording and a screenshot in OUT_DIR; prints one PASS or FAIL line.
 set -euo pipefail
 mode="$1" replay_finish="$2" level="$3" out="$4"
 cd "$(dirname "$0")/../.."
@@ -33,10 +34,17 @@ case "$mode" in
             "$out/$name-desktop.replay" "$expected" "$out/$name-replay.png"
         ;;
     record)
-        page=$(node tools/web/browser_test.js record "$build" "$level" "$out/$name-page.replay" \
-            "$out/$name-record.png" | tee /dev/stderr | finish_tick || true)
+        status=0
+        node tools/web/browser_test.js record "$build" "$level" "$out/$name-page.replay" \
+            "$out/$name-record.png" > "$out/$name-record.log" || status=$?
+        cat "$out/$name-record.log" >&2
+        page=$(finish_tick < "$out/$name-record.log" || true)
         if [ -z "$page" ]; then
             echo "FAIL: the page recorded no finished run of $level"
+            exit 1
+        fi
+        if [ "$status" -ne 0 ]; then
+            echo "FAIL: the page's console showed a fault while it recorded $level"
             exit 1
         fi
         desktop=$("$replay_finish" --replay "$level" "$out/$name-page.replay" | finish_tick || true)
