@@ -1,5 +1,7 @@
 #include "shell/list_screen.h"
 
+#include "game/words.h"
+
 #include <algorithm>
 
 #include "authoring/generated_level_file.h"
@@ -55,8 +57,8 @@ void list_screen::add_generated_rows(const std::string& records_folder) {
     medal_store medals(records_folder);
     medals.load();
     for (const auto& [title, seed] :
-         {std::pair{"Random level (seed " + std::to_string(random_seed_) + ")", random_seed_},
-          std::pair{"Level of the day (" + std::to_string(day_seed_) + ")", day_seed_}}) {
+         {std::pair{fill_in(tr("Random level (seed %1)"), std::to_string(random_seed_)), random_seed_},
+          std::pair{fill_in(tr("Level of the day (%1)"), std::to_string(day_seed_)), day_seed_}}) {
         level_list_row row{title, true, std::nullopt};
         const std::string key =
             records_folder.empty()
@@ -103,7 +105,8 @@ void list_screen::choose(quillomar_game& game) {
     const level_set& set = game.levels();
     if (!rows_[choice_].unlocked) {
         // The level before a locked one is the one to win.
-        note_ = choice_ > 0 ? "Locked: win " + rows_[choice_ - 1].title + " to open it" : "Locked";
+        note_ = choice_ > 0 ? fill_in(tr("Locked: win %1 to open it"), rows_[choice_ - 1].title)
+                            : tr("Locked");
         return;
     }
     if (choice_ < set.size()) {
@@ -179,20 +182,20 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
         g.keys() ? g.keys()->bound_key_name(window_action::level_list) : "Tab";
     // The list is a page of the menus' own layout: the levels as rows, their best time, medal
     // and wins as the value beside each, the keys and the practice cell in the note.
-    menu_page page{medal_count_ > 0 ? "Levels - medals: " + std::to_string(medal_count_)
-                                    : "Levels",
+    menu_page page{medal_count_ > 0 ? fill_in(tr("Levels - medals: %1"), std::to_string(medal_count_))
+                                    : tr("Levels"),
                    {}};
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const level_list_row& row = rows_[i];
-        std::string status = !row.unlocked      ? "locked"
+        std::string status = !row.unlocked      ? tr("locked")
                              : row.best_seconds ? format_run_time(*row.best_seconds)
-                                                : "-";
+                                                : std::string("-");
         const std::string medal = i < medals_.size() ? medals_[i] : std::string();
         if (row.unlocked && !medal.empty()) {
-            status += " " + medal;
+            status += " " + tr(medal);
         }
         if (row.attempts > 0) {
-            status += ", won " + std::to_string(row.wins) + "/" + std::to_string(row.attempts);
+            status += fill_in(tr(", won %1"), std::to_string(row.wins) + "/" + std::to_string(row.attempts));
         }
         page.entries.push_back({row.title, menu_action::none, -1, {status}, 0, ""});
     }
@@ -207,10 +210,10 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
     screen.pointer_y = pointer_y_;
     screen.note = note_;
     if (screen.note.empty()) {
-        screen.note = "Enter plays, " + list_key + " or Escape goes back";
+        screen.note = fill_in(tr("Enter plays, %1 or Escape goes back"), list_key);
         if (const std::optional<level_cell> cell = practice_cell(game)) {
-            screen.note += ". P: practice from cell " + std::to_string(cell->first) + " " +
-                           std::to_string(cell->second) + ", Left/Right: another cell";
+            screen.note += fill_in(tr(". P: practice from cell %1, Left/Right: another cell"),
+                                   std::to_string(cell->first) + " " + std::to_string(cell->second));
         }
     }
     return lay_out_menu(shown, screen, frame.metrics);

@@ -1,5 +1,7 @@
 #include "shell/preview_screen.h"
 
+#include "game/words.h"
+
 #include <algorithm>
 
 #include <GLFW/glfw3.h>
@@ -96,7 +98,7 @@ std::vector<hud_line> preview_screen::hud_lines(const quillomar_game& game) cons
     const hud_frame frame = const_cast<quillomar_game&>(game).text_frame();
     std::vector<hud_line> lines =
         stacked_panel({{title_, hud_tone::title, 1.2f}, {hint_}}, frame, 0.18f);
-    const std::vector<hud_line> key = stacked_at_bottom({{"Any key: play", hud_tone::dim}}, frame);
+    const std::vector<hud_line> key = stacked_at_bottom({{tr("Any key: play"), hud_tone::dim}}, frame);
     lines.insert(lines.end(), key.begin(), key.end());
     return lines;
 }

@@ -1,5 +1,7 @@
 #include "shell/win_screen.h"
 
+#include "game/words.h"
+
 #include "framework/key_map.h"
 #include "game/medal_times.h"
 #include "shell/pause_screen.h"
@@ -59,13 +61,14 @@ std::vector<hud_line> win_screen::hud_lines(const quillomar_game& game) const {
     const game_state& s = session->state();
     const int lost = 5 - s.lives;
     std::vector<panel_line> panel = {
-        {"Finished!", hud_tone::title, 1.4f},
-        {"Time " + format_run_time(s.finish_time - s.play_started)},
-        {lost == 0 ? "No life lost"
-                   : std::to_string(lost) + (lost == 1 ? " life lost" : " lives lost")},
+        {tr("Finished!"), hud_tone::title, 1.4f},
+        {fill_in(tr("Time %1"), format_run_time(s.finish_time - s.play_started))},
+        {lost == 0   ? tr("No life lost")
+         : lost == 1 ? tr("1 life lost")
+                     : fill_in(tr("%1 lives lost"), std::to_string(lost))},
     };
     if (session->assisted()) {
-        panel.push_back({"Assist: no record kept"});
+        panel.push_back({tr("Assist: no record kept")});
     } else if (const proven_route* route = g.routes().find(session->level_key())) {
         // The medals come from the time of the level's proven route.
         if (const std::optional<medal_times> times =
@@ -73,18 +76,19 @@ std::vector<hud_line> win_screen::hud_lines(const quillomar_game& game) const {
             const medal earned = medal_for(*times, s.finish_time - s.play_started);
             const hud_tone tones[] = {hud_tone::plain, hud_tone::bronze, hud_tone::silver,
                                       hud_tone::gold, hud_tone::author};
-            panel.push_back({earned == medal::none      ? "No medal"
-                             : earned == medal::author ? "Medal: author - the proven time beaten"
-                                                       : "Medal: " + medal_name(earned),
+            panel.push_back({earned == medal::none ? tr("No medal")
+                             : earned == medal::author
+                                 ? tr("Medal: author - the proven time beaten")
+                                 : fill_in(tr("Medal: %1"), tr(medal_name(earned))),
                              tones[static_cast<int>(earned)]});
             if (const std::optional<long> next = next_medal_tenths(*times, earned)) {
-                panel.push_back({"Next to beat: " + tenths_text(*next) + " s"});
+                panel.push_back({fill_in(tr("Next to beat: %1 s"), tenths_text(*next))});
             }
         }
     }
     const bool has_next = !game.next_level_after(*session).empty();
-    panel.push_back({has_next ? "Enter: next level" : "Enter: play again", hud_tone::plain, 0.8f});
-    panel.push_back({"Escape: menu", hud_tone::plain, 0.8f});
+    panel.push_back({has_next ? tr("Enter: next level") : tr("Enter: play again"), hud_tone::plain, 0.8f});
+    panel.push_back({tr("Escape: menu"), hud_tone::plain, 0.8f});
     return stacked_panel(panel, g.text_frame(), 0.5f);
 }
 
