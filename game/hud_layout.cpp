@@ -98,27 +98,39 @@ std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_fram
 
 std::vector<hud_line> stacked_panel(const std::vector<panel_line>& panel, const hud_frame& frame,
                                     float middle_share) {
-    const std::vector<panel_line> rows = wrapped(panel, frame);
-    float block = 0.0f;
-    for (const panel_line& p : rows) {
-        block += step_of(p, frame);
-    }
     const auto height = static_cast<float>(frame.height);
     const float margin = static_cast<float>(hud_margin(frame));
+    // Smaller text, never below the HUD's own size, while the block is taller than the window.
+    hud_frame fitted = frame;
+    std::vector<panel_line> rows;
+    float block = 0.0f;
+    for (;;) {
+        rows = wrapped(panel, fitted);
+        block = 0.0f;
+        for (const panel_line& p : rows) {
+            block += step_of(p, fitted);
+        }
+        const float least = std::min(1.0f, frame.text_scale);
+        if (block <= height - 2.0f * margin || fitted.text_scale <= least) {
+            break;
+        }
+        fitted.text_scale = std::max(least, fitted.text_scale - 0.1f);
+    }
+    const float shrink = frame.text_scale > 0.0f ? fitted.text_scale / frame.text_scale : 1.0f;
     float top = std::round(middle_share * height - block / 2.0f);
     top = std::max(margin, std::min(top, height - margin - block));
     std::vector<hud_line> out;
     for (const panel_line& p : rows) {
-        const float step = step_of(p, frame);
+        const float step = step_of(p, fitted);
         if (top + step > height) {
             break;
         }
-        const float scale = p.size * frame.text_scale;
+        const float scale = p.size * fitted.text_scale;
         const float width = text_width(frame.metrics, p.text, scale);
         const float baseline = top + (step - line_height(frame) * scale) / 2.0f +
                                ascent_share * line_height(frame) * scale;
         out.push_back({p.text, false, static_cast<int>(std::lround(-width / 2.0f)),
-                       static_cast<int>(std::lround(baseline)), p.tone, p.size});
+                       static_cast<int>(std::lround(baseline)), p.tone, p.size * shrink});
         top += step;
     }
     return out;

@@ -49,7 +49,8 @@ std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_fram
 
 // The panel's lines one under the other, each centred across and wrapped to the window's
 // width; the block's middle at `middle_share` of the window's height, moved so that it stays
-// inside, and its first lines kept when it is taller than the window.
+// inside. A block taller than the window has its text made smaller, never below the HUD's own
+// size; one taller still keeps its first lines.
 std::vector<hud_line> stacked_panel(const std::vector<panel_line>& panel, const hud_frame& frame,
                                     float middle_share);
 

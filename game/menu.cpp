@@ -370,12 +370,17 @@ struct line_maker {
 
 namespace {
 
-// The page laid out with its text at `screen.text_scale`; `whole` says whether every row is shown
-// and every label uncut.
+// What a layout had to give up.
+struct fit_result {
+    bool every_row = true;     // no row is scrolled away
+    bool whole_labels = true;  // no label shortened
+};
+
+// The page laid out with its text at `screen.text_scale`.
 menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metrics& metrics,
-                       bool& whole) {
+                       fit_result& fit) {
     menu_layout out;
-    whole = true;
+    fit = {};
     const menu_page& page = m.page();
     const float s = std::max(0.25f, screen.text_scale);
     const float lh = metrics.line_height > 0.0f ? metrics.line_height : 32.0f;
@@ -431,7 +436,7 @@ menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metr
         shown = static_cast<std::size_t>(std::max(0.0f, area - 2.0f * mark_h) / step);
         shown = std::clamp<std::size_t>(shown, 1, count);
         first = std::min(choice - std::min(choice, shown / 2), count - shown);
-        whole = false;
+        fit.every_row = false;
     }
     const float block_h = static_cast<float>(shown) * step + 2.0f * mark_h;
     float y = rows_top + std::max(0.0f, std::round((area - block_h) / 2.0f));
@@ -483,7 +488,7 @@ menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metr
         const std::string label =
             shorten_to_width(metrics, e.label, s, e.values.empty() ? block_w : label_w);
         const float label_x = has_values ? left : -make.width(label, 1.0f) / 2.0f;
-        whole = whole && label == e.label;
+        fit.whole_labels = fit.whole_labels && label == e.label;
         made.push_back(make.add(label, label_x, line_top, tone, 1.0f));
         float right_end = label_x + make.width(label, 1.0f);
         if (!e.values.empty()) {
@@ -523,22 +528,29 @@ menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metr
 
 menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_metrics& metrics) {
     // The text as large as asked where the whole page fits; else smaller, down to the HUD's own
-    // size, until every row shows and no label is cut. A page longer still scrolls.
+    // size, until every row shows and no label is cut. A page too long to show whole even so
+    // (the keys, a long level list) keeps the largest text that cuts no label, and scrolls.
     const float asked = std::max(0.25f, screen.text_scale);
     const float least = std::min(1.0f, asked);
     menu_screen tried = screen;
-    for (float scale = asked;; scale = std::max(least, scale - 0.05f)) {
+    fit_result fit;
+    tried.text_scale = least;
+    lay_out_at(m, tried, metrics, fit);
+    const bool rows_can_fit = fit.every_row;
+    float scale = asked;
+    menu_layout out;
+    for (;; scale = std::max(least, scale - 0.05f)) {
         tried.text_scale = scale;
-        bool whole = false;
-        menu_layout out = lay_out_at(m, tried, metrics, whole);
-        if (whole || scale <= least) {
-            // The renderer draws every line at the text size asked; these are drawn smaller.
-            for (hud_line& line : out.lines) {
-                line.scale *= scale / asked;
-            }
-            return out;
+        out = lay_out_at(m, tried, metrics, fit);
+        if ((fit.whole_labels && (fit.every_row || !rows_can_fit)) || scale <= least) {
+            break;
         }
     }
+    // The renderer draws every line at the text size asked; these are drawn at `scale`.
+    for (hud_line& line : out.lines) {
+        line.scale *= scale / asked;
+    }
+    return out;
 }
 
 std::optional<std::size_t> entry_at(const menu_layout& layout, double x, double y) {

@@ -1,6 +1,8 @@
 // The editor's HUD: what it says about the file, the cursor and the check, laid out for the
 // window, and the heights written over the map.
 #include <algorithm>
+
+#include "game/words.h"
 #include <cmath>
 #include <cstring>
 
@@ -41,6 +43,10 @@ std::string shown_path(const std::string& path) {
 
 }  // namespace
 
+// The start's facings as the level file names them, for the catalogues.
+[[maybe_unused]] constexpr const char* facing_words[] = {tr_later("north"), tr_later("east"),
+                                                         tr_later("south"), tr_later("west")};
+
 std::vector<hud_line> edit_mode::hud_lines(const editor_hud_frame& frame) const {
     const level_document& document = session_.document();
     const float scale = frame.scale;
@@ -48,31 +54,37 @@ std::vector<hud_line> edit_mode::hud_lines(const editor_hud_frame& frame) const 
         (frame.metrics != nullptr && frame.metrics->line_height > 0.0f ? frame.metrics->line_height
                                                                        : plain_line_height) *
         scale * frame.enlarged));
-    std::string cell = "Cell " + std::to_string(cursor_.x) + " " + std::to_string(cursor_.z) +
-                       ", height " + std::to_string(document.height(cursor_));
-    for (const auto& [here, name] : {std::pair{document.start() == cursor_, " - start"},
-                                     std::pair{document.finish() == cursor_, " - finish"},
-                                     std::pair{has(document.items(), cursor_), " - item"},
-                                     std::pair{has(document.enemies(), cursor_), " - spider"}}) {
+    std::string cell = fill_in(tr("Cell %1, height %2"),
+                               std::to_string(cursor_.x) + " " + std::to_string(cursor_.z),
+                               std::to_string(document.height(cursor_)));
+    for (const auto& [here, name] :
+         {std::pair{document.start() == cursor_, tr_later(" - start")},
+          std::pair{document.finish() == cursor_, tr_later(" - finish")},
+          std::pair{has(document.items(), cursor_), tr_later(" - item")},
+          std::pair{has(document.enemies(), cursor_), tr_later(" - spider")}}) {
         if (here) {
-            cell += name;
+            cell += tr(name);
         }
     }
-    cell += std::string(", facing ") + facing_name(document.start_facing().value_or(facing::north));
+    cell += fill_in(tr(", facing %1"),
+                    tr(facing_name(document.start_facing().value_or(facing::north))));
     if (const std::optional<cell_area> s = selection()) {
-        cell += "; selected " + std::to_string(s->columns()) + " x " + std::to_string(s->rows());
+        cell += fill_in(tr("; selected %1 x %2"), std::to_string(s->columns()),
+                        std::to_string(s->rows()));
     }
-    const std::string state = session_.is_new() ? " - new" : "";
+    const std::string state = session_.is_new() ? tr(" - new") : "";
     std::vector<std::string> top = {
-        "Editing " + shown_path(session_.path()) + state + (session_.is_dirty() ? " (unsaved)" : ""),
+        fill_in(tr("Editing %1"), shown_path(session_.path())) + state +
+            (session_.is_dirty() ? tr(" (unsaved)") : ""),
         cell,
     };
     if (typing()) {
-        top.push_back(std::string(typing_ == typed::title ? "Title: " : "Hint: ") + typed_ +
-                      "_   (Enter keeps, Esc drops)");
+        top.push_back(fill_in(typing_ == typed::title ? tr("Title: %1_   (Enter keeps, Esc drops)")
+                                                      : tr("Hint: %1_   (Enter keeps, Esc drops)"),
+                              typed_));
     } else if (!document.title().empty() || !document.hint().empty()) {
-        top.push_back("Title: " + document.title() +
-                      (document.hint().empty() ? "" : "   Hint: " + document.hint()));
+        top.push_back(fill_in(tr("Title: %1"), document.title()) +
+                      (document.hint().empty() ? "" : "   " + fill_in(tr("Hint: %1"), document.hint())));
     }
     if (!status_.empty()) {
         top.push_back(status_);
@@ -86,7 +98,7 @@ std::vector<hud_line> edit_mode::hud_lines(const editor_hud_frame& frame) const 
         }
     }
     if (quit_asked_) {
-        lines.push_back({"Unsaved changes - Escape again quits, Ctrl+S saves", true, 8, y,
+        lines.push_back({tr("Unsaved changes - Escape again quits, Ctrl+S saves"), true, 8, y,
                          hud_tone::behind, scale});
     }
 
@@ -102,12 +114,12 @@ std::vector<hud_line> edit_mode::hud_lines(const editor_hud_frame& frame) const 
         }
         keys = fitted(all, frame);
     } else {
-        keys = fitted("F1: all keys   F5: play-test   V: 3D   Esc: quit", frame);
+        keys = fitted(tr("F1: all keys   F5: play-test   V: 3D   Esc: quit"), frame);
     }
     std::vector<std::string> verdict;
     if (document.cubes().empty()) {
-        verdict = fitted("No cubes yet: PgUp or a digit raises the cursor cell, Shift+arrows "
-                         "select an area",
+        verdict = fitted(tr("No cubes yet: PgUp or a digit raises the cursor cell, Shift+arrows "
+                            "select an area"),
                          frame);
     } else {
         if (!first_problem_.empty()) {
@@ -117,8 +129,8 @@ std::vector<hud_line> edit_mode::hud_lines(const editor_hud_frame& frame) const 
             verdict.push_back(std::move(piece));
         }
         if (place_) {
-            verdict.push_back("G: cursor to (" + std::to_string(place_->x) + ", " +
-                              std::to_string(place_->z) + ")");
+            verdict.push_back(fill_in(tr("G: cursor to (%1, %2)"), std::to_string(place_->x),
+                                      std::to_string(place_->z)));
         }
     }
     int below = frame.height - step / 3;

@@ -173,7 +173,7 @@ void play_screen::draw_under(quillomar_game& game, const std::vector<hud_line>& 
 
 void play_screen::escape(quillomar_game& game) {
     if (session_->play_test()) {
-        game.editor()->play_test_ended("stopped", 5 - session_->state().lives);
+        game.editor()->play_test_ended(tr("stopped"), 5 - session_->state().lives);
         game.pop();
     } else if (game.from_menu()) {
         game.push(std::make_unique<pause_screen>());
@@ -240,12 +240,12 @@ std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
                                     200, target.in_reach ? hud_tone::ahead : hud_tone::behind});
         }
         // The lines by the clock come first and stand with it along the top; the title and
-        // hint at the bottom take at most half the window, their text smaller where needed.
+        // hint at the bottom take at most two fifths of the window, their text smaller where needed.
         for (hud_line& l : beside_clock) {
             l.beside_clock = true;
         }
         lines = std::move(beside_clock);
-        const std::vector<hud_line> low = stacked_at_bottom(below, g.text_frame(), 0.5f);
+        const std::vector<hud_line> low = stacked_at_bottom(below, g.text_frame(), 0.4f);
         lines.insert(lines.end(), low.begin(), low.end());
         return lines;
     }

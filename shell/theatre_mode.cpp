@@ -22,12 +22,12 @@ std::string speed_text(double speed) {
     return speed == 0.25 ? "0.25x" : speed == 0.5 ? "0.5x" : std::to_string(int(speed)) + "x";
 }
 
-const char* view_name(theatre_mode::view v) {
+std::string view_name(theatre_mode::view v) {
     switch (v) {
         case theatre_mode::view::follow:
             return tr("follow camera");
         case theatre_mode::view::overview:
-            return "overview";
+            return tr("overview");
         default:
             return tr("recorded camera");
     }

@@ -65,7 +65,10 @@ TEST(Menu, KeySequencesReachTheirPageChoiceAndAction) {
         {false, {in::up, in::up, in::up, in::confirm}, 0, 4, menu_action::fall_map},
         {false, {in::down, in::down, in::confirm}, 0, 2, menu_action::levels},
         {false, {in::down, in::down, in::down, in::confirm, in::confirm}, 2, 0, menu_action::none},
-        {true, then({in::up, in::up, in::confirm, in::down, in::right}), 5, 1, menu_action::changed},
+        {true, then({in::up, in::up, in::up, in::confirm, in::down, in::right}), 5, 1,
+         menu_action::changed},
+        // Settings, Language: from Automatic to English.
+        {true, then({in::up, in::up, in::right}), 1, 4, menu_action::changed},
     };
     for (const row& r : rows) {
         const settings shown;

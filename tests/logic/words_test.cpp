@@ -225,5 +225,29 @@ TEST(Words, TheHudOfATitleMenuGameLeavesTheMiddleClear) {
     }
 }
 
+TEST(Words, APanelTallerThanTheWindowGetsSmallerTextRatherThanLosingLines) {
+    const hud_frame frame{640, 480, 2.0f, serif_like()};
+    const std::vector<panel_line> panel = {{"Finished!", hud_tone::title, 1.4f},
+                                           {"Time 0:01.91"},
+                                           {"No life lost"},
+                                           {"Medal: author - the proven time beaten"},
+                                           {"Enter: next level", hud_tone::plain, 0.8f},
+                                           {"Escape: menu", hud_tone::plain, 0.8f}};
+    const std::vector<hud_line> shown = stacked_panel(panel, frame, 0.45f);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, "Escape: menu");
+    for (const hud_line& l : shown) {
+        EXPECT_GE(l.scale * frame.text_scale, 0.799f) << l.text;
+        EXPECT_LE(l.y_pixels, frame.height) << l.text;
+    }
+    // A hint at the bottom wraps at blanks and keeps every word.
+    const std::string hint = "Hold W to push the ball north to the finish; S pushes it back.";
+    std::string joined;
+    for (const hud_line& l : stacked_at_bottom({{hint}}, frame, 0.4f)) {
+        joined += (joined.empty() ? "" : " ") + l.text;
+    }
+    EXPECT_EQ(joined, hint);
+}
+
 }  // namespace
 }  // namespace quillomar
