@@ -36,14 +36,6 @@ int hud_margin(const hud_frame& frame) {
     return std::max(8, static_cast<int>(std::lround(frame.width * 0.02)));
 }
 
-std::vector<hud_line> grown_with_text(std::vector<hud_line> lines, float text_scale) {
-    for (hud_line& line : lines) {
-        line.x_pixels = static_cast<int>(std::lround(line.x_pixels * text_scale));
-        line.y_pixels = static_cast<int>(std::lround(line.y_pixels * text_scale));
-    }
-    return lines;
-}
-
 std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_frame& frame) {
     const int margin = hud_margin(frame);
     const float room = static_cast<float>(frame.width - 2 * margin);

@@ -1,5 +1,5 @@
 // Laying HUD lines out in the window at the text size in force, so that no line overlaps
-// another or runs off the window: the game's own lines moved apart as the text grows, panels
+// another or runs off the window: the game's own lines along the top, clear of the ball, panels
 // stacked and wrapped, and anything still past an edge brought back in or shortened.
 #pragma once
 
@@ -28,10 +28,6 @@ struct panel_line {
 
 // The space kept clear along every edge of the window.
 int hud_margin(const hud_frame& frame);
-
-// Lines placed for the text at size 1 with their spacing grown by the text size: positions
-// and sizes are multiplied by it, so lines that stood apart still do.
-std::vector<hud_line> grown_with_text(std::vector<hud_line> lines, float text_scale);
 
 // A game started from the title menu keeps the ball in the window's middle clear: of `lines`, the
 // first `own` are the game's own HUD (hud_lines). Its counters and clock, and the lines marked
