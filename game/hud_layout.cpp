@@ -36,14 +36,6 @@ int hud_margin(const hud_frame& frame) {
     return std::max(8, static_cast<int>(std::lround(frame.width * 0.02)));
 }
 
-std::vector<hud_line> grown_with_text(std::vector<hud_line> lines, float text_scale) {
-    for (hud_line& line : lines) {
-        line.x_pixels = static_cast<int>(std::lround(line.x_pixels * text_scale));
-        line.y_pixels = static_cast<int>(std::lround(line.y_pixels * text_scale));
-    }
-    return lines;
-}
-
 std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_frame& frame) {
     const int margin = hud_margin(frame);
     const float room = static_cast<float>(frame.width - 2 * margin);
@@ -98,51 +90,169 @@ std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_fram
 
 std::vector<hud_line> stacked_panel(const std::vector<panel_line>& panel, const hud_frame& frame,
                                     float middle_share) {
-    const std::vector<panel_line> rows = wrapped(panel, frame);
-    float block = 0.0f;
-    for (const panel_line& p : rows) {
-        block += step_of(p, frame);
-    }
     const auto height = static_cast<float>(frame.height);
     const float margin = static_cast<float>(hud_margin(frame));
+    // Smaller text, never below the HUD's own size, while the block is taller than the window.
+    hud_frame fitted = frame;
+    std::vector<panel_line> rows;
+    float block = 0.0f;
+    for (;;) {
+        rows = wrapped(panel, fitted);
+        block = 0.0f;
+        for (const panel_line& p : rows) {
+            block += step_of(p, fitted);
+        }
+        const float least = std::min(1.0f, frame.text_scale);
+        if (block <= height - 2.0f * margin || fitted.text_scale <= least) {
+            break;
+        }
+        fitted.text_scale = std::max(least, fitted.text_scale - 0.1f);
+    }
+    const float shrink = frame.text_scale > 0.0f ? fitted.text_scale / frame.text_scale : 1.0f;
     float top = std::round(middle_share * height - block / 2.0f);
     top = std::max(margin, std::min(top, height - margin - block));
     std::vector<hud_line> out;
     for (const panel_line& p : rows) {
-        const float step = step_of(p, frame);
+        const float step = step_of(p, fitted);
         if (top + step > height) {
             break;
         }
-        const float scale = p.size * frame.text_scale;
+        const float scale = p.size * fitted.text_scale;
         const float width = text_width(frame.metrics, p.text, scale);
         const float baseline = top + (step - line_height(frame) * scale) / 2.0f +
                                ascent_share * line_height(frame) * scale;
         out.push_back({p.text, false, static_cast<int>(std::lround(-width / 2.0f)),
-                       static_cast<int>(std::lround(baseline)), p.tone, p.size});
+                       static_cast<int>(std::lround(baseline)), p.tone, p.size * shrink});
         top += step;
     }
     return out;
 }
 
 std::vector<hud_line> stacked_at_bottom(const std::vector<panel_line>& panel,
-                                        const hud_frame& frame) {
-    const std::vector<panel_line> rows = wrapped(panel, frame);
+                                        const hud_frame& frame, float most_share) {
     const int margin = hud_margin(frame);
+    const float room = std::max(0.0f, most_share * static_cast<float>(frame.height) - margin);
+    // Each panel line wrapped, at the size the block fits in.
+    hud_frame fitted = frame;
+    std::vector<std::vector<panel_line>> pieces;
+    for (;;) {
+        pieces.clear();
+        float block = 0.0f;
+        for (const panel_line& p : panel) {
+            pieces.push_back(wrapped({p}, fitted));
+            for (const panel_line& piece : pieces.back()) {
+                block += step_of(piece, fitted);
+            }
+        }
+        if (block <= room || fitted.text_scale <= std::min(1.0f, frame.text_scale)) {
+            break;
+        }
+        fitted.text_scale = std::max(std::min(1.0f, frame.text_scale), fitted.text_scale - 0.1f);
+    }
+    const float shrink = frame.text_scale > 0.0f ? fitted.text_scale / frame.text_scale : 1.0f;
     float bottom = static_cast<float>(frame.height - margin);
     std::vector<hud_line> out;
-    for (std::size_t i = rows.size(); i-- > 0;) {
-        const panel_line& p = rows[i];
-        const float step = step_of(p, frame);
-        if (bottom - step < 0.0f) {
-            break;  // taller than the window: its last lines stay
+    for (std::size_t i = pieces.size(); i-- > 0;) {
+        float whole = 0.0f;
+        for (const panel_line& p : pieces[i]) {
+            whole += step_of(p, fitted);
         }
-        const float scale = p.size * frame.text_scale;
-        const float baseline = bottom - (1.0f - ascent_share) * line_height(frame) * scale;
-        out.insert(out.begin(), {p.text, true, margin, static_cast<int>(std::lround(baseline)),
-                                 p.tone, p.size});
-        bottom -= step;
+        if (bottom - whole < 0.0f) {
+            break;  // taller than the window: its last lines stay, each whole
+        }
+        std::vector<hud_line> these;
+        for (const panel_line& p : pieces[i]) {
+            const float step = step_of(p, fitted);
+            const float scale = p.size * fitted.text_scale;
+            const float top = bottom - whole;
+            const float baseline = top + step - (1.0f - ascent_share) * line_height(frame) * scale;
+            these.push_back({p.text, true, margin, static_cast<int>(std::lround(baseline)), p.tone,
+                             p.size * shrink});
+            whole -= step;
+        }
+        out.insert(out.begin(), these.begin(), these.end());
+        for (const panel_line& p : pieces[i]) {
+            bottom -= step_of(p, fitted);
+        }
     }
     return out;
+}
+
+std::vector<hud_line> clear_of_the_middle(std::vector<hud_line> lines, std::size_t own,
+                                          const hud_frame& frame) {
+    own = std::min(own, lines.size());
+    // The game's message stands this far down; the counters and the clock above it.
+    constexpr int message_row = 600;
+    std::vector<hud_line> bar;
+    std::vector<hud_line> centred;
+    std::vector<hud_line> message;
+    std::vector<hud_line> rest;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        hud_line& l = lines[i];
+        if (i < own ? l.from_left_edge && l.y_pixels < message_row : l.beside_clock) {
+            bar.push_back(std::move(l));
+        } else if (i < own && !l.from_left_edge) {
+            centred.push_back(std::move(l));
+        } else if (i < own) {
+            message.push_back(std::move(l));
+        } else {
+            rest.push_back(std::move(l));
+        }
+    }
+    std::stable_sort(bar.begin(), bar.end(), [](const hud_line& a, const hud_line& b) {
+        return a.y_pixels != b.y_pixels ? a.y_pixels < b.y_pixels : a.x_pixels < b.x_pixels;
+    });
+    const int margin = hud_margin(frame);
+    const float lh = line_height(frame);
+    const float right = static_cast<float>(frame.width - margin);
+    const float floor_scale = std::min(1.0f, frame.text_scale);
+    float scale = frame.text_scale;
+    float bottom = 0.0f;
+    std::vector<hud_line> placed;
+    for (;;) {
+        placed = bar;
+        const float row = std::ceil(lh * scale * 1.1f);
+        const float gap = std::round(0.6f * lh * scale);
+        float x = static_cast<float>(margin);
+        float top = static_cast<float>(margin) / 2.0f;
+        for (hud_line& l : placed) {
+            const float size = l.scale * scale;
+            const float width = text_width(frame.metrics, l.text, size);
+            if (x > margin && x + width > right) {
+                x = static_cast<float>(margin);
+                top += row;
+            }
+            l.from_left_edge = true;
+            l.x_pixels = static_cast<int>(std::lround(x));
+            l.y_pixels = static_cast<int>(std::lround(top + ascent_share * lh * size));
+            l.scale *= scale / std::max(0.01f, frame.text_scale);
+            x += width + gap;
+        }
+        bottom = placed.empty() ? 0.0f : top + row;
+        if (bottom <= 0.2f * static_cast<float>(frame.height) || scale <= floor_scale) {
+            break;
+        }
+        scale = std::max(floor_scale, scale - 0.1f);
+    }
+    const float row = std::ceil(lh * scale * 1.1f);
+    for (hud_line& l : centred) {
+        const float size = l.scale * scale;
+        l.x_pixels = static_cast<int>(std::lround(-text_width(frame.metrics, l.text, size) / 2.0f));
+        l.y_pixels = static_cast<int>(std::lround(bottom + ascent_share * lh * size));
+        l.scale *= scale / std::max(0.01f, frame.text_scale);
+        bottom += row;
+        placed.push_back(std::move(l));
+    }
+    for (hud_line& l : message) {
+        const float size = l.scale * scale;
+        l.x_pixels = margin;
+        l.y_pixels = static_cast<int>(std::lround(bottom + ascent_share * lh * size));
+        l.scale *= scale / std::max(0.01f, frame.text_scale);
+        bottom += row;
+        placed.push_back(std::move(l));
+    }
+    placed.insert(placed.end(), rest.begin(), rest.end());
+    return placed;
 }
 
 }  // namespace quillomar

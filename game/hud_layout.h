@@ -1,5 +1,5 @@
 // Laying HUD lines out in the window at the text size in force, so that no line overlaps
-// another or runs off the window: the game's own lines moved apart as the text grows, panels
+// another or runs off the window: the game's own lines along the top, clear of the ball, panels
 // stacked and wrapped, and anything still past an edge brought back in or shortened.
 #pragma once
 
@@ -29,9 +29,14 @@ struct panel_line {
 // The space kept clear along every edge of the window.
 int hud_margin(const hud_frame& frame);
 
-// Lines placed for the text at size 1 with their spacing grown by the text size: positions
-// and sizes are multiplied by it, so lines that stood apart still do.
-std::vector<hud_line> grown_with_text(std::vector<hud_line> lines, float text_scale);
+// A game started from the title menu keeps the ball in the window's middle clear: of `lines`, the
+// first `own` are the game's own HUD (hud_lines). Its counters and clock, and the lines marked
+// beside_clock, go side by side along the top, in rows as the width asks, their text made smaller
+// (never below the HUD's own size) while they would take more than a fifth of the window's
+// height; the centred lines (an end, the countdown) stand under them, then the message. The
+// other lines stay as they are, after these.
+std::vector<hud_line> clear_of_the_middle(std::vector<hud_line> lines, std::size_t own,
+                                          const hud_frame& frame);
 
 // Each line that runs past the window's right or bottom edge moved back in, and shortened
 // with "..." when it is wider than the window itself; a line that would cover one before it
@@ -40,13 +45,16 @@ std::vector<hud_line> kept_on_screen(std::vector<hud_line> lines, const hud_fram
 
 // The panel's lines one under the other, each centred across and wrapped to the window's
 // width; the block's middle at `middle_share` of the window's height, moved so that it stays
-// inside, and its first lines kept when it is taller than the window.
+// inside. A block taller than the window has its text made smaller, never below the HUD's own
+// size; one taller still keeps its first lines.
 std::vector<hud_line> stacked_panel(const std::vector<panel_line>& panel, const hud_frame& frame,
                                     float middle_share);
 
 // The same lines, each left-aligned at the margin, the block's last line just above the
-// window's bottom edge.
+// window's bottom edge. Where the block would take more than `most_share` of the window's
+// height, its text is made smaller, never below the HUD's own size; what still does not fit is
+// left out a whole panel line at a time, from the first, so no sentence ends half told.
 std::vector<hud_line> stacked_at_bottom(const std::vector<panel_line>& panel,
-                                        const hud_frame& frame);
+                                        const hud_frame& frame, float most_share = 1.0f);
 
 }  // namespace quillomar

@@ -34,10 +34,21 @@ struct hud_line {
     int y_pixels = 0;
     hud_tone tone = hud_tone::plain;
     float scale = 1.0f;
+    // In a game started from the title menu: a line that stands with the counters and the clock
+    // along the top (the medal in reach, practice, the assist), wherever x and y say.
+    bool beside_clock = false;
 };
 
+// Whose words the HUD speaks: the game's own (German counters, the display switches' short
+// names), or, in a game started from the title menu, the player's, in the language in force.
+enum class hud_words { game, player };
+
 // The lines in drawing order.
-std::vector<hud_line> hud_lines(const game_state& state);
+std::vector<hud_line> hud_lines(const game_state& state, hud_words words = hud_words::game);
+
+// A HUD message of the game's own ("MMQ: off.") in the player's words ("Mip-mapping: off"), in
+// the language in force; a message it does not know is returned as it is.
+std::string player_message(const std::string& message);
 
 // A time of play as minutes, seconds and hundredths: "1:02.35". Negative times read as 0.
 std::string format_run_time(double seconds);

@@ -1,5 +1,7 @@
 #include "game/medal_times.h"
 
+#include "game/words.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -90,13 +92,13 @@ std::optional<long> next_medal_tenths(const medal_times& times, medal earned) {
 std::string medal_name(medal m) {
     switch (m) {
         case medal::author:
-            return "author";
+            return tr_later("author");
         case medal::gold:
-            return "gold";
+            return tr_later("gold");
         case medal::silver:
-            return "silver";
+            return tr_later("silver");
         case medal::bronze:
-            return "bronze";
+            return tr_later("bronze");
         case medal::none:
             break;
     }

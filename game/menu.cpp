@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/words.h"
+
 namespace quillomar {
 namespace {
 
@@ -28,7 +30,7 @@ menu_entry switch_entry(const std::string& label, const std::string& id, bool on
     menu_entry e;
     e.label = label;
     e.id = id;
-    e.values = {"off", "on"};
+    e.values = {tr("off"), tr("on")};
     e.value = on ? 1 : 0;
     return e;
 }
@@ -64,7 +66,7 @@ menu_entry window_entry(int width, int height) {
     const std::pair<int, int> sizes[] = {{800, 600},   {1024, 768}, {1280, 720},
                                          {1280, 1024}, {1600, 900}, {1920, 1080}};
     menu_entry e;
-    e.label = "Window size";
+    e.label = tr("Window size");
     e.id = "window";
     for (const auto& [w, h] : sizes) {
         e.values.push_back(size_text(w, h));
@@ -94,8 +96,23 @@ key_group key_group_of(const std::string& action) {
     return key_group::play;
 }
 
+// The language the player's words are in: the environment's, or one chosen. Each language is
+// named in itself.
+menu_entry language_entry(const std::string& code) {
+    menu_entry e;
+    e.label = tr("Language");
+    e.id = "language";
+    e.values = {tr("Automatic"), "English", "Deutsch", "Fran\u00e7ais"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (code == language_codes[i]) {
+            e.value = i + 1;
+        }
+    }
+    return e;
+}
+
 menu_entry back_entry() {
-    return asks("Back", menu_action::leave);
+    return asks(tr("Back"), menu_action::leave);
 }
 
 // One of a setting's few percentages; a value off the steps shows the first.
@@ -119,31 +136,31 @@ menu_entry steps_entry(const std::string& label, const std::string& id, const in
 void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
                         const std::vector<key_binding>& bound) {
     const std::size_t first = pages.size();
-    pages.push_back({"Settings",
-                     {opens("Display", first + 1), opens("Sound", first + 2),
-                      opens("Controls", first + 3), opens("Accessibility", first + 4),
-                      back_entry()}});
+    pages.push_back({tr("Settings"),
+                     {opens(tr("Display"), first + 1), opens(tr("Sound"), first + 2),
+                      opens(tr("Controls"), first + 3), opens(tr("Accessibility"), first + 4),
+                      language_entry(s.language), back_entry()}});
     menu_entry samples;
-    samples.label = "Multisampling";
+    samples.label = tr("Multisampling");
     samples.id = "multisampling";
-    samples.values = {"off", "2x", "4x"};
+    samples.values = {tr("off"), "2x", "4x"};
     samples.value = static_cast<std::size_t>(std::clamp(s.multisampling / 2, 0, 2));
-    pages.push_back({"Display",
-                     {switch_entry("Fullscreen", "fullscreen", s.fullscreen.value_or(false)),
+    pages.push_back({tr("Display"),
+                     {switch_entry(tr("Fullscreen"), "fullscreen", s.fullscreen.value_or(false)),
                       window_entry(s.window_width.value_or(0), s.window_height.value_or(0)),
-                      samples, switch_entry("Vsync", "vsync", s.vsync.value_or(false)),
-                      switch_entry("Shadows", "shadows", s.shadows), back_entry()}});
-    pages.push_back({"Sound",
-                     {percent_entry("Music volume", "music", 0, 100, 10, s.music_volume),
-                      percent_entry("Effects volume", "effects", 0, 100, 10, s.effects_volume),
+                      samples, switch_entry(tr("Vsync"), "vsync", s.vsync.value_or(false)),
+                      switch_entry(tr("Shadows"), "shadows", s.shadows), back_entry()}});
+    pages.push_back({tr("Sound"),
+                     {percent_entry(tr("Music volume"), "music", 0, 100, 10, s.music_volume),
+                      percent_entry(tr("Effects volume"), "effects", 0, 100, 10, s.effects_volume),
                       back_entry()}});
     // The keys of play first; the free camera's and the display switches' keys, which only
     // look at the game another way, each on a page of their own at the end.
-    menu_page controls{"Controls", {}};
-    menu_page free_camera{"Free camera", {}};
-    menu_page switches{"Display switches", {}};
+    menu_page controls{tr("Controls"), {}};
+    menu_page free_camera{tr("Free camera"), {}};
+    menu_page switches{tr("Display switches"), {}};
     for (const key_binding& b : bound) {
-        menu_entry key = asks(action_label(b.action), menu_action::rebind);
+        menu_entry key = asks(tr(action_label(b.action)), menu_action::rebind);
         key.id = "key:" + b.action;
         key.values = {b.key};
         const key_group group = key_group_of(b.action);
@@ -152,46 +169,46 @@ void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
                                            : switches)
             .entries.push_back(key);
     }
-    controls.entries.push_back(opens("Steering", first + 5));
-    controls.entries.push_back(percent_entry("Stick dead zone", "dead-zone", min_dead_zone,
+    controls.entries.push_back(opens(tr("Steering"), first + 5));
+    controls.entries.push_back(percent_entry(tr("Stick dead zone"), "dead-zone", min_dead_zone,
                                              max_dead_zone, 5, s.dead_zone));
-    controls.entries.push_back(opens("Free camera", first + 6));
-    controls.entries.push_back(opens("Display switches", first + 7));
-    controls.entries.push_back(asks("Reset to defaults", menu_action::reset_keys));
+    controls.entries.push_back(opens(tr("Free camera"), first + 6));
+    controls.entries.push_back(opens(tr("Display switches"), first + 7));
+    controls.entries.push_back(asks(tr("Reset to defaults"), menu_action::reset_keys));
     controls.entries.push_back(back_entry());
     free_camera.entries.push_back(back_entry());
     switches.entries.push_back(back_entry());
     pages.push_back(controls);
     pages.push_back(
-        {"Accessibility",
-         {steps_entry("Game speed", "game-speed", game_speed_steps, s.game_speed_percent),
-          steps_entry("Text size", "text-size", text_size_steps, s.text_size_percent),
-          switch_entry("Heading arrow", "heading-arrow", s.heading_arrow),
-          switch_entry("Level preview", "level-preview", s.level_preview), back_entry()}});
+        {tr("Accessibility"),
+         {steps_entry(tr("Game speed"), "game-speed", game_speed_steps, s.game_speed_percent),
+          steps_entry(tr("Text size"), "text-size", text_size_steps, s.text_size_percent),
+          switch_entry(tr("Heading arrow"), "heading-arrow", s.heading_arrow),
+          switch_entry(tr("Level preview"), "level-preview", s.level_preview), back_entry()}});
     menu_entry how;
-    how.label = "Steering";
+    how.label = tr("Steering");
     how.id = "steering";
-    how.values = {"Direct", "Classic"};
+    how.values = {tr("Direct"), tr("Classic")};
     how.value = s.steer == steering::direct ? 0 : 1;
-    how.help = "Direct: turns while held, stops when let go. Classic: the turn coasts on.";
+    how.help = tr("Direct: turns while held, stops when let go. Classic: the turn coasts on.");
     menu_entry speed;
-    speed.label = "Turn speed";
+    speed.label = tr("Turn speed");
     speed.id = "turn-speed";
-    speed.help = "How fast a held turn key or stick turns the ball's heading";
+    speed.help = tr("How fast a held turn key or stick turns the ball's heading");
     for (int d = min_turn_speed; d <= max_turn_speed; d += turn_speed_step) {
         if (d == s.turn_speed || (d < s.turn_speed && d + turn_speed_step > s.turn_speed)) {
             speed.value = speed.values.size() + (d == s.turn_speed ? 0 : 1);
         }
-        speed.values.push_back(std::to_string(d) + " deg/s");
+        speed.values.push_back(std::to_string(d) + tr(" deg/s"));
         if (d < s.turn_speed && d + turn_speed_step > s.turn_speed) {
-            speed.values.push_back(std::to_string(s.turn_speed) + " deg/s");
+            speed.values.push_back(std::to_string(s.turn_speed) + tr(" deg/s"));
         }
     }
     const int sensitivities[] = {25, 50, 75, 100, 150, 200, 300, 400};
-    menu_entry mouse = steps_entry("Mouse sensitivity", "mouse-sensitivity", sensitivities,
+    menu_entry mouse = steps_entry(tr("Mouse sensitivity"), "mouse-sensitivity", sensitivities,
                                    s.mouse_sensitivity);
-    mouse.help = "How far moving the mouse sideways turns the heading in play";
-    pages.push_back({"Steering", {how, speed, mouse, back_entry()}});
+    mouse.help = tr("How far moving the mouse sideways turns the heading in play");
+    pages.push_back({tr("Steering"), {how, speed, mouse, back_entry()}});
     pages.push_back(free_camera);
     pages.push_back(switches);
 }
@@ -275,14 +292,14 @@ void menu::replace_pages(std::vector<menu_page> pages) {
 std::vector<menu_page> title_menu_pages(const settings& shown,
                                         const std::vector<key_binding>& bound) {
     std::vector<menu_page> pages{{"Quillomar",
-                                  {asks("Play", menu_action::play),
-                                   asks("Levels", menu_action::levels),
-                                   asks("Random level", menu_action::random_level),
-                                   asks("Level of the day", menu_action::level_of_the_day),
-                                   asks("Editor", menu_action::editor),
-                                   asks("Replays", menu_action::replays),
-                                   opens("Settings", first_settings_page),
-                                   asks("Quit", menu_action::quit)}}};
+                                  {asks(tr("Play"), menu_action::play),
+                                   asks(tr("Levels"), menu_action::levels),
+                                   asks(tr("Random level"), menu_action::random_level),
+                                   asks(tr("Level of the day"), menu_action::level_of_the_day),
+                                   asks(tr("Editor"), menu_action::editor),
+                                   asks(tr("Replays"), menu_action::replays),
+                                   opens(tr("Settings"), first_settings_page),
+                                   asks(tr("Quit"), menu_action::quit)}}};
     add_settings_pages(pages, shown, bound);
     return pages;
 }
@@ -290,30 +307,30 @@ std::vector<menu_page> title_menu_pages(const settings& shown,
 std::vector<menu_page> pause_menu_pages(const settings& shown,
                                         const std::vector<key_binding>& bound) {
     // "Paused" is what the HUD has always said while the game stands still.
-    std::vector<menu_page> pages{{"Paused",
-                                  {asks("Resume", menu_action::resume),
-                                   asks("Retry", menu_action::restart),
-                                   asks("Levels", menu_action::levels),
-                                   opens("Settings", first_settings_page),
-                                   asks("Fall map", menu_action::fall_map),
-                                   asks("Title menu", menu_action::title),
-                                   asks("Quit", menu_action::quit)}}};
+    std::vector<menu_page> pages{{tr("Paused"),
+                                  {asks(tr("Resume"), menu_action::resume),
+                                   asks(tr("Retry"), menu_action::restart),
+                                   asks(tr("Levels"), menu_action::levels),
+                                   opens(tr("Settings"), first_settings_page),
+                                   asks(tr("Fall map"), menu_action::fall_map),
+                                   asks(tr("Title menu"), menu_action::title),
+                                   asks(tr("Quit"), menu_action::quit)}}};
     add_settings_pages(pages, shown, bound);
     return pages;
 }
 
 std::vector<menu_page> finished_menu_pages(const settings& shown,
                                            const std::vector<key_binding>& bound, bool has_next) {
-    std::vector<menu_page> pages{{"Level finished",
-                                  {asks("Retry", menu_action::restart),
-                                   asks("Levels", menu_action::levels),
-                                   opens("Settings", first_settings_page),
-                                   asks("Fall map", menu_action::fall_map),
-                                   asks("Title menu", menu_action::title),
-                                   asks("Quit", menu_action::quit)}}};
+    std::vector<menu_page> pages{{tr("Level finished"),
+                                  {asks(tr("Retry"), menu_action::restart),
+                                   asks(tr("Levels"), menu_action::levels),
+                                   opens(tr("Settings"), first_settings_page),
+                                   asks(tr("Fall map"), menu_action::fall_map),
+                                   asks(tr("Title menu"), menu_action::title),
+                                   asks(tr("Quit"), menu_action::quit)}}};
     if (has_next) {
         pages[0].entries.insert(pages[0].entries.begin(),
-                                asks("Next level", menu_action::next_level));
+                                asks(tr("Next level"), menu_action::next_level));
     }
     add_settings_pages(pages, shown, bound);
     return pages;
@@ -323,8 +340,9 @@ void apply_entry(settings& s, const menu_entry& e) {
     if (e.values.empty()) {
         return;
     }
+    // Switches and choices by their place, as their words are the player's language.
     const std::string& text = e.values[e.value];
-    const bool on = text == "on";
+    const bool on = e.value == 1;
     const int number = std::atoi(text.c_str());
     if (e.id == "fullscreen") {
         s.fullscreen = on;
@@ -341,7 +359,7 @@ void apply_entry(settings& s, const menu_entry& e) {
     } else if (e.id == "dead-zone") {
         s.dead_zone = number;
     } else if (e.id == "steering") {
-        s.steer = text == "Classic" ? steering::classic : steering::direct;
+        s.steer = e.value == 1 ? steering::classic : steering::direct;
     } else if (e.id == "turn-speed") {
         s.turn_speed = number;
     } else if (e.id == "mouse-sensitivity") {
@@ -354,6 +372,8 @@ void apply_entry(settings& s, const menu_entry& e) {
         s.heading_arrow = on;
     } else if (e.id == "level-preview") {
         s.level_preview = on;
+    } else if (e.id == "language") {
+        s.language = e.value == 0 ? "auto" : language_codes[std::min<std::size_t>(e.value - 1, 2)];
     } else if (e.id == "window") {
         int width = 0;
         int height = 0;
@@ -395,8 +415,19 @@ struct line_maker {
 
 }  // namespace
 
-menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_metrics& metrics) {
+namespace {
+
+// What a layout had to give up.
+struct fit_result {
+    bool every_row = true;     // no row is scrolled away
+    bool whole_labels = true;  // no label shortened
+};
+
+// The page laid out with its text at `screen.text_scale`.
+menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metrics& metrics,
+                       fit_result& fit) {
     menu_layout out;
+    fit = {};
     const menu_page& page = m.page();
     const float s = std::max(0.25f, screen.text_scale);
     const float lh = metrics.line_height > 0.0f ? metrics.line_height : 32.0f;
@@ -452,12 +483,13 @@ menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_me
         shown = static_cast<std::size_t>(std::max(0.0f, area - 2.0f * mark_h) / step);
         shown = std::clamp<std::size_t>(shown, 1, count);
         first = std::min(choice - std::min(choice, shown / 2), count - shown);
+        fit.every_row = false;
     }
     const float block_h = static_cast<float>(shown) * step + 2.0f * mark_h;
     float y = rows_top + std::max(0.0f, std::round((area - block_h) / 2.0f));
     if (mark_h > 0.0f) {
         if (first > 0) {
-            make.add_centred("^ " + std::to_string(first) + " more above", y, hud_tone::dim,
+            make.add_centred(fill_in(tr("^ %1 more above"), std::to_string(first)), y, hud_tone::dim,
                              mark_size);
         }
         y += mark_h;
@@ -484,7 +516,9 @@ menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_me
     const float marker_w = std::max(make.width(">", 1.0f), make.width("<", 1.0f)) + marker_gap;
     const float room = std::max(0.0f, content - (has_values ? 1.0f : 2.0f) * marker_w);
     if (label_w + gap + value_w > room) {
-        value_w = std::min(value_w, room * 0.6f);
+        // The labels (a level's name) keep what they need first; the values, what is left, at
+        // least a third of the room.
+        value_w = std::min(value_w, std::max(room / 3.0f, room - gap - label_w));
         label_w = std::max(0.0f, room - gap - value_w);
     }
     label_w = has_values ? label_w : std::min(label_w, room);
@@ -501,6 +535,7 @@ menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_me
         const std::string label =
             shorten_to_width(metrics, e.label, s, e.values.empty() ? block_w : label_w);
         const float label_x = has_values ? left : -make.width(label, 1.0f) / 2.0f;
+        fit.whole_labels = fit.whole_labels && label == e.label;
         made.push_back(make.add(label, label_x, line_top, tone, 1.0f));
         float right_end = label_x + make.width(label, 1.0f);
         if (!e.values.empty()) {
@@ -522,7 +557,7 @@ menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_me
         y += step;
     }
     if (mark_h > 0.0f && first + shown < count) {
-        make.add_centred("v " + std::to_string(count - first - shown) + " more below", y,
+        make.add_centred(fill_in(tr("v %1 more below"), std::to_string(count - first - shown)), y,
                          hud_tone::dim, mark_size);
     }
 
@@ -532,6 +567,35 @@ menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_me
         for (const std::size_t line : row_lines[*pointed - first]) {
             out.lines[line].tone = hud_tone::hover;
         }
+    }
+    return out;
+}
+
+}  // namespace
+
+menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_metrics& metrics) {
+    // The text as large as asked where the whole page fits; else smaller, down to the HUD's own
+    // size, until every row shows and no label is cut. A page too long to show whole even so
+    // (the keys, a long level list) keeps the largest text that cuts no label, and scrolls.
+    const float asked = std::max(0.25f, screen.text_scale);
+    const float least = std::min(1.0f, asked);
+    menu_screen tried = screen;
+    fit_result fit;
+    tried.text_scale = least;
+    lay_out_at(m, tried, metrics, fit);
+    const bool rows_can_fit = fit.every_row;
+    float scale = asked;
+    menu_layout out;
+    for (;; scale = std::max(least, scale - 0.05f)) {
+        tried.text_scale = scale;
+        out = lay_out_at(m, tried, metrics, fit);
+        if ((fit.whole_labels && (fit.every_row || !rows_can_fit)) || scale <= least) {
+            break;
+        }
+    }
+    // The renderer draws every line at the text size asked; these are drawn at `scale`.
+    for (hud_line& line : out.lines) {
+        line.scale *= scale / asked;
     }
     return out;
 }

@@ -136,7 +136,9 @@ struct menu_layout {
 // The page shown, laid out to fit the window at the text size: the title at the top, the rows
 // centred below it (as many as fit, around the choice, with marks saying how many more are
 // above and below), each value in a column beside its label, labels and values shortened where
-// they must be, the chosen entry marked "> ... <", and the note wrapped at the bottom.
+// they must be, the chosen entry marked "> ... <", and the note wrapped at the bottom. Where the
+// page does not fit whole at the text size asked, its text is drawn smaller (never below the
+// HUD's own size) until every row shows and no label is cut.
 menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_metrics& metrics);
 
 // The entry whose row is under the point, if any.

@@ -5,29 +5,65 @@
 namespace quillomar {
 namespace {
 
-float advance_of(const text_metrics& metrics, char c) {
-    const auto code = static_cast<unsigned char>(c);
+float advance_of(const text_metrics& metrics, unsigned code) {
     return code < metrics.advance.size() ? metrics.advance[code] : 0.0f;
 }
 
-// How many leading characters of `word` fit into `width`, at least one.
+// How many leading bytes of `word` fit into `width`, whole characters, at least one character.
 std::size_t fitting_prefix(const text_metrics& metrics, const std::string& word, float scale,
                            float width) {
     float used = 0.0f;
     std::size_t n = 0;
-    while (n < word.size() && used + advance_of(metrics, word[n]) * scale <= width) {
-        used += advance_of(metrics, word[n]) * scale;
-        ++n;
+    while (n < word.size()) {
+        const text_char c = char_at(word, n);
+        const float advance = advance_of(metrics, c.code) * scale;
+        if (used + advance > width) {
+            break;
+        }
+        used += advance;
+        n += c.bytes;
     }
-    return n == 0 ? 1 : n;
+    return n == 0 && !word.empty() ? char_at(word, 0).bytes : n;
 }
 
 }  // namespace
 
+text_char char_at(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) {
+        return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0u;
+    };
+    const unsigned first = byte(0);
+    if (first < 0x80) {
+        return {first, 1};
+    }
+    const std::size_t length = first >= 0xc2 && first <= 0xdf   ? 2
+                               : first >= 0xe0 && first <= 0xef ? 3
+                               : first >= 0xf0 && first <= 0xf4 ? 4
+                                                                : 0;
+    if (length == 0) {
+        return {0xfffd, 1};
+    }
+    unsigned code = first & (0x7fu >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xc0u) != 0x80u) {
+            return {0xfffd, 1};
+        }
+        code = code << 6 | (byte(i) & 0x3fu);
+    }
+    // Overlong forms, surrogates and codes past Unicode's are no characters.
+    const unsigned least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[length] || (code >= 0xd800 && code <= 0xdfff) || code > 0x10ffff) {
+        return {0xfffd, 1};
+    }
+    return {code, length};
+}
+
 float text_width(const text_metrics& metrics, const std::string& text, float scale) {
     float sum = 0.0f;
-    for (const char c : text) {
-        sum += advance_of(metrics, c);
+    for (std::size_t at = 0; at < text.size();) {
+        const text_char c = char_at(text, at);
+        sum += advance_of(metrics, c.code);
+        at += c.bytes;
     }
     return sum * scale;
 }

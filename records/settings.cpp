@@ -1,5 +1,7 @@
 #include "records/settings.h"
 
+#include "game/words.h"
+
 #include <algorithm>
 #include <charconv>
 #include <iterator>
@@ -104,6 +106,9 @@ bool read_line(std::string_view line, settings& s) {
             s.text_size_percent = n;
         } else if ((f[0] == "heading-arrow" || f[0] == "level-preview") && read_switch(f[1], on)) {
             (f[0] == "heading-arrow" ? s.heading_arrow : s.level_preview) = on;
+        } else if (f[0] == "language" &&
+                   (f[1] == "auto" || f[1] == "en" || f[1] == "de" || f[1] == "fr")) {
+            s.language = std::string(f[1]);
         } else {
             return false;
         }
@@ -141,7 +146,7 @@ bool settings::operator==(const settings& o) const {
            dead_zone == o.dead_zone && steer == o.steer && turn_speed == o.turn_speed &&
            mouse_sensitivity == o.mouse_sensitivity && game_speed_percent == o.game_speed_percent &&
            text_size_percent == o.text_size_percent && heading_arrow == o.heading_arrow &&
-           level_preview == o.level_preview && keys == o.keys;
+           level_preview == o.level_preview && language == o.language && keys == o.keys;
 }
 
 std::optional<settings_text> parse_settings(std::string_view text, std::string* why) {
@@ -222,6 +227,9 @@ std::string format_settings(const settings& s) {
     if (s.level_preview != defaults.level_preview) {
         out << "level-preview " << switch_text(s.level_preview) << '\n';
     }
+    if (s.language != defaults.language) {
+        out << "language " << s.language << '\n';
+    }
     for (const auto& [action, key] : s.keys) {
         out << "key " << action << ' ' << key << '\n';
     }
@@ -288,6 +296,18 @@ bool settings_file::save(const settings& values) const {
     return true;
 }
 
+// The labels action_label makes, for the catalogues: the Controls page shows each through tr().
+[[maybe_unused]] constexpr const char* action_words[] = {
+    tr_later("Forward"), tr_later("Back"), tr_later("Turn left"), tr_later("Turn right"),
+    tr_later("Flip heights"), tr_later("Retry"), tr_later("Switch camera"), tr_later("Music on/off"),
+    tr_later("Spiders on/off"), tr_later("Frame time"), tr_later("Wire frame"), tr_later("Texture sampling"),
+    tr_later("Mip-mapping"), tr_later("Back-face culling"), tr_later("Transparency"),
+    tr_later("Free camera left"), tr_later("Free camera right"), tr_later("Free camera up"),
+    tr_later("Free camera down"), tr_later("Free camera forward"), tr_later("Free camera back"),
+    tr_later("Full screen"), tr_later("Pause"), tr_later("Level list"), tr_later("Ghost on/off"),
+    tr_later("Edit level"), tr_later("Theatre"), tr_later("Fall map"), tr_later("Overview (hold)"),
+    tr_later("the menus")};
+
 std::string action_label(const std::string& action) {
     // Names that say what the key does where its action's name alone would not.
     static const std::pair<const char*, const char*> named[] = {
@@ -316,7 +336,7 @@ std::string rebind(settings& values, std::vector<key_binding>& bound, const std:
     key_binding* mine = nullptr;
     for (key_binding& b : bound) {
         if (b.key == key && b.action != action) {
-            return key + " is taken by " + action_label(b.action);
+            return fill_in(tr("%1 is taken by %2"), key, tr(action_label(b.action)));
         }
         if (b.action == action) {
             mine = &b;

@@ -37,6 +37,9 @@ struct settings {
     int text_size_percent = 100;
     bool heading_arrow = true;
     bool level_preview = true;
+    // The language of a game started in the title menu: "auto" (the environment's), "en", "de"
+    // or "fr".
+    std::string language = "auto";
     // Keys the player rebound: action name -> key name, both as settings.txt writes them.
     std::map<std::string, std::string> keys;
 
@@ -68,6 +71,7 @@ inline constexpr int text_size_steps[] = {100, 150, 200};
 //   text-size 100|150|200
 //   heading-arrow on|off
 //   level-preview on|off
+//   language auto|en|de|fr
 //   key <action> <key>
 // A line that follows none of these forms costs only itself; a later line for the same setting
 // replaces an earlier one.

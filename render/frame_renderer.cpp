@@ -6,6 +6,7 @@
 #include "framework/asset_paths.h"
 #include "framework/qlmFramework.h"
 #include "game/hud_lines.h"
+#include "game/words.h"
 #include "render/shader_constants.h"
 #include "render/gl_platform.h"
 
@@ -252,11 +253,14 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
     const auto sx = static_cast<float>(2.0 / width);
     const auto sy = static_cast<float>(2.0 / height);
     std::vector<hud_line> lines =
-        darkened || !show_game_hud ? std::vector<hud_line>{} : hud_lines(s);
+        darkened || !show_game_hud
+            ? std::vector<hud_line>{}
+            : hud_lines(s, fit_text ? hud_words::player : hud_words::game);
     if (s.display.wireframe && !wireframe_available() && !darkened && show_game_hud) {
         // The key was taken, but this GL draws no edges: say so rather than show nothing.
         hud_line missing;
-        missing.text = "Wire frame: not available here.";
+        missing.text = fit_text ? tr("Wire frame: not available here.")
+                                : "Wire frame: not available here.";
         missing.from_left_edge = true;
         missing.x_pixels = 10;
         missing.y_pixels = height - 40;
@@ -267,10 +271,9 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
     lines.insert(lines.end(), extra.begin(), extra.end());
     if (fit_text) {
         const hud_frame frame{width, height, text_scale, hud_text.metrics};
-        std::vector<hud_line> grown =
-            grown_with_text({lines.begin(), lines.begin() + own}, text_scale);
-        grown.insert(grown.end(), lines.begin() + own, lines.end());
-        lines = kept_on_screen(std::move(grown), frame);
+        // The game's own lines and what play puts beside the clock go along the top, clear of
+        // the ball; the rest stands where its screen put it.
+        lines = kept_on_screen(clear_of_the_middle(std::move(lines), own, frame), frame);
     }
     if (darkened) {
         backdrop.draw();
@@ -282,6 +285,7 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
         glDisable(GL_DEPTH_TEST);
         glDepthFunc(GL_ALWAYS);
     }
+    drawn_lines = lines;
     for (const hud_line& line : lines) {
         const float x =
             (line.from_left_edge ? -1.0f : 0.0f) + static_cast<float>(line.x_pixels) * sx;

@@ -104,6 +104,8 @@ public:
     // Translucent marks over the lit scene for the next frame only (the heading arrow); the
     // shell sets them before each draw that shows them.
     std::vector<tinted_vertex> marks;
+    // The HUD lines of the last frame as drawn, kept for tests and tools.
+    std::vector<hud_line> drawn_lines;
     // This frame's light and projector matrices, kept for tests and tools.
     light_matrices light;
     projector_matrices projector_frame;

@@ -5,6 +5,8 @@
 #include <glm/glm.hpp>
 #include <iostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "framework/asset_paths.h"
 #include "framework/bounded_read.h"
@@ -16,7 +18,7 @@
 
 namespace quillomar {
 
-std::array<glyph_info, 128> glyph_table{};
+std::array<glyph_info, 256> glyph_table{};
 
 namespace {
 
@@ -25,6 +27,24 @@ constexpr FT_UInt pixel_height = 32;
 constexpr std::size_t max_font_bytes = std::size_t{32} << 20;
 constexpr unsigned char first_char = 32;
 constexpr unsigned char last_char = 127;
+// The Latin-1 letters and signs, after ASCII in the atlas, so ASCII's glyphs keep their places.
+constexpr unsigned first_latin1 = 160;
+constexpr unsigned last_latin1 = 255;
+
+// The characters of the atlas in their order there.
+const std::vector<unsigned>& atlas_chars() {
+    static const std::vector<unsigned> chars = [] {
+        std::vector<unsigned> all;
+        for (unsigned c = first_char; c <= last_char; ++c) {
+            all.push_back(c);
+        }
+        for (unsigned c = first_latin1; c <= last_latin1; ++c) {
+            all.push_back(c);
+        }
+        return all;
+    }();
+    return chars;
+}
 
 // Reads the font file into `bytes` and opens its face from there; on failure says why and leaves
 // `face` null.
@@ -132,9 +152,11 @@ void text_renderer::setup() {
     atlas_width = 0;
     int height = 0;
     if (face != nullptr) {
-        for (unsigned c = first_char; c <= last_char; ++c) {
+        for (const unsigned c : atlas_chars()) {
             if (FT_Load_Char(face, c, FT_LOAD_RENDER) != 0) {
-                std::fprintf(stderr, "Loading character %c failed!\n", static_cast<int>(c));
+                if (c <= last_char) {
+                    std::fprintf(stderr, "Loading character %c failed!\n", static_cast<int>(c));
+                }
                 continue;
             }
             atlas_width += static_cast<GLint>(face->glyph->bitmap.width);
@@ -164,7 +186,7 @@ void text_renderer::setup() {
 
     if (face != nullptr) {
         int x = 0;
-        for (unsigned c = first_char; c <= last_char; ++c) {
+        for (const unsigned c : atlas_chars()) {
             if (FT_Load_Char(face, c, FT_LOAD_RENDER) != 0) {
                 continue;
             }
@@ -232,12 +254,14 @@ void text_renderer::render_text(const char* text, float x, float y, float sx, fl
     const float pixel_y = sy;
     sx *= scale;
     sy *= scale;
-    const char* bytes = text != nullptr ? text : "";
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes); *p != '\0'; ++p) {
-        if (*p >= glyph_table.size()) {
+    const std::string_view bytes = text != nullptr ? text : "";
+    for (std::size_t at = 0; at < bytes.size();) {
+        const text_char c = char_at(bytes, at);
+        at += c.bytes;
+        if (c.code >= glyph_table.size()) {
             continue;
         }
-        const glyph_info& g = glyph_table[*p];
+        const glyph_info& g = glyph_table[c.code];
         const float x2 = x + g.bitmap_left * sx;
         const float y2 = -y - g.bitmap_top * sy;
         const float w = g.bitmap_width * sx;

@@ -1,5 +1,6 @@
-// HUD text: the printable ASCII glyphs of the game's font packed into one single-channel atlas,
-// drawn as blended quads in clip space.
+// HUD text: the printable ASCII glyphs of the game's font, then its Latin-1 letters (the
+// player's words in German and French), packed into one single-channel atlas, drawn as blended
+// quads in clip space.
 #pragma once
 
 #include <GL/glew.h>
@@ -26,9 +27,9 @@ struct glyph_info {
     float atlas_x = 0.0f;      // the bitmap's left edge in the atlas, as a fraction of its width
 };
 
-// Indexed by character code. Codes 0 to 31 and glyphs that failed to load stay all zero, so they
-// neither draw nor advance. Filled by text_renderer::setup.
-extern std::array<glyph_info, 128> glyph_table;
+// Indexed by character code (Latin-1). Codes 0 to 31, 128 to 159 and glyphs that failed to load
+// stay all zero, so they neither draw nor advance. Filled by text_renderer::setup.
+extern std::array<glyph_info, 256> glyph_table;
 
 struct text_renderer {
     // A string draws at most this many glyph quads; the rest of it is cut off.
@@ -60,8 +61,9 @@ struct text_renderer {
     void setup();
 
     // Draws `text` (NUL-terminated) with its baseline starting at (x, y) in clip coordinates;
-    // `sx`, `sy` are the size of one pixel in clip units. Bytes 128 to 255 are skipped, and
-    // glyphs beyond max_glyphs are cut off. The glyphs get a dark outline two pixels wide and the
+    // `sx`, `sy` are the size of one pixel in clip units. The text is UTF-8: characters past
+    // the table and bytes that are no character are skipped, and glyphs beyond max_glyphs are
+    // cut off. The glyphs get a dark outline two pixels wide and the
     // tone's colour. `scale` enlarges the glyphs, their advances and the outline about the pen's
     // start. Uses texture unit 15 and blends.
     void render_text(const char* text, float x, float y, float sx, float sy,

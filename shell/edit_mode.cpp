@@ -1,5 +1,7 @@
 #include "shell/edit_mode.h"
 
+#include "game/words.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -257,8 +259,8 @@ void edit_mode::handle_edits(key_input& keys) {
     }
     if (keys.take(editor_action::copy) > 0) {
         session_.copy(target());
-        status_ = "Copied " + std::to_string(target().columns()) + " x " +
-                  std::to_string(target().rows()) + " cells - Ctrl+V pastes at the cursor";
+        status_ = fill_in(tr("Copied %1 x %2 cells - Ctrl+V pastes at the cursor"),
+                          std::to_string(target().columns()), std::to_string(target().rows()));
     }
     if (keys.take(editor_action::paste) > 0 && session_.has_copy()) {
         changed(session_.paste(target().low));
@@ -305,7 +307,7 @@ void edit_mode::handle_edits(key_input& keys) {
     if (keys.take(editor_action::save) > 0) {
         std::string message;
         if (session_.save(&message)) {
-            status_ = "Saved " + session_.path();
+            status_ = fill_in(tr("Saved %1"), session_.path());
             quit_asked_ = false;
         } else {
             // The edits stay in memory: the player can free the folder and save again.
@@ -354,10 +356,10 @@ bool edit_mode::escape() {
 }
 
 void edit_mode::play_test_ended(const std::string& how, int lives_lost) {
-    status_ = "Play-test: " + how;
+    status_ = fill_in(tr("Play-test: %1"), how);
     if (lives_lost > 0) {
-        status_ += ", " + std::to_string(lives_lost) + (lives_lost == 1 ? " life" : " lives") +
-                   " lost";
+        status_ += lives_lost == 1 ? tr(", 1 life lost")
+                                   : fill_in(tr(", %1 lives lost"), std::to_string(lives_lost));
     }
 }
 
@@ -372,7 +374,7 @@ std::optional<level> edit_mode::play_test_level(bool from_cursor) {
     level lvl = current_level();
     if (from_cursor) {
         if (session_.document().height(cursor_) == 0) {
-            status_ = "Shift+F5 plays from a cell with a cube";
+            status_ = tr("Shift+F5 plays from a cell with a cube");
             return std::nullopt;
         }
         lvl.start = world_of(cursor_);
@@ -467,7 +469,7 @@ void edit_mode::start_check() {
         stopping_.push_back(std::move(check_));
     }
     check_cancel_ = std::make_shared<std::atomic<bool>>(false);
-    verdict_ = "checking...";
+    verdict_ = tr("checking...");
     check_line_.clear();
     first_problem_.clear();
     place_.reset();

@@ -1,6 +1,8 @@
 // The editor's HUD: what it says about the file, the cursor and the check, laid out for the
 // window, and the heights written over the map.
 #include <algorithm>
+
+#include "game/words.h"
 #include <cmath>
 #include <cstring>
 
@@ -50,6 +52,10 @@ std::string shown_path(const std::string& path) {
 
 }  // namespace
 
+// The start's facings as the level file names them, for the catalogues.
+[[maybe_unused]] constexpr const char* facing_words[] = {tr_later("north"), tr_later("east"),
+                                                         tr_later("south"), tr_later("west")};
+
 edit_mode::laid_out_hud edit_mode::lay_out_hud(const editor_hud_frame& frame) const {
     // Where the lines at the text size asked leave the map too little of the window, they are
     // made smaller, down to two fifths of that size.
@@ -71,31 +77,37 @@ edit_mode::laid_out_hud edit_mode::lay_out_hud_at(const editor_hud_frame& frame)
         (frame.metrics != nullptr && frame.metrics->line_height > 0.0f ? frame.metrics->line_height
                                                                        : plain_line_height) *
         scale * frame.enlarged));
-    std::string cell = "Cell " + std::to_string(cursor_.x) + " " + std::to_string(cursor_.z) +
-                       ", height " + std::to_string(document.height(cursor_));
-    for (const auto& [here, name] : {std::pair{document.start() == cursor_, " - start"},
-                                     std::pair{document.finish() == cursor_, " - finish"},
-                                     std::pair{has(document.items(), cursor_), " - item"},
-                                     std::pair{has(document.enemies(), cursor_), " - spider"}}) {
+    std::string cell = fill_in(tr("Cell %1, height %2"),
+                               std::to_string(cursor_.x) + " " + std::to_string(cursor_.z),
+                               std::to_string(document.height(cursor_)));
+    for (const auto& [here, name] :
+         {std::pair{document.start() == cursor_, tr_later(" - start")},
+          std::pair{document.finish() == cursor_, tr_later(" - finish")},
+          std::pair{has(document.items(), cursor_), tr_later(" - item")},
+          std::pair{has(document.enemies(), cursor_), tr_later(" - spider")}}) {
         if (here) {
-            cell += name;
+            cell += tr(name);
         }
     }
-    cell += std::string(", facing ") + facing_name(document.start_facing().value_or(facing::north));
+    cell += fill_in(tr(", facing %1"),
+                    tr(facing_name(document.start_facing().value_or(facing::north))));
     if (const std::optional<cell_area> s = selection()) {
-        cell += "; selected " + std::to_string(s->columns()) + " x " + std::to_string(s->rows());
+        cell += fill_in(tr("; selected %1 x %2"), std::to_string(s->columns()),
+                        std::to_string(s->rows()));
     }
-    const std::string state = session_.is_new() ? " - new" : "";
+    const std::string state = session_.is_new() ? tr(" - new") : "";
     std::vector<std::string> top = {
-        "Editing " + shown_path(session_.path()) + state + (session_.is_dirty() ? " (unsaved)" : ""),
+        fill_in(tr("Editing %1"), shown_path(session_.path())) + state +
+            (session_.is_dirty() ? tr(" (unsaved)") : ""),
         cell,
     };
     if (typing()) {
-        top.push_back(std::string(typing_ == typed::title ? "Title: " : "Hint: ") + typed_ +
-                      "_   (Enter keeps, Esc drops)");
+        top.push_back(fill_in(typing_ == typed::title ? tr("Title: %1_   (Enter keeps, Esc drops)")
+                                                      : tr("Hint: %1_   (Enter keeps, Esc drops)"),
+                              typed_));
     } else if (!document.title().empty() || !document.hint().empty()) {
-        top.push_back("Title: " + document.title() +
-                      (document.hint().empty() ? "" : "   Hint: " + document.hint()));
+        top.push_back(fill_in(tr("Title: %1"), document.title()) +
+                      (document.hint().empty() ? "" : "   " + fill_in(tr("Hint: %1"), document.hint())));
     }
     if (!status_.empty()) {
         top.push_back(status_);
@@ -109,7 +121,7 @@ edit_mode::laid_out_hud edit_mode::lay_out_hud_at(const editor_hud_frame& frame)
         }
     }
     if (quit_asked_) {
-        lines.push_back({"Unsaved changes - Escape again quits, Ctrl+S saves", true, 8, y,
+        lines.push_back({tr("Unsaved changes - Escape again quits, Ctrl+S saves"), true, 8, y,
                          hud_tone::behind, scale});
         y += step;
     }
@@ -143,7 +155,7 @@ edit_mode::laid_out_hud edit_mode::lay_out_hud_at(const editor_hud_frame& frame)
         ceiling = last - table.row_height * (static_cast<float>(table.rows - 1) + ascent);
     } else {
         const std::vector<std::string> keys =
-            fitted("F1: all keys   F5: play-test   V: 3D   Esc: quit", frame);
+            fitted(tr("F1: all keys   F5: play-test   V: 3D   Esc: quit"), frame);
         float below = static_cast<float>(frame.height - step / 3);
         for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
             lines.push_back({*it, true, 8, static_cast<int>(std::lround(below)), hud_tone::dim,
@@ -154,8 +166,8 @@ edit_mode::laid_out_hud edit_mode::lay_out_hud_at(const editor_hud_frame& frame)
     }
     std::vector<std::string> verdict;
     if (document.cubes().empty()) {
-        verdict = fitted("No cubes yet: PgUp or a digit raises the cursor cell, Shift+arrows "
-                         "select an area",
+        verdict = fitted(tr("No cubes yet: PgUp or a digit raises the cursor cell, Shift+arrows "
+                            "select an area"),
                          frame);
     } else {
         if (!first_problem_.empty()) {
@@ -165,8 +177,8 @@ edit_mode::laid_out_hud edit_mode::lay_out_hud_at(const editor_hud_frame& frame)
             verdict.push_back(std::move(piece));
         }
         if (place_) {
-            verdict.push_back("G: cursor to (" + std::to_string(place_->x) + ", " +
-                              std::to_string(place_->z) + ")");
+            verdict.push_back(fill_in(tr("G: cursor to (%1, %2)"), std::to_string(place_->x),
+                                      std::to_string(place_->z)));
         }
     }
     float below = ceiling - descent * static_cast<float>(step);

@@ -1,5 +1,7 @@
 #include "shell/editor_list_screen.h"
 
+#include "game/words.h"
+
 #include <algorithm>
 
 #include "authoring/own_levels.h"
@@ -42,12 +44,12 @@ std::string copy_to_own_levels(const std::string& folder, const std::string& gam
 void editor_list_screen::enter(quillomar_game& game, bool returning) {
     // Coming back from the editor the list is read again: a new level may have been saved.
     folder_ = own_levels_folder(default_records_folder());
-    rows_ = {{row::kind::new_level, "New level...", ""}};
+    rows_ = {{row::kind::new_level, tr("New level..."), ""}};
     for (const std::string& name : own_level_names(folder_)) {
         rows_.push_back({row::kind::own, name, folder_ + "/" + name});
     }
     for (const level_set_entry& entry : game.levels()) {
-        rows_.push_back({row::kind::copy, "Copy of " + entry.title, entry.path});
+        rows_.push_back({row::kind::copy, fill_in(tr("Copy of %1"), entry.title), entry.path});
     }
     if (!returning) {
         choice_ = 0;
@@ -85,7 +87,7 @@ void editor_list_screen::choose(quillomar_game& game) {
 void editor_list_screen::name_typed(quillomar_game& game) {
     const std::string file_name = own_level_file_name(typed_);
     if (file_name.empty()) {
-        note_ = "A name needs a letter or a digit";
+        note_ = tr("A name needs a letter or a digit");
         return;
     }
     if (!make_own_levels_folder(folder_, &note_)) {
@@ -160,11 +162,11 @@ std::vector<hud_line> editor_list_screen::hud_lines(const quillomar_game& game) 
 
 menu_layout editor_list_screen::layout(const quillomar_game& game) const {
     // A page of the menus' own layout: it fits the window and the text size, and scrolls.
-    menu_page page{"Editor", {}};
+    menu_page page{tr("Editor"), {}};
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         std::string label = rows_[i].title;
         if (i == choice_ && naming_) {
-            label = "Name: " + typed_ + "_";
+            label = fill_in(tr("Name: %1"), typed_ + "_");
         }
         page.entries.push_back({label, menu_action::none, -1, {}, 0, ""});
     }
@@ -178,12 +180,12 @@ menu_layout editor_list_screen::layout(const quillomar_game& game) const {
     screen.pointer_x = pointer_x_;
     screen.pointer_y = pointer_y_;
     if (naming_) {
-        screen.note = "Type the new level's name: Enter makes it, Esc drops it";
+        screen.note = tr("Type the new level's name: Enter makes it, Esc drops it");
     } else if (!note_.empty()) {
         screen.note = note_;
     } else {
-        screen.note = "Enter opens, Esc goes back. Your levels are in " +
-                      (folder_.empty() ? std::string("(no folder)") : folder_);
+        screen.note = fill_in(tr("Enter opens, Esc goes back. Your levels are in %1"),
+                              folder_.empty() ? tr("(no folder)") : folder_);
     }
     return lay_out_menu(shown, screen, frame.metrics);
 }

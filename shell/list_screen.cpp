@@ -1,5 +1,7 @@
 #include "shell/list_screen.h"
 
+#include "game/words.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -162,7 +164,8 @@ void list_screen::choose(quillomar_game& game) {
     const level_set& set = game.levels();
     if (!rows_[choice_].unlocked) {
         // The level before a locked one is the one to win.
-        note_ = choice_ > 0 ? "Locked: win " + rows_[choice_ - 1].title + " to open it" : "Locked";
+        note_ = choice_ > 0 ? fill_in(tr("Locked: win %1 to open it"), rows_[choice_ - 1].title)
+                            : tr("Locked");
         return;
     }
     if (const level_set_entry* entry = entry_of(game, choice_)) {
@@ -240,21 +243,21 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
         g.keys() ? g.keys()->bound_key_name(window_action::level_list) : "Tab";
     // The list is a page of the menus' own layout: the levels as rows, their best time, medal
     // and wins as the value beside each, the keys and the practice cell in the note.
-    menu_page page{medal_count_ > 0 ? "Levels - medals: " + std::to_string(medal_count_)
-                                    : "Levels",
+    menu_page page{medal_count_ > 0 ? fill_in(tr("Levels - medals: %1"), std::to_string(medal_count_))
+                                    : tr("Levels"),
                    {}};
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const level_list_row& row = rows_[i];
-        std::string status = !row.unlocked      ? "locked"
+        std::string status = !row.unlocked      ? tr("locked")
                              : row.best_seconds ? format_run_time(*row.best_seconds)
-                             : row.assisted     ? "won with assist"
-                                                : "-";
+                             : row.assisted     ? tr("won with assist")
+                                                : std::string("-");
         const std::string medal = i < medals_.size() ? medals_[i] : std::string();
         if (row.unlocked && !medal.empty()) {
-            status += " " + medal;
+            status += " " + tr(medal);
         }
         if (row.attempts > 0) {
-            status += ", won " + std::to_string(row.wins) + "/" + std::to_string(row.attempts);
+            status += fill_in(tr(", won %1"), std::to_string(row.wins) + "/" + std::to_string(row.attempts));
         }
         if (i == own_first_ && !own_.empty()) {
             page.entries.push_back({tr(own_heading), menu_action::none, -1, {}, 0, "", ""});
@@ -273,7 +276,7 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
     screen.pointer_y = pointer_y_;
     screen.note = note_;
     if (screen.note.empty()) {
-        screen.note = "Enter plays, " + list_key + " or Escape goes back";
+        screen.note = fill_in(tr("Enter plays, %1 or Escape goes back"), list_key);
         if (const std::optional<level_cell> cell = practice_cell(game)) {
             // The place first: where a small window cuts the note, the keys give way.
             screen.note = tr("P: practice from") + " " + name_of_cell(level_, route_, *cell) +

@@ -6,6 +6,7 @@
 #include "framework/game_window.h"
 #include "framework/key_map.h"
 #include "framework/window_config.h"
+#include "game/words.h"
 #include "render/frame_renderer.h"
 #include "sound/sound_engine.h"
 
@@ -16,7 +17,7 @@ namespace {
 const std::vector<key_binding> menu_keys = {
     {"menus", "Enter"}, {"menus", "KPEnter"}, {"menus", "Escape"}};
 
-constexpr const char* next_start_note = "Applies at the next start";
+constexpr const char* next_start_note = tr_later("Applies at the next start");
 
 }  // namespace
 
@@ -72,9 +73,16 @@ void menu_mode::put_in_force(const targets& t, const std::string& id) {
             t.renderer->text_scale = text_scale_;
             t.renderer->fit_text = title_seen_;
         }
+    } else if (id == "language" && title_seen_) {
+        // Only a game started in the title menu speaks the player's language; its pages are
+        // made again in it.
+        use_language(s.language);
+        if (menu_) {
+            menu_->replace_pages(pages(t));
+        }
     } else if (id == "window" || id == "multisampling") {
         // The window is made with these: they take effect when it is made again.
-        note_ = next_start_note;
+        note_ = tr(next_start_note);
     }
 }
 
@@ -122,6 +130,7 @@ void menu_mode::open(bool title, const targets& t) {
     if (title && !title_seen_) {
         title_seen_ = true;
         put_in_force(t, "text-size");
+        put_in_force(t, "language");
     }
     see_window(t);
     menu_.emplace(pages(t));
@@ -232,14 +241,14 @@ menu_action menu_mode::handle(menu_input input, const targets& t) {
             return menu_action::none;
         case menu_action::rebind:
             waiting_for_key_ = e.id.substr(e.id.find(':') + 1);
-            note_ = "Press a key for " + e.label + " (Escape keeps it)";
+            note_ = fill_in(tr("Press a key for %1 (Escape keeps it)"), e.label);
             return menu_action::none;
         case menu_action::reset_keys:
             saved_.keys.clear();
             file_.save(saved_);
             put_in_force(t, "keys");
             menu_->replace_pages(pages(t));
-            note_ = "Keys reset to their defaults";
+            note_ = tr("Keys reset to their defaults");
             return menu_action::none;
         default:
             note_.clear();
@@ -267,7 +276,7 @@ void menu_mode::take_new_key(const targets& t) {
         return;
     }
     if (name.empty()) {
-        note_ = "That key cannot be bound";
+        note_ = tr("That key cannot be bound");
         return;
     }
     std::vector<key_binding> bound = keys.bindings();

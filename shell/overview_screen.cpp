@@ -1,5 +1,7 @@
 #include "shell/overview_screen.h"
 
+#include "game/words.h"
+
 #include "framework/key_map.h"
 #include "game/scene_camera.h"
 #include "game/words.h"
@@ -24,7 +26,7 @@ void overview_screen::draw(quillomar_game& game) {
     kept_camera kept(s);
     kept.aim(overview_shot(s.level, game.aspect(), s.follow_camera.fov));
     std::vector<hud_line> lines = overview_labels(s, game.width, game.height);
-    lines.push_back({"Overview", false, -70, 40});
+    lines.push_back({tr("Overview"), false, -70, 40});
     frame_renderer& renderer = *game.renderer();
     if (const std::optional<level_cell> cell = session->practice_cell()) {
         // Where this practice starts: a frame round the cell, wide enough to show round the

@@ -1,5 +1,7 @@
 #include "shell/play_screen.h"
 
+#include "game/words.h"
+
 #include "framework/key_map.h"
 #include "framework/seams.h"
 #include "game/medal_times.h"
@@ -128,7 +130,9 @@ void play_screen::step(quillomar_game& game) {
     if (session_->play_test()) {
         if (s.won || s.lost) {
             game.editor()->play_test_ended(
-                s.lost ? "lost" : "finished in " + format_run_time(s.finish_time - s.play_started),
+                s.lost ? tr("lost")
+                       : fill_in(tr("finished in %1"),
+                                 format_run_time(s.finish_time - s.play_started)),
                 5 - s.lives);
             game.pop();
         }
@@ -170,7 +174,7 @@ void play_screen::draw_under(quillomar_game& game, const std::vector<hud_line>& 
 
 void play_screen::escape(quillomar_game& game) {
     if (session_->play_test()) {
-        game.editor()->play_test_ended("stopped", 5 - session_->state().lives);
+        game.editor()->play_test_ended(tr("stopped"), 5 - session_->state().lives);
         game.pop();
     } else if (game.from_menu()) {
         game.push(std::make_unique<pause_screen>());
@@ -204,7 +208,7 @@ std::string key_for(const quillomar_game& game, const std::string& action) {
 std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
     std::vector<hud_line> lines;
     if (session_->play_test()) {
-        lines.push_back({"Play-test - Esc: back to the editor", false, -200, 80, hud_tone::title});
+        lines.push_back({tr("Play-test - Esc: back to the editor"), false, -200, 80, hud_tone::title});
     }
     if (game.from_menu()) {
         // What a player starting from the title menu gets beside the game's own HUD: the level's
@@ -220,11 +224,11 @@ std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
             }
             below.push_back({game.level_hint(session_->level_path())});
         } else if (session_->ticks() < crystal_hint_until_) {
-            below.push_back({"A crystal: press " + key_for(game, "flip") + " to flip the level"});
+            below.push_back({fill_in(tr("A crystal: press %1 to flip the level"), key_for(game, "flip"))});
         }
         const game_state& s = session_->state();
         if (s.lost) {
-            below.push_back({"Enter: play again"});
+            below.push_back({tr("Enter: play again")});
             const std::string fall_map_key =
                 g.keys() ? g.keys()->bound_key_name(window_action::fall_map) : "H";
             below.push_back({fall_map_key + ": " +
@@ -233,22 +237,25 @@ std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
         }
         std::vector<hud_line> beside_clock;
         if (session_->practising()) {
-            beside_clock.push_back({"Practice", true, g.width, 50});  // kept at the right edge
+            beside_clock.push_back({tr("Practice"), true, g.width, 50});
         }
         if (session_->assisted()) {
-            beside_clock.push_back({"Assist", true, 330, 50});
+            beside_clock.push_back({tr("Assist"), true, 330, 50});
         } else if (medal_times_ && session_->counts() && s.play_started >= 0.0) {
             const double end = s.won ? s.finish_time : s.clock_time;
             const medal_target target = medal_in_reach(*medal_times_, end - s.play_started);
-            std::string name = medal_name(target.earned);
+            std::string name = tr(medal_name(target.earned));
             name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
             beside_clock.push_back({name + " " + format_run_time(target.tenths / 10.0), true, 8,
                                     200, target.in_reach ? hud_tone::ahead : hud_tone::behind});
         }
-        // The lines by the clock come first: where the window is too small for all, the
-        // title and hint at the bottom give way.
-        lines = grown_with_text(std::move(beside_clock), g.menus().text_scale());
-        const std::vector<hud_line> low = stacked_at_bottom(below, g.text_frame());
+        // The lines by the clock come first and stand with it along the top; the title and
+        // hint at the bottom take at most two fifths of the window, their text smaller where needed.
+        for (hud_line& l : beside_clock) {
+            l.beside_clock = true;
+        }
+        lines = std::move(beside_clock);
+        const std::vector<hud_line> low = stacked_at_bottom(below, g.text_frame(), 0.4f);
         lines.insert(lines.end(), low.begin(), low.end());
         return lines;
     }

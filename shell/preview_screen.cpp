@@ -1,5 +1,7 @@
 #include "shell/preview_screen.h"
 
+#include "game/words.h"
+
 #include <algorithm>
 
 #include "framework/key_map.h"
@@ -99,7 +101,7 @@ std::vector<hud_line> preview_screen::hud_lines(const quillomar_game& game) cons
     }
     panel.push_back({hint_});
     std::vector<hud_line> lines = stacked_panel(panel, frame, 0.18f);
-    const std::vector<hud_line> key = stacked_at_bottom({{"Any key: play", hud_tone::dim}}, frame);
+    const std::vector<hud_line> key = stacked_at_bottom({{tr("Any key: play"), hud_tone::dim}}, frame);
     lines.insert(lines.end(), key.begin(), key.end());
     return lines;
 }

@@ -1,5 +1,7 @@
 #include "shell/ready_screen.h"
 
+#include "game/words.h"
+
 #include <memory>
 
 #include "game/hud_layout.h"
@@ -36,7 +38,7 @@ void ready_screen::escape(quillomar_game& game) {
 
 std::vector<hud_line> ready_screen::hud_lines(const quillomar_game& game) const {
     const hud_frame frame = const_cast<quillomar_game&>(game).text_frame();
-    return stacked_panel({{"Go!", hud_tone::title, 2.5f}}, frame, 0.25f);
+    return stacked_panel({{tr("Go!"), hud_tone::title, 2.5f}}, frame, 0.25f);
 }
 
 }  // namespace quillomar

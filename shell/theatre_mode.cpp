@@ -1,5 +1,7 @@
 #include "shell/theatre_mode.h"
 
+#include "game/words.h"
+
 #include "game/menu.h"
 
 #include <algorithm>
@@ -21,14 +23,14 @@ std::string speed_text(double speed) {
     return speed == 0.25 ? "0.25x" : speed == 0.5 ? "0.5x" : std::to_string(int(speed)) + "x";
 }
 
-const char* view_name(theatre_mode::view v) {
+std::string view_name(theatre_mode::view v) {
     switch (v) {
         case theatre_mode::view::follow:
-            return "follow camera";
+            return tr("follow camera");
         case theatre_mode::view::overview:
-            return "overview";
+            return tr("overview");
         default:
-            return "recorded camera";
+            return tr("recorded camera");
     }
 }
 
@@ -48,13 +50,13 @@ void theatre_mode::open(std::vector<replay_entry> entries,
 bool theatre_mode::watch(const replay_entry& entry) {
     std::optional<recording> run = load_recording(entry.path);
     if (!run) {
-        notice_ = "That replay cannot be read.";
+        notice_ = tr("That replay cannot be read.");
         return false;
     }
     const std::string path = level_for_key_ ? level_for_key_(run->level_key) : std::string();
     game_core reader;
     if (path.empty() || !reader.read_level(path)) {
-        notice_ = "The level of that replay is not here.";
+        notice_ = tr("The level of that replay is not here.");
         std::cout << "Replay " << entry.path << ": no level file here has its level." << std::endl;
         return false;
     }
@@ -136,7 +138,7 @@ theatre_mode::outcome theatre_mode::update(key_input& keys, double wall_time) {
         if (t.can_take_over()) {
             return outcome::practice;
         }
-        notice_ = "A recording made before the game ticked can be watched, not taken over.";
+        notice_ = tr("A recording made before the game ticked can be watched, not taken over.");
     }
     return outcome::stay;
 }
@@ -154,12 +156,12 @@ std::vector<hud_line> theatre_mode::hud_lines(const hud_frame& frame) const {
     std::vector<hud_line> lines;
     if (!theatre_) {
         // The list is a page of the menus' own layout, which scrolls and shortens to fit.
-        menu_page page{"Replays", {}};
+        menu_page page{tr("Replays"), {}};
         for (const replay_entry& e : entries_) {
             page.entries.push_back({e.title, menu_action::none, -1, {replay_details(e)}, 0, "", ""});
         }
         if (page.entries.empty()) {
-            page.entries.push_back({"none yet"});
+            page.entries.push_back({tr("none yet")});
         }
         menu shown({page});
         shown.point_at(choice_);
@@ -167,9 +169,9 @@ std::vector<hud_line> theatre_mode::hud_lines(const hud_frame& frame) const {
         screen.width = frame.width;
         screen.height = frame.height;
         screen.text_scale = frame.text_scale;
-        screen.note = notice_.empty() ? (entries_.empty() ? "T or Escape closes"
+        screen.note = notice_.empty() ? (entries_.empty() ? tr("T or Escape closes")
                                                           : tr("Newest first.") + " " +
-                                                                "Enter watches, T or Escape closes")
+                                                                tr("Enter watches, T or Escape closes"))
                                       : notice_;
         if (notice_.empty() && choice_ < entries_.size()) {
             // The chosen run in full, where a small window shortens its row.
@@ -192,7 +194,7 @@ std::vector<hud_line> theatre_mode::hud_lines(const hud_frame& frame) const {
     // The keys at the top, the latest events (newest last) under them, and the replay's name,
     // position and speed at the bottom.
     std::vector<panel_line> top = {
-        {"Space pause  -/+ speed  Left/Right seek  ,/. tick  C camera  P practice  T list",
+        {tr("Space pause  -/+ speed  Left/Right seek  ,/. tick  C camera  P practice  T list"),
          hud_tone::dim, 0.7f}};
     if (!notice_.empty()) {
         top.push_back({notice_});
@@ -205,9 +207,9 @@ std::vector<hud_line> theatre_mode::hud_lines(const hud_frame& frame) const {
     }
     lines = stacked_panel(top, frame, 0.0f);
     const std::vector<hud_line> bottom = stacked_at_bottom(
-        {{"Replay: " + title_},
+        {{fill_in(tr("Replay: %1"), title_)},
          {bar, hud_tone::plain, 0.8f},
-         {std::string(t.paused() ? "Paused" : "Playing") + "  " + speed_text(t.speed()) + "  " +
+         {(t.paused() ? tr("Paused") : tr("Playing")) + "  " + speed_text(t.speed()) + "  " +
           view_name(view_)}},
         frame);
     lines.insert(lines.end(), bottom.begin(), bottom.end());

@@ -9,6 +9,7 @@
 #include "framework/bounded_read.h"
 #include "framework/seams.h"
 #include "game/medal_times.h"
+#include "game/words.h"
 #include "records/medal_store.h"
 #include "game/level_set.h"
 #include "records/records_store.h"
@@ -139,7 +140,7 @@ void theatre_screen::step(quillomar_game& game) {
     } else if (outcome == theatre_mode::outcome::practice &&
                !game.level_open(level_key_of_file(theatre_.level_path()))) {
         // A recording of a level of the set that is not open yet is no way into it.
-        theatre_.tell("That level is locked: win the one before it to practise it.");
+        theatre_.tell(tr("That level is locked: win the one before it to practise it."));
     } else if (outcome == theatre_mode::outcome::practice) {
         practice_start start;
         std::string path;

@@ -4,6 +4,7 @@
 
 #include "framework/key_map.h"
 #include "game/medal_times.h"
+#include "game/words.h"
 #include "shell/pause_screen.h"
 #include "shell/play_screen.h"
 #include "shell/quillomar_game.h"
@@ -96,13 +97,14 @@ menu_layout win_screen::layout(const quillomar_game& game) const {
     const game_state& s = session->state();
     const int lost = 5 - s.lives;
     std::vector<panel_line> panel = {
-        {"Finished!", hud_tone::title, 1.4f},
-        {"Time " + format_run_time(s.finish_time - s.play_started)},
-        {lost == 0 ? "No life lost"
-                   : std::to_string(lost) + (lost == 1 ? " life lost" : " lives lost")},
+        {tr("Finished!"), hud_tone::title, 1.4f},
+        {fill_in(tr("Time %1"), format_run_time(s.finish_time - s.play_started))},
+        {lost == 0   ? tr("No life lost")
+         : lost == 1 ? tr("1 life lost")
+                     : fill_in(tr("%1 lives lost"), std::to_string(lost))},
     };
     if (session->assisted()) {
-        panel.push_back({"Won with assist: no record kept"});
+        panel.push_back({tr("Won with assist: no record kept")});
     } else if (const proven_route* route = g.routes().find(session->level_key())) {
         // The medals come from the time of the level's proven route.
         if (const std::optional<medal_times> times =
@@ -110,24 +112,25 @@ menu_layout win_screen::layout(const quillomar_game& game) const {
             const medal earned = medal_for(*times, s.finish_time - s.play_started);
             const hud_tone tones[] = {hud_tone::plain, hud_tone::bronze, hud_tone::silver,
                                       hud_tone::gold, hud_tone::author};
-            panel.push_back({earned == medal::none      ? "No medal"
-                             : earned == medal::author ? "Medal: author - the proven time beaten"
-                                                       : "Medal: " + medal_name(earned),
+            panel.push_back({earned == medal::none ? tr("No medal")
+                             : earned == medal::author
+                                 ? tr("Medal: author - the proven time beaten")
+                                 : fill_in(tr("Medal: %1"), tr(medal_name(earned))),
                              tones[static_cast<int>(earned)]});
             if (const std::optional<long> next = next_medal_tenths(*times, earned)) {
-                panel.push_back({"Next to beat: " + tenths_text(*next) + " s"});
+                panel.push_back({fill_in(tr("Next to beat: %1 s"), tenths_text(*next))});
             }
         }
     }
-    std::vector<std::string> choices = {"Retry"};
+    std::vector<std::string> choices = {tr("Retry")};
     if (!next_.empty()) {
-        choices.insert(choices.begin(), "Next level");
+        choices.insert(choices.begin(), tr("Next level"));
     }
     for (std::size_t i = 0; i < choices.size(); ++i) {
         choices[i] = i == choice_ ? "> " + choices[i] + " <" : choices[i];
         panel.push_back({choices[i], i == choice_ ? hud_tone::chosen : hud_tone::plain, 1.1f});
     }
-    panel.push_back({"Escape: menu", hud_tone::plain, 0.8f});
+    panel.push_back({tr("Escape: menu"), hud_tone::plain, 0.8f});
     const hud_frame frame = g.text_frame();
     menu_layout shown;
     shown.lines = stacked_panel(panel, frame, 0.5f);

@@ -3,7 +3,8 @@
 //
 //   quillomar_shot LEVEL_FILE OUT_PREFIX SCRIPT...
 //
-// QUILLOMAR_SHOT_SIZE=WxH (such as 640x480) opens the window at that size instead of 1024 x 768.
+// QUILLOMAR_SHOT_SIZE=WxH (such as 640x480) opens the window at that size instead of 1024 x 768;
+// QUILLOMAR_SHOT_MENU=1 starts on the title menu, as --menu does.
 //
 // Each script word is FRAMES[:KEYS][@]: run FRAMES frames holding KEYS (letters W A S D P C M R
 // and space as '_', F-keys as 2 3 4 5 8 9, arrows as < > ^ v), and with '@' save
@@ -118,6 +119,8 @@ int main(int argc, char** argv) {
     game->height = height;
     game->level_path = argv[1];
     game->input_source = [&](double time) { return presses.next(time, held); };
+    // QUILLOMAR_SHOT_MENU=1 starts on the title menu, as --menu does.
+    game->start_in_menu = std::getenv("QUILLOMAR_SHOT_MENU") != nullptr;
     game->startup();
     // QUILLOMAR_SHOT_NO_FADE=1 draws particles near the eye whole, to compare with the near fade.
     if (std::getenv("QUILLOMAR_SHOT_NO_FADE") != nullptr) {

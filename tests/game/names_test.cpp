@@ -52,10 +52,10 @@ TEST(PlayerWords, ALostGameShowsNoLifeLeftAndItsFallMapComesWithALegend) {
         d->frames(1, false);
         // Whenever the message shows, the count agrees with it.
         const std::vector<hud_line> lines = hud_lines(d->state());
-        ASSERT_FALSE(has_line(lines, "You lost the game") && !has_line(lines, "Leben: 0"));
+        ASSERT_FALSE(has_line(lines, "You lost the game") && !has_line(lines, "Lives: 0"));
     }
     ASSERT_TRUE(d->state().lost);
-    EXPECT_TRUE(has_line(hud_lines(d->state()), "Leben: 0"));
+    EXPECT_TRUE(has_line(hud_lines(d->state()), "Lives: 0"));
     EXPECT_TRUE(test::hud_shows(*d, "H: show where lives were lost"));
 
     // H from the game-over screen: the map, and its legend's colour bar from few to many.

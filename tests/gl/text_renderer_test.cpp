@@ -142,8 +142,9 @@ TEST_F(TextRendererTest, GlyphsAreDrawnUprightWithAReadableOutline) {
     FT_Done_FreeType(library);
 }
 
-// Control codes, spaces and bytes beyond ASCII draw no quad; spaces still advance the pen, the
-// others do not; glyphs beyond the buffer are cut off; blending is switched off again.
+// Control codes, spaces, characters past Latin-1 and bytes that are no UTF-8 draw no quad ("\xc3\xa9"
+// is an e with its accent); spaces still advance the pen, the others do not; glyphs beyond the
+// buffer are cut off; blending is switched off again.
 TEST_F(TextRendererTest, StringsDrawOneQuadPerVisibleGlyphUpToTheLimit) {
     const std::string long_line(10000, 'a');
     const int space = static_cast<int>(glyph_table[' '].advance_x);
@@ -158,7 +159,10 @@ TEST_F(TextRendererTest, StringsDrawOneQuadPerVisibleGlyphUpToTheLimit) {
         {" \t\n\x80\xff", 0, "", 0},
         {"a\xc3\xa9\xff"
          "b",
-         12, "ab", 0},
+         18, "a\xc3\xa9"
+             "b",
+         0},
+        {"\xe2\x82\xac\xc3", 0, "", 0},  // a character past Latin-1, and half of one
         {"  i", 6, "i", 2 * space},
         {long_line.c_str(), text_renderer::max_glyphs * 6, nullptr, 0},
     };

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 
 build_dir="${QUILLOMAR_WEB_BUILD_DIR:-build-web}"
 packages=(emscripten chromium libstb-dev libutfcpp-dev libglm-dev dpkg-dev cmake pkg-config
-          fonts-dejavu-core)
+          fonts-dejavu-core gettext)
 
 install_missing_packages() {
     local missing=()
