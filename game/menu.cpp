@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/words.h"
+
 namespace quillomar {
 namespace {
 
@@ -251,6 +253,7 @@ std::vector<menu_page> title_menu_pages(const settings& shown,
                                    asks("Level of the day", menu_action::level_of_the_day),
                                    asks("Editor", menu_action::editor),
                                    asks("Replays", menu_action::replays),
+                                   asks(tr("Paste a level"), menu_action::paste_level),
                                    opens("Settings", first_settings_page),
                                    asks("Quit", menu_action::quit)}}};
     add_settings_pages(pages, shown, bound);

@@ -42,6 +42,8 @@ public:
     void open_title(const targets& t);
     void open_pause(const targets& t);
     void close() { menu_.reset(); }
+    // Shows `note` under the page until the next move in the menu.
+    void tell(std::string note) { note_ = std::move(note); }
     bool is_open() const { return menu_.has_value(); }
     bool title_shown() const { return is_open() && title_; }
     // The menu shown; null when none is.

@@ -4,6 +4,7 @@
 #include "game/medal_times.h"
 #include "shell/pause_screen.h"
 #include "shell/play_screen.h"
+#include "game/words.h"
 #include "shell/quillomar_game.h"
 
 namespace quillomar {
@@ -18,6 +19,9 @@ void win_screen::step(quillomar_game& game) {
     if (keys.take(window_action::pause) > 0) {
         escape(game);
         return;
+    }
+    if (keys.take(window_action::copy_code) > 0 && game.session() != nullptr) {
+        note_ = game.copy_level_file_code(game.session()->level_path());
     }
     const int go_on = keys.take(window_action::confirm) + keys.take(window_action::pad_start) +
                       keys.take(window_action::menu_accept) + keys.take_clicks();
@@ -85,6 +89,10 @@ std::vector<hud_line> win_screen::hud_lines(const quillomar_game& game) const {
     const bool has_next = !game.next_level_after(*session).empty();
     panel.push_back({has_next ? "Enter: next level" : "Enter: play again", hud_tone::plain, 0.8f});
     panel.push_back({"Escape: menu", hud_tone::plain, 0.8f});
+    if (game.from_menu()) {
+        panel.push_back({note_.empty() ? tr("Ctrl+C: copy the level's code") : note_,
+                         hud_tone::plain, 0.8f});
+    }
     return stacked_panel(panel, g.text_frame(), 0.5f);
 }
 

@@ -15,6 +15,9 @@ public:
     void draw_under(quillomar_game& game, const std::vector<hud_line>& lines) override;
     void escape(quillomar_game& game) override;
     std::vector<hud_line> hud_lines(const quillomar_game& game) const override;
+
+private:
+    std::string note_;  // what Ctrl+C did
 };
 
 }  // namespace quillomar
