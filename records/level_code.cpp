@@ -44,7 +44,6 @@ std::uint32_t checksum(std::string_view bytes) {
 
 std::string to_base64url(std::string_view bytes) {
     std::string text;
-    text.reserve((bytes.size() * 4 + 2) / 3);
     std::uint32_t bits = 0;
     int held = 0;
     for (const char c : bytes) {

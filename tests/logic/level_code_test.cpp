@@ -195,6 +195,11 @@ TEST(SharedLevel, APastedLevelIsKeptUnderItsKeyWithTheFasterRunToBeat) {
     EXPECT_TRUE(with_run);
     EXPECT_EQ(decode_level_code(*passed_on, &why)->run->result->seconds, fast.result->seconds);
 
+    // A damaged file under the level's key is replaced by the level.
+    std::ofstream(taken.level_path, std::ios::binary) << "damaged";
+    ASSERT_TRUE(take_level_code(encode_level_code(small_level), folder).ok);
+    EXPECT_EQ(file_text(taken.level_path), small_level);
+
     // A slower sender's run pasted later does not replace a faster one kept before.
     fs::remove(best_run_path(folder, key));
     ASSERT_TRUE(take_level_code(encode_level_code(small_level, format_recording(fast)), folder).ok);
