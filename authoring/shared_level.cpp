@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "framework/bounded_read.h"
+#include "game/words.h"
 #include "level/level.h"
 #include "records/atomic_file.h"
 #include "records/best_run.h"
@@ -54,16 +55,16 @@ taken_code take_level_code(std::string_view text, const std::string& records_fol
     read.read_stream(in, "the pasted level");
     taken.verdict = check_level(read, "the pasted level", cancel);
     if (cancel != nullptr && cancel->load()) {
-        taken.line = "The pasted level was not checked.";
+        taken.line = tr("The pasted level was not checked.");
         return taken;
     }
     if (!taken.verdict.finishable) {
-        taken.line = "The pasted level is " + verdict_summary(taken.verdict) + ".";
+        taken.line = tr("The pasted level is ") + verdict_summary(taken.verdict) + ".";
         return taken;
     }
     const std::string folder = shared_levels_folder(records_folder);
     if (folder.empty()) {
-        taken.line = "The pasted level cannot be kept: there is no folder for records.";
+        taken.line = tr("The pasted level cannot be kept: there is no folder for records.");
         return taken;
     }
     std::error_code error;
@@ -73,7 +74,7 @@ taken_code take_level_code(std::string_view text, const std::string& records_fol
     const bool kept = read_bounded(taken.level_path, max_level_file_bytes, level_on_disk).ok() &&
                       level_on_disk == decoded->level_file;
     if (!kept && !write_file_atomically(taken.level_path, decoded->level_file, &why)) {
-        taken.line = "The pasted level cannot be kept in " + taken.level_path + ": " + why;
+        taken.line = tr("The pasted level cannot be kept in ") + taken.level_path + ": " + why;
         return taken;
     }
     if (decoded->run) {
@@ -81,13 +82,13 @@ taken_code take_level_code(std::string_view text, const std::string& records_fol
         taken.with_run = true;
         if (faster(*decoded->run, kept_run(run_path, decoded->key)) &&
             !write_file_atomically(run_path, format_recording(*decoded->run), &why)) {
-            taken.line = "The pasted run cannot be kept in " + run_path + ": " + why;
+            taken.line = tr("The pasted run cannot be kept in ") + run_path + ": " + why;
             return taken;
         }
     }
     taken.ok = true;
-    taken.line = "Pasted level " + decoded->key + ": " + verdict_summary(taken.verdict) +
-                 (taken.with_run ? ", with a run to beat." : ".");
+    taken.line = tr("Pasted level ") + decoded->key + ": " + verdict_summary(taken.verdict) +
+                 (taken.with_run ? tr(", with a run to beat.") : std::string("."));
     return taken;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <sstream>
 
+#include "game/words.h"
 #include "level/level.h"
 #include "records/records_store.h"
 
@@ -166,6 +167,7 @@ std::string encode_level_code(std::string_view level_file, std::string_view run_
 }
 
 std::optional<decoded_level_code> decode_level_code(std::string_view text, std::string* why) {
+    // Every line is the player's, shown under the menu: tr() where it is one fixed text.
     const auto refuse = [why](const std::string& line) -> std::optional<decoded_level_code> {
         if (why != nullptr) {
             *why = line;
@@ -173,15 +175,15 @@ std::optional<decoded_level_code> decode_level_code(std::string_view text, std::
         return std::nullopt;
     };
     if (text.size() > max_level_code_chars) {
-        return refuse("This is no level code: it is longer than " +
-                      std::to_string(max_level_code_chars) + " characters.");
+        return refuse(tr("This is no level code: it is longer than ") +
+                      std::to_string(max_level_code_chars) + tr(" characters."));
     }
     const std::string code = code_text(text);
     if (code.empty()) {
-        return refuse("There is no level code to read: the text is empty.");
+        return refuse(tr("There is no level code to read: the text is empty."));
     }
     if (code.compare(0, level_code_prefix.size(), level_code_prefix) != 0) {
-        return refuse("This is no level code: a level code begins with " +
+        return refuse(tr("This is no level code: a level code begins with ") +
                       std::string(level_code_prefix) + ".");
     }
     const std::size_t dot = code.find('.');
@@ -191,45 +193,45 @@ std::optional<decoded_level_code> decode_level_code(std::string_view text, std::
     if (version != std::to_string(level_code_version)) {
         const bool number = !version.empty() && version.size() <= 9 &&
                             version.find_first_not_of("0123456789") == std::string::npos;
-        return refuse(number ? "This level code is of version " + version +
-                                   "; this game reads version " +
+        return refuse(number ? tr("This level code is of version ") + version +
+                                   tr("; this game reads version ") +
                                    std::to_string(level_code_version) + "."
-                             : "This is no level code: no version follows " +
+                             : tr("This is no level code: no version follows ") +
                                    std::string(level_code_prefix) + ".");
     }
     if (dot == std::string::npos) {
-        return refuse("The level code is cut short: nothing follows its version.");
+        return refuse(tr("The level code is cut short: nothing follows its version."));
     }
     const std::optional<std::string> bytes = from_base64url(std::string_view(code).substr(dot + 1));
     if (!bytes) {
-        return refuse("The level code is damaged: it holds a character no level code holds.");
+        return refuse(tr("The level code is damaged: it holds a character no level code holds."));
     }
     if (bytes->size() < header_bytes + checksum_bytes) {
-        return refuse("The level code is cut short.");
+        return refuse(tr("The level code is cut short."));
     }
     const std::string_view body = std::string_view(*bytes).substr(0, bytes->size() - checksum_bytes);
     if (checksum(body) != get_u32(*bytes, body.size())) {
-        return refuse("The level code is damaged: its checksum does not match.");
+        return refuse(tr("The level code is damaged: its checksum does not match."));
     }
     const std::size_t level_size = get_u32(body, 0);
     const std::size_t run_size = get_u32(body, 4);
     if (level_size == 0) {
-        return refuse("The level code holds no level.");
+        return refuse(tr("The level code holds no level."));
     }
     if (level_size > max_level_file_bytes) {
-        return refuse("The level code holds a level larger than " +
-                      std::to_string(max_level_file_bytes) + " bytes.");
+        return refuse(tr("The level code holds a level larger than ") +
+                      std::to_string(max_level_file_bytes) + tr(" bytes."));
     }
     if (run_size > max_recording_bytes) {
-        return refuse("The level code holds a run larger than " +
-                      std::to_string(max_recording_bytes) + " bytes.");
+        return refuse(tr("The level code holds a run larger than ") +
+                      std::to_string(max_recording_bytes) + tr(" bytes."));
     }
     bool too_large = false;
     const std::optional<std::string> plain =
         inflate_exactly(body.substr(header_bytes), level_size + run_size, &too_large);
     if (!plain) {
-        return refuse(too_large ? "The level code is damaged: it unpacks to more than it says."
-                                : "The level code is damaged: it does not unpack.");
+        return refuse(too_large ? tr("The level code is damaged: it unpacks to more than it says.")
+                                : tr("The level code is damaged: it does not unpack."));
     }
 
     decoded_level_code decoded;
@@ -239,7 +241,7 @@ std::optional<decoded_level_code> decode_level_code(std::string_view text, std::
     std::istringstream in(decoded.level_file);
     read.read_stream(in, "the level code");
     if (!read.playable()) {
-        return refuse("The level in the code has no cubes to play on.");
+        return refuse(tr("The level in the code has no cubes to play on."));
     }
     if (run_size > 0) {
         std::string run_why;
@@ -247,11 +249,11 @@ std::optional<decoded_level_code> decode_level_code(std::string_view text, std::
         decoded.run = parse_recording(std::string_view(*plain).substr(level_size), &run_why,
                                       &cut_short);
         if (!decoded.run || cut_short) {
-            return refuse("The run in the level code is damaged: " +
-                          (cut_short ? std::string("it is longer than an hour") : run_why) + ".");
+            return refuse(tr("The run in the level code is damaged: ") +
+                          (cut_short ? tr("it is longer than an hour") : run_why) + ".");
         }
         if (decoded.run->level_key != decoded.key) {
-            return refuse("The run in the level code is of another level.");
+            return refuse(tr("The run in the level code is of another level."));
         }
     }
     return decoded;
