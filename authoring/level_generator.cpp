@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "authoring/level_grid.h"
+#include "authoring/level_title.h"
 #include "authoring/route_planner.h"
 #include "common/random_stream.h"
 #include "level/facing.h"
@@ -84,6 +85,7 @@ public:
         }
         std::ostringstream out;
         out << "# Made by quillomar --generate " << seed << " --size " << size << ".\n";
+        out << "title " << title_for_seed(seed) << "\n";
         const block& last = blocks_[path_blocks_ - 1];
         out << "start " << start().x << " " << start().z << "\n";
         if (heading) {

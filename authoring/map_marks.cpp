@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/float_maths.h"
+
 namespace quillomar {
 namespace {
 
@@ -42,6 +44,77 @@ float low_edge(int cell) {
     return 2.0f * static_cast<float>(cell) - 1.0f;
 }
 
+const glm::vec4 finish_dark(0.05f, 0.05f, 0.05f, 1.0f);
+
+// A flat polygon of `corners` corners about (cx, cz), `radius` to each corner, the first one
+// `turn` radians round from +x.
+void polygon(std::vector<map_vertex>& out, glm::vec2 c, float y, float radius, int corners,
+             float turn, const glm::vec4& tint) {
+    const auto corner = [&](int i) {
+        const float a = turn + 6.2831853f * static_cast<float>(i) / static_cast<float>(corners);
+        return glm::vec3(c.x + radius * fmath::cos(a), y, c.y + radius * fmath::sin(a));
+    };
+    const glm::vec3 middle(c.x, y, c.y);
+    for (int i = 0; i < corners; ++i) {
+        out.insert(out.end(), {{middle, tint}, {corner(i), tint}, {corner(i + 1), tint}});
+    }
+}
+
+// A bar `width` wide from a to b, flat at height y.
+void bar(std::vector<map_vertex>& out, glm::vec2 a, glm::vec2 b, float y, float width,
+         const glm::vec4& tint) {
+    const glm::vec2 along = b - a;
+    const glm::vec2 side = glm::vec2(-along.y, along.x) / glm::length(along) * (width * 0.5f);
+    const glm::vec3 p(a.x - side.x, y, a.y - side.y);
+    const glm::vec3 q(b.x - side.x, y, b.y - side.y);
+    const glm::vec3 r(b.x + side.x, y, b.y + side.y);
+    const glm::vec3 s(a.x + side.x, y, a.y + side.y);
+    out.insert(out.end(), {{p, tint}, {q, tint}, {r, tint}, {p, tint}, {r, tint}, {s, tint}});
+}
+
+// One sign about c, `size` the half width of a full cell's sign (1 is the whole cell): its dark
+// rim first, the sign a lift above it.
+void sign(std::vector<map_vertex>& out, map_sign what, glm::vec2 c, float y, float size) {
+    const glm::vec4 rim = sign_rim_colour();
+    const glm::vec4 tint = sign_colour(what);
+    const float over = y + lift;
+    switch (what) {
+        case map_sign::start:
+            polygon(out, c, y, 0.78f * size, 20, 0.0f, rim);
+            polygon(out, c, over, 0.62f * size, 20, 0.0f, tint);
+            break;
+        case map_sign::finish: {
+            const float half = 0.72f * size;
+            quad(out, c.x - half - 0.08f * size, c.y - half - 0.08f * size,
+                 c.x + half + 0.08f * size, c.y + half + 0.08f * size, y, rim);
+            const float square = half / 2.0f;
+            for (int row = 0; row < 4; ++row) {
+                for (int column = 0; column < 4; ++column) {
+                    const float x0 = c.x - half + square * static_cast<float>(column);
+                    const float z0 = c.y - half + square * static_cast<float>(row);
+                    quad(out, x0, z0, x0 + square, z0 + square, over,
+                         (row + column) % 2 == 0 ? tint : finish_dark);
+                }
+            }
+            break;
+        }
+        case map_sign::item:
+            polygon(out, c, y, 0.85f * size, 4, 0.0f, rim);
+            polygon(out, c, over, 0.66f * size, 4, 0.0f, tint);
+            break;
+        case map_sign::spider:
+            // Eight legs round an orange body.
+            for (int leg = 0; leg < 4; ++leg) {
+                const float a = 0.45f + 0.75f * static_cast<float>(leg);
+                const glm::vec2 reach(fmath::cos(a) * 0.85f * size, fmath::sin(a) * 0.85f * size);
+                bar(out, c - reach, c + reach, y, 0.14f * size, rim);
+            }
+            polygon(out, c, y, 0.5f * size, 16, 0.0f, rim);
+            polygon(out, c, over, 0.38f * size, 16, 0.0f, tint);
+            break;
+    }
+}
+
 }  // namespace
 
 glm::vec4 height_colour(int height) {
@@ -57,6 +130,24 @@ glm::vec4 height_colour(int height) {
 
 glm::vec4 cursor_colour() {
     return {1.0f, 0.0f, 0.9f, 1.0f};
+}
+
+glm::vec4 sign_colour(map_sign sign) {
+    switch (sign) {
+        case map_sign::start:
+            return {0.1f, 0.95f, 0.2f, 1.0f};
+        case map_sign::finish:
+            return {1.0f, 1.0f, 1.0f, 1.0f};
+        case map_sign::item:
+            return {0.2f, 0.95f, 1.0f, 1.0f};
+        case map_sign::spider:
+            return {1.0f, 0.45f, 0.0f, 1.0f};
+    }
+    return {};
+}
+
+glm::vec4 sign_rim_colour() {
+    return {0.04f, 0.04f, 0.06f, 1.0f};
 }
 
 glm::vec4 problem_colour() {
@@ -120,6 +211,42 @@ std::vector<map_vertex> map_marks(const map_scene& scene) {
             const glm::vec3 e = c - along + side;
             out.insert(out.end(), {{a, problem_tint}, {b, problem_tint}, {d, problem_tint},
                                    {a, problem_tint}, {d, problem_tint}, {e, problem_tint}});
+        }
+    }
+    // The signs of what each cell holds: one in the middle of its cell, or up to four in its
+    // quarters when the cell holds more than one.
+    std::vector<std::pair<grid_cell, std::vector<map_sign>>> held;
+    const auto hold = [&held](grid_cell c, map_sign what) {
+        auto it = std::find_if(held.begin(), held.end(),
+                               [c](const auto& cell) { return cell.first == c; });
+        if (it == held.end()) {
+            held.push_back({c, {}});
+            it = held.end() - 1;
+        }
+        it->second.push_back(what);
+    };
+    if (doc.start()) {
+        hold(*doc.start(), map_sign::start);
+    }
+    if (doc.finish()) {
+        hold(*doc.finish(), map_sign::finish);
+    }
+    for (const grid_cell& c : doc.items()) {
+        hold(c, map_sign::item);
+    }
+    for (const grid_cell& c : doc.enemies()) {
+        hold(c, map_sign::spider);
+    }
+    for (const auto& [cell, signs] : held) {
+        const glm::vec2 middle(2.0f * static_cast<float>(cell.x), 2.0f * static_cast<float>(cell.z));
+        const float y = top(cell) + std::max(scene.signs_above, 2.0f * lift) + lift;
+        if (signs.size() == 1) {
+            sign(out, signs.front(), middle, y, 1.0f);
+            continue;
+        }
+        for (std::size_t i = 0; i < signs.size() && i < 4; ++i) {
+            const glm::vec2 quarter(i % 2 == 0 ? -0.5f : 0.5f, i < 2 ? -0.5f : 0.5f);
+            sign(out, signs[i], middle + quarter, y, 0.5f);
         }
     }
     // The route as a flat ribbon through the ball's centres, one piece per stretch long enough

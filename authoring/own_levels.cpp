@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "authoring/level_document.h"
+#include "framework/bounded_read.h"
 #include "records/atomic_file.h"
 
 namespace quillomar {
@@ -12,6 +14,8 @@ namespace {
 
 constexpr std::size_t most_names = 500;
 constexpr std::size_t longest_name = 60;
+// The head of a level file read for its title: the title line comes before the layout.
+constexpr std::size_t title_bytes = 64 * 1024;
 
 bool taken(const std::string& folder, const std::string& name) {
     std::error_code error;
@@ -41,6 +45,22 @@ std::vector<std::string> own_level_names(const std::string& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+level_set own_level_set(const std::string& folder) {
+    level_set set;
+    for (const std::string& name : own_level_names(folder)) {
+        level_set_entry entry{folder + "/" + name, name.substr(0, name.size() - 4)};
+        std::string text;
+        if (read_bounded(entry.path, title_bytes, text).ok()) {
+            const level_document document(text);
+            if (!document.title().empty()) {
+                entry.title = document.title();
+            }
+        }
+        set.push_back(std::move(entry));
+    }
+    return set;
 }
 
 std::string own_level_file_name(std::string_view typed) {

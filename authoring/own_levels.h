@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "game/level_set.h"
+
 namespace quillomar {
 
 // The folder below the player's data folder (records_folder); empty without one.
@@ -15,6 +17,11 @@ std::string own_levels_folder(const std::string& data_folder);
 // The names of the level files ("*.txt", regular files) in the folder, sorted, at most 500; none
 // when the folder is not there.
 std::vector<std::string> own_level_names(const std::string& folder);
+
+// The author's levels as the level list shows them: each file of own_level_names, called by its
+// title line, or by its file name without ".txt" when it has none (or cannot be read). Only the
+// start of each file is read for its title.
+level_set own_level_set(const std::string& folder);
 
 // A file name for the name the author typed: letters, digits, '-' and '_' kept, blanks as '_',
 // everything else dropped, at most 60 characters, with ".txt" after it; empty when nothing is left.

@@ -53,6 +53,12 @@ struct run_splits {
     double finish = -1.0;
 };
 
+// How the HUD speaks (set by the shell). `classic`: the game's own lines, word for word. `player`:
+// a game started from the title menu, whose split stands on a line of its own and reads as ahead
+// or behind, and whose lost game shows no life left. `player_replay`: the same watching a replay,
+// whose end names the run's time instead of a win.
+enum class hud_voice { classic, player, player_replay };
+
 struct game_state {
     ::quillomar::level level;
     bool has_level = false;  // the level file gave something to play on
@@ -112,6 +118,7 @@ struct game_state {
     // level has no best run yet).
     run_splits splits;
     run_splits best_splits;
+    hud_voice voice = hud_voice::classic;
 
     // What the last step did, for tests and the benchmark.
     int last_physics_steps = 0;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "game/to_text.h"
+#include "game/words.h"
 
 namespace quillomar {
 namespace {
@@ -14,12 +15,22 @@ namespace {
 constexpr double split_seconds = 3.0;
 
 // The split the HUD shows now, if any: the finish once won, else the latest pick-up's.
+// The game's own split stands beside the clock; a player's has a line of its own under it.
+hud_line split_for(const game_state& s, double seconds, double best_seconds) {
+    if (s.voice == hud_voice::classic) {
+        return split_line(seconds, best_seconds);
+    }
+    const double difference = seconds - best_seconds;
+    return {split_text(seconds, best_seconds), true, 8, 250,
+            difference <= 0.0 ? hud_tone::ahead : hud_tone::behind};
+}
+
 std::optional<hud_line> current_split(const game_state& s) {
     const run_splits& mine = s.splits;
     const run_splits& best = s.best_splits;
     if (s.won) {
         if (mine.finish >= 0.0 && best.finish > 0.0) {
-            return split_line(mine.finish, best.finish);
+            return split_for(s, mine.finish, best.finish);
         }
         return std::nullopt;
     }
@@ -28,7 +39,18 @@ std::optional<hud_line> current_split(const game_state& s) {
         s.clock_time - s.play_started - mine.items[k - 1] >= split_seconds) {
         return std::nullopt;
     }
-    return split_line(mine.items[k - 1], best.items[k - 1]);
+    return split_for(s, mine.items[k - 1], best.items[k - 1]);
+}
+
+// The game's own HUD name the end; a replay watched from the title menu ends on the run's time.
+std::string end_text(const game_state& s) {
+    if (s.voice != hud_voice::player_replay) {
+        return s.lost ? "You lost the game" : "You finished the game!";
+    }
+    if (s.lost) {
+        return tr("Replay finished: the run was lost");
+    }
+    return tr("Replay finished") + "  " + format_run_time(s.finish_time - s.play_started);
 }
 
 }  // namespace
@@ -41,6 +63,11 @@ std::string format_run_time(double seconds) {
     std::snprintf(text, sizeof text, "%lld:%02lld.%02lld", hundredths / 6000,
                   hundredths / 100 % 60, hundredths % 100);
     return text;
+}
+
+std::string split_text(double seconds, double best_seconds) {
+    const hud_line line = split_line(seconds, best_seconds);
+    return line.text + " " + (line.tone == hud_tone::ahead ? tr("ahead") : tr("behind"));
 }
 
 hud_line split_line(double seconds, double best_seconds) {
@@ -57,10 +84,15 @@ std::vector<hud_line> hud_lines(const game_state& s) {
     if (!s.has_level) {
         lines.push_back({"No level to play", false, -60, 150});
     } else if (s.won || s.lost) {
-        lines.push_back({s.lost ? "You lost the game" : "You finished the game!", false, -60, 150});
+        // A replay's end stands clear of the clock's line, under the theatre's own lines.
+        const bool replay = s.voice == hud_voice::player_replay;
+        lines.push_back({end_text(s), false, replay ? -150 : -60, replay ? 300 : 150});
     }
+    // The game's own HUD still counts the last life once the game is lost; a player's shows
+    // none left, as the message says.
+    const int lives = s.voice != hud_voice::classic && s.lost ? 0 : s.lives;
     lines.push_back({"Change: " + to_text(s.change_count), true, 8, 50});
-    lines.push_back({"Leben: " + to_text(s.lives), true, 8, 100});
+    lines.push_back({"Leben: " + to_text(lives), true, 8, 100});
     if (s.has_level && s.play_started >= 0.0) {
         const double end = s.won ? s.finish_time : s.clock_time;
         lines.push_back({"Time: " + format_run_time(end - s.play_started), true, 8, 150});

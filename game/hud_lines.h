@@ -42,6 +42,9 @@ std::vector<hud_line> hud_lines(const game_state& state);
 // A time of play as minutes, seconds and hundredths: "1:02.35". Negative times read as 0.
 std::string format_run_time(double seconds);
 
+// A split as a player reads it: "-0.45 ahead", "+1.20 behind", the words in the player's language.
+std::string split_text(double seconds, double best_seconds);
+
 // A split against the best run: "-0.45" ahead, "+1.20" behind, in seconds and hundredths; a tie
 // counts as ahead.
 hud_line split_line(double seconds, double best_seconds);

@@ -97,7 +97,8 @@ level_set load_level_set(const std::string& path) {
 
 std::vector<level_list_row> level_list_rows(const level_set& set,
                                             const std::vector<std::string>& keys,
-                                            const records_map& records) {
+                                            const records_map& records,
+                                            const std::set<std::string>& assisted) {
     std::vector<level_list_row> rows;
     bool previous_won = true;  // the first level is always open
     for (std::size_t i = 0; i < set.size(); ++i) {
@@ -109,8 +110,9 @@ std::vector<level_list_row> level_list_rows(const level_set& set,
         if (won) {
             row.best_seconds = found->second.best_time_seconds;
         }
-        row.unlocked = previous_won || won;
-        previous_won = won;
+        row.assisted = !won && i < keys.size() && assisted.count(keys[i]) > 0;
+        row.unlocked = previous_won || won || row.assisted;
+        previous_won = won || row.assisted;
         rows.push_back(std::move(row));
     }
     return rows;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,16 +42,20 @@ struct level_list_row {
     std::string title;
     bool unlocked = false;
     std::optional<double> best_seconds;
+    // Won only with help (the game slowed down): no time kept, but the next level is open.
+    bool assisted = false;
     // From the player's statistics, filled in by the shell.
     long attempts = 0;
     long wins = 0;
 };
 
 // The first level is always open, and so is every level that has been won or that follows a
-// won one. `keys` holds each entry's level_key_of_file, in the set's order.
+// won one; a win with help (`assisted` holds those levels' keys) opens the next level as well.
+// `keys` holds each entry's level_key_of_file, in the set's order.
 std::vector<level_list_row> level_list_rows(const level_set& set,
                                             const std::vector<std::string>& keys,
-                                            const records_map& records);
+                                            const records_map& records,
+                                            const std::set<std::string>& assisted = {});
 
 // The index of the level with `key` in `keys`, if the set has it.
 std::optional<std::size_t> index_of_level(const std::vector<std::string>& keys,

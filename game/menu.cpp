@@ -80,6 +80,22 @@ menu_entry window_entry(int width, int height) {
     return e;
 }
 
+// Which Controls page a key's row is on.
+enum class key_group { play, free_camera, display_switch };
+
+key_group key_group_of(const std::string& action) {
+    if (action.rfind("free-camera-", 0) == 0) {
+        return key_group::free_camera;
+    }
+    for (const char* shown : {"frame-time", "wireframe", "sampling", "mipmap", "culling",
+                              "transparency"}) {
+        if (action == shown) {
+            return key_group::display_switch;
+        }
+    }
+    return key_group::play;
+}
+
 menu_entry back_entry() {
     return asks("Back", menu_action::leave);
 }
@@ -100,8 +116,8 @@ menu_entry steps_entry(const std::string& label, const std::string& id, const in
     return e;
 }
 
-// The settings pages, from `first` on: the list of kinds, then display, sound, controls and
-// accessibility.
+// The settings pages, from `first` on: the list of kinds, then display, sound, controls,
+// accessibility, and the pages under controls: steering, the free camera, the display switches.
 void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
                         const std::vector<key_binding>& bound) {
     const std::size_t first = pages.size();
@@ -123,18 +139,30 @@ void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
                      {percent_entry("Music volume", "music", 0, 100, 10, s.music_volume),
                       percent_entry("Effects volume", "effects", 0, 100, 10, s.effects_volume),
                       back_entry()}});
-    menu_page controls{"Controls",
-                       {opens("Steering", first + 5),
-                        percent_entry("Stick dead zone", "dead-zone", min_dead_zone,
-                                      max_dead_zone, 5, s.dead_zone)}};
+    // The keys of play first; the free camera's and the display switches' keys, which only
+    // look at the game another way, each on a page of their own at the end.
+    menu_page controls{"Controls", {}};
+    menu_page free_camera{"Free camera", {}};
+    menu_page switches{"Display switches", {}};
     for (const key_binding& b : bound) {
         menu_entry key = asks(action_label(b.action), menu_action::rebind);
         key.id = "key:" + b.action;
         key.values = {b.key};
-        controls.entries.push_back(key);
+        const key_group group = key_group_of(b.action);
+        (group == key_group::play          ? controls
+         : group == key_group::free_camera ? free_camera
+                                           : switches)
+            .entries.push_back(key);
     }
+    controls.entries.push_back(opens("Steering", first + 5));
+    controls.entries.push_back(percent_entry("Stick dead zone", "dead-zone", min_dead_zone,
+                                             max_dead_zone, 5, s.dead_zone));
+    controls.entries.push_back(opens("Free camera", first + 6));
+    controls.entries.push_back(opens("Display switches", first + 7));
     controls.entries.push_back(asks("Reset to defaults", menu_action::reset_keys));
     controls.entries.push_back(back_entry());
+    free_camera.entries.push_back(back_entry());
+    switches.entries.push_back(back_entry());
     pages.push_back(controls);
     pages.push_back(
         {"Accessibility",
@@ -166,6 +194,8 @@ void add_settings_pages(std::vector<menu_page>& pages, const settings& s,
                                    s.mouse_sensitivity);
     mouse.help = "How far moving the mouse sideways turns the heading in play";
     pages.push_back({"Steering", {how, speed, mouse, back_entry()}});
+    pages.push_back(free_camera);
+    pages.push_back(switches);
 }
 
 }  // namespace
@@ -271,6 +301,23 @@ std::vector<menu_page> pause_menu_pages(const settings& shown,
                                    asks("Fall map", menu_action::fall_map),
                                    asks("Title menu", menu_action::title),
                                    asks("Quit", menu_action::quit)}}};
+    add_settings_pages(pages, shown, bound);
+    return pages;
+}
+
+std::vector<menu_page> finished_menu_pages(const settings& shown,
+                                           const std::vector<key_binding>& bound, bool has_next) {
+    std::vector<menu_page> pages{{"Level finished",
+                                  {asks("Retry", menu_action::restart),
+                                   asks("Levels", menu_action::levels),
+                                   opens("Settings", first_settings_page),
+                                   asks("Fall map", menu_action::fall_map),
+                                   asks("Title menu", menu_action::title),
+                                   asks("Quit", menu_action::quit)}}};
+    if (has_next) {
+        pages[0].entries.insert(pages[0].entries.begin(),
+                                asks("Next level", menu_action::next_level));
+    }
     add_settings_pages(pages, shown, bound);
     return pages;
 }
@@ -503,7 +550,7 @@ std::optional<std::size_t> entry_at(const menu_layout& layout, double x, double 
 
 std::size_t level_to_continue(const std::vector<level_list_row>& rows) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].unlocked && !rows[i].best_seconds) {
+        if (rows[i].unlocked && !rows[i].best_seconds && !rows[i].assisted) {
             return i;
         }
     }

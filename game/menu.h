@@ -34,6 +34,7 @@ enum class menu_action {
     changed,           // a setting's value changed: see the chosen entry
     rebind,            // the chosen entry's key is to be replaced by the next key pressed
     reset_keys,        // every key back to its default
+    next_level,        // the level after the one finished
 };
 
 enum class menu_input { up, down, left, right, confirm, back };
@@ -96,6 +97,10 @@ std::vector<menu_page> title_menu_pages(const settings& shown,
                                         const std::vector<key_binding>& bound);
 std::vector<menu_page> pause_menu_pages(const settings& shown,
                                         const std::vector<key_binding>& bound);
+// The menu over a finished run: no Resume, but the next level (when the set has one open) and
+// the level again; leaving it goes back to the run's panel.
+std::vector<menu_page> finished_menu_pages(const settings& shown,
+                                           const std::vector<key_binding>& bound, bool has_next);
 
 // The window a menu is laid out in, and what it shows beside its page.
 struct menu_screen {
@@ -141,8 +146,8 @@ std::optional<std::size_t> entry_at(const menu_layout& layout, double x, double 
 // Takes the value of a settings entry (one with an id but no key) into `values`.
 void apply_entry(settings& values, const menu_entry& entry);
 
-// The row of the level list that Play continues at: the first open level not yet won, or the
-// first level once every one is won.
+// The row of the level list that Play continues at: the first open level not yet won (with
+// help or without), or the first level once every one is won.
 std::size_t level_to_continue(const std::vector<level_list_row>& rows);
 
 }  // namespace quillomar

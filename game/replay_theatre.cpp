@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "game/hud_lines.h"
 #include "game/tick_clock.h"
+#include "game/words.h"
 #include "level/level_cell.h"
 #include "records/records_store.h"
 
@@ -96,6 +98,18 @@ double replay_theatre::total_seconds() const {
         return tick_time(static_cast<long>(length()));
     }
     return run_.frames.back().time - run_.frames.front().time;
+}
+
+double replay_theatre::run_seconds() const {
+    return run_.result ? run_.result->seconds : total_seconds();
+}
+
+double replay_theatre::play_seconds() const {
+    const game_state& s = core_->state;
+    if (s.play_started < 0.0) {
+        return 0.0;
+    }
+    return (s.won ? s.finish_time : s.clock_time) - s.play_started;
 }
 
 void replay_theatre::slower() {
@@ -207,12 +221,43 @@ std::vector<replay_entry> list_replays(
                 title = fs::path(name).filename().string();
             }
         }
-        entries.push_back({p.string(), "Best run: " + title, true});
+        replay_entry best;
+        best.path = p.string();
+        best.title = "Best run: " + title;
+        best.best_run = true;
+        entries.push_back(std::move(best));
     }
     for (const fs::path& p : files_in(recordings_folder, false)) {
-        entries.push_back({p.string(), p.filename().string(), false});
+        replay_entry recorded;
+        recorded.path = p.string();
+        recorded.title = p.filename().string();
+        entries.push_back(std::move(recorded));
     }
     return entries;
+}
+
+void sort_replays(std::vector<replay_entry>& entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const replay_entry& a, const replay_entry& b) {
+        if (a.written != b.written) {
+            return a.written > b.written;
+        }
+        if (a.title != b.title) {
+            return a.title < b.title;
+        }
+        return a.path < b.path;
+    });
+}
+
+std::string replay_details(const replay_entry& entry) {
+    // A recording that is not a best run does not say its time without being played.
+    std::string text = entry.seconds ? format_run_time(*entry.seconds) : tr("recording");
+    if (!entry.medal.empty()) {
+        text += " " + entry.medal;
+    }
+    if (!entry.date.empty()) {
+        text += ", " + entry.date;
+    }
+    return text;
 }
 
 std::string level_file_for_key(const std::string& key, const std::vector<std::string>& candidates) {

@@ -68,6 +68,11 @@ public:
     // Game seconds from the run's first frame to the current one, and the whole run's.
     double seconds() const;
     double total_seconds() const;
+    // The run's own time of play, from its first tick of play to the finish: the time it
+    // records when it is a best run, else the whole run's.
+    double run_seconds() const;
+    // The time of play so far as the run's clock shows it: stopped at the finish.
+    double play_seconds() const;
 
     bool paused() const { return paused_; }
     void set_paused(bool paused) { paused_ = paused; }
@@ -115,9 +120,22 @@ private:
 // A replay the theatre can list: a level's best run beside the records, or a recording.
 struct replay_entry {
     std::string path;
-    std::string title;
+    std::string title;  // the level's title once known; until then the file's
     bool best_run = false;
+    // Filled in by the shell where known: the run's time of play, the medal it earned ("gold"),
+    // when the file was last written (seconds since 1970, 0 when unknown) and that day as the
+    // player's calendar has it ("2026-12-10").
+    std::optional<double> seconds;
+    std::string medal;
+    long long written = 0;
+    std::string date;
 };
+
+// Newest first; runs written at the same second by title, then by file.
+void sort_replays(std::vector<replay_entry>& entries);
+
+// What the list shows beside an entry's title: its time (or "-"), medal and date.
+std::string replay_details(const replay_entry& entry);
 
 // The best run of every level (`records_folder`/<key>.replay), titled by the level's name in
 // `records`' names when known, then every file in `recordings_folder`, by name. Reads no file.

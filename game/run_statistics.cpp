@@ -28,7 +28,7 @@ void keep_cells_on_cubes(level_statistics& counted, const level& lvl) {
 }
 
 bool run_statistics::count_tick(level_statistics& level, const game_state& state,
-                                const game_events& events) {
+                                const game_events& events, bool assisted) {
     if (!state.has_level) {
         return false;
     }
@@ -58,7 +58,7 @@ bool run_statistics::count_tick(level_statistics& level, const game_state& state
             }
             dying_ = false;
             last_over_cube_.reset();
-        } else if (e.kind == event_kind::won) {
+        } else if (e.kind == event_kind::won && !assisted) {
             ++level.wins;
             changed = true;
         }

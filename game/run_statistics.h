@@ -25,8 +25,9 @@ public:
     // with a level counts its attempt. A fall or a spider costs a life on the last cell the
     // ball was over a cube (a fall ends far from the edge it went over); a restart by the
     // player costs one where the ball is. Returns true when the attempt, a life or the win was
-    // counted: what should be on disk at once.
-    bool count_tick(level_statistics& level, const game_state& state, const game_events& events);
+    // counted: what should be on disk at once. A win with help (`assisted`) is no win counted.
+    bool count_tick(level_statistics& level, const game_state& state, const game_events& events,
+                    bool assisted = false);
 
 private:
     bool attempt_counted_ = false;

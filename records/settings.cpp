@@ -289,8 +289,19 @@ bool settings_file::save(const settings& values) const {
 }
 
 std::string action_label(const std::string& action) {
-    if (action == "menus") {
-        return "the menus";
+    // Names that say what the key does where its action's name alone would not.
+    static const std::pair<const char*, const char*> named[] = {
+        {"menus", "the menus"},          {"restart", "Retry"},
+        {"flip", "Flip heights"},        {"camera", "Switch camera"},
+        {"music", "Music on/off"},       {"spiders", "Spiders on/off"},
+        {"wireframe", "Wire frame"},     {"sampling", "Texture sampling"},
+        {"mipmap", "Mip-mapping"},       {"culling", "Back-face culling"},
+        {"ghost", "Ghost on/off"},       {"overview", "Overview (hold)"},
+    };
+    for (const auto& [name, label] : named) {
+        if (action == name) {
+            return label;
+        }
     }
     std::string label = action;
     std::replace(label.begin(), label.end(), '-', ' ');

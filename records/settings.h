@@ -46,7 +46,8 @@ struct settings {
 inline constexpr int min_dead_zone = 5;
 inline constexpr int max_dead_zone = 90;
 inline constexpr int max_settings_window_side = 8192;
-inline constexpr int game_speed_steps[] = {100, 90, 75, 50};
+// Lowest first, as every setting's values run: Right raises a value, Left lowers it.
+inline constexpr int game_speed_steps[] = {50, 75, 90, 100};
 inline constexpr int text_size_steps[] = {100, 150, 200};
 
 // settings.txt, version 1: the header line, then one setting a line, each ending in "\n", only

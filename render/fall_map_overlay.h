@@ -6,6 +6,12 @@
 #include <glm/glm.hpp>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/hud_lines.h"
+#include "game/text_fit.h"
 
 #include "level/level.h"
 #include "records/statistics_store.h"
@@ -17,11 +23,37 @@ namespace quillomar {
 // pale yellow for few up to red for the most, always translucent.
 glm::vec4 fall_map_colour(float share);
 
+// The words of the key that tells a player what the colours mean: a heading and the two ends of
+// the scale, already in the player's language.
+struct fall_map_legend {
+    std::string heading;
+    std::string few;
+    std::string many;
+};
+
+// Where the legend stands, halfway down the window's right edge: its colour bar (window pixels from the top-left corner) and its text lines, all inside the window.
+struct fall_map_legend_place {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    std::vector<hud_line> lines;
+};
+fall_map_legend_place place_fall_map_legend(const fall_map_legend& words, int width, int height,
+                                            float text_scale, const text_metrics& metrics);
+
 class fall_map_overlay {
 public:
     // Lives lost per cell of the level drawn next; shown or not.
     std::map<level_cell, long> deaths;
     bool shown = false;
+    // With words (a game from the title menu), a key to the colours beside the map.
+    std::optional<fall_map_legend> legend;
+
+    // Draws the legend's colour bar, from few (left) to many lives lost, while the map is shown
+    // with something on it, and returns the legend's text lines; nothing otherwise.
+    std::vector<hud_line> draw_legend(int width, int height, float text_scale,
+                                      const text_metrics& metrics);
 
     // Draws the cells over `lvl` as it stands (a flip moves the quads with the cubes). Depth is
     // tested, not written, so the ball and the cubes in front hide the cells behind them. The
@@ -30,6 +62,7 @@ public:
 
 private:
     tinted_triangles triangles_;
+    tinted_triangles legend_bar_;
 };
 
 }  // namespace quillomar

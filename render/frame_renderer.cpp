@@ -274,6 +274,13 @@ void frame_renderer::draw_hud(const game_state& s, int width, int height,
     }
     if (darkened) {
         backdrop.draw();
+    } else {
+        const std::vector<hud_line> legend =
+            fall_map.draw_legend(width, height, text_scale, hud_text.metrics);
+        lines.insert(lines.end(), legend.begin(), legend.end());
+        // The bar's triangles test depth; the text over everything does not.
+        glDisable(GL_DEPTH_TEST);
+        glDepthFunc(GL_ALWAYS);
     }
     for (const hud_line& line : lines) {
         const float x =

@@ -1,6 +1,7 @@
 #include "shell/edit_mode.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -61,6 +62,11 @@ std::unique_ptr<edit_mode> edit_mode::open(const std::string& path) {
 edit_mode::edit_mode(level_edit_session session) : session_(std::move(session)) {
     cursor_ = session_.document().start().value_or(grid_cell{});
     rebuild_view();
+    // A level opens framed to the cells it uses and one more row and column to build on; a new
+    // one on 16 x 16 cells.
+    if (!session_.document().cubes().empty()) {
+        chosen_area_ = {extent_.x + 1, extent_.z + 1};
+    }
     start_check();
 }
 
@@ -225,7 +231,9 @@ void edit_mode::keep_cursor_in_sight(float aspect) {
     const glm::vec2 at = world_of(cursor_);
     const glm::vec4 clip = v.projection * v.view * glm::vec4(at.x, 3.0f, at.y, 1.0f);
     const glm::vec2 ndc = glm::vec2(clip) / clip.w;
-    if (std::abs(ndc.x) > 0.9f || std::abs(ndc.y) > 0.5f) {
+    const glm::vec2 band = band_ndc(band_);
+    const float inset = (band.y - band.x) * 0.1f;
+    if (std::abs(ndc.x) > 0.9f || ndc.y < band.x + inset || ndc.y > band.y - inset) {
         centre_ = at;
     }
 }
@@ -417,7 +425,7 @@ top_down_view edit_mode::framing(float aspect) const {
         return make_orbit_view({at.x, height, at.y}, yaw_, pitch_, distance, aspect);
     }
     const glm::vec2 middle(static_cast<float>(a.x) - 1.0f, static_cast<float>(a.z) - 1.0f);
-    return make_top_down_view(a.x, a.z, aspect, zoom_, centre_.value_or(middle));
+    return make_top_down_view(a.x, a.z, aspect, zoom_, centre_.value_or(middle), band_);
 }
 
 game_state& edit_mode::view(float aspect) {
@@ -426,8 +434,7 @@ game_state& edit_mode::view(float aspect) {
     s.projection = v.projection;
     s.view = v.view;
     s.cam_pos = v.eye;
-    s.frustum.set_internals(v.fovy, v.aspect, v.near_plane, v.far_plane);
-    s.frustum.set_camera(v.eye, v.target, v.up);
+    s.frustum = frustum_of(v);
     return s;
 }
 
@@ -440,6 +447,9 @@ std::vector<map_vertex> edit_mode::marks() const {
     scene.problem = place_;
     // In the 3D view the cubes show as the game draws them; the marks stay.
     scene.heights = !three_d_;
+    // Seen straight down, the signs float over the ball, the items and the spiders of their
+    // cells; around the cursor they lie on the cubes.
+    scene.signs_above = three_d_ ? 0.0f : 4.0f;
     if (show_route_) {
         if (const proven_route* route = routes_.find(route_key_)) {
             scene.route = route->path;
@@ -480,6 +490,12 @@ void edit_mode::take_check_when_ready() {
             check_line_.erase(0, named.size());
         }
         first_problem_ = verdict.lines.size() > 1 ? verdict.lines.front() : std::string();
+        // "level.txt:4: ..." reads "line 4: ...": the verdict keeps its room for what it says.
+        const std::string of_file = session_.path() + ":";
+        if (first_problem_.rfind(of_file, 0) == 0 && first_problem_.size() > of_file.size() &&
+            std::isdigit(static_cast<unsigned char>(first_problem_[of_file.size()])) != 0) {
+            first_problem_.replace(0, of_file.size(), "line ");
+        }
         place_ = verdict.finishable ? std::nullopt : verdict.place;
         failing_ = !verdict.finishable;
     }

@@ -70,8 +70,22 @@ public:
     // The marks over the level: heights, grid, cursor, selection, the check's place, the route.
     std::vector<map_vertex> marks() const;
     // The HUD: the file, the cursor cell, the title or hint being typed and the latest save or
-    // refusal at the top; the check's verdict, wrapped, and the keys at the bottom.
-    std::vector<hud_line> hud_lines(const editor_hud_frame& frame) const;
+    // refusal at the top; the check's verdict, wrapped, and the keys at the bottom (F1: all of
+    // them, as a table). The map keeps to the band between, so no line covers it.
+    struct laid_out_hud {
+        std::vector<hud_line> lines;
+        map_band band;
+    };
+    laid_out_hud lay_out_hud(const editor_hud_frame& frame) const;
+    std::vector<hud_line> hud_lines(const editor_hud_frame& frame) const {
+        return lay_out_hud(frame).lines;
+    }
+    // Lays the HUD out for the window, and the map into the band it leaves; the shell calls it
+    // before each frame's update and draw.
+    void fit_to(const editor_hud_frame& frame) { band_ = lay_out_hud(frame).band; }
+    map_band band() const { return band_; }
+    // The camera the level is drawn from, for a picture `aspect` times as wide as it is high.
+    top_down_view framing(float aspect) const;
     std::vector<hud_line> hud_lines(int window_height) const { return hud_lines({1024, window_height}); }
     // Each cube's height as a digit over its cell, where the cells are large enough to hold one.
     std::vector<hud_line> height_digits(const editor_hud_frame& frame, float aspect) const;
@@ -112,7 +126,7 @@ private:
     void start_check();
     void take_check_when_ready();
     void rebuild_view();
-    top_down_view framing(float aspect) const;
+    laid_out_hud lay_out_hud_at(const editor_hud_frame& frame) const;
 
     level_edit_session session_;
     grid_cell cursor_;
@@ -128,6 +142,7 @@ private:
     float pitch_ = 0.75f;
     bool show_route_ = false;
     bool show_keys_ = false;
+    map_band band_;
     typed typing_ = typed::nothing;
     std::string typed_;
     std::unique_ptr<game_core> view_core_;

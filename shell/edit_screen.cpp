@@ -40,6 +40,7 @@ void edit_screen::enter(quillomar_game& game, bool /*returning*/) {
 
 void edit_screen::step(quillomar_game& game) {
     key_input& keys = *game.keys();
+    editor_->fit_to(editor_frame(game));
     // The fall map shows where players of this level lost their lives; a letter typed into a
     // title is no key.
     if (keys.take(window_action::fall_map) % 2 == 1 && !editor_->typing()) {
@@ -67,10 +68,11 @@ void edit_screen::step(quillomar_game& game) {
 void edit_screen::draw(quillomar_game& game) {
     frame_renderer& renderer = *game.renderer();
     game.set_fall_map_cells(level_key_);
+    const editor_hud_frame frame = editor_frame(game);
+    editor_->fit_to(frame);
     for (const map_vertex& v : editor_->marks()) {
         renderer.marks.push_back({v.position, v.tint});
     }
-    const editor_hud_frame frame = editor_frame(game);
     std::vector<hud_line> lines = editor_->height_digits(frame, game.aspect());
     for (hud_line& line : editor_->hud_lines(frame)) {
         lines.push_back(std::move(line));

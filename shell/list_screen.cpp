@@ -1,11 +1,16 @@
 #include "shell/list_screen.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "authoring/cell_names.h"
 #include "authoring/generated_level_file.h"
+#include "authoring/level_title.h"
+#include "authoring/own_levels.h"
 #include "framework/key_map.h"
 #include "game/medal_times.h"
 #include "game/menu.h"
+#include "game/words.h"
 #include "records/medal_store.h"
 #include "game/replay_theatre.h"
 #include "records/records_store.h"
@@ -20,9 +25,8 @@ void list_screen::enter(quillomar_game& game, bool returning) {
     }
     records_store records(default_records_folder());
     records.load();
-    const level_set& set = game.levels();
     const std::vector<std::string>& keys = game.level_keys();
-    rows_ = level_list_rows(set, keys, records.records());
+    rows_ = game.level_rows();
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         if (const level_statistics* counted = game.statistics().find(keys[i])) {
             rows_[i].attempts = counted->attempts;
@@ -45,6 +49,57 @@ void list_screen::enter(quillomar_game& game, bool returning) {
     // The list opens on the first open level not yet won.
     choice_ = rows_.empty() ? 0 : level_to_continue(rows_);
     add_generated_rows(records.folder());
+    add_own_rows(game, records.folder());
+}
+
+void list_screen::add_own_rows(quillomar_game& game, const std::string& records_folder) {
+    own_first_ = rows_.size();
+    own_ = own_level_set(own_levels_folder(records_folder));
+    own_keys_.clear();
+    if (own_.empty()) {
+        return;
+    }
+    records_store records(records_folder);
+    records.load();
+    medal_store medals(records_folder);
+    medals.load();
+    // Every one is open: the player made it.
+    for (const level_set_entry& entry : own_) {
+        const std::string key = level_key_of_file(entry.path);
+        own_keys_.push_back(key);
+        level_list_row row{entry.title, true, std::nullopt};
+        std::string won_medal;
+        if (const level_record* best = key.empty() ? nullptr : records.find(key)) {
+            row.best_seconds = best->best_time_seconds;
+            const medal_times* times = medals.find(key);
+            if (times != nullptr) {
+                const medal earned = medal_for(*times, *row.best_seconds);
+                won_medal = medal_name(earned);
+                medal_count_ += earned != medal::none ? 1 : 0;
+            }
+        }
+        if (const level_statistics* counted = key.empty() ? nullptr : game.statistics().find(key)) {
+            row.attempts = counted->attempts;
+            row.wins = counted->wins;
+        }
+        rows_.push_back(row);
+        medals_.push_back(won_medal);
+    }
+}
+
+const level_set_entry* list_screen::entry_of(const quillomar_game& game, std::size_t i) const {
+    if (i < game.levels().size()) {
+        return &game.levels()[i];
+    }
+    return i >= own_first_ && i - own_first_ < own_.size() ? &own_[i - own_first_] : nullptr;
+}
+
+std::string list_screen::key_of(const quillomar_game& game, std::size_t i) const {
+    if (i < game.level_keys().size()) {
+        return game.level_keys()[i];
+    }
+    return i >= own_first_ && i - own_first_ < own_keys_.size() ? own_keys_[i - own_first_]
+                                                                 : std::string();
 }
 
 void list_screen::add_generated_rows(const std::string& records_folder) {
@@ -54,9 +109,10 @@ void list_screen::add_generated_rows(const std::string& records_folder) {
     records.load();
     medal_store medals(records_folder);
     medals.load();
+    // Each generated level by the title its seed gives; the seed itself is in the note.
     for (const auto& [title, seed] :
-         {std::pair{"Random level (seed " + std::to_string(random_seed_) + ")", random_seed_},
-          std::pair{"Level of the day (" + std::to_string(day_seed_) + ")", day_seed_}}) {
+         {std::pair{tr("Random level") + ": " + title_for_seed(random_seed_), random_seed_},
+          std::pair{tr("Level of the day") + ": " + title_for_seed(day_seed_), day_seed_}}) {
         level_list_row row{title, true, std::nullopt};
         const std::string key =
             records_folder.empty()
@@ -74,12 +130,12 @@ void list_screen::add_generated_rows(const std::string& records_folder) {
 }
 
 std::optional<level_cell> list_screen::practice_cell(const quillomar_game& game) const {
-    const std::vector<std::string>& keys = game.level_keys();
-    if (choice_ >= keys.size()) {
+    const level_set_entry* entry = entry_of(game, choice_);
+    const std::string key = key_of(game, choice_);
+    if (entry == nullptr || key.empty()) {
         return std::nullopt;
     }
-    const level_statistics* counted =
-        const_cast<quillomar_game&>(game).statistics().find(keys[choice_]);
+    const level_statistics* counted = const_cast<quillomar_game&>(game).statistics().find(key);
     if (counted == nullptr || counted->reached.empty()) {
         return std::nullopt;
     }
@@ -88,8 +144,11 @@ std::optional<level_cell> list_screen::practice_cell(const quillomar_game& game)
         level lvl;
         std::vector<std::string> quiet;
         cells_.clear();
-        if (lvl.read_file(game.levels()[choice_].path, &quiet)) {
+        route_.clear();
+        if (lvl.read_file(entry->path, &quiet)) {
             cells_ = practice_cells(lvl, *counted);
+            route_ = route_cells(lvl);
+            level_ = lvl;
         }
         cells_for_ = choice_;
     }
@@ -106,8 +165,8 @@ void list_screen::choose(quillomar_game& game) {
         note_ = choice_ > 0 ? "Locked: win " + rows_[choice_ - 1].title + " to open it" : "Locked";
         return;
     }
-    if (choice_ < set.size()) {
-        game.play_level(set[choice_].path, game.from_menu());
+    if (const level_set_entry* entry = entry_of(game, choice_)) {
+        game.play_level(entry->path, game.from_menu());
     } else {
         game.play_generated(choice_ == set.size() ? random_seed_ : day_seed_, game.from_menu());
     }
@@ -149,7 +208,9 @@ void list_screen::step(quillomar_game& game) {
         note_.clear();
     }
     if (pointer.clicked) {
-        choice_ = *pointer.clicked;
+        // The heading over the player's levels is no row of its own.
+        const bool below_heading = !own_.empty() && *pointer.clicked > own_first_;
+        choice_ = std::min(*pointer.clicked - (below_heading ? 1 : 0), rows_.size() - 1);
         cell_choice_ = 0;
         note_.clear();
         ++confirm;
@@ -158,7 +219,7 @@ void list_screen::step(quillomar_game& game) {
         std::max(0L, static_cast<long>(cell_choice_) + right - left));
     const std::optional<level_cell> cell = practice_cell(game);
     if (practice > 0 && cell && rows_[choice_].unlocked) {
-        game.practice_at_cell(game.levels()[choice_].path, *cell);
+        game.practice_at_cell(entry_of(game, choice_)->path, *cell);
         return;
     }
     if (confirm > 0) {
@@ -195,6 +256,7 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
         const level_list_row& row = rows_[i];
         std::string status = !row.unlocked      ? "locked"
                              : row.best_seconds ? format_run_time(*row.best_seconds)
+                             : row.assisted     ? "won with assist"
                                                 : "-";
         const std::string medal = i < medals_.size() ? medals_[i] : std::string();
         if (row.unlocked && !medal.empty()) {
@@ -203,10 +265,14 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
         if (row.attempts > 0) {
             status += ", won " + std::to_string(row.wins) + "/" + std::to_string(row.attempts);
         }
+        if (i == own_first_ && !own_.empty()) {
+            page.entries.push_back({tr(own_heading), menu_action::none, -1, {}, 0, "", ""});
+        }
         page.entries.push_back({row.title, menu_action::none, -1, {status}, 0, ""});
     }
+    const bool headed = !own_.empty();
     menu shown({page});
-    shown.point_at(choice_);
+    shown.point_at(choice_ + (headed && choice_ >= own_first_ ? 1 : 0));
     menu_screen screen;
     const hud_frame frame = g.text_frame();
     screen.width = frame.width;
@@ -218,11 +284,37 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
     if (screen.note.empty()) {
         screen.note = "Enter plays, " + list_key + " or Escape goes back";
         if (const std::optional<level_cell> cell = practice_cell(game)) {
-            screen.note += ". P: practice from cell " + std::to_string(cell->first) + " " +
-                           std::to_string(cell->second) + ", Left/Right: another cell";
+            // The place first: where a small window cuts the note, the keys give way.
+            screen.note = tr("P: practice from") + " " + name_of_cell(level_, route_, *cell) +
+                          " (" + tr("Left/Right: another place") + "). " + screen.note;
+        }
+        // The two generated levels follow the set's.
+        if (choice_ == game.levels().size() || choice_ == game.levels().size() + 1) {
+            const std::uint64_t seed = choice_ == game.levels().size() ? random_seed_ : day_seed_;
+            screen.note = tr("Seed") + " " + std::to_string(seed) + ". " + screen.note;
         }
     }
-    return lay_out_menu(shown, screen, frame.metrics);
+    menu_layout laid = lay_out_menu(shown, screen, frame.metrics);
+    if (headed) {
+        // The heading stands out as a page's title does, in the middle, and no click picks it.
+        for (auto row = laid.rows.begin(); row != laid.rows.end(); ++row) {
+            if (row->entry != own_first_) {
+                continue;
+            }
+            for (hud_line& line : laid.lines) {
+                if (line.text == tr(own_heading) && line.y_pixels >= row->top &&
+                    line.y_pixels <= row->bottom) {
+                    line.tone = hud_tone::title;
+                    line.x_pixels = static_cast<int>(std::lround(
+                        -text_width(frame.metrics, line.text, line.scale * frame.text_scale) /
+                        2.0f));
+                }
+            }
+            laid.rows.erase(row);
+            break;
+        }
+    }
+    return laid;
 }
 
 }  // namespace quillomar

@@ -90,8 +90,10 @@ settings menu_mode::shown_settings(const targets& t) const {
 std::vector<menu_page> menu_mode::pages(const targets& t) const {
     const std::vector<key_binding> bound =
         t.keys != nullptr ? t.keys->bindings() : default_key_bindings();
-    std::vector<menu_page> shown = title_ ? title_menu_pages(shown_settings(t), bound)
-                                          : pause_menu_pages(shown_settings(t), bound);
+    std::vector<menu_page> shown =
+        title_      ? title_menu_pages(shown_settings(t), bound)
+        : finished_ ? finished_menu_pages(shown_settings(t), bound, has_next_)
+                    : pause_menu_pages(shown_settings(t), bound);
     if (window_sized_by_page()) {
         // The page sizes the canvas and paces the frames; only full screen is the player's.
         for (menu_page& page : shown) {
@@ -139,7 +141,9 @@ void menu_mode::open_title(const targets& t) {
     open(true, t);
 }
 
-void menu_mode::open_pause(const targets& t) {
+void menu_mode::open_pause(const targets& t, bool finished, bool has_next) {
+    finished_ = finished;
+    has_next_ = has_next;
     open(false, t);
 }
 

@@ -40,7 +40,9 @@ public:
     void apply(const targets& t);
 
     void open_title(const targets& t);
-    void open_pause(const targets& t);
+    // The pause menu; `finished`: the menu over a finished run, with Next level first when
+    // `has_next`.
+    void open_pause(const targets& t, bool finished = false, bool has_next = false);
     void close() { menu_.reset(); }
     // Shows `note` under the page until the next move in the menu.
     void tell(std::string note) { note_ = std::move(note); }
@@ -92,6 +94,8 @@ private:
 
     std::optional<menu> menu_;
     bool title_ = false;
+    bool finished_ = false;
+    bool has_next_ = false;
     std::string waiting_for_key_;  // the action whose new key comes next, or empty
     std::string note_;
     double pointer_x_ = -1.0;

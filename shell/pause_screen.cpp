@@ -12,10 +12,14 @@ menu_mode::targets targets_of(quillomar_game& game) {
 
 }  // namespace
 
-void pause_screen::enter(quillomar_game& game, bool /*returning*/) {
-    // The list or the settings opened from here come back to the menu as it was left.
-    if (!game.menus().is_open() || game.menus().title_shown()) {
-        game.menus().open_pause(targets_of(game));
+void pause_screen::enter(quillomar_game& game, bool returning) {
+    // A pause opens on its first page at Resume; the list opened from here comes back to the
+    // menu as it was left.
+    if (!returning || !game.menus().is_open() || game.menus().title_shown()) {
+        const play_session* session = game.session();
+        game.menus().open_pause(targets_of(game), finished_,
+                                finished_ && session != nullptr &&
+                                    !game.next_level_after(*session).empty());
     }
 }
 
@@ -33,6 +37,13 @@ void pause_screen::step(quillomar_game& game) {
             break;
         case menu_action::levels:
             game.open_level_list();
+            break;
+        case menu_action::next_level:
+            game.menus().close();
+            if (session != nullptr) {
+                const std::string next = game.next_level_after(*session);
+                game.play_level(next.empty() ? session->level_path() : next, true);
+            }
             break;
         case menu_action::title:
             game.menus().close();

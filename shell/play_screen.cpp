@@ -8,6 +8,7 @@
 #include <cctype>
 #include <iostream>
 #include "game/tick_clock.h"
+#include "game/words.h"
 #include "shell/edit_mode.h"
 #include "shell/menu_mode.h"
 #include "shell/overview_screen.h"
@@ -213,6 +214,10 @@ std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
         std::vector<panel_line> below;
         if (session_->ticks() < 5 * ticks_per_second) {
             below.push_back({game.level_title(session_->level_path()), hud_tone::title});
+            if (const std::string seed = game.level_seed_note(session_->level_path());
+                !seed.empty()) {
+                below.push_back({seed, hud_tone::dim, 0.7f});
+            }
             below.push_back({game.level_hint(session_->level_path())});
         } else if (session_->ticks() < crystal_hint_until_) {
             below.push_back({"A crystal: press " + key_for(game, "flip") + " to flip the level"});
@@ -220,6 +225,11 @@ std::vector<hud_line> play_screen::hud_lines(const quillomar_game& game) const {
         const game_state& s = session_->state();
         if (s.lost) {
             below.push_back({"Enter: play again"});
+            const std::string fall_map_key =
+                g.keys() ? g.keys()->bound_key_name(window_action::fall_map) : "H";
+            below.push_back({fall_map_key + ": " +
+                             (game.fall_map_shown ? tr("hide where lives were lost")
+                                                  : tr("show where lives were lost"))});
         }
         std::vector<hud_line> beside_clock;
         if (session_->practising()) {

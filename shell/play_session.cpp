@@ -11,6 +11,7 @@
 #include "game/heading_arrow.h"
 #include "game/steering.h"
 #include "shell/menu_mode.h"
+#include "records/assisted_store.h"
 #include "records/best_run.h"
 #include "records/records_store.h"
 #include "render/frame_renderer.h"
@@ -152,6 +153,10 @@ void play_session::go_on() {
 
 void play_session::step(quillomar_game& game, double wall_now) {
     take_ghost_when_ready();
+    // A game from the title menu speaks to the player; the game's own keeps its lines.
+    core_->state.voice = !game.from_menu() ? hud_voice::classic
+                         : replay_        ? hud_voice::player_replay
+                                          : hud_voice::player;
     core_->set_aspect(static_cast<float>(game.width) / static_cast<float>(game.height));
     wall_time_ = game_time(wall_now);
     if (last_now_) {
@@ -241,7 +246,7 @@ void play_session::run_tick(quillomar_game& game, const frame_input& input) {
     const game_events events = core_->step(input);
     // Replays and practice are no runs of the player's: they count nowhere.
     if (counts() && run_statistics_.count_tick(game.statistics().of(run_.level_key),
-                                               core_->state, events)) {
+                                               core_->state, events, assisted_)) {
         game.statistics().save();
     }
     for (const game_event& e : events) {
@@ -265,8 +270,18 @@ void play_session::run_tick(quillomar_game& game, const frame_input& input) {
 
 void play_session::keep_a_won_run(quillomar_game& /*game*/) {
     const game_state& s = core_->state;
-    // An assisted run went slower than the world does for everyone else: it keeps nothing.
-    if (!counts() || assisted_) {
+    if (!counts()) {
+        return;
+    }
+    // An assisted run went slower than the world does for everyone else: it keeps no record,
+    // but it opens the next level.
+    if (assisted_) {
+        assisted_store assisted(default_records_folder());
+        assisted.load();
+        std::string error;
+        if (!assisted.add(run_.level_key, &error)) {
+            std::cout << "could not keep the assisted win: " << error << std::endl;
+        }
         return;
     }
     records_store records(default_records_folder());

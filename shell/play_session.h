@@ -71,6 +71,10 @@ public:
     // Practice from a moment of a replay, or from a cell: counts nowhere, R returns there.
     void practise(practice_start start);
     bool practising() const { return practice_.has_value(); }
+    // The cell a practice from the level list drops the ball onto; nothing otherwise.
+    std::optional<level_cell> practice_cell() const {
+        return practice_ ? practice_->cell : std::nullopt;
+    }
     // Runs slower against the wall clock (1 is full speed); an assisted run keeps no record.
     void set_speed(double speed, double now);
     // Whether any part of the run went slower than full speed.

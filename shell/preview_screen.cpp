@@ -36,6 +36,7 @@ void preview_screen::enter(quillomar_game& game, bool returning) {
         return;
     }
     title_ = game.level_title(session->level_path());
+    seed_note_ = game.level_seed_note(session->level_path());
     hint_ = game.level_hint(session->level_path());
     if (const proven_route* route = game.routes().find(session->level_key())) {
         flies_route_ = route->finished;
@@ -94,8 +95,12 @@ void preview_screen::escape(quillomar_game& game) {
 
 std::vector<hud_line> preview_screen::hud_lines(const quillomar_game& game) const {
     const hud_frame frame = const_cast<quillomar_game&>(game).text_frame();
-    std::vector<hud_line> lines =
-        stacked_panel({{title_, hud_tone::title, 1.2f}, {hint_}}, frame, 0.18f);
+    std::vector<panel_line> panel{{title_, hud_tone::title, 1.2f}};
+    if (!seed_note_.empty()) {
+        panel.push_back({seed_note_, hud_tone::dim, 0.7f});
+    }
+    panel.push_back({hint_});
+    std::vector<hud_line> lines = stacked_panel(panel, frame, 0.18f);
     const std::vector<hud_line> key = stacked_at_bottom({{"Any key: play", hud_tone::dim}}, frame);
     lines.insert(lines.end(), key.begin(), key.end());
     return lines;

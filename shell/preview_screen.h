@@ -35,6 +35,7 @@ private:
     std::string came_from_;
     std::string title_;
     std::string hint_;
+    std::string seed_note_;  // a generated level's seed, in small type under its title
 };
 
 }  // namespace quillomar

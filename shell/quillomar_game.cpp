@@ -16,7 +16,9 @@
 #include "framework/game_window.h"
 #include "framework/key_map.h"
 #include "framework/seams.h"
+#include "records/assisted_store.h"
 #include "game/menu.h"
+#include "game/words.h"
 #include "records/best_run.h"
 #include "records/records_store.h"
 #include "records/settings.h"
@@ -427,18 +429,31 @@ std::string quillomar_game::next_level_after(const play_session& session) const 
     return set[*here + 1].path;
 }
 
+std::vector<level_list_row> quillomar_game::level_rows() const {
+    const std::string folder = default_records_folder();
+    records_store records(folder);
+    records.load();
+    assisted_store assisted(folder);
+    assisted.load();
+    return level_list_rows(levels(), level_keys(), records.records(), assisted.keys());
+}
+
 bool quillomar_game::level_open(const std::string& level_key) const {
     const std::optional<std::size_t> here = index_of_level(level_keys(), level_key);
     if (!here) {
         return true;
     }
-    records_store records(default_records_folder());
-    records.load();
-    return level_list_rows(levels(), level_keys_, records.records())[*here].unlocked;
+    return level_rows()[*here].unlocked;
 }
 
 std::string quillomar_game::level_title(const std::string& path) const {
     const play_session* s = session();
+    // A generated level kept before levels had titles is named by its seed's title.
+    const std::string generated = generated_level_title(
+        path, s != nullptr && s->level_path() == path ? s->state().level.title : std::string());
+    if (!generated.empty()) {
+        return generated;
+    }
     if (s != nullptr && s->level_path() == path && !s->state().level.title.empty()) {
         return s->state().level.title;
     }
@@ -449,6 +464,11 @@ std::string quillomar_game::level_title(const std::string& path) const {
     }
     // A level from elsewhere (a file opened in the browser) is known by its file's name.
     return std::filesystem::path(path).filename().string();
+}
+
+std::string quillomar_game::level_seed_note(const std::string& path) const {
+    const std::optional<std::uint64_t> seed = seed_of_generated_path(path);
+    return seed ? tr("Seed") + " " + std::to_string(*seed) : std::string();
 }
 
 std::string quillomar_game::level_hint(const std::string& /*path*/) const {
@@ -573,6 +593,11 @@ const std::vector<std::string>& quillomar_game::level_keys() const {
 void quillomar_game::set_fall_map_cells(const std::string& level_key) {
     fall_map_overlay& overlay = renderer_->fall_map;
     overlay.shown = fall_map_shown;
+    if (from_menu()) {
+        overlay.legend = fall_map_legend{tr("Lives lost here"), tr("few"), tr("many")};
+    } else {
+        overlay.legend.reset();
+    }
     if (!fall_map_shown) {
         return;
     }

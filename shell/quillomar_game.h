@@ -118,11 +118,15 @@ public:
     menu_mode& menus() { return *menus_; }
     statistics_store& statistics();
     const level_set& levels() const;
+    // The set's rows as the records and the wins with help leave them (titles, open, best time).
+    std::vector<level_list_row> level_rows() const;
     // False only for a level of the set that is locked: no way into play may start it.
     bool level_open(const std::string& level_key) const;
     // What the level list calls the level at `path` (else its file name), and its hint.
     std::string level_title(const std::string& path) const;
     std::string level_hint(const std::string& path) const;
+    // "Seed 123456" for a generated level, to stand in small type by its title; else empty.
+    std::string level_seed_note(const std::string& path) const;
     const std::vector<std::string>& level_keys() const;
     route_cache& routes() { return routes_; }
     // The game was started from the title menu: the HUD may add to the specified one and Escape

@@ -9,6 +9,7 @@
 #include "camera/camera_math.h"
 #include "framework/key_map.h"
 #include "game/tick_clock.h"
+#include "game/words.h"
 #include "render/frame_renderer.h"
 
 namespace quillomar {
@@ -155,7 +156,7 @@ std::vector<hud_line> theatre_mode::hud_lines(const hud_frame& frame) const {
         // The list is a page of the menus' own layout, which scrolls and shortens to fit.
         menu_page page{"Replays", {}};
         for (const replay_entry& e : entries_) {
-            page.entries.push_back({e.title});
+            page.entries.push_back({e.title, menu_action::none, -1, {replay_details(e)}, 0, "", ""});
         }
         if (page.entries.empty()) {
             page.entries.push_back({"none yet"});
@@ -167,17 +168,27 @@ std::vector<hud_line> theatre_mode::hud_lines(const hud_frame& frame) const {
         screen.height = frame.height;
         screen.text_scale = frame.text_scale;
         screen.note = notice_.empty() ? (entries_.empty() ? "T or Escape closes"
-                                                          : "Enter watches, T or Escape closes")
+                                                          : tr("Newest first.") + " " +
+                                                                "Enter watches, T or Escape closes")
                                       : notice_;
+        if (notice_.empty() && choice_ < entries_.size()) {
+            // The chosen run in full, where a small window shortens its row.
+            const replay_entry& chosen = entries_[choice_];
+            screen.note = chosen.title + ": " + replay_details(chosen) + ". " + screen.note;
+        }
         return lay_out_menu(shown, screen, frame.metrics).lines;
     }
     const replay_theatre& t = *theatre_;
-    const double share =
-        t.length() == 0 ? 1.0 : static_cast<double>(t.position()) / static_cast<double>(t.length());
+    // The bar runs over the run's own time of play and is full once the run has ended, however
+    // many ticks the recording goes on after it.
+    const game_state& played = t.core().state;
+    const bool ended = played.won || played.lost || t.position() == t.length();
+    const double now = t.play_seconds();
+    const double whole = ended ? now : std::max(t.run_seconds(), now);
+    const double share = whole <= 0.0 ? (ended ? 1.0 : 0.0) : std::clamp(now / whole, 0.0, 1.0);
     const int filled = static_cast<int>(share * bar_cells);
     const std::string bar = "[" + std::string(filled, '|') + std::string(bar_cells - filled, '.') +
-                            "] " + format_run_time(t.seconds()) + " / " +
-                            format_run_time(t.total_seconds());
+                            "] " + format_run_time(now) + " / " + format_run_time(whole);
     // The keys at the top, the latest events (newest last) under them, and the replay's name,
     // position and speed at the bottom.
     std::vector<panel_line> top = {
@@ -208,6 +219,7 @@ void theatre_mode::draw(frame_renderer& renderer, int width, int height) {
         return;
     }
     game_core& core = theatre_->core();
+    core.state.voice = player_words_ ? hud_voice::player_replay : hud_voice::classic;
     core.set_aspect(static_cast<float>(width) / static_cast<float>(height));
     game_state& s = core.state;
     // Another camera only for this picture: the replay's own state is put back after drawing.

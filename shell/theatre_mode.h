@@ -34,6 +34,9 @@ public:
     bool watching() const { return theatre_.has_value(); }
     // The level file of the replay watched (empty while none is).
     const std::string& level_path() const { return level_path_; }
+    // Whether the replay's HUD speaks to a player of the title menu (its end names the run's
+    // time) or keeps the game's own lines.
+    void set_player_words(bool on) { player_words_ = on; }
     // A line on the HUD saying why something cannot be done.
     void tell(const std::string& notice) { notice_ = notice; }
     // Back from the replay watched to the list.
@@ -71,6 +74,7 @@ private:
     std::string notice_;  // why the last choice could not be watched or taken over
     view view_ = view::recorded;
     std::optional<double> last_wall_;
+    bool player_words_ = false;
 };
 
 }  // namespace quillomar

@@ -47,11 +47,8 @@ void title_screen::step(quillomar_game& game) {
     const menu_action action = menus.update(targets_of(game));
     switch (action) {
         case menu_action::play: {
-            records_store records(default_records_folder());
-            records.load();
             const level_set& set = game.levels();
-            const std::vector<level_list_row> rows =
-                level_list_rows(set, game.level_keys(), records.records());
+            const std::vector<level_list_row> rows = game.level_rows();
             game.play_level(set.empty() ? game.level_path : set[level_to_continue(rows)].path,
                             true);
             break;

@@ -1,5 +1,7 @@
 #include "shell/win_screen.h"
 
+#include <algorithm>
+
 #include "framework/key_map.h"
 #include "game/medal_times.h"
 #include "shell/pause_screen.h"
@@ -14,26 +16,57 @@ void win_screen::step(quillomar_game& game) {
         play->keep_medal_times(game);
     }
     key_input& keys = *game.keys();
-    // The pause key (or the page's Pause button) opens the pause menu as Escape does; a click
-    // or a tap on the panel goes on as Enter does.
-    if (keys.take(window_action::pause) > 0) {
-        escape(game);
-        return;
-    }
-    if (keys.take(window_action::copy_code) > 0 && game.session() != nullptr) {
-        note_ = game.copy_level_file_code(game.session()->level_path());
-    }
-    const int go_on = keys.take(window_action::confirm) + keys.take(window_action::pad_start) +
-                      keys.take(window_action::menu_accept) + keys.take_clicks();
     const play_session* session = game.session();
-    if (go_on == 0 || session == nullptr) {
+    // The pause key (or the page's Pause button) opens the menu as Escape does.
+    if (keys.take(window_action::pause) > 0 || session == nullptr) {
+        if (session != nullptr) {
+            escape(game);
+        }
         return;
     }
-    const std::string next = game.next_level_after(*session);
-    game.play_level(next.empty() ? session->level_path() : next, true);
+    if (keys.take(window_action::copy_code) > 0) {
+        note_ = game.copy_level_file_code(session->level_path());
+    }
+    const std::size_t count = next_.empty() ? 1 : 2;
+    const int moves = keys.take(window_action::list_down) + keys.take(window_action::menu_right) -
+                      keys.take(window_action::list_up) - keys.take(window_action::menu_left);
+    choice_ = static_cast<std::size_t>(
+        std::clamp(static_cast<int>(choice_) + moves, 0, static_cast<int>(count) - 1));
+    // The pointer chooses the row it moves onto; a click on a row takes it, a click or a tap
+    // anywhere else takes the choice made.
+    const menu_layout shown = layout(game);
+    double x = 0.0;
+    double y = 0.0;
+    keys.cursor(x, y);
+    const std::optional<std::size_t> pointed = entry_at(shown, x, y);
+    if (pointed && (x != pointer_x_ || y != pointer_y_)) {
+        choice_ = *pointed;
+    }
+    pointer_x_ = x;
+    pointer_y_ = y;
+    const int clicks = keys.take_clicks();
+    const int go_on = keys.take(window_action::confirm) + keys.take(window_action::pad_start) +
+                      keys.take(window_action::menu_accept);
+    if (clicks > 0 && pointed) {
+        take(game, *pointed);
+    } else if (go_on > 0 || clicks > 0) {
+        take(game, choice_);
+    }
+}
+
+void win_screen::take(quillomar_game& game, std::size_t choice) {
+    // The next level first when the set has one open, then the level again.
+    if (next_.empty() || choice > 0) {
+        game.play_level(game.session()->level_path(), false);
+        return;
+    }
+    game.play_level(next_, true);
 }
 
 void win_screen::enter(quillomar_game& game, bool /*returning*/) {
+    // The run's win has been kept by now: the level after it is open or not.
+    const play_session* session = game.session();
+    next_ = session != nullptr ? game.next_level_after(*session) : std::string();
     // A click or a pause made in play, or in the menu over the panel, is no choice made on it.
     if (game.keys() != nullptr) {
         game.keys()->take_clicks();
@@ -51,10 +84,14 @@ void win_screen::draw_under(quillomar_game& game, const std::vector<hud_line>& l
 
 // The pause menu goes over the panel, so the won level is never left on screen without it.
 void win_screen::escape(quillomar_game& game) {
-    game.push(std::make_unique<pause_screen>());
+    game.push(std::make_unique<pause_screen>(true));
 }
 
 std::vector<hud_line> win_screen::hud_lines(const quillomar_game& game) const {
+    return layout(game).lines;
+}
+
+menu_layout win_screen::layout(const quillomar_game& game) const {
     const play_session* session = game.session();
     if (session == nullptr) {
         return {};
@@ -69,7 +106,7 @@ std::vector<hud_line> win_screen::hud_lines(const quillomar_game& game) const {
                    : std::to_string(lost) + (lost == 1 ? " life lost" : " lives lost")},
     };
     if (session->assisted()) {
-        panel.push_back({"Assist: no record kept"});
+        panel.push_back({"Won with assist: no record kept"});
     } else if (const proven_route* route = g.routes().find(session->level_key())) {
         // The medals come from the time of the level's proven route.
         if (const std::optional<medal_times> times =
@@ -86,14 +123,33 @@ std::vector<hud_line> win_screen::hud_lines(const quillomar_game& game) const {
             }
         }
     }
-    const bool has_next = !game.next_level_after(*session).empty();
-    panel.push_back({has_next ? "Enter: next level" : "Enter: play again", hud_tone::plain, 0.8f});
+    std::vector<std::string> choices = {"Retry"};
+    if (!next_.empty()) {
+        choices.insert(choices.begin(), "Next level");
+    }
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        choices[i] = i == choice_ ? "> " + choices[i] + " <" : choices[i];
+        panel.push_back({choices[i], i == choice_ ? hud_tone::chosen : hud_tone::plain, 1.1f});
+    }
     panel.push_back({"Escape: menu", hud_tone::plain, 0.8f});
     if (game.from_menu()) {
         panel.push_back({note_.empty() ? tr("Ctrl+C: copy the level's code") : note_,
                          hud_tone::plain, 0.8f});
     }
-    return stacked_panel(panel, g.text_frame(), 0.5f);
+    const hud_frame frame = g.text_frame();
+    menu_layout shown;
+    shown.lines = stacked_panel(panel, frame, 0.5f);
+    // Each choice's band: its line, from most of a line above its baseline to a third below.
+    for (const hud_line& line : shown.lines) {
+        const auto found = std::find(choices.begin(), choices.end(), line.text);
+        if (found != choices.end()) {
+            const float height = frame.metrics.line_height * line.scale * frame.text_scale;
+            shown.rows.push_back({static_cast<std::size_t>(found - choices.begin()), 0,
+                                  static_cast<int>(line.y_pixels - 0.8f * height), frame.width,
+                                  static_cast<int>(line.y_pixels + 0.35f * height)});
+        }
+    }
+    return shown;
 }
 
 }  // namespace quillomar

@@ -10,10 +10,13 @@
 
 #include "authoring/generated_level_file.h"
 #include "authoring/level_generator.h"
+#include "authoring/level_title.h"
 #include "framework/key_map.h"
 #include "authoring/level_check.h"
 #include "shell/edit_mode.h"
+#include "authoring/own_levels.h"
 #include "shell/editor_list_screen.h"
+#include "shell/list_screen.h"
 #include "tests/support/game_driver.h"
 
 namespace quillomar {
@@ -126,10 +129,10 @@ TEST(Editor, TheLevelListPlaysTheLevelOfTheDayFromAFileBesideTheRecordsAndF6Edit
     d.game().level_set_path = dir.write("order.txt", dir.write("a.txt", corridor) + "\n");
     press(d, GLFW_KEY_TAB);
     ASSERT_EQ(d.game().level_list().size(), 3u);
-    EXPECT_EQ(d.game().level_list()[1].title.rfind("Random level (seed ", 0), 0u);
-    const std::string day = d.game().level_list()[2].title;
-    ASSERT_EQ(day.rfind("Level of the day (20", 0), 0u) << day;
-    const std::uint64_t seed = std::stoull(day.substr(day.find('(') + 1));
+    // Each generated row is called by its seed's title; the seed stands in the note.
+    EXPECT_EQ(d.game().level_list()[1].title.rfind("Random level: ", 0), 0u);
+    const std::uint64_t seed = level_of_the_day_seed();
+    ASSERT_EQ(d.game().level_list()[2].title, "Level of the day: " + title_for_seed(seed));
     press(d, GLFW_KEY_DOWN);
     press(d, GLFW_KEY_DOWN);
     press(d, GLFW_KEY_ENTER);
@@ -407,6 +410,54 @@ TEST(Editor, TheTitleMenusEditorOpensOwnLevelsNewOnesAndCopiesAndWritesNowhereEl
     }
     std::sort(outside.begin(), outside.end());
     EXPECT_EQ(outside, (std::vector<std::string>{"a.txt", "order.txt"}));
+}
+
+TEST(Editor, ALevelSavedInTheEditorIsListedUnderYourLevelsByItsTitleAndKeepsItsRecord) {
+    const test::scratch_dir dir;
+    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+    const std::string set_level = dir.write("a.txt", corridor);
+    test::game_driver d(corridor, false);
+    d.game().level_set_path = dir.write("order.txt", set_level + " Corridor\n");
+    d.game().start_in_menu = true;
+    d.game().startup();
+    const std::string folder = (dir.path() / "data" / "quillomar" / "levels").string();
+    std::string note;
+    write_own_level(folder, "plain.txt", long_corridor, &note);
+    const std::string mine = copy_to_own_levels(folder, set_level, &note);
+    d.game().open_editor(mine);
+    press(d, GLFW_KEY_T);
+    type(d, "Hill Run");
+    press(d, GLFW_KEY_ENTER);
+    press(d, GLFW_KEY_S, GLFW_MOD_CONTROL);
+    press(d, GLFW_KEY_ESCAPE);
+
+    // After the set and the generated levels, under their heading, by title or file name.
+    d.game().open_level_list();
+    const menu_layout shown = static_cast<list_screen&>(d.game().top()).layout(d.game());
+    std::vector<std::string> order;
+    for (const hud_line& line : shown.lines) {
+        if (line.text == "Your levels" || line.text == "Hill Run" || line.text == "plain" ||
+            line.text.rfind("Level of the day", 0) == 0) {
+            order.push_back(line.text.substr(0, 16) + (line.tone == hud_tone::title ? "!" : ""));
+        }
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"Level of the day", "Your levels!", "Hill Run", "plain"}));
+    EXPECT_EQ(shown.rows.size(), 5u);  // the heading is no row
+
+    // Played from the list, it is won and keeps its time.
+    press(d, {GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_ENTER, GLFW_KEY_SPACE});
+    test::until_screen(d, "play");
+    ASSERT_EQ(d.game().session()->level_path(), mine);
+    d.hold(command::forward);
+    d.frames(240, false);
+    ASSERT_TRUE(d.state().won);
+    d.game().open_level_list();
+    const std::vector<level_list_row> rows = d.game().level_list();
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_TRUE(rows[3].best_seconds.has_value());
+    EXPECT_EQ(rows[3].wins, 1);
+    EXPECT_FALSE(rows[4].best_seconds.has_value());
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ TEST(Screens, PlayPausesOnEscapeTheListOpensWhereThePlayerIsAndALockedLevelSaysW
     }
     d.release(command::forward);
     ASSERT_EQ(d.game().screen_name(), "win");
-    EXPECT_TRUE(test::hud_shows(d, "Time ", true) && test::hud_shows(d, "Enter: next level", true));
+    EXPECT_TRUE(test::hud_shows(d, "Time ", true) && test::hud_chosen(d, "> Next level <"));
     // The medal the time earned, from the level's proven route.
     ASSERT_NE(d.game().routes().wait(level_key_of_file(g.a)), nullptr);
     d.frames(1, false);  // the panel keeps the times of a route proven after the finish
@@ -166,14 +166,11 @@ TEST(Screens, FiveWinsEachLeftForTheTitleAndPlayedAgainKeepTheGameRunning) {
         }
         d.release(command::forward);
         ASSERT_EQ(d.game().screen_name(), "win") << round;
-        // The pause menu goes over the panel and Resume comes back to it.
-        press(d, {GLFW_KEY_ESCAPE, GLFW_KEY_ENTER});
+        // The menu of a finished level goes over the panel and Escape comes back to it.
+        press(d, {GLFW_KEY_ESCAPE, GLFW_KEY_ESCAPE});
         EXPECT_EQ(d.game().screen_name(), "win") << round;
-        press(d, {GLFW_KEY_ESCAPE});
-        for (int n = 0; n < 5; ++n) {
-            press(d, {GLFW_KEY_DOWN});
-        }
-        press(d, {GLFW_KEY_ENTER});
+        // Title menu, second from the bottom.
+        press(d, {GLFW_KEY_ESCAPE, GLFW_KEY_UP, GLFW_KEY_UP, GLFW_KEY_ENTER});
         ASSERT_EQ(d.game().screen_name(), "title") << round;
         d.frames(2);
     }

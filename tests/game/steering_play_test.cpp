@@ -161,7 +161,9 @@ TEST(Steering, TheSteeringPageIsReachedFromBothMenusAndEscapeGoesBackOnePageAtAT
     test::game_driver& d = *run.d;
     press(d, {GLFW_KEY_PAUSE, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_ENTER});
     ASSERT_TRUE(test::hud_chosen(d, "Display"));
-    press(d, {GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_ENTER, GLFW_KEY_ENTER});
+    // Controls, then up from its top to Steering, six rows from the bottom.
+    press(d, {GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_ENTER, GLFW_KEY_UP, GLFW_KEY_UP, GLFW_KEY_UP,
+              GLFW_KEY_UP, GLFW_KEY_UP, GLFW_KEY_UP, GLFW_KEY_ENTER});
     EXPECT_TRUE(test::hud_chosen(d, "Steering") && test::hud_chosen(d, "Direct"));
     // Classic from here on: the turn keys spin the sphere again, in the run under the menu.
     press(d, {GLFW_KEY_RIGHT});

@@ -1,6 +1,6 @@
 // The editor's drawing of areas: a selection's heights, copy and paste, each one step of undo;
 // the map's marks an author reads the level by; the zoomed and orbiting views; and the folder
-// of the author's own levels.
+// of the author's own levels; the signs of what each cell holds and the map seen straight down.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <functional>
 #include <tuple>
 
+#include "authoring/key_table.h"
 #include "authoring/level_edit_session.h"
 #include "authoring/map_marks.h"
 #include "authoring/own_levels.h"
@@ -243,6 +244,99 @@ TEST(OwnLevels, NamesAreTidiedNeverClashAndOnlyLevelFilesAreListed) {
     EXPECT_FALSE(make_own_levels_folder(folder + "/a.txt/x", &message));
     EXPECT_NE(message.find("a.txt"), std::string::npos);
     EXPECT_FALSE(make_own_levels_folder("", &message));
+    // The level list calls each by its title line, else by its file's name.
+    std::ofstream(folder + "/b.txt") << "# mine\ntitle Amber Steps\npath\n1\n";
+    const level_set own = own_level_set(folder);
+    ASSERT_EQ(own.size(), 3u);
+    EXPECT_EQ(own[0].title, "a");
+    EXPECT_EQ(own[2].title, "Amber Steps");
+    EXPECT_EQ(own[2].path, folder + "/b.txt");
+}
+
+TEST(MapMarks, EachSignLiesInItsCellAboveItsTopAndASharedCellSplitsIntoQuarters) {
+    level_document doc("start 0 0\nfinish 2 1\nitem 1 0\nitem 3 1\nenemy 3 1\npath\n1211\n1131\n");
+    map_scene scene;
+    scene.document = &doc;
+    scene.area = {4, 2};
+    scene.signs_above = 4.0f;
+    // Each sign's colour and the part of the cell it keeps to, from the cell's middle.
+    const std::tuple<map_sign, grid_cell, glm::vec2, glm::vec2> signs[] = {
+        {map_sign::start, {0, 0}, {-1, -1}, {1, 1}},   {map_sign::finish, {2, 1}, {-1, -1}, {1, 1}},
+        {map_sign::item, {1, 0}, {-1, -1}, {1, 1}},    {map_sign::item, {3, 1}, {-1, -1}, {0, 0}},
+        {map_sign::spider, {3, 1}, {0, -1}, {1, 0}},
+    };
+    for (const map_vertex& v : map_marks(scene)) {
+        for (const map_sign sign : {map_sign::start, map_sign::finish, map_sign::item, map_sign::spider}) {
+            if (v.tint != sign_colour(sign)) {
+                continue;
+            }
+            const bool placed = std::any_of(std::begin(signs), std::end(signs), [&](const auto& e) {
+                const auto& [what, cell, low, high] = e;
+                const glm::vec2 p = glm::vec2(v.position.x - 2 * cell.x, v.position.z - 2 * cell.z);
+                return what == sign && glm::all(glm::greaterThanEqual(p, low - 1e-4f)) &&
+                       glm::all(glm::lessThanEqual(p, high + 1e-4f)) &&
+                       v.position.y > cell_top(doc.height(cell)) + 4.0f;
+            });
+            EXPECT_TRUE(placed) << v.position.x << " " << v.position.y << " " << v.position.z;
+        }
+    }
+    // Apart from the heights (the finish is told by its chequer), the cursor and the warning.
+    for (const map_sign sign : {map_sign::start, map_sign::item, map_sign::spider}) {
+        for (int h = 1; h <= 9; ++h) {
+            EXPECT_NE(glm::vec3(sign_colour(sign)), glm::vec3(height_colour(h)));
+        }
+        EXPECT_NE(sign_colour(sign), cursor_colour());
+        EXPECT_NE(sign_colour(sign), problem_colour());
+    }
+}
+
+TEST(TopDownView, SeenStraightDownACubesTopCoversItsCellAndTheMapKeepsToItsBand) {
+    const std::pair<float, map_band> cases[] = {
+        {4.0f / 3.0f, {}}, {16.0f / 9.0f, {0.1f, 0.5f}}, {0.6f, {0.3f, 0.95f}}, {1.0f, {0.6f, 0.6f}}};
+    for (const auto& [aspect, band] : cases) {
+        const top_down_view v = make_top_down_view(7, 5, aspect, band);
+        const glm::vec2 edges = band_ndc(band);  // a band too thin is widened
+        EXPECT_GE(edges.y - edges.x, 0.099f);
+        for (const grid_cell c : {grid_cell{0, 0}, grid_cell{6, 4}, grid_cell{3, 2}}) {
+            const pixel_rect base = cell_top_pixels(v, c, 0, 800, 600);
+            const pixel_rect nine = cell_top_pixels(v, c, 9, 800, 600);
+            EXPECT_LT(glm::length(base.low - nine.low) + glm::length(base.high - nine.high), 1e-3f);
+            EXPECT_GE(base.low.x, 0.0f);
+            EXPECT_LE(base.high.x, 800.0f);
+            EXPECT_GE(base.low.y, 300.0f * (1.0f - edges.y) - 0.01f) << aspect;
+            EXPECT_LE(base.high.y, 300.0f * (1.0f - edges.x) + 0.01f) << aspect;
+        }
+        // What the view shows is inside its planes, what lies beside it is not.
+        const view_frustum f = frustum_of(v);
+        EXPECT_NE(f.sphere_in_frustum({12.0f, 19.0f, 8.0f}, 1.0f), view_frustum::outside);
+        EXPECT_EQ(f.sphere_in_frustum({300.0f, 3.0f, 4.0f}, 1.0f), view_frustum::outside);
+        EXPECT_EQ(f.sphere_in_frustum({6.0f, 3.0f, -300.0f}, 1.0f), view_frustum::outside);
+    }
+}
+
+TEST(KeyTable, ReadsDownTheColumnsFitsTheWidthAndShrinksOnlyWhenTheRowsWouldNot) {
+    text_metrics metrics;
+    metrics.advance.fill(10.0f);
+    metrics.line_height = 20.0f;
+    const std::vector<std::string> entries = {"aaaa", "bb", "cccccc", "d", "eeee", "ff", "g"};
+    // Width and height allowed; rows and scale. Columns 20 pixels apart at scale 1.
+    const std::tuple<float, float, int, float> rows[] = {
+        {1000.0f, 1000.0f, 1, 1.0f},  // all side by side
+        {130.0f, 1000.0f, 4, 1.0f},   // two columns of four, 60 + 20 + 40 wide
+        {50.0f, 1000.0f, 7, 1.0f},    // one column, the widest shortened
+        {130.0f, 40.0f, 2, 0.59f},    // shrunk in steps of a tenth until two rows fit
+    };
+    for (const auto& [width, most_height, rows_wanted, scale] : rows) {
+        const key_table t = lay_out_key_table(metrics, entries, 1.0f, width, most_height);
+        EXPECT_EQ(t.rows, rows_wanted) << width << " " << most_height;
+        EXPECT_NEAR(t.scale, scale, 0.01f) << width << " " << most_height;
+        ASSERT_EQ(t.cells.size(), entries.size());
+        for (std::size_t i = 0; i < t.cells.size(); ++i) {
+            EXPECT_EQ(t.cells[i].row, static_cast<int>(i) % t.rows);
+            EXPECT_LE(t.cells[i].x + text_width(metrics, t.cells[i].text, t.scale), width + 1e-3f);
+        }
+    }
+    EXPECT_EQ(lay_out_key_table(metrics, entries, 1.0f, 50.0f, 1000.0f).cells[2].text, "cc...");
 }
 
 }  // namespace

@@ -44,10 +44,12 @@ TEST(TopDownView, FramesTheLevelAndPicksTheCellAPointShows) {
                     << x << " " << z << " at " << aspect;
             }
         }
-        // The tall cube's side hides the cells behind it; nothing lies left of column 0.
+        // Seen straight down, a point picks the cell under it at any height; nothing lies left of
+        // column 0.
         const std::pair<glm::vec3, std::optional<grid_cell>> points[] = {
-            {{1.0f, 18.0f, 0.0f}, grid_cell{0, 0}},
-            {{0.0f, 17.5f, 1.0f}, grid_cell{0, 0}},
+            {{0.9f, 18.0f, 0.0f}, grid_cell{0, 0}},
+            {{1.1f, 18.0f, 0.0f}, grid_cell{1, 0}},
+            {{0.0f, 1.0f, 0.9f}, grid_cell{0, 0}},
             {{-3.0f, 1.0f, 5.0f}, std::nullopt},
             {{7.0f, 1.0f, -3.0f}, std::nullopt},
         };

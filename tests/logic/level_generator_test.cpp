@@ -9,6 +9,7 @@
 
 #include "authoring/level_generator.h"
 #include "authoring/level_grid.h"
+#include "authoring/level_title.h"
 #include "authoring/route_planner.h"
 #include "tests/support/test_support.h"
 
@@ -28,12 +29,21 @@ TEST(LevelGenerator, SameSeedSameBytesOnEveryMachine) {
     const std::pair<std::uint64_t, level_size> seeds[] = {
         {0, level_size::small}, {1, level_size::medium}, {18446744073709551615ULL, level_size::large}};
     std::vector<std::uint64_t> hashes;
+    std::vector<std::uint64_t> untitled;
     for (const auto& [seed, size] : seeds) {
         EXPECT_EQ(generate_level(seed, size), generate_level(seed, size));
-        hashes.push_back(fnv1a(generate_level(seed, size)));
+        std::string text = generate_level(seed, size);
+        hashes.push_back(fnv1a(text));
+        // The title line came later; the rest is the level as it always was.
+        const std::size_t title = text.find("\ntitle ") + 1;
+        text.erase(title, text.find('\n', title) + 1 - title);
+        untitled.push_back(fnv1a(text));
     }
-    EXPECT_EQ(hashes, (std::vector<std::uint64_t>{17166940493555808170ULL, 3690848763648405531ULL,
-                                                  15475927193169316976ULL}));
+    EXPECT_EQ(hashes, (std::vector<std::uint64_t>{12940357151262465198ULL, 11395981891905143591ULL,
+                                                  18433980829787597039ULL}));
+    EXPECT_EQ(untitled, (std::vector<std::uint64_t>{17166940493555808170ULL,
+                                                    3690848763648405531ULL,
+                                                    15475927193169316976ULL}));
 }
 
 TEST(LevelGenerator, EverySeedGivesAPlannedRouteWithItsOwnLayout) {
@@ -47,7 +57,8 @@ TEST(LevelGenerator, EverySeedGivesAPlannedRouteWithItsOwnLayout) {
         std::istringstream in(text);
         lvl.read_stream(in);
         const level_grid grid = make_level_grid(lvl);
-        EXPECT_TRUE(grid.problems.empty()) << seed;
+        EXPECT_TRUE(grid.problems.empty()) << seed;  // the title line among them
+        EXPECT_EQ(lvl.title, title_for_seed(seed));
         const route_plan plan = plan_route(grid);
         EXPECT_TRUE(plan.found && plan.spider_cells == 0) << seed << "\n" << text;
     }

@@ -3,6 +3,9 @@
 
 #include "game/hud_lines.h"
 #include "game/level_set.h"
+#include "game/menu.h"
+#include "records/assisted_store.h"
+#include "tests/support/test_support.h"
 
 namespace quillomar {
 namespace {
@@ -36,6 +39,35 @@ TEST(LevelSet, ALevelOpensOnceTheOneBeforeIsWonAndShowsItsBestTime) {
     EXPECT_EQ(*rows[1].best_seconds, 12.5);
     EXPECT_EQ(index_of_level(keys, "ke"), 4u);
     EXPECT_EQ(index_of_level(keys, ""), std::nullopt);
+
+    // A win with help opens the next level but keeps no time, and Play goes on past it; a
+    // level with a record is no assisted one.
+    const std::vector<level_list_row> helped =
+        level_list_rows(parse_level_set("a\nb\nc\n"), {"ka", "kb", "kc"}, records, {"ka", "kb"});
+    EXPECT_TRUE(helped[0].assisted && !helped[0].best_seconds && helped[1].unlocked);
+    EXPECT_TRUE(!helped[1].assisted && helped[2].unlocked);
+    EXPECT_EQ(level_to_continue(helped), 2u);
+}
+
+TEST(LevelSet, TheLevelsWonWithHelpReadBackAndADamagedLineCostsOnlyItself) {
+    const std::string key = "0123456789abcdef";
+    const auto read = parse_assisted("quillomar-assisted 1\n" + key + "\nnot a key\n" + key +
+                                     "\nfedcba9876543210");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->keys, (std::set<std::string>{key}));
+    EXPECT_EQ(read->damaged_lines,
+              (std::vector<std::string>{"not a key", key, "fedcba9876543210"}));
+    EXPECT_EQ(read->why, "line 3 is not a level key");
+    EXPECT_EQ(parse_assisted(format_assisted(read->keys))->keys, read->keys);
+    EXPECT_FALSE(parse_assisted("quillomar-records 1\n"));
+
+    const test::scratch_dir dir;
+    assisted_store kept(dir.path().string());
+    EXPECT_FALSE(kept.load());
+    EXPECT_TRUE(kept.add(key) && !kept.add("KEY"));
+    assisted_store again(dir.path().string());
+    EXPECT_FALSE(again.load());
+    EXPECT_EQ(again.keys(), (std::set<std::string>{key}));
 }
 
 TEST(HudClock, RunTimesAndSplitsReadInMinutesSecondsAndHundredths) {

@@ -121,7 +121,7 @@ TEST(MenuLayout, TheTitleIsLargeAndCentredAndThePointerHighlightsItsRow) {
         for (const hud_line& line : lay_out_menu(opened(4, 2), screen, m).lines) {
             values += line.x_pixels > 0 && line.scale == 1.0f ? line.text + " " : "";
         }
-        EXPECT_EQ(values.substr(0, 12), waiting ? "33% ... S A " : "33% W S A D ");
+        EXPECT_EQ(values.substr(0, 12), waiting ? "W S ... D Sp" : "W S A D Spac");
     }
 }
 

@@ -2,6 +2,7 @@
 // settings written and read back, damaged files, and keys refused when another action has them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -48,17 +49,17 @@ TEST(Menu, KeySequencesReachTheirPageChoiceAndAction) {
         {true, then({in::down, in::confirm, in::left}), 3, 0, menu_action::changed},
         {true, then({in::down, in::confirm, in::right}), 3, 0, menu_action::none},
         {true, then({in::confirm, in::confirm}), 2, 0, menu_action::changed},
-        {true, then({in::down, in::down, in::confirm, in::down, in::down, in::confirm}), 4, 2,
+        {true, then({in::down, in::down, in::confirm, in::down, in::confirm}), 4, 1,
          menu_action::rebind},
-        {true, then({in::down, in::down, in::confirm, in::down, in::down, in::right}), 4, 2,
+        {true, then({in::down, in::down, in::confirm, in::down, in::right}), 4, 1,
          menu_action::none},
-        {true, then({in::down, in::down, in::confirm, in::up, in::up, in::confirm}), 4, 4,
+        {true, then({in::down, in::down, in::confirm, in::up, in::up, in::confirm}), 4, 6,
          menu_action::reset_keys},
         // Controls, Steering: Direct to Classic, and back out one page.
-        {true, then({in::down, in::down, in::confirm, in::confirm, in::right}), 6, 0,
-         menu_action::changed},
-        {true, then({in::down, in::down, in::confirm, in::confirm, in::back}), 4, 0,
-         menu_action::none},
+        {true, then({in::down, in::down, in::confirm, in::down, in::down, in::confirm, in::right}),
+         6, 0, menu_action::changed},
+        {true, then({in::down, in::down, in::confirm, in::down, in::down, in::confirm, in::back}),
+         4, 2, menu_action::none},
         {false, {in::back}, 0, 0, menu_action::leave},
         {false, {in::confirm}, 0, 0, menu_action::resume},
         {false, {in::down, in::confirm}, 0, 1, menu_action::restart},
@@ -99,7 +100,7 @@ TEST(Menu, ChangedEntriesSetOnlyTheirSettingAndPlayContinuesAtTheFirstLevelNotWo
           std::tuple{"window", -2, "1600 x 900"}, std::tuple{"multisampling", -1, "2x"},
           std::tuple{"dead-zone", 2, "40%"}, std::tuple{"shadows", -1, "off"},
           std::tuple{"fullscreen", 1, "on"}, std::tuple{"vsync", 1, "on"},
-          std::tuple{"game-speed", 2, "75%"}, std::tuple{"text-size", 2, "200%"},
+          std::tuple{"game-speed", -2, "75%"}, std::tuple{"text-size", 2, "200%"},
           std::tuple{"heading-arrow", -1, "off"}, std::tuple{"level-preview", -1, "off"},
           std::tuple{"steering", 1, "Classic"}, std::tuple{"turn-speed", 2, "180 deg/s"},
           std::tuple{"mouse-sensitivity", -1, "75%"}}) {
@@ -133,6 +134,96 @@ TEST(Menu, ChangedEntriesSetOnlyTheirSettingAndPlayContinuesAtTheFirstLevelNotWo
     EXPECT_EQ(level_to_continue({open_won, open, locked}), 1u);
     EXPECT_EQ(level_to_continue({open_won, open_won}), 0u);
     EXPECT_EQ(level_to_continue({}), 0u);
+}
+
+// Every page of every menu, reached by confirming the entries that open it: Escape there goes
+// back exactly one page, to the entry that opened it; on the first page it leaves the menu.
+TEST(Menu, EscapeOnEveryPageOfEveryMenuGoesBackOnePage) {
+    const std::vector<key_binding> bound = default_key_bindings();
+    for (const auto& [name, pages] :
+         {std::pair{"title", title_menu_pages({}, bound)},
+          std::pair{"pause", pause_menu_pages({}, bound)},
+          std::pair{"finished", finished_menu_pages({}, bound, true)}}) {
+        // The way into each page: the rows confirmed from the first page.
+        std::vector<std::vector<std::size_t>> way(pages.size());
+        std::vector<bool> reached(pages.size(), false);
+        reached[0] = true;
+        std::vector<std::size_t> pending = {0};
+        while (!pending.empty()) {
+            const std::size_t from = pending.back();
+            pending.pop_back();
+            for (std::size_t row = 0; row < pages[from].entries.size(); ++row) {
+                const int to = pages[from].entries[row].opens;
+                if (to < 0 || reached[static_cast<std::size_t>(to)]) {
+                    continue;
+                }
+                reached[static_cast<std::size_t>(to)] = true;
+                way[static_cast<std::size_t>(to)] = way[from];
+                way[static_cast<std::size_t>(to)].push_back(row);
+                pending.push_back(static_cast<std::size_t>(to));
+            }
+        }
+        for (std::size_t page = 0; page < pages.size(); ++page) {
+            const std::string at = std::string(name) + " page " + pages[page].title;
+            ASSERT_TRUE(reached[page]) << at;
+            menu m(pages);
+            std::vector<std::pair<std::size_t, std::size_t>> trail;
+            for (const std::size_t row : way[page]) {
+                trail.push_back({m.page_index(), row});
+                ASSERT_TRUE(m.point_at(row));
+                m.handle(in::confirm);
+            }
+            ASSERT_EQ(m.page_index(), page) << at;
+            // Escape all the way out: one page at a time, each back on the entry that opened it.
+            while (!trail.empty()) {
+                EXPECT_EQ(m.handle(in::back), menu_action::none) << at;
+                EXPECT_EQ(m.page_index(), trail.back().first) << at;
+                EXPECT_EQ(m.choice(), trail.back().second) << at;
+                trail.pop_back();
+            }
+            EXPECT_EQ(m.handle(in::back), menu_action::leave) << at;
+        }
+    }
+}
+
+// Right raises every value that has an order and Left lowers it; Controls lists the keys of
+// play first, the display switches on their own page.
+TEST(Menu, RightRaisesEveryValueAndControlsListsThePlayKeysFirst) {
+    settings shown;
+    shown.window_width = 1024;
+    shown.window_height = 768;
+    const std::vector<key_binding> bound = default_key_bindings();
+    // "800 x 600" ranks by its area, "2x" and "75%" by their number, "on" above "off".
+    const auto rank = [](const std::string& v) {
+        const std::size_t by = v.find(" x ");
+        return v == "off"                  ? 0.0
+               : v == "on"                 ? 1.0
+               : by != std::string::npos ? std::atof(v.c_str()) * std::atof(v.c_str() + by + 3)
+                                         : std::atof(v.c_str());
+    };
+    for (const menu_page& page : title_menu_pages(shown, bound)) {
+        for (const menu_entry& e : page.entries) {
+            for (std::size_t i = 1; i < e.values.size() && e.id != "steering"; ++i) {
+                EXPECT_LT(rank(e.values[i - 1]), rank(e.values[i])) << e.label << " " << i;
+            }
+        }
+    }
+    const std::vector<menu_page> pages = title_menu_pages(shown, bound);
+    const auto page_named = [&](const std::string& title) {
+        return *std::find_if(pages.begin(), pages.end(),
+                             [&](const menu_page& p) { return p.title == title; });
+    };
+    const menu_page controls = page_named("Controls");
+    EXPECT_EQ(controls.entries[0].id, "key:forward");
+    EXPECT_EQ(controls.entries[5].label, "Retry");
+    for (const menu_entry& e : controls.entries) {
+        EXPECT_TRUE(e.id.find("wireframe") == std::string::npos &&
+                    e.id.find("free-camera") == std::string::npos)
+            << e.id;
+    }
+    EXPECT_EQ(page_named("Display switches").entries.size(), 7u);
+    EXPECT_EQ(page_named("Free camera").entries.size(), 7u);
+    EXPECT_EQ(controls.entries.end()[-3].label, "Display switches");
 }
 
 TEST(Settings, AKeyTakenByAnotherActionIsRefused) {

@@ -258,7 +258,8 @@ async function rounds([buildDir, replayFinish, outDir]) {
       await waitForLine(lines, /^first frame at/, 120);
       await page.focus('#canvas');
       const firstInput = lines.length;
-      // Five times: the first level from the list, won, then the title menu from the pause menu.
+      // Five times: the first level from the list, won, then the title menu from the menu over the
+      // win panel.
       for (let round = 1; round <= 5; ++round) {
         await waitForHud(page, /^Play$/m);
         await keys(page, ['ArrowDown', 'Enter']);
@@ -270,8 +271,8 @@ async function rounds([buildDir, replayFinish, outDir]) {
         await waitForHud(page, /^Finished!$/m, 300);
         await page.keyboard.up('w');
         await keys(page, ['Escape']);
-        await waitForHud(page, /^Paused$/m);
-        await keys(page, ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'Enter']);
+        await waitForHud(page, /^Level finished$/m);
+        await keys(page, ['ArrowUp', 'ArrowUp', 'Enter']);
         console.log(`round ${round}: won, back at the title menu`);
       }
       const ticks = lines.filter((l) => /^finish tick \d+$/.test(l)).map((l) => Number(l.split(' ')[2]));
