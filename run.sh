@@ -11,7 +11,7 @@ build_dir="${QUILLOMAR_BUILD_DIR:-build}"
 
 packages=(build-essential cmake pkg-config libglfw3-dev libglew-dev libglm-dev libbullet-dev
           libassimp-dev libfreeimage-dev libfreetype-dev libopenal-dev libsndfile1-dev
-          libgtest-dev libstb-dev libx11-dev libfontconfig-dev fonts-dejavu-core gettext xvfb xauth xdotool
+          libgtest-dev libstb-dev zlib1g-dev libx11-dev libfontconfig-dev fonts-dejavu-core gettext xvfb xauth xdotool
           desktop-file-utils appstream dpkg-dev)
 
 install_missing_packages() {

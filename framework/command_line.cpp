@@ -85,6 +85,13 @@ command_line parse_command_line(int argc, const char* const* argv) {
                     fail("option --size needs small, medium or large");
                     size_given = true;
                 }
+            } else if (arg == "--code") {
+                result.code_file = i + 1 < argc && argv[i + 1] != nullptr ? argv[++i] : "";
+                if (result.code_file.empty()) {
+                    fail("option --code needs a level file");
+                }
+            } else if (arg == "--with-best") {
+                result.code_with_best = true;
             } else if (arg == "--edit") {
                 result.edit_file = i + 1 < argc && argv[i + 1] != nullptr ? argv[++i] : "";
                 if (result.edit_file.empty()) {
@@ -115,6 +122,16 @@ command_line parse_command_line(int argc, const char* const* argv) {
         } else {
             files.emplace_back(arg);
         }
+    }
+    if (result.code_with_best && result.code_file.empty()) {
+        fail("option --with-best goes with --code");
+    }
+    if (!result.code_file.empty()) {
+        if (result.check || result.generate_seed || !result.edit_file.empty() ||
+            playing_option || !files.empty()) {
+            fail("--code takes one level file and only --with-best beside it");
+        }
+        return result;
     }
     if (!result.edit_file.empty() &&
         (result.check || result.generate_seed || !files.empty() ||
@@ -171,6 +188,9 @@ std::string usage_text() {
            "  --generate SEED [--size small|medium|large]\n"
            "                 write a finishable level made from SEED to standard output\n"
            "  --edit FILE    edit the level in FILE (a new level when there is none)\n"
+           "  --code FILE [--with-best]\n"
+           "                 print the level in FILE as one line of text to paste\n"
+           "                 into another game, with the best run on it when asked\n"
            "  -h, --help     print this help and exit\n"
            "  --version      print the version and exit\n"
            "\n"

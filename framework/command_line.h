@@ -28,6 +28,10 @@ struct command_line {
     std::string generate_size = "medium";
     // --edit: the level file to open in the editor (a new level when it does not exist).
     std::string edit_file;
+    // --code: the level file whose code to print instead of playing, and whether with its best
+    // run (--with-best).
+    std::string code_file;
+    bool code_with_best = false;
     bool help = false;
     bool version = false;
     // One line saying what is wrong with the arguments; empty when they are usable.
@@ -36,7 +40,7 @@ struct command_line {
 
 // Reads `quillomar [--menu] [--record [FILE]] [--replay FILE] [LEVEL_FILE]` (also --record=FILE), --help or
 // -h, and --version; or `--check LEVEL_FILE...`, or `--generate SEED [--size small|medium|large]`,
-// which play no game and take none of the playing options, or `--edit FILE`. --help and --version win over anything else on the line. A level file named
+// which play no game and take none of the playing options, or `--edit FILE`, or `--code FILE [--with-best]`. --help and --version win over anything else on the line. A level file named
 // on the line must be a file that exists, here or among the installed levels (platform_path);
 // "--" ends the options, so a level file may start with "-".
 command_line parse_command_line(int argc, const char* const* argv);

@@ -145,6 +145,7 @@ constexpr editor_binding editor_bindings[] = {
     {editor_action::grow_rows, GLFW_KEY_DOWN, true, nullptr},
     {editor_action::shrink_rows, GLFW_KEY_UP, true, "Ctrl+arrows: grid size"},
     {editor_action::show_keys, GLFW_KEY_F1, false, nullptr},
+    {editor_action::copy_code, GLFW_KEY_C, true, nullptr, true},
 };
 
 // The keys that run on while held.
@@ -355,6 +356,10 @@ void key_input::key_pressed(int key, int mods) {
         if (b.key == key) {
             ++window_presses_[static_cast<int>(b.action)];
         }
+    }
+    if (ctrl && (key == GLFW_KEY_C || key == GLFW_KEY_V)) {
+        ++window_presses_[static_cast<int>(key == GLFW_KEY_C ? window_action::copy_code
+                                                             : window_action::paste_code)];
     }
 }
 

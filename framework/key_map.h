@@ -68,8 +68,11 @@ enum class window_action {
     // While held, the whole level seen from above.
     overview,
     switch_camera,
+    // Ctrl+C and Ctrl+V (with or without Shift): the code of a level to and from the clipboard.
+    copy_code,
+    paste_code,
 };
-inline constexpr int window_action_count = static_cast<int>(window_action::switch_camera) + 1;
+inline constexpr int window_action_count = static_cast<int>(window_action::paste_code) + 1;
 
 // The level editor's keys. They are counted beside the play keys they share a key with (S, E,
 // the arrows, F5); only the mode that is active takes them.
@@ -124,8 +127,10 @@ enum class editor_action {
     orbit_left,
     orbit_right,
     show_keys,
+    // Ctrl+Shift+C: the level's code to the clipboard (Ctrl+C copies cells in the editor).
+    copy_code,
 };
-inline constexpr int editor_action_count = static_cast<int>(editor_action::show_keys) + 1;
+inline constexpr int editor_action_count = static_cast<int>(editor_action::copy_code) + 1;
 
 // A left click, as a fraction of the window across and down from its top-left corner.
 struct pointer_click {

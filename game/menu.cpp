@@ -298,6 +298,7 @@ std::vector<menu_page> title_menu_pages(const settings& shown,
                                    asks(tr("Level of the day"), menu_action::level_of_the_day),
                                    asks(tr("Editor"), menu_action::editor),
                                    asks(tr("Replays"), menu_action::replays),
+                                   asks(tr("Paste a level"), menu_action::paste_level),
                                    opens(tr("Settings"), first_settings_page),
                                    asks(tr("Quit"), menu_action::quit)}}};
     add_settings_pages(pages, shown, bound);

@@ -24,6 +24,7 @@ enum class menu_action {
     level_of_the_day,
     editor,
     replays,
+    paste_level,       // a level code from the clipboard, played
     fall_map,          // where lives were lost, over the level, on or off
     quit,              // end the game
     resume,            // back to play

@@ -98,6 +98,8 @@ public:
     bool typing() const { return typing_ != typed::nothing; }
     bool route_shown() const { return show_route_; }
     const level_edit_session& session() const { return session_; }
+    // Shows `line` where the latest save or refusal shows.
+    void tell(std::string line) { status_ = std::move(line); }
     // The check's verdict in a few words, "checking..." while it runs.
     const std::string& verdict() const { return verdict_; }
     // The check's own last line, as --check prints it, without the file's name.

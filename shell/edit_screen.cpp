@@ -46,6 +46,10 @@ void edit_screen::step(quillomar_game& game) {
     if (keys.take(window_action::fall_map) % 2 == 1 && !editor_->typing()) {
         game.fall_map_shown = !game.fall_map_shown;
     }
+    if (keys.take(editor_action::copy_code) > 0) {
+        // The level as it stands in the editor, saved or not.
+        editor_->tell(game.copy_level_code(editor_->session().document().text()));
+    }
     const edit_mode::request asked = editor_->update(keys, game.aspect());
     if (asked == edit_mode::request::none) {
         return;

@@ -187,6 +187,15 @@ void list_screen::step(quillomar_game& game) {
     const int practice = keys.take(window_action::practice);
     const int left = keys.take(window_action::left) + keys.take(window_action::menu_left);
     const int right = keys.take(window_action::right) + keys.take(window_action::menu_right);
+    if (keys.take(window_action::paste_code) > 0) {
+        note_ = game.paste_from_clipboard();
+        if (&game.top() != this) {
+            return;
+        }
+    }
+    if (keys.take(window_action::copy_code) > 0 && choice_ < game.levels().size()) {
+        note_ = game.copy_level_file_code(game.levels()[choice_].path);
+    }
     if (keys.take(window_action::level_list) % 2 == 1 || keys.take(window_action::menu_back) > 0) {
         game.pop();
         return;

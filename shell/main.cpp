@@ -5,6 +5,9 @@
 #include "authoring/level_check.h"
 #include "authoring/level_edit_session.h"
 #include "authoring/level_generator.h"
+#include "authoring/shared_level.h"
+#include "framework/asset_paths.h"
+#include "records/records_store.h"
 #include "framework/command_line.h"
 #include "shell/quillomar_game.h"
 
@@ -16,6 +19,24 @@ int main(int argc, char** argv) {
     // Checking and generating need no window.
     if (options.check) {
         return quillomar::run_level_check(options.check_files, std::cout);
+    }
+    if (!options.code_file.empty()) {
+        std::string why;
+        bool with_run = false;
+        const std::optional<std::string> code = quillomar::level_file_code(
+            quillomar::platform_path(options.code_file),
+            options.code_with_best ? quillomar::default_records_folder() : std::string(),
+            options.code_with_best, &why, &with_run);
+        if (!code) {
+            std::cerr << "quillomar: " << why << std::endl;
+            return 1;
+        }
+        if (options.code_with_best && !with_run) {
+            std::cerr << "quillomar: " << options.code_file
+                      << " has no best run yet; the code holds the level alone" << std::endl;
+        }
+        std::cout << *code << std::endl;
+        return std::cout ? 0 : 1;
     }
     if (options.generate_seed) {
         std::cout << quillomar::generate_level(*options.generate_seed,

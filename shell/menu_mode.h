@@ -44,6 +44,8 @@ public:
     // `has_next`.
     void open_pause(const targets& t, bool finished = false, bool has_next = false);
     void close() { menu_.reset(); }
+    // Shows `note` under the page until the next move in the menu.
+    void tell(std::string note) { note_ = std::move(note); }
     bool is_open() const { return menu_.has_value(); }
     bool title_shown() const { return is_open() && title_; }
     // The menu shown; null when none is.

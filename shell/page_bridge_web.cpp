@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "authoring/shared_level.h"
+#include "framework/asset_paths.h"
 #include "framework/key_map.h"
 #include "records/records_store.h"
 #include "shell/edit_mode.h"
@@ -106,6 +108,33 @@ EMSCRIPTEN_KEEPALIVE int quillomar_play_level(const char* path) {
     }
     attached->menus().close();
     attached->play_level(path, true);
+    return 1;
+}
+
+// The code of the level on screen with the run to beat on it (what Ctrl+C copies); empty when no
+// level is shown or its file cannot be read.
+EMSCRIPTEN_KEEPALIVE const char* quillomar_level_code() {
+    if (attached == nullptr || attached->renderer() == nullptr) {
+        return answered("");
+    }
+    std::string why;
+    const std::optional<std::string> code = level_file_code(
+        platform_path(level_on_screen(*attached)), default_records_folder(), true, &why);
+    return answered(code ? *code : std::string());
+}
+
+// Pastes a level code (a link's), as Ctrl+V does in the title menu: its line goes to the console
+// and under the menu. Returns whether the pasted level plays.
+EMSCRIPTEN_KEEPALIVE int quillomar_paste_code(const char* code) {
+    if (attached == nullptr || attached->renderer() == nullptr || !attached->from_menu() ||
+        code == nullptr) {
+        return 0;
+    }
+    const std::string line = attached->paste_level_code(code);
+    if (attached->screen_name() != "preview") {
+        attached->menus().tell(line);
+        return 0;
+    }
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "authoring/shared_level.h"
 #include "framework/key_map.h"
 #include "framework/seams.h"
 #include "game/heading_arrow.h"
@@ -71,17 +72,10 @@ void play_session::begin(quillomar_game& game) {
             game.statistics().save();
         }
     }
-    const std::string folder = default_records_folder();
-    const std::string best_path = folder + "/" + run_.level_key + ".replay";
-    std::error_code error;
-    // A level never won has no best run: that is no fault worth a line. Whatever else lies there
-    // (a FIFO, a link to a device) is load_recording's to refuse.
-    if (folder.empty() ||
-        !std::filesystem::exists(std::filesystem::symlink_status(best_path, error))) {
-        return;
-    }
-    std::optional<recording> best = load_recording(best_path);
-    if (!best || best->level_key != run_.level_key) {
+    // The ghost to beat: the player's best run, or the run that came with a pasted level's code
+    // when that is faster. A level never won has neither, which is no fault worth a line.
+    std::optional<recording> best = run_to_beat(default_records_folder(), run_.level_key);
+    if (!best) {
         return;
     }
     // The best run is played again on a thread of its own while this one starts: it needs the

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/asset_paths.h"
@@ -97,6 +98,15 @@ public:
     void open_replays();
     void open_level_list();
     void open_title();
+    // Level codes (shell/level_codes.cpp). The code of the level text or file, with the run to
+    // beat on it, put on the clipboard; returns the line to show, which also goes to the console.
+    std::string copy_level_code(const std::string& level_text);
+    std::string copy_level_file_code(const std::string& game_path);
+    // A code (or the clipboard's text) checked, kept among the shared levels and played from its
+    // preview, its run the ghost to beat; returns the line to show (what was pasted, or why not),
+    // which also goes to the console.
+    std::string paste_level_code(std::string_view code);
+    std::string paste_from_clipboard();
 
     // --- What the screens share.
     // The session of the topmost play screen: the run shown, paused or not; null when none.

@@ -25,8 +25,21 @@ void title_screen::enter(quillomar_game& game, bool /*returning*/) {
     }
 }
 
+void title_screen::paste(quillomar_game& game) {
+    const std::string line = game.paste_from_clipboard();
+    if (&game.top() == this) {
+        game.menus().tell(line);
+    }
+}
+
 void title_screen::step(quillomar_game& game) {
     menu_mode& menus = game.menus();
+    if (game.keys() != nullptr && game.keys()->take(window_action::paste_code) > 0) {
+        paste(game);
+        if (&game.top() != this) {
+            return;
+        }
+    }
     if (game.keys() != nullptr && menus.shown() != nullptr && menus.shown()->page_index() == 0) {
         // Escape on the first page would leave the game: it stays, and Quit is the way out.
         game.keys()->take(window_action::quit);
@@ -55,6 +68,9 @@ void title_screen::step(quillomar_game& game) {
             break;
         case menu_action::replays:
             game.open_replays();
+            break;
+        case menu_action::paste_level:
+            paste(game);
             break;
         case menu_action::quit:
             game.quit();

@@ -19,6 +19,8 @@ public:
     const attract_mode& attract() const { return attract_; }
 
 private:
+    // The clipboard's level code played, or why not under the menu.
+    void paste(quillomar_game& game);
     attract_mode attract_;
 };
 

@@ -7,6 +7,7 @@
 #include "game/words.h"
 #include "shell/pause_screen.h"
 #include "shell/play_screen.h"
+#include "game/words.h"
 #include "shell/quillomar_game.h"
 
 namespace quillomar {
@@ -23,6 +24,9 @@ void win_screen::step(quillomar_game& game) {
             escape(game);
         }
         return;
+    }
+    if (keys.take(window_action::copy_code) > 0) {
+        note_ = game.copy_level_file_code(session->level_path());
     }
     const std::size_t count = next_.empty() ? 1 : 2;
     const int moves = keys.take(window_action::list_down) + keys.take(window_action::menu_right) -
@@ -131,6 +135,10 @@ menu_layout win_screen::layout(const quillomar_game& game) const {
         panel.push_back({choices[i], i == choice_ ? hud_tone::chosen : hud_tone::plain, 1.1f});
     }
     panel.push_back({tr("Escape: menu"), hud_tone::plain, 0.8f});
+    if (game.from_menu()) {
+        panel.push_back({note_.empty() ? tr("Ctrl+C: copy the level's code") : note_,
+                         hud_tone::plain, 0.8f});
+    }
     const hud_frame frame = g.text_frame();
     menu_layout shown;
     shown.lines = stacked_panel(panel, frame, 0.5f);

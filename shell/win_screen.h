@@ -23,6 +23,7 @@ public:
     std::vector<hud_line> hud_lines(const quillomar_game& game) const override;
 
 private:
+    std::string note_;  // what Ctrl+C did
     // The panel's lines, and the bands of its choices (entry 0: the first choice).
     menu_layout layout(const quillomar_game& game) const;
     void take(quillomar_game& game, std::size_t choice);

@@ -1,5 +1,5 @@
 # The browser build (emcmake cmake): the same game for WebAssembly and WebGL 2. GLFW, GLEW,
-# OpenAL and the file system come with Emscripten; Bullet, FreeType, libsndfile and Assimp come
+# OpenAL and the file system come with Emscripten; Bullet, FreeType, libsndfile, zlib and Assimp come
 # from the prefix tools/web/build_deps.sh fills from Debian's source packages; images go through
 # stb_image, as FreeImage does not build for wasm. This file gives them the names the desktop's
 # find_package calls give, so the targets below are the same.
@@ -43,6 +43,7 @@ set_target_properties(Freetype::Freetype PROPERTIES INTERFACE_INCLUDE_DIRECTORIE
     "${web_include};${web_include}/freetype2")
 web_library(PkgConfig::SNDFILE libsndfile.a)
 web_library(assimp::assimp libassimp.a libminizip.a libz.a)
+web_library(ZLIB::ZLIB libz.a)
 set(BULLET_INCLUDE_DIRS "${web_include}/bullet")
 set(BULLET_LIBRARIES "${web_lib}/libBulletDynamics.a" "${web_lib}/libBulletCollision.a"
                      "${web_lib}/libLinearMath.a")

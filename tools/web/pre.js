@@ -2,6 +2,8 @@
 // browser's IndexedDB, and the command line the page's address asks for.
 //
 //   quillomar.html                       the title menu (--menu)
+//   quillomar.html#level=QLM1.<code>     a level code (quillomar --code): pasted into the title
+//                                        menu once the game runs, as Ctrl+V pastes one
 //   quillomar.html#level=<base64url>     plays the level file held in the link (--menu LEVEL)
 //   quillomar.html#level=..&name=F.txt   the same, the file named F.txt (its title without one)
 //   quillomar.html#level=..&replay=..    plays the recording on that level (LEVEL --replay RUN)
@@ -45,6 +47,11 @@ if (!Module['ENVIRONMENT_IS_PTHREAD'] && typeof window !== 'undefined') {
         return a.length > 0;
       }) : null;
       Module.quillomarShared = {};
+      if (/^QLM/.test(files.level || '')) {
+        // A level code: the game reads it itself, checks it and keeps it among the shared levels.
+        try { Module.quillomarShared.code = decodeURIComponent(files.level); } catch (e) {}
+        delete files.level;
+      }
       ['level', 'replay'].forEach(function (name) {
         if (files[name]) {
           try {
@@ -97,6 +104,7 @@ if (!Module['ENVIRONMENT_IS_PTHREAD'] && typeof window !== 'undefined') {
       FS.syncfs(true, function (error) {
         if (error) console.warn('quillomar: the player\'s files could not be read: ' + error);
         var shared = Module.quillomarShared || {};
+        if (shared.code) history.replaceState(null, '', location.pathname + location.search);
         if (shared.level || shared.replay) {
           try { FS.mkdir(home + '/shared'); } catch (e) {}
           if (shared.level) FS.writeFile(shared.levelPath, shared.level);
