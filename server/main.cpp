@@ -1,0 +1,187 @@
+// quillomar-server: levels proven finishable, and leaderboards of runs the server replayed
+// itself. HTTP and JSON under /api/v1/ (README: "The record server").
+//   quillomar-server --listen HOST:PORT [--database URL] [--web DIR] [--verifiers N]
+// N verifier threads (default: one a core; 0: this process only queues runs). PORT 0 takes any free port. Prints "quillomar-server: listening on http://HOST:PORT" once it
+// listens; SIGINT or SIGTERM stops it after the runs being verified are done.
+#include <httplib.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "server/record_api.h"
+#include "server/request_bodies.h"
+#include "server/storage.h"
+#include "server/verifier_pool.h"
+
+namespace {
+
+using namespace quillomar::server;
+
+struct options {
+    std::string host;
+    int port = -1;
+    std::string database = "sqlite:quillomar-server.db";
+    std::string web;
+    unsigned verifiers = std::max(1u, std::thread::hardware_concurrency());
+};
+
+const char* const usage =
+    "usage: quillomar-server --listen HOST:PORT [--database sqlite:PATH|postgresql://...] "
+    "[--web DIR] [--verifiers N]";
+
+std::optional<options> read_options(int argc, char** argv) {
+    options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (i + 1 >= argc) {
+            return std::nullopt;
+        }
+        const std::string value = argv[++i];
+        if (arg == "--listen") {
+            const std::size_t colon = value.rfind(':');
+            if (colon == std::string::npos || colon == 0 || colon + 1 == value.size() ||
+                value.size() - colon > 6 ||
+                value.find_first_not_of("0123456789", colon + 1) != std::string::npos) {
+                return std::nullopt;
+            }
+            o.host = value.substr(0, colon);
+            o.port = std::stoi(value.substr(colon + 1));
+            if (o.port > 65535) {
+                return std::nullopt;
+            }
+        } else if (arg == "--database") {
+            o.database = value;
+        } else if (arg == "--web") {
+            o.web = value;
+        } else if (arg == "--verifiers") {
+            if (value.empty() || value.size() > 3 ||
+                value.find_first_not_of("0123456789") != std::string::npos) {
+                return std::nullopt;
+            }
+            o.verifiers = static_cast<unsigned>(std::stoi(value));
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (o.port < 0) {
+        return std::nullopt;
+    }
+    return o;
+}
+
+double steady_seconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<options> o = read_options(argc, argv);
+    if (!o) {
+        std::cerr << usage << std::endl;
+        return 2;
+    }
+    // SIGINT and SIGTERM are waited for by one thread; every other thread blocks them.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    std::unique_ptr<storage> store;
+    try {
+        store = open_storage(o->database);
+    } catch (const storage_error& e) {
+        std::cerr << "quillomar-server: " << e.what() << std::endl;
+        return 1;
+    }
+    // --verifiers 0: this process only queues runs, for others that verify them.
+    std::optional<verifier_pool> verifiers;
+    if (o->verifiers > 0) {
+        verifiers.emplace(*store, o->verifiers);
+    }
+    record_api api(*store, api_limits{}, [&verifiers] {
+        if (verifiers) {
+            verifiers->wake();
+        }
+    });
+
+    httplib::Server http;
+    http.set_payload_max_length(max_request_body_bytes());
+    http.set_read_timeout(30, 0);
+    http.set_write_timeout(30, 0);
+    // Compressed bodies could expand past every limit: refused before they are read.
+    http.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
+        if (request.has_header("Content-Encoding") || request.has_header("Transfer-Encoding")) {
+            response.status = 415;
+            response.set_content(R"({"error":"send the body uncompressed, with a Content-Length"})",
+                                 "application/json");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    const auto to_api = [&api](const httplib::Request& request, httplib::Response& response) {
+        api_request call;
+        call.method = request.method;
+        call.path = request.path;
+        for (const auto& [name, value] : request.params) {
+            call.query.emplace(name, value);
+        }
+        call.body = request.body;
+        call.address = request.remote_addr;
+        call.now = steady_seconds();
+        const api_response answer = api.handle(call);
+        response.status = answer.status;
+        response.set_content(answer.body, answer.content_type.c_str());
+    };
+    http.Get(R"(/api/v1(/.*)?)", to_api);
+    http.Post(R"(/api/v1(/.*)?)", to_api);
+    http.Put(R"(/api/v1(/.*)?)", to_api);
+    http.Delete(R"(/api/v1(/.*)?)", to_api);
+
+    if (!o->web.empty()) {
+        if (!std::filesystem::is_directory(o->web) || !http.set_mount_point("/", o->web)) {
+            std::cerr << "quillomar-server: " << o->web << " is not a folder" << std::endl;
+            return 1;
+        }
+        http.Get("/", [](const httplib::Request&, httplib::Response& response) {
+            response.set_redirect("/quillomar.html");
+        });
+        // The page's threads need SharedArrayBuffer, which needs cross-origin isolation.
+        http.set_post_routing_handler([](const httplib::Request&, httplib::Response& response) {
+            response.set_header("Cross-Origin-Opener-Policy", "same-origin");
+            response.set_header("Cross-Origin-Embedder-Policy", "require-corp");
+            response.set_header("Cache-Control", "no-cache");
+        });
+    }
+
+    const int port = o->port == 0 ? http.bind_to_any_port(o->host)
+                                  : (http.bind_to_port(o->host, o->port) ? o->port : -1);
+    if (port <= 0) {
+        std::cerr << "quillomar-server: cannot listen on " << o->host << ":" << o->port
+                  << std::endl;
+        return 1;
+    }
+    std::thread stopper([&http, stop_signals] {
+        int signal_number = 0;
+        sigwait(&stop_signals, &signal_number);
+        http.stop();
+    });
+    std::cout << "quillomar-server: listening on http://" << o->host << ":" << port << std::endl;
+    const bool listened = http.listen_after_bind();
+    if (!listened) {
+        // The stopper waits for a signal that will not come: send it one.
+        pthread_kill(stopper.native_handle(), SIGTERM);
+    }
+    stopper.join();
+    std::cout << "quillomar-server: stopped" << std::endl;
+    return listened ? 0 : 1;
+}
