@@ -1,8 +1,12 @@
 // quillomar-server: levels proven finishable, and leaderboards of runs the server replayed
 // itself. HTTP and JSON under /api/v1/ (README: "The record server").
 //   quillomar-server --listen HOST:PORT [--database URL] [--web DIR] [--verifiers N]
-// N verifier threads (default: one a core; 0: this process only queues runs). PORT 0 takes any free port. Prints "quillomar-server: listening on http://HOST:PORT" once it
-// listens; SIGINT or SIGTERM stops it after the runs being verified are done.
+// N verifier threads (default: one a core; 0: this process only queues runs, for others to
+// verify). PORT 0 takes any free port. Prints "quillomar-server: listening on
+// http://HOST:PORT" once it listens; SIGINT or SIGTERM stops it after the runs being verified
+// are done.
+//   quillomar-server --determinism-table [ORDER_FILE]
+// prints the determinism table as the server's replay makes it (tests/determinism_table.txt).
 #include <httplib.h>
 #include <signal.h>
 
@@ -14,8 +18,10 @@
 #include <string>
 #include <thread>
 
+#include "game/level_set.h"
 #include "server/record_api.h"
 #include "server/request_bodies.h"
+#include "server/server_determinism.h"
 #include "server/storage.h"
 #include "server/verifier_pool.h"
 
@@ -83,6 +89,16 @@ double steady_seconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && argc <= 3 && std::string(argv[1]) == "--determinism-table") {
+        const quillomar::level_set set =
+            quillomar::load_level_set(argc == 3 ? argv[2] : quillomar::level_order_file);
+        if (set.empty()) {
+            return 1;
+        }
+        std::cout << "# level (and its steering when direct), tick its replay ends on, state hash "
+                     "then (build/determinism_table)\n";
+        return write_server_determinism_table(set, std::cout);
+    }
     const std::optional<options> o = read_options(argc, argv);
     if (!o) {
         std::cerr << usage << std::endl;

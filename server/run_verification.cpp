@@ -6,6 +6,7 @@
 
 #include "game/game_core.h"
 #include "game/recording.h"
+#include "game/state_hash.h"
 #include "game/tick_clock.h"
 #include "records/records_store.h"
 
@@ -58,13 +59,14 @@ run_verdict verify_run(std::string_view level_text, std::string_view recording_t
         }
         core.use_level(loaded);
     }
+    // Nobody watches: the burst changes nothing in play.
+    core.state.simulate_burst = false;
     core.place_items();
     core.place_enemies();
     core.init_ball();
     core.init_cameras();
     core.create_physics();
     game_state& s = core.state;
-    s.simulate_burst = false;
 
     run_verdict verdict;
     for (frame_input frame : run->frames) {
@@ -74,6 +76,7 @@ run_verdict verify_run(std::string_view level_text, std::string_view recording_t
             break;
         }
     }
+    verdict.hash = state_hash(s);
     if (!s.won) {
         verdict.reason = s.lost ? "the run loses every life" : "the run ends before the finish";
         return verdict;

@@ -3,6 +3,7 @@
 // it took to the finish count. Nothing the recording says about its own time is believed.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,7 @@ struct run_verdict {
     long ticks = 0;        // ticks played to the finish (or until the recording ran out)
     double seconds = 0.0;  // time of play at the finish, as the game's win screen shows it
     int lives_lost = 0;
+    std::uint64_t hash = 0;  // state_hash after the last tick played, as the determinism table has it
     std::string reason;  // why the run does not count; empty when it does
 };
 
