@@ -1,6 +1,7 @@
 // quillomar-server: levels proven finishable, and leaderboards of runs the server replayed
 // itself. HTTP and JSON under /api/v1/ (README: "The record server").
 //   quillomar-server --listen HOST:PORT [--database URL] [--web DIR] [--verifiers N]
+//                    [--no-rate-limits]   (for load tests on loopback)
 // N verifier threads (default: one a core; 0: this process only queues runs, for others to
 // verify). PORT 0 takes any free port. Prints "quillomar-server: listening on
 // http://HOST:PORT" once it listens; SIGINT or SIGTERM stops it after the runs being verified
@@ -35,16 +36,21 @@ struct options {
     std::string database = "sqlite:quillomar-server.db";
     std::string web;
     unsigned verifiers = std::max(1u, std::thread::hardware_concurrency());
+    bool rate_limits = true;
 };
 
 const char* const usage =
     "usage: quillomar-server --listen HOST:PORT [--database sqlite:PATH|postgresql://...] "
-    "[--web DIR] [--verifiers N]";
+    "[--web DIR] [--verifiers N] [--no-rate-limits]";
 
 std::optional<options> read_options(int argc, char** argv) {
     options o;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--no-rate-limits") {
+            o.rate_limits = false;
+            continue;
+        }
         if (i + 1 >= argc) {
             return std::nullopt;
         }
@@ -124,7 +130,12 @@ int main(int argc, char** argv) {
     if (o->verifiers > 0) {
         verifiers.emplace(*store, o->verifiers);
     }
-    record_api api(*store, api_limits{}, [&verifiers] {
+    api_limits limits;
+    if (!o->rate_limits) {
+        limits.address_per_second = limits.address_burst = 1e12;
+        limits.player_per_second = limits.player_burst = 1e12;
+    }
+    record_api api(*store, limits, [&verifiers] {
         if (verifiers) {
             verifiers->wake();
         }

@@ -16,7 +16,8 @@ using json = nlohmann::json;
 const std::string prefix = "/api/v1";
 
 api_response answer(int status, const json& body) {
-    return {status, "application/json", body.dump()};
+    // A title cut at its length limit may end inside a character: never a reason to fail.
+    return {status, "application/json", body.dump(-1, ' ', false, json::error_handler_t::replace)};
 }
 
 api_response error(int status, const std::string& reason) {
@@ -99,6 +100,8 @@ api_response record_api::handle(const api_request& request) {
         return route(request);
     } catch (const storage_error& e) {
         return error(503, std::string("the database failed: ") + e.what());
+    } catch (const std::exception& e) {
+        return error(500, std::string("the server failed: ") + e.what());
     }
 }
 
@@ -183,7 +186,19 @@ api_response record_api::upload_level(const api_request& request) {
     if (!loaded.playable()) {
         return error(422, "not a level: it has no cube to play on");
     }
-    const level_verdict verdict = check_level(loaded, "level");
+    // Each check plays the level: only a few at once, so that uploads cannot take every thread.
+    if (checks_running_.fetch_add(1) >= limits_.max_level_checks) {
+        --checks_running_;
+        return error(503, "the server is checking other levels; try again in a minute");
+    }
+    level_verdict verdict;
+    try {
+        verdict = check_level(loaded, "level");
+    } catch (...) {
+        --checks_running_;
+        throw;
+    }
+    --checks_running_;
     if (!verdict.finishable) {
         return error(422, "not finishable: " + verdict.reason);
     }
@@ -249,14 +264,15 @@ api_response record_api::submit_run(const api_request& request) {
     if (!run) {
         return error(400, why);
     }
-    if (!per_player_.take(run->player, request.now)) {
-        return error(429, "too many runs from " + run->player + "; try again in a minute");
-    }
     if (!store_.has_level(run->level_key)) {
         return error(404, "no level " + run->level_key + "; upload it first");
     }
+    // The secret first, so that nobody spends another player's rate.
     if (store_.check_player(run->player, run->secret) == player_check::wrong_secret) {
         return error(403, "the name " + run->player + " belongs to another player");
+    }
+    if (!per_player_.take(run->player, request.now)) {
+        return error(429, "too many runs from " + run->player + "; try again in a minute");
     }
     const long long id = store_.enqueue_run(run->level_key, run->player, run->recording);
     if (queued_) {

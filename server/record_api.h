@@ -4,6 +4,7 @@
 // with {"error": "<reason>"}.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <string>
@@ -34,6 +35,7 @@ struct api_limits {
     double player_per_second = 0.5;  // run submissions, per player
     double player_burst = 20.0;
     long long max_page = 100;  // levels in one page, entries in one leaderboard
+    int max_level_checks = 2;  // uploaded levels being checked at once
 };
 
 class record_api {
@@ -57,6 +59,7 @@ private:
     std::function<void()> queued_;
     rate_limit per_address_;
     rate_limit per_player_;
+    std::atomic<int> checks_running_{0};
 };
 
 }  // namespace quillomar::server

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -208,6 +209,42 @@ TEST_P(RecordServer, TheProgramLosesNoSubmissionWhenKilledMidQueue) {
     ASSERT_TRUE(board);
     EXPECT_EQ(json::parse(board->body)["top"].size(), 3u);
     EXPECT_EQ(json::parse(board->body)["top"][0]["player"], "ann");  // a tie: the first one in
+}
+
+// Friends open one address: the browser build at / with the headers its threads need, the API
+// beside it.
+TEST(RecordServerWeb, ServesTheBrowserBuildWithCrossOriginIsolation) {
+    std::string why;
+    const std::string url = test::fresh_database("sqlite", why);
+    const std::string web = url.substr(7, url.rfind('/') - 7);
+    std::ofstream(web + "/quillomar.html") << "<!doctype html><title>Quillomar</title>";
+    test::child_process server(QUILLOMAR_SERVER_BINARY, QUILLOMAR_SOURCE_DIR, {},
+                               {"--listen", "127.0.0.1:" + std::to_string(test::free_port()),
+                                "--database", url, "--web", web});
+    int port = 0;
+    for (int i = 0; i < 200 && port == 0 && server.running(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const std::string out = server.standard_output();
+        const std::size_t at = out.find("listening on http://127.0.0.1:");
+        port = at != std::string::npos && out.find('\n', at) != std::string::npos
+                   ? std::stoi(out.substr(at + 30))
+                   : 0;
+    }
+    ASSERT_GT(port, 0) << server.standard_error();
+    httplib::Client client("127.0.0.1", port);
+    client.set_follow_location(true);
+    const auto page = client.Get("/");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_EQ(page->body, "<!doctype html><title>Quillomar</title>");
+    EXPECT_EQ(page->get_header_value("Cross-Origin-Opener-Policy"), "same-origin");
+    EXPECT_EQ(page->get_header_value("Cross-Origin-Embedder-Policy"), "require-corp");
+    const auto api = client.Get("/api/v1");
+    ASSERT_TRUE(api);
+    EXPECT_EQ(json::parse(api->body)["api"], 1);
+    const auto outside = client.Get("/../../etc/passwd");
+    ASSERT_TRUE(outside);
+    EXPECT_GE(outside->status, 400);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, RecordServer, ::testing::Values("sqlite", "postgresql"),
