@@ -145,6 +145,10 @@ int main(int argc, char** argv) {
     http.set_payload_max_length(max_request_body_bytes());
     http.set_read_timeout(30, 0);
     http.set_write_timeout(30, 0);
+    // A kept-alive connection holds one of these threads while it idles: enough threads for a
+    // few dozen clients at once, and idle connections let go soon.
+    http.new_task_queue = [] { return new httplib::ThreadPool(64); };
+    http.set_keep_alive_timeout(2);
     // Compressed bodies could expand past every limit: refused before they are read.
     http.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
         if (request.has_header("Content-Encoding") || request.has_header("Transfer-Encoding")) {

@@ -79,6 +79,10 @@ int main(int argc, char** argv) {
                 const auto submitted = clock_type::now();
                 const auto answer = client.Post("/api/v1/runs", body, "application/json");
                 if (!answer || answer->status != 202) {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    std::cerr << "submission failed: "
+                              << (answer ? answer->body : httplib::to_string(answer.error()))
+                              << std::endl;
                     ++failures;
                     continue;
                 }
@@ -88,6 +92,9 @@ int main(int argc, char** argv) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(5));
                     const auto status = client.Get(path.c_str());
                     if (!status) {
+                        std::lock_guard<std::mutex> lock(mutex);
+                        std::cerr << "poll failed: " << httplib::to_string(status.error())
+                                  << std::endl;
                         ++failures;
                         break;
                     }
