@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "authoring/level_grid.h"
 #include "authoring/route_planner.h"
@@ -27,13 +28,26 @@ std::string read_whole(const fs::path& path) {
     return text.str();
 }
 
+// The scratch folders of this test process, removed when it ends.
+struct scratch_folders {
+    std::vector<fs::path> made;
+    ~scratch_folders() {
+        std::error_code ignored;
+        for (const fs::path& path : made) {
+            fs::remove_all(path, ignored);
+        }
+    }
+};
+
 fs::path scratch(const std::string& what) {
+    static scratch_folders folders;
     static int counter = 0;
     const fs::path path = fs::temp_directory_path() / ("quillomar-server-test-" +
                                                        std::to_string(getpid()) + "-" + what +
                                                        "-" + std::to_string(counter++));
     fs::remove_all(path);
     fs::create_directories(path);
+    folders.made.push_back(path);
     return path;
 }
 
@@ -51,8 +65,6 @@ public:
         if (started_) {
             run(bin_ + "/pg_ctl -D " + data_.string() + " -m immediate stop >/dev/null 2>&1");
         }
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
     }
 
 private:
