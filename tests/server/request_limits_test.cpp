@@ -29,6 +29,10 @@ TEST(RequestBodies, RefuseEverythingButTheirOwnObjectWithTheReason) {
          "the level key is not 16 hex digits"},
         {R"({"level":")" + key + R"(","recording":"r","player":"a n","secret":")" + secret + R"("})",
          "a player's name is 1 to 32 letters, digits, '-', '_' or '.'"},
+        {R"({"level":")" + key + R"(","recording":"r","player":")" + std::string(32, 'n') +
+             R"(","secret":")" + secret + R"("})", ""},
+        {R"({"level":")" + key + R"(","recording":"r","player":")" + std::string(33, 'n') +
+             R"(","secret":")" + secret + R"("})", "the field \"player\" is longer than 32 bytes"},
         {R"({"level":")" + key + R"(","recording":"r","player":"ann","secret":"short"})",
          "a secret is 16 to 128 printable characters without spaces"},
         {R"({"level":")" + key + R"(","recording":"r\u0000","player":"ann","secret":")" + secret + R"("})",

@@ -35,6 +35,10 @@ TEST(RunVerification, AnHonestRunCountsWithTheTicksTheReplayTook) {
     EXPECT_EQ(verdict.lives_lost, 0);
     // A result line that tells the truth changes nothing.
     EXPECT_TRUE(verify_run(honest.level_text, with_result(verdict.seconds, 0)).finished);
+    // Frames after the finish are no part of the run.
+    std::optional<recording> longer = parse_recording(honest.recording);
+    longer->frames.resize(longer->frames.size() + 600);
+    EXPECT_EQ(verify_run(honest.level_text, format_recording(*longer)).ticks, honest.ticks);
 }
 
 TEST(RunVerification, EditedAndForeignRecordingsAreRefusedWithTheirReason) {
