@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian or Ubuntu machine for Quillomar, builds it, and then either plays the
-# game (./run.sh play), runs every test (./run.sh test), or builds the browser build and serves
+# game (./run.sh play), runs every test (./run.sh test), builds the browser build and serves
 # it at http://127.0.0.1:8080/quillomar.html until interrupted (./run.sh web; PORT picks another
-# port).
+# port), or runs a record server for friends: the browser build and the API on one address,
+# records in one SQLite file (./run.sh server; LISTEN=HOST:PORT, default 0.0.0.0:8080, and
+# DATABASE=URL, default sqlite:quillomar-server.db, change them).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,7 +14,10 @@ build_dir="${QUILLOMAR_BUILD_DIR:-build}"
 packages=(build-essential cmake pkg-config libglfw3-dev libglew-dev libglm-dev libbullet-dev
           libassimp-dev libfreeimage-dev libfreetype-dev libopenal-dev libsndfile1-dev
           libgtest-dev libstb-dev zlib1g-dev libx11-dev libfontconfig-dev fonts-dejavu-core gettext xvfb xauth xdotool
-          desktop-file-utils appstream dpkg-dev)
+          desktop-file-utils appstream dpkg-dev
+          libcpp-httplib-dev libsqlite3-dev libpqxx-dev nlohmann-json3-dev libssl-dev)
+# The record server's tests start a throw-away PostgreSQL cluster of their own.
+[ "${1:-play}" = test ] && packages+=(postgresql)
 
 install_missing_packages() {
     local missing=()
@@ -46,6 +51,16 @@ if [ "$mode" = web ]; then
     exec node tools/web/serve.js "${QUILLOMAR_WEB_BUILD_DIR:-build-web}" "${PORT:-8080}"
 fi
 
+if [ "$mode" = server ]; then
+    install_missing_packages
+    tools/web/build.sh
+    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLOMAR_SERVER=ON
+    cmake --build "$build_dir" -j "$(nproc)" --target quillomar-server
+    exec "$build_dir/quillomar-server" --listen "${LISTEN:-0.0.0.0:8080}" \
+        --database "${DATABASE:-sqlite:quillomar-server.db}" \
+        --web "${QUILLOMAR_WEB_BUILD_DIR:-build-web}"
+fi
+
 install_missing_packages
 case "$mode" in
     play)
@@ -60,7 +75,7 @@ case "$mode" in
         with_display ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
         ;;
     *)
-        echo "usage: $0 [play|test|web]" >&2
+        echo "usage: $0 [play|test|web|server]" >&2
         exit 2
         ;;
 esac
