@@ -422,6 +422,7 @@ namespace {
 struct fit_result {
     bool every_row = true;     // no row is scrolled away
     bool whole_labels = true;  // no label shortened
+    std::size_t rows_shown = 0;
 };
 
 // The page laid out with its text at `screen.text_scale`.
@@ -486,6 +487,7 @@ menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metr
         first = std::min(choice - std::min(choice, shown / 2), count - shown);
         fit.every_row = false;
     }
+    fit.rows_shown = shown;
     const float block_h = static_cast<float>(shown) * step + 2.0f * mark_h;
     float y = rows_top + std::max(0.0f, std::round((area - block_h) / 2.0f));
     if (mark_h > 0.0f) {
@@ -577,7 +579,8 @@ menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metr
 menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_metrics& metrics) {
     // The text as large as asked where the whole page fits; else smaller, down to the HUD's own
     // size, until every row shows and no label is cut. A page too long to show whole even so
-    // (the keys, a long level list) keeps the largest text that cuts no label, and scrolls.
+    // (the keys, a long level list) keeps the largest text that cuts no label and still shows a
+    // handful of rows around the choice, and scrolls.
     const float asked = std::max(0.25f, screen.text_scale);
     const float least = std::min(1.0f, asked);
     menu_screen tried = screen;
@@ -590,7 +593,10 @@ menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_me
     for (;; scale = std::max(least, scale - 0.05f)) {
         tried.text_scale = scale;
         out = lay_out_at(m, tried, metrics, fit);
-        if ((fit.whole_labels && (fit.every_row || !rows_can_fit)) || scale <= least) {
+        const bool enough_rows =
+            fit.every_row || (!rows_can_fit && fit.rows_shown >= std::min<std::size_t>(
+                                                                 5, m.page().entries.size()));
+        if ((fit.whole_labels && enough_rows) || scale <= least) {
             break;
         }
     }

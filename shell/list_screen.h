@@ -12,6 +12,7 @@
 
 #include "game/level_set.h"
 #include "game/menu.h"
+#include "game/words.h"
 #include "records/statistics_store.h"
 #include "shell/screen.h"
 
@@ -35,7 +36,7 @@ public:
     std::optional<level_cell> practice_cell(const quillomar_game& game) const;
 
     // The heading over the player's own levels.
-    static constexpr const char* own_heading = "Your levels";
+    static constexpr const char* own_heading = tr_later("Your levels");
 
 private:
     void add_generated_rows(const std::string& records_folder);
