@@ -32,6 +32,21 @@ struct process_figures {
     double peak_mib = 0.0;          // peak resident set of the whole run
 };
 
+// In a forked child: becomes `argv`, its output (and its errors, with `no_errors`) thrown away.
+[[noreturn]] inline void run_quietly(const std::vector<std::string>& argv, bool no_errors) {
+    if (std::freopen("/dev/null", "w", stdout) == nullptr ||
+        (no_errors && std::freopen("/dev/null", "w", stderr) == nullptr)) {
+        _exit(127);
+    }
+    std::vector<char*> args;
+    for (const std::string& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
 // User and system time of every thread of `pid`, in seconds; nothing once it is gone.
 inline std::optional<double> cpu_seconds(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -82,17 +97,7 @@ inline std::optional<process_figures> measure_process(const std::vector<std::str
         }
         setenv("GALLIUM_HUD", "fps", 1);
         setenv("GALLIUM_HUD_DUMP_DIR", dump.c_str(), 1);
-        if (std::freopen("/dev/null", "w", stdout) == nullptr ||
-            std::freopen("/dev/null", "w", stderr) == nullptr) {
-            _exit(127);
-        }
-        std::vector<char*> args;
-        for (const std::string& a : argv) {
-            args.push_back(const_cast<char*>(a.c_str()));
-        }
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
+        run_quietly(argv, true);
     }
     if (pid < 0) {
         fs::remove_all(dump);
@@ -138,16 +143,7 @@ inline double peak_of_run(const std::vector<std::string>& argv) {
     std::fflush(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        if (std::freopen("/dev/null", "w", stdout) == nullptr) {
-            _exit(127);
-        }
-        std::vector<char*> args;
-        for (const std::string& a : argv) {
-            args.push_back(const_cast<char*>(a.c_str()));
-        }
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
+        run_quietly(argv, false);
     }
     int status = 0;
     rusage usage{};
