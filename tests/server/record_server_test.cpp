@@ -170,7 +170,13 @@ TEST_P(RecordServer, ARunTakenByAProcessThatDiedIsQueuedAgain) {
     waitpid(child, &status, 0);
     ASSERT_EQ(WEXITSTATUS(status), 0);
     std::unique_ptr<storage> store = open_storage(url);
+    // PostgreSQL ends the dead process's transaction, and frees its row, a moment after the
+    // process has gone.
     std::unique_ptr<run_claim> claim = store->claim_run();
+    for (int i = 0; i < 100 && !claim; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        claim = store->claim_run();
+    }
     ASSERT_TRUE(claim);
     EXPECT_EQ(claim->run().id, id);
     claim->finish(verify_run(claim->run().level_text, claim->run().recording));

@@ -38,7 +38,7 @@ set_target_properties(glfw PROPERTIES INTERFACE_LINK_OPTIONS "-sUSE_GLFW=3")
 web_library(GLEW::GLEW)
 web_library(OpenAL::OpenAL)
 set_target_properties(OpenAL::OpenAL PROPERTIES INTERFACE_LINK_OPTIONS "-lopenal")
-web_library(Freetype::Freetype libfreetype.a)
+web_library(Freetype::Freetype libfreetype.a libz.a)
 set_target_properties(Freetype::Freetype PROPERTIES INTERFACE_INCLUDE_DIRECTORIES
     "${web_include};${web_include}/freetype2")
 web_library(PkgConfig::SNDFILE libsndfile.a)

@@ -101,12 +101,6 @@ if ! is_done bullet; then
     mark_done bullet
 fi
 
-if ! is_done freetype; then
-    echo "web dependencies: FreeType" >&2
-    cmake_library "$(unpacked freetype)" "$sources/build-freetype" -DFT_DISABLE_ZLIB=ON \
-        -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
-    mark_done freetype
-fi
 
 if ! is_done sndfile; then
     echo "web dependencies: libsndfile" >&2
@@ -145,6 +139,17 @@ Cflags: -I\${prefix}/include/minizip
 PC
     mark_done zlib
 fi
+
+# FreeType reads gzip streams with the zlib built above, not with a copy of its own: two zlibs
+# in one program define the same symbols twice.
+if ! is_done freetype-with-zlib; then
+    echo "web dependencies: FreeType" >&2
+    cmake_library "$(unpacked freetype)" "$sources/build-freetype" -DFT_DISABLE_ZLIB=OFF -DFT_REQUIRE_ZLIB=ON \
+        -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" \
+        -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+    mark_done freetype-with-zlib
+fi
+
 
 if ! is_done assimp; then
     echo "web dependencies: Assimp (OBJ only)" >&2
