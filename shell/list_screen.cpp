@@ -164,8 +164,9 @@ void list_screen::choose(quillomar_game& game) {
     const level_set& set = game.levels();
     if (!rows_[choice_].unlocked) {
         // The level before a locked one is the one to win.
-        note_ = choice_ > 0 ? fill_in(tr("Locked: win %1 to open it"), rows_[choice_ - 1].title)
-                            : tr("Locked");
+        note_ = choice_ > 0
+                    ? fill_in(tr("Locked: win %1 to open it"), tr(rows_[choice_ - 1].title))
+                    : tr("Locked");
         return;
     }
     if (const level_set_entry* entry = entry_of(game, choice_)) {
@@ -271,7 +272,7 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
         if (i == own_first_ && !own_.empty()) {
             page.entries.push_back({tr(own_heading), menu_action::none, -1, {}, 0, "", ""});
         }
-        page.entries.push_back({row.title, menu_action::none, -1, {status}, 0, ""});
+        page.entries.push_back({tr(row.title), menu_action::none, -1, {status}, 0, "", ""});
     }
     const bool headed = !own_.empty();
     menu shown({page});

@@ -454,13 +454,14 @@ std::string quillomar_game::level_title(const std::string& path) const {
     if (!generated.empty()) {
         return generated;
     }
+    // Titles and hints are shown through tr(): the shipped levels' are in the catalogues.
     if (s != nullptr && s->level_path() == path && !s->state().level.title.empty()) {
-        return s->state().level.title;
+        return tr(s->state().level.title);
     }
     const level_set& set = levels();
     const std::optional<std::size_t> here = index_of_level(level_keys_, level_key_of_file(path));
     if (here) {
-        return set[*here].title;
+        return tr(set[*here].title);
     }
     // A level from elsewhere (a file opened in the browser) is known by its file's name.
     return std::filesystem::path(path).filename().string();
@@ -473,7 +474,7 @@ std::string quillomar_game::level_seed_note(const std::string& path) const {
 
 std::string quillomar_game::level_hint(const std::string& /*path*/) const {
     const play_session* s = session();
-    return s ? s->state().level.hint : std::string();
+    return s && !s->state().level.hint.empty() ? tr(s->state().level.hint) : std::string();
 }
 
 void quillomar_game::open_editor(const std::string& path) {
