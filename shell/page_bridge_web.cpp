@@ -124,14 +124,15 @@ EMSCRIPTEN_KEEPALIVE const char* quillomar_level_code() {
 }
 
 // Pastes a level code (a link's), as Ctrl+V does in the title menu: its line goes to the console
-// and under the menu. Returns whether the pasted level plays.
+// and under the menu. Returns whether the pasted level is being checked, to be played.
 EMSCRIPTEN_KEEPALIVE int quillomar_paste_code(const char* code) {
     if (attached == nullptr || attached->renderer() == nullptr || !attached->from_menu() ||
         code == nullptr) {
         return 0;
     }
     const std::string line = attached->paste_level_code(code);
-    if (attached->screen_name() != "preview") {
+    // The level is checked beside the frames, and played when it proves finishable.
+    if (attached->screen_name() != "pasting") {
         attached->menus().tell(line);
         return 0;
     }
