@@ -304,7 +304,9 @@ void quillomar_game::update() {
     }
     // Escape presses the screen did not take itself (a menu goes back a page with them).
     take_escapes();
-    if (keys_) {
+    // Presses typed after the one that opened a new screen, within this frame, are that
+    // screen's: a slow frame must not eat the keys typed ahead.
+    if (keys_ && &top() == stepped) {
         drain_window_actions();
     }
 }
