@@ -39,12 +39,13 @@
 //     the heading 18 degrees right, and Escape frees the pointer and pauses the game.
 //   node tools/web/browser_test.js server BUILD_DIR SERVER OUT_DIR
 //     starts SERVER (quillomar-server) on 127.0.0.1 with SQLite in a scratch folder, serving
-//     BUILD_DIR; the page it serves asks the server through the game's own fetch transport (an
-//     empty base is the page's server; a dead address answers status 0 with a line; answers past
-//     the bound, declared or not, are refused), uploads the first level, plays it with W held
-//     and submits the run it recorded; the server must verify it with the page's finish tick and
-//     rank it first on the level's leaderboard. Then a file queued in <records>/outbox/ and the
-//     best run outlive a reload, and the queued file, once removed, stays removed after another.
+//     BUILD_DIR. In the page it serves, the game's own fetch transport asks it (an empty base is
+//     the page's server; a dead address answers status 0 with a line; answers past the bound,
+//     declared or not, are refused). With "send-runs on" in the settings, the first level is won
+//     from the title menu with W held: the game sends the run itself, the win panel must say the
+//     server ranked it first, and the server's leaderboard must hold it with the page's finish
+//     tick. Then a file queued in <records>/outbox/ and the best run outlive a reload, and the
+//     queued file, once removed, stays removed after another.
 //   node tools/web/browser_test.js code BUILD_DIR REPLAY_FINISH OUT_DIR
 //     a link #level=<level code> carrying "Turning" and the desktop checking player's run of it
 //     opens the level from the title menu, keeps it and the run to beat among the shared levels
@@ -664,8 +665,6 @@ async function serverRun([buildDir, serverPath, outDir]) {
   const { server, address } = await startServer(serverPath, path.join(scratch, 'records.db'), buildDir);
   const big = await bigAnswers();
   const bigBase = `http://127.0.0.1:${big.address().port}`;
-  const levelText = fs.readFileSync('levels/01_rolling.txt', 'utf8');
-  const saved = '/tmp/page.replay';
   const records = '/home/web_user/.local/share/quillomar';
   const browser = await puppeteer.launch({ executablePath: chromium, args: flags,
                                            defaultViewport: { width: 800, height: 600 } });
@@ -674,11 +673,24 @@ async function serverRun([buildDir, serverPath, outDir]) {
     const page = await browser.newPage();
     page.on('console', (message) => lines.push(message.text()));
     page.on('pageerror', (error) => lines.push('page error: ' + error.message));
+    // The API's refusals (a run's level not there yet: 404) are the game's to handle.
     page.on('response', (response) => {
-      if (response.status() >= 400) lines.push(`http ${response.status()} ${response.url()}`);
+      if (response.status() >= 400 && !/\/api\/v1\//.test(response.url())) {
+        lines.push(`http ${response.status()} ${response.url()}`);
+      }
     });
-    await page.goto(`${address}/quillomar.html?args=${encodeURIComponent('/home/web_user/shared/level.txt --record ' + saved)}` +
-                    `#level=${base64url(Buffer.from(levelText))}`);
+    const storeAndReload = async () => {
+      await page.evaluate(() => Module.quillomarStore());
+      for (const started = Date.now(); await page.evaluate(() => Module.quillomarStoring()); await pause(100)) {
+        if (Date.now() - started > 30000) throw new Error('the page did not store its files within 30 s');
+      }
+      const from = lines.length;
+      await page.reload();
+      // A new page: its transports number their requests from 1 again.
+      pageRequest.answers.clear();
+      await waitForLine(lines, /^first frame at/, 120, from);
+    };
+    await page.goto(`${address}/quillomar.html`);
     await waitForLine(lines, /^first frame at/, 120);
 
     const about = await pageRequest(page, '', 'GET', '/api/v1');
@@ -695,40 +707,40 @@ async function serverRun([buildDir, serverPath, outDir]) {
     const wrong = await pageRequest(page, '', 'PUT', '/api/v1');
     check(wrong.status === 0 && /method PUT/.test(wrong.error), `a PUT is not sent: "${wrong.error}"`);
 
-    const uploaded = await pageRequest(page, '', 'POST', '/api/v1/levels', JSON.stringify({ level: levelText }));
-    const key = uploaded.status === 201 ? JSON.parse(uploaded.body).key : '';
-    check(/^[0-9a-f]{16}$/.test(key), `the page uploaded the level: ${uploaded.status} ${uploaded.body}`);
-
-    // The page plays the level and records the run.
+    // The player sends won runs (to the page's server: no address set).
+    await page.evaluate((folder) => {
+      FS.mkdirTree(folder);
+      FS.writeFile(folder + '/settings.txt', 'quillomar-settings 1\nsend-runs on\n');
+    }, '/home/web_user/.config/quillomar');
+    await storeAndReload();
     await page.focus('#canvas');
+    await waitForHud(page, /^Play$/m);
+    await keys(page, ['Enter']);
+    await waitForHud(page, /Any key: play/, 60);
+    await keys(page, ['Space']);
+    const from = lines.length;
     await page.keyboard.down('w');
-    const finish = await waitForLine(lines, /^finish tick \d+$/, Number(process.env.QUILLOMAR_BROWSER_TIMEOUT || 600));
+    const finish = await waitForLine(lines, /^finish tick \d+$/, Number(process.env.QUILLOMAR_BROWSER_TIMEOUT || 600), from);
     await page.keyboard.up('w');
     const tick = Number(finish.split(' ')[2]);
-    for (const started = Date.now(); !(await page.evaluate((f) => FS.analyzePath(f).exists, saved)); ) {
-      if (Date.now() - started > 60 * 1000) throw new Error('the page saved no recording within 60 s');
-      await page.keyboard.press('Escape');
-      await pause(500);
+    let fate = '';
+    try {
+      await waitForHud(page, /^Sent: rank 1 /m, 120);
+    } finally {
+      fate = ((await hudText(page)).match(/^(Sending|Sent|Offline|Refused|Name taken).*$/m) || [''])[0];
+      await page.screenshot({ path: path.join(outDir, 'server-win.png') });
     }
-    const recording = await page.evaluate((f) => FS.readFile(f, { encoding: 'utf8' }), saved);
-    fs.writeFileSync(path.join(outDir, 'page-run.replay'), recording);
-
-    const secret = 'page-secret-0123456789';
-    const submitted = await pageRequest(page, '', 'POST', '/api/v1/runs',
-      JSON.stringify({ level: key, recording, player: 'page', secret }));
-    const run = submitted.status === 202 ? JSON.parse(submitted.body).run : 0;
-    check(run > 0, `the page submitted its run: ${submitted.status} ${submitted.body}`);
-    let state = {};
-    for (const started = Date.now(); Date.now() - started < 120 * 1000; await pause(250)) {
-      state = JSON.parse((await pageRequest(page, '', 'GET', `/api/v1/runs/${run}`)).body || '{}');
-      if (state.state === 'verified' || state.state === 'refused') break;
-    }
-    check(state.state === 'verified' && state.ticks === tick && state.rank === 1,
-          `the server replayed it: ${JSON.stringify(state)}; the page finished on tick ${tick}`);
-    const board = JSON.parse((await pageRequest(page, '', 'GET', `/api/v1/levels/${key}/leaderboard?player=page`)).body || '{}');
+    check(/^Sent: rank 1 /.test(fate), `the game sent its won run itself; the win panel says "${fate}"`);
+    const listed = JSON.parse((await pageRequest(page, '', 'GET', '/api/v1/levels?order=newest')).body || '{}');
+    const key = ((listed.levels || [])[0] || {}).key || '';
+    const board = JSON.parse((await pageRequest(page, '', 'GET', `/api/v1/levels/${key}/leaderboard`)).body || '{}');
     const first = (board.top || [])[0] || {};
-    check(first.player === 'page' && first.ticks === tick && first.run === run,
-          `first on the leaderboard: ${JSON.stringify(first)}`);
+    check(listed.total === 1 && first.rank === 1 && first.ticks === tick,
+          `the game uploaded the level (${listed.total} on the server) and the server ranks the run first ` +
+          `with its own replay: ${JSON.stringify(first)}; the page finished on tick ${tick}`);
+    const recording = (await pageRequest(page, '', 'GET', `/api/v1/runs/${first.run}/recording`)).body;
+    fs.writeFileSync(path.join(outDir, 'page-run.replay'), recording);
+    const run = first.run;
 
     // The offline queue's folder is kept in IndexedDB with the records: a queued file and the best
     // run outlive a reload; the file removed stays removed after the next.
@@ -736,21 +748,12 @@ async function serverRun([buildDir, serverPath, outDir]) {
     await page.evaluate((f, text) => {
       FS.mkdirTree(f.replace(/\/[^/]*$/, ''));
       FS.writeFile(f, text);
-      Module.quillomarStore();
     }, queued, recording);
     const exists = (f) => page.evaluate((file) => FS.analyzePath(file).exists, f);
-    const reload = async () => {
-      for (const started = Date.now(); await page.evaluate(() => Module.quillomarStoring()); await pause(100)) {
-        if (Date.now() - started > 30000) throw new Error('the page did not store its files within 30 s');
-      }
-      const from = lines.length;
-      await page.reload();
-      await waitForLine(lines, /^first frame at/, 120, from);
-    };
-    await reload();
+    await storeAndReload();
     const kept = [await exists(queued), await exists(`${records}/${key}.replay`)];
-    await page.evaluate((f) => { FS.unlink(f); Module.quillomarStore(); }, queued);
-    await reload();
+    await page.evaluate((f) => FS.unlink(f), queued);
+    await storeAndReload();
     const removed = !(await exists(queued));
     check(kept[0] && kept[1] && removed,
           `after a reload the queued run ${kept[0] ? 'was' : 'was not'} there, the best run ${kept[1] ? 'was' : 'was not'}; ` +
@@ -767,7 +770,7 @@ async function serverRun([buildDir, serverPath, outDir]) {
     await new Promise((r) => server.exitCode !== null ? r() : server.on('exit', r));
     fs.rmSync(scratch, { recursive: true, force: true });
   }
-  return checks.length === 9 && checks.every((c) => c);
+  return checks.length === 7 && checks.every((c) => c);
 }
 
 
