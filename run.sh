@@ -15,7 +15,8 @@ packages=(build-essential cmake pkg-config libglfw3-dev libglew-dev libglm-dev l
           libassimp-dev libfreeimage-dev libfreetype-dev libopenal-dev libsndfile1-dev
           libgtest-dev libstb-dev zlib1g-dev libx11-dev libfontconfig-dev fonts-dejavu-core gettext xvfb xauth xdotool
           desktop-file-utils appstream dpkg-dev
-          libcpp-httplib-dev libsqlite3-dev libpqxx-dev nlohmann-json3-dev libssl-dev)
+          libcpp-httplib-dev libsqlite3-dev libpqxx-dev nlohmann-json3-dev libssl-dev
+          libcurl4-openssl-dev)
 # The record server's tests start a throw-away PostgreSQL cluster of their own.
 [ "${1:-play}" = test ] && packages+=(postgresql)
 

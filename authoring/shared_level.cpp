@@ -62,34 +62,53 @@ taken_code take_level_code(std::string_view text, const std::string& records_fol
         taken.line = tr("The pasted level is ") + verdict_summary(taken.verdict) + ".";
         return taken;
     }
-    const std::string folder = shared_levels_folder(records_folder);
-    if (folder.empty()) {
-        taken.line = tr("The pasted level cannot be kept: there is no folder for records.");
+    const kept_shared_level kept = keep_shared_level(records_folder, decoded->key,
+                                                     decoded->level_file, decoded->run);
+    taken.with_run = decoded->run.has_value();
+    if (kept.level_path.empty()) {
+        taken.line = kept.failed.empty()
+                         ? tr("The pasted level cannot be kept: there is no folder for records.")
+                     : kept.run_failed
+                         ? tr("The pasted run cannot be kept in ") + kept.failed + ": " + kept.why
+                         : tr("The pasted level cannot be kept in ") + kept.failed + ": " + kept.why;
         return taken;
     }
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    taken.level_path = folder + "/" + decoded->key + ".txt";
-    std::string level_on_disk;
-    const bool kept = read_bounded(taken.level_path, max_level_file_bytes, level_on_disk).ok() &&
-                      level_on_disk == decoded->level_file;
-    if (!kept && !write_file_atomically(taken.level_path, decoded->level_file, &why)) {
-        taken.line = tr("The pasted level cannot be kept in ") + taken.level_path + ": " + why;
-        return taken;
-    }
-    if (decoded->run) {
-        const std::string run_path = folder + "/" + decoded->key + ".replay";
-        taken.with_run = true;
-        if (faster(*decoded->run, kept_run(run_path, decoded->key)) &&
-            !write_file_atomically(run_path, format_recording(*decoded->run), &why)) {
-            taken.line = tr("The pasted run cannot be kept in ") + run_path + ": " + why;
-            return taken;
-        }
-    }
+    taken.level_path = kept.level_path;
     taken.ok = true;
     taken.line = tr("Pasted level ") + decoded->key + ": " + verdict_summary(taken.verdict) +
                  (taken.with_run ? tr(", with a run to beat.") : std::string("."));
     return taken;
+}
+
+kept_shared_level keep_shared_level(const std::string& records_folder, const std::string& key,
+                                    const std::string& level_file,
+                                    const std::optional<recording>& run) {
+    kept_shared_level kept;
+    const std::string folder = shared_levels_folder(records_folder);
+    if (folder.empty()) {
+        return kept;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const std::string level_path = folder + "/" + key + ".txt";
+    std::string level_on_disk;
+    const bool there = read_bounded(level_path, max_level_file_bytes, level_on_disk).ok() &&
+                       level_on_disk == level_file;
+    if (!there && !write_file_atomically(level_path, level_file, &kept.why)) {
+        kept.failed = level_path;
+        return kept;
+    }
+    if (run) {
+        const std::string run_path = folder + "/" + key + ".replay";
+        if (faster(*run, kept_run(run_path, key)) &&
+            !write_file_atomically(run_path, format_recording(*run), &kept.why)) {
+            kept.failed = run_path;
+            kept.run_failed = true;
+            return kept;
+        }
+    }
+    kept.level_path = level_path;
+    return kept;
 }
 
 std::optional<recording> run_to_beat(const std::string& records_folder, const std::string& key) {

@@ -33,6 +33,20 @@ struct taken_code {
 taken_code take_level_code(std::string_view text, const std::string& records_folder,
                            const std::atomic<bool>* cancel = nullptr);
 
+// Keeps the level file `level_file` (whose key is `key`) in the shared folder, written
+// atomically unless the same file is there already, and `run` beside it unless the run kept there
+// is faster. The path of the level file; empty, with the path that failed and why, otherwise
+// (`failed` empty: there is no folder for records).
+struct kept_shared_level {
+    std::string level_path;
+    std::string failed;
+    std::string why;
+    bool run_failed = false;
+};
+kept_shared_level keep_shared_level(const std::string& records_folder, const std::string& key,
+                                    const std::string& level_file,
+                                    const std::optional<recording>& run);
+
 // The run to beat on the level `key`: the faster of the player's best run and the run that came
 // with a shared code; nothing when there is neither.
 std::optional<recording> run_to_beat(const std::string& records_folder, const std::string& key);

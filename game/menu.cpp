@@ -299,6 +299,7 @@ std::vector<menu_page> title_menu_pages(const settings& shown,
                                    asks(tr("Editor"), menu_action::editor),
                                    asks(tr("Replays"), menu_action::replays),
                                    asks(tr("Paste a level"), menu_action::paste_level),
+                                   asks(tr("Online"), menu_action::online),
                                    opens(tr("Settings"), first_settings_page),
                                    asks(tr("Quit"), menu_action::quit)}}};
     add_settings_pages(pages, shown, bound);

@@ -25,6 +25,7 @@ enum class menu_action {
     editor,
     replays,
     paste_level,       // a level code from the clipboard, played
+    online,            // the record server: shared levels, leaderboards, the player's name
     fall_map,          // where lives were lost, over the level, on or off
     quit,              // end the game
     resume,            // back to play

@@ -106,6 +106,10 @@ bool read_line(std::string_view line, settings& s) {
             s.text_size_percent = n;
         } else if ((f[0] == "heading-arrow" || f[0] == "level-preview") && read_switch(f[1], on)) {
             (f[0] == "heading-arrow" ? s.heading_arrow : s.level_preview) = on;
+        } else if (f[0] == "server" && valid_server_address(f[1])) {
+            s.server = std::string(f[1]);
+        } else if (f[0] == "send-runs" && read_switch(f[1], on)) {
+            s.send_runs = on;
         } else if (f[0] == "language" &&
                    (f[1] == "auto" || f[1] == "en" || f[1] == "de" || f[1] == "fr")) {
             s.language = std::string(f[1]);
@@ -138,6 +142,12 @@ const char* switch_text(bool on) {
 
 }  // namespace
 
+bool valid_server_address(std::string_view a) {
+    const bool scheme = a.substr(0, 7) == "http://" || a.substr(0, 8) == "https://";
+    return scheme && a.size() > 8 && a.size() <= max_server_address_chars &&
+           std::all_of(a.begin(), a.end(), [](char c) { return c > ' ' && c <= '~'; });
+}
+
 bool settings::operator==(const settings& o) const {
     return fullscreen == o.fullscreen && window_width == o.window_width &&
            window_height == o.window_height && vsync == o.vsync &&
@@ -146,7 +156,8 @@ bool settings::operator==(const settings& o) const {
            dead_zone == o.dead_zone && steer == o.steer && turn_speed == o.turn_speed &&
            mouse_sensitivity == o.mouse_sensitivity && game_speed_percent == o.game_speed_percent &&
            text_size_percent == o.text_size_percent && heading_arrow == o.heading_arrow &&
-           level_preview == o.level_preview && language == o.language && keys == o.keys;
+           level_preview == o.level_preview && language == o.language && server == o.server &&
+           send_runs == o.send_runs && keys == o.keys;
 }
 
 std::optional<settings_text> parse_settings(std::string_view text, std::string* why) {
@@ -229,6 +240,12 @@ std::string format_settings(const settings& s) {
     }
     if (s.language != defaults.language) {
         out << "language " << s.language << '\n';
+    }
+    if (!s.server.empty()) {
+        out << "server " << s.server << '\n';
+    }
+    if (s.send_runs) {
+        out << "send-runs on\n";
     }
     for (const auto& [action, key] : s.keys) {
         out << "key " << action << ' ' << key << '\n';

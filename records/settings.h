@@ -2,6 +2,7 @@
 // Plain C++: the window, the sound and the keys read these values; nothing here touches them.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -40,6 +41,9 @@ struct settings {
     // The language of a game started in the title menu: "auto" (the environment's), "en", "de"
     // or "fr".
     std::string language = "auto";
+    // The record server ("http://host:port"; empty: none), and whether won runs are sent to it.
+    std::string server;
+    bool send_runs = false;
     // Keys the player rebound: action name -> key name, both as settings.txt writes them.
     std::map<std::string, std::string> keys;
 
@@ -49,6 +53,9 @@ struct settings {
 inline constexpr int min_dead_zone = 5;
 inline constexpr int max_dead_zone = 90;
 inline constexpr int max_settings_window_side = 8192;
+inline constexpr std::size_t max_server_address_chars = 200;
+// An address the game may send to: http:// or https://, then printable characters, no blanks.
+bool valid_server_address(std::string_view address);
 // Lowest first, as every setting's values run: Right raises a value, Left lowers it.
 inline constexpr int game_speed_steps[] = {50, 75, 90, 100};
 inline constexpr int text_size_steps[] = {100, 150, 200};
@@ -72,6 +79,8 @@ inline constexpr int text_size_steps[] = {100, 150, 200};
 //   heading-arrow on|off
 //   level-preview on|off
 //   language auto|en|de|fr
+//   server <http:// or https:// address, at most 200 characters>
+//   send-runs on|off
 //   key <action> <key>
 // A line that follows none of these forms costs only itself; a later line for the same setting
 // replaces an earlier one.

@@ -34,6 +34,12 @@ public:
     // Reads settings.txt ($XDG_CONFIG_HOME/quillomar) the first time it is asked.
     void load_settings();
     const settings& saved() const { return saved_; }
+    // Saves `values` as the settings in force (a setting changed outside the menu pages).
+    void keep(const settings& values) {
+        load_settings();
+        saved_ = values;
+        file_.save(saved_);
+    }
     // config.txt's window, with what the settings saved over it: the saved settings win.
     void choose_window(window_config& config);
     // Puts every saved setting that a running game can take into force.

@@ -268,7 +268,7 @@ void play_session::run_tick(quillomar_game& game, const frame_input& input) {
     game.last_events.insert(game.last_events.end(), events.begin(), events.end());
 }
 
-void play_session::keep_a_won_run(quillomar_game& /*game*/) {
+void play_session::keep_a_won_run(quillomar_game& game) {
     const game_state& s = core_->state;
     if (!counts()) {
         return;
@@ -288,6 +288,8 @@ void play_session::keep_a_won_run(quillomar_game& /*game*/) {
     records.load();
     // The best run is written before the record that points at it.
     keep_won_run(records, run_, level_path_, s.finish_time - s.play_started, 5 - s.lives);
+    // Sent to the record server when the player asked for it; kept in the outbox till then.
+    online_ticket_ = game.send_won_run(*this);
 }
 
 void play_session::take_ghost_when_ready() {

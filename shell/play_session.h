@@ -63,6 +63,8 @@ public:
     const recording& run() const { return run_; }
     long ticks() const { return run_ticks_; }
     bool play_test() const { return kind_ == kind::play_test; }
+    // The won run's ticket with the record server's client; empty when it was not sent.
+    const std::string& online_ticket() const { return online_ticket_; }
 
     // A recording played instead of the keys (--replay): false, with a console line, when it is of
     // another level.
@@ -103,6 +105,7 @@ private:
     std::string level_path_;
     kind kind_;
     recording run_;
+    std::string online_ticket_;
     std::optional<recording> replay_;
     std::size_t replayed_ = 0;
     std::optional<practice_start> practice_;

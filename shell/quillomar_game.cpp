@@ -21,6 +21,7 @@
 #include "game/words.h"
 #include "records/best_run.h"
 #include "records/records_store.h"
+#include "records/online_client.h"
 #include "records/settings.h"
 #include "records/stale_temporaries.h"
 #include "render/frame_renderer.h"
@@ -304,6 +305,9 @@ void quillomar_game::update() {
     }
     // Escape presses the screen did not take itself (a menu goes back a page with them).
     take_escapes();
+    if (online_) {
+        online_->step(frame_time_);
+    }
     // Presses typed after the one that opened a new screen, within this frame, are that
     // screen's: a slow frame must not eat the keys typed ahead.
     if (keys_ && &top() == stepped) {

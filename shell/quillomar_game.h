@@ -30,6 +30,7 @@ namespace quillomar {
 
 class edit_mode;
 class frame_renderer;
+class online_client;
 class key_input;
 class menu_mode;
 class sound_engine;
@@ -107,6 +108,17 @@ public:
     // outcome's line goes to the console and under the title menu. Returns the line to show now.
     std::string paste_level_code(std::string_view code);
     std::string paste_from_clipboard();
+
+    // --- The record server (shell/online_link.cpp).
+    // The client of the server the settings name, made when first asked; null when none is
+    // named. It steps once a frame, whichever screen is on top.
+    online_client* online();
+    // A won run kept in the outbox and sent when the player sends runs: its ticket for the win
+    // panel's line, or empty.
+    std::string send_won_run(const play_session& session);
+    // Another server address (empty: none) or player name, saved and in force.
+    void set_server(const std::string& address);
+    void rename_player(const std::string& name);
 
     // --- What the screens share.
     // The session of the topmost play screen: the run shown, paused or not; null when none.
@@ -222,6 +234,8 @@ private:
     std::unique_ptr<frame_renderer> renderer_;
     std::unique_ptr<key_input> keys_;
     std::unique_ptr<sound_engine> sound_;
+    std::unique_ptr<online_client> online_;
+    std::string online_server_;
     // What is drawn and stepped while no level is played (the title screen's start).
     game_core idle_core_;
 };

@@ -8,6 +8,7 @@
 #include "records/records_store.h"
 #include "shell/editor_list_screen.h"
 #include "shell/menu_mode.h"
+#include "shell/online_screen.h"
 #include "shell/quillomar_game.h"
 
 namespace quillomar {
@@ -71,6 +72,9 @@ void title_screen::step(quillomar_game& game) {
             break;
         case menu_action::paste_level:
             paste(game);
+            break;
+        case menu_action::online:
+            game.push(std::make_unique<online_screen>());
             break;
         case menu_action::quit:
             game.quit();

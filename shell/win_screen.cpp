@@ -4,7 +4,7 @@
 
 #include "framework/key_map.h"
 #include "game/medal_times.h"
-#include "game/words.h"
+#include "records/online_client.h"
 #include "shell/pause_screen.h"
 #include "shell/play_screen.h"
 #include "game/words.h"
@@ -124,6 +124,12 @@ menu_layout win_screen::layout(const quillomar_game& game) const {
             if (const std::optional<long> next = next_medal_tenths(*times, earned)) {
                 panel.push_back({fill_in(tr("Next to beat: %1 s"), tenths_text(*next))});
             }
+        }
+    }
+    // The run's fate at the record server, while the panel stands.
+    if (!session->online_ticket().empty() && g.online() != nullptr) {
+        if (const run_fate* fate = g.online()->fate(session->online_ticket())) {
+            panel.push_back({fate_line(*fate), hud_tone::plain, 0.9f});
         }
     }
     std::vector<std::string> choices = {tr("Retry")};

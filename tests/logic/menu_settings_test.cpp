@@ -20,7 +20,7 @@ const std::vector<key_binding> keys = {{"forward", "W"}, {"back", "S"}};
 
 TEST(Menu, KeySequencesReachTheirPageChoiceAndAction) {
     const std::vector<in> to_settings = {in::down, in::down, in::down, in::down,
-                                         in::down, in::down, in::down, in::confirm};
+                                         in::down, in::down, in::down, in::down, in::confirm};
     auto then = [&](std::vector<in> more) {
         std::vector<in> all = to_settings;
         all.insert(all.end(), more.begin(), more.end());
@@ -35,17 +35,18 @@ TEST(Menu, KeySequencesReachTheirPageChoiceAndAction) {
         {true, {}, 0, 0, menu_action::none},
         {true, {in::confirm}, 0, 0, menu_action::play},
         {true, {in::down, in::confirm}, 0, 1, menu_action::levels},
-        {true, {in::up}, 0, 8, menu_action::none},
-        {true, {in::up, in::down, in::up, in::confirm}, 0, 8, menu_action::quit},
+        {true, {in::up}, 0, 9, menu_action::none},
+        {true, {in::up, in::down, in::up, in::confirm}, 0, 9, menu_action::quit},
         {true, {in::down, in::down, in::down, in::down, in::down, in::confirm}, 0, 5,
          menu_action::replays},
-        {true, {in::up, in::up, in::up, in::confirm}, 0, 6, menu_action::paste_level},
+        {true, {in::up, in::up, in::up, in::up, in::confirm}, 0, 6, menu_action::paste_level},
+        {true, {in::up, in::up, in::up, in::confirm}, 0, 7, menu_action::online},
         {true, {in::back}, 0, 0, menu_action::leave},
         {true, to_settings, 1, 0, menu_action::none},
         {true, then({in::confirm}), 2, 0, menu_action::none},
-        {true, then({in::back}), 0, 7, menu_action::none},
-        {true, then({in::confirm, in::back, in::back}), 0, 7, menu_action::none},
-        {true, then({in::up, in::confirm}), 0, 7, menu_action::none},
+        {true, then({in::back}), 0, 8, menu_action::none},
+        {true, then({in::confirm, in::back, in::back}), 0, 8, menu_action::none},
+        {true, then({in::up, in::confirm}), 0, 8, menu_action::none},
         {true, then({in::down, in::confirm, in::left}), 3, 0, menu_action::changed},
         {true, then({in::down, in::confirm, in::right}), 3, 0, menu_action::none},
         {true, then({in::confirm, in::confirm}), 2, 0, menu_action::changed},
