@@ -53,7 +53,7 @@ TEST(particle_system, the_pool_is_made_by_the_first_burst_and_stepping_without_o
     system.kill_all();
     system.emit(0.00005f, glm::vec3(0.0f), random);  // too short a step to emit one
     EXPECT_TRUE(system.pool.empty() && system.positions.empty() && system.count == 0);
-    system.emit(0.0001f, glm::vec3(0.0f), random);
+    system.emit(0.00015f, glm::vec3(0.0f), random);
     system.simulate(0.1f, glm::vec3(0.0f, 0.0f, 10.0f));
     EXPECT_EQ(system.pool.size(), static_cast<std::size_t>(max_particles));
     EXPECT_EQ(system.count, 1);
