@@ -47,13 +47,18 @@ bool insertion_sort_far_to_near(std::vector<particle>& pool, std::size_t count) 
 
 }  // namespace
 
-particle_system::particle_system()
-    : pool(max_particles),
-      colors(max_particles),
-      sizes(max_particles),
-      positions(max_particles),
-      sort_order(max_particles),
-      sort_scratch(max_particles) {}
+void particle_system::make_room() {
+    if (!pool.empty()) {
+        return;
+    }
+    const auto n = static_cast<std::size_t>(max_particles);
+    pool.resize(n);
+    colors.resize(n);
+    sizes.resize(n);
+    positions.resize(n);
+    sort_order.resize(n);
+    sort_scratch.resize(n);
+}
 
 // Equal distances may come out in either order, as with any unstable sort.
 void particle_system::sort_far_to_near() {
@@ -77,6 +82,7 @@ void particle_system::sort_far_to_near() {
 }
 
 int particle_system::find_free() {
+    make_room();
     for (int i = last_used; i < max_particles; ++i) {
         if (pool[i].life < 0.0f) {
             last_used = i;
@@ -101,6 +107,7 @@ void particle_system::emit(float dt, const glm::vec3& origin, random_stream& ran
     }
     const int n =
         wanted >= max_emitted_per_frame ? max_emitted_per_frame : static_cast<int>(wanted);
+    make_room();
     for (int k = 0; k < n; ++k) {
         particle& p = pool[find_free()];
         p.life = 2.5f;
@@ -119,6 +126,9 @@ void particle_system::emit(float dt, const glm::vec3& origin, random_stream& ran
 
 void particle_system::simulate(float dt, const glm::vec3& camera_position) {
     count = 0;
+    if (pool.empty()) {
+        return;
+    }
     for (int i = 0; i < max_particles; ++i) {
         particle& p = pool[i];
         p.life -= dt;

@@ -91,6 +91,11 @@ void quillomar_game::prepare() {
     // resident: one heap for the whole process keeps the start's peak (about 14 MiB higher with
     // a heap per worker) where it was without the workers.
     mallopt(M_ARENA_MAX, 1);
+    // Blocks of 128 KiB and more are mapped on their own and go back to the system when freed.
+    // Left to itself glibc raises that bound to the largest block freed so far (up to 32 MiB),
+    // and the large buffers that start-up and the driver's first frames free then stay in the
+    // heap as free space beside what the frame keeps (about 2 MiB at rest).
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 #endif
     // Neither needs the GL context, so both run while the window opens.
     preload_ = std::async(std::launch::async, [] {

@@ -35,26 +35,16 @@ std::unique_ptr<sound_engine> sound_engine::create(const char* device_name) {
     if (device == nullptr) {
         return nullptr;
     }
-    // The game plays a few sounds at a time; OpenAL's default of 256 sources sets aside mixing
-    // state for each of them (megabytes). It uses no effects, so its voices need no effect sends.
-    const ALCint attributes[] = {ALC_MONO_SOURCES, 16, ALC_STEREO_SOURCES, 16, NO_EFFECT_SENDS 0};
-    ALCcontext* context = alcCreateContext(device, attributes);
-    if (context == nullptr) {
-        alcCloseDevice(device);
-        return nullptr;
-    }
-    if (alcMakeContextCurrent(context) == ALC_FALSE) {
-        alcDestroyContext(context);
-        alcCloseDevice(device);
-        return nullptr;
-    }
-    return std::unique_ptr<sound_engine>(new sound_engine(device, context));
+    return std::unique_ptr<sound_engine>(new sound_engine(device));
 }
 
-sound_engine::sound_engine(ALCdevice* device, ALCcontext* context)
-    : device_(device), context_(context) {}
+sound_engine::sound_engine(ALCdevice* device) : device_(device) {}
 
 sound_engine::~sound_engine() {
+    if (context_ == nullptr) {
+        alcCloseDevice(device_);
+        return;
+    }
     make_current();
     release_sources(sources_.begin(), sources_.end());
     for (const auto& entry : buffers_) {
@@ -67,6 +57,27 @@ sound_engine::~sound_engine() {
     alcCloseDevice(device_);
 }
 
+// OpenAL Soft sets aside mixing state for 256 voices with a context (8 MiB), whatever the
+// attributes ask for, so the context waits for the first sound: a game at rest plays none.
+bool sound_engine::open_context() {
+    if (context_ == nullptr && !context_refused_) {
+        // The game plays a few sounds at a time and uses no effects: few sources, no effect sends.
+        const ALCint attributes[] = {ALC_MONO_SOURCES, 16, ALC_STEREO_SOURCES, 16,
+                                     NO_EFFECT_SENDS 0};
+        context_ = alcCreateContext(device_, attributes);
+        if (context_ == nullptr) {
+            context_refused_ = true;
+            std::cout << "the sound output opened no context: the game plays silently"
+                      << std::endl;
+        }
+    }
+    if (context_ == nullptr) {
+        return false;
+    }
+    make_current();
+    return true;
+}
+
 // OpenAL's current context is process-wide; making ours current before each use keeps the engine
 // correct even if another context was made current in between.
 void sound_engine::make_current() const {
@@ -76,7 +87,9 @@ void sound_engine::make_current() const {
 }
 
 void sound_engine::play_2d(const std::string& game_path, bool looped) {
-    make_current();
+    if (!open_context()) {
+        return;
+    }
     reclaim_finished_sources();
 
     const ALuint buffer = buffer_for(game_path);
@@ -102,6 +115,9 @@ void sound_engine::play_2d(const std::string& game_path, bool looped) {
 }
 
 void sound_engine::stop_all_sounds() {
+    if (context_ == nullptr) {
+        return;  // nothing has played yet
+    }
     make_current();
     release_sources(sources_.begin(), sources_.end());
     sources_.clear();
@@ -121,9 +137,12 @@ void sound_engine::release_sources(std::vector<ALuint>::iterator first,
 }
 
 void sound_engine::set_gains(float music, float effects) {
-    make_current();
     music_gain_ = music;
     effects_gain_ = effects;
+    if (context_ == nullptr) {
+        return;
+    }
+    make_current();
     for (ALuint source : sources_) {
         ALint looped = AL_FALSE;
         alGetSourcei(source, AL_LOOPING, &looped);
@@ -136,6 +155,9 @@ std::size_t sound_engine::active_sources() const {
 }
 
 int sound_engine::playing_count() const {
+    if (context_ == nullptr) {
+        return 0;
+    }
     make_current();
     int playing = 0;
     for (ALuint source : sources_) {

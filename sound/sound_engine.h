@@ -15,8 +15,9 @@ namespace quillomar {
 
 class sound_engine {
 public:
-    // Opens the output device (the system's default when `device_name` is null) with its own
-    // context. Null when no output device can be opened; the game then plays silently.
+    // Opens the output device (the system's default when `device_name` is null); its context is
+    // opened by the first sound played. Null when no output device can be opened; the game then
+    // plays silently, as it does when the device gives no context.
     static std::unique_ptr<sound_engine> create(const char* device_name = nullptr);
 
     ~sound_engine();
@@ -41,10 +42,14 @@ public:
     int playing_count() const;
     // Decoded files held in the cache.
     std::size_t cached_buffers() const;
+    // The context is open (the first sound has been asked for).
+    bool has_context() const { return context_ != nullptr; }
 
 private:
-    sound_engine(ALCdevice* device, ALCcontext* context);
+    explicit sound_engine(ALCdevice* device);
 
+    // Opens the context on first use and makes it current; false when the device gave none.
+    bool open_context();
     void make_current() const;
     void reclaim_finished_sources();
     void release_sources(std::vector<ALuint>::iterator first, std::vector<ALuint>::iterator last);
@@ -52,7 +57,8 @@ private:
     ALuint buffer_for(const std::string& game_path);
 
     ALCdevice* device_ = nullptr;
-    ALCcontext* context_ = nullptr;
+    ALCcontext* context_ = nullptr;  // none until the first sound
+    bool context_refused_ = false;
     std::vector<ALuint> sources_;
     std::map<std::string, ALuint> buffers_;
     float music_gain_ = 1.0f;

@@ -44,6 +44,7 @@ TEST(burst_footprint, holds_every_drawn_square_and_no_more) {
     };
     for (const auto& c : cases) {
         particle_system particles;
+        particles.make_room();
         particles.count = static_cast<int>(c.burst.size());
         for (std::size_t i = 0; i < c.burst.size(); ++i) {
             particles.positions[i] = c.burst[i].centre;

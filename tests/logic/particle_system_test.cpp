@@ -47,8 +47,21 @@ TEST(particle_system, emits_dt_times_ten_thousand_up_to_the_cap_with_values_in_r
     EXPECT_EQ(used.next(), fresh.next());
 }
 
+TEST(particle_system, the_pool_is_made_by_the_first_burst_and_stepping_without_one_is_free) {
+    particle_system system;
+    system.simulate(0.1f, glm::vec3(0.0f));
+    system.kill_all();
+    system.emit(0.00005f, glm::vec3(0.0f), random);  // too short a step to emit one
+    EXPECT_TRUE(system.pool.empty() && system.positions.empty() && system.count == 0);
+    system.emit(0.00015f, glm::vec3(0.0f), random);
+    system.simulate(0.1f, glm::vec3(0.0f, 0.0f, 10.0f));
+    EXPECT_EQ(system.pool.size(), static_cast<std::size_t>(max_particles));
+    EXPECT_EQ(system.count, 1);
+}
+
 TEST(particle_system, a_free_slot_is_searched_from_the_last_one_used_onwards) {
     particle_system s;
+    s.make_room();
     s.pool[0].life = s.pool[1].life = s.pool[3].life = 1.0f;
     s.last_used = 1;
     EXPECT_EQ(s.find_free(), 2);
@@ -67,6 +80,7 @@ TEST(particle_system, a_free_slot_is_searched_from_the_last_one_used_onwards) {
 TEST(particle_system, simulate_moves_stages_and_sorts_the_live_far_to_near_until_killed) {
     particle_system system;
     const glm::vec3 camera(0, 5, 20);
+    system.make_room();
     system.pool[9999].life = 0.01f;  // dies in the first step
     for (int frame = 0; frame < 10; ++frame) {
         system.emit(0.016f, glm::vec3(0.0f), random);

@@ -56,6 +56,22 @@ TEST_F(SoundEngineTest, PlayStartsAtOnceAndStopAllStopsEverything) {
     EXPECT_EQ(engine->playing_count(), 1) << "the engine plays again after stop-all";
 }
 
+TEST_F(SoundEngineTest, TheContextWaitsForTheFirstSoundAndItsGainsAreKept) {
+    engine->set_gains(0.25f, 0.5f);
+    engine->stop_all_sounds();
+    EXPECT_EQ(engine->playing_count(), 0);
+    EXPECT_FALSE(engine->has_context()) << "a silent game holds no mixing voices";
+    engine->play_2d(write_tone("tone.wav", 2.0), true);
+    ASSERT_TRUE(engine->has_context());
+    ALuint source = 0;
+    for (ALuint name = 1; name < 64 && source == 0; ++name) {
+        source = alIsSource(name) == AL_TRUE ? name : 0;
+    }
+    ALfloat gain = 0.0f;
+    alGetSourcef(source, AL_GAIN, &gain);
+    EXPECT_EQ(gain, 0.25f) << "the music's gain set before the context was opened";
+}
+
 // The sources OpenAL holds, whoever made them.
 std::vector<ALuint> live_sources() {
     std::vector<ALuint> live;
