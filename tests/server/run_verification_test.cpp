@@ -56,7 +56,10 @@ TEST(RunVerification, AnHonestRunCountsWithTheTicksTheReplayTook) {
     // Frames after the finish are no part of the run.
     std::optional<recording> longer = parse_recording(honest.recording);
     longer->frames.resize(longer->frames.size() + 600);
-    EXPECT_EQ(verify_run(honest.level_text, format_recording(*longer)).ticks, honest.ticks);
+    const run_verdict past_the_finish = verify_run(honest.level_text, format_recording(*longer));
+    EXPECT_EQ(past_the_finish.ticks, honest.ticks);
+    EXPECT_EQ(past_the_finish.hash, verdict.hash);
+    EXPECT_NE(verdict.hash, 0u);
 }
 
 TEST(RunVerification, EditedAndForeignRecordingsAreRefusedWithTheirReason) {
@@ -87,6 +90,8 @@ TEST(RunVerification, EditedAndForeignRecordingsAreRefusedWithTheirReason) {
          "the recording is longer than an hour of play"},
         {"larger than any recording", honest.level_text, std::string(max_recording_bytes + 1, '\n'),
          "the recording is larger than"},
+        {"as large as a recording may be", honest.level_text, std::string(max_recording_bytes, '\n'),
+         "the recording is damaged"},
         {"a level with nothing to play on", "title Flat\n", forward_run("title Flat\n", 1),
          "the level has nothing to play on"},
         {"every life lost", edge, forward_run(edge, 60 * 60 * 5), "the run loses every life"},
