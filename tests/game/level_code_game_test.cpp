@@ -9,7 +9,6 @@
 #include <sstream>
 #include <thread>
 
-#include "authoring/proven_route.h"
 #include "framework/clipboard.h"
 #include "records/level_code.h"
 #include "records/records_store.h"
@@ -33,15 +32,8 @@ TEST(LevelCodeGame, CtrlVPlaysThePastedLevelWithTheSendersGhost) {
     setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
     setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
     const std::string level_text = test::file_text(test::source_dir() / "levels/02_turning.txt");
-    level read;
-    std::istringstream in(level_text);
-    read.read_stream(in);
-    const proven_route route = prove_route(read);
-    ASSERT_TRUE(route.finished);
-    recording sent;
-    sent.level_key = level_key(level_text);
-    sent.frames = route.ticks;
-    sent.result = run_result{route.seconds, 0};
+    const recording sent = test::proven_run(level_text);
+    ASSERT_FALSE(sent.frames.empty());
 
     test::game_driver d(test::file_text(test::source_dir() / "levels/01_rolling.txt"), false);
     d.game().start_in_menu = true;
@@ -71,7 +63,7 @@ TEST(LevelCodeGame, CtrlVPlaysThePastedLevelWithTheSendersGhost) {
     ASSERT_NE(session->ghost(), nullptr);
     ASSERT_FALSE(session->ghost()->poses.empty());
     // The ghost is the sender's run: it ends where that run finished.
-    EXPECT_NEAR(session->ghost()->poses.back().play_time, route.seconds, 0.05);
+    EXPECT_NEAR(session->ghost()->poses.back().play_time, sent.result->seconds, 0.05);
 }
 
 }  // namespace

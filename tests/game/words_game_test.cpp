@@ -1,6 +1,5 @@
-// The player's language in the whole game: a German environment gives a German title menu, a
-// game from the title menu counts "Lives" and "Flips", and the game started without the title
-// menu keeps its own words whatever the environment says.
+// The player's language in the whole game: a German environment gives a German title menu, and
+// the game started without the title menu keeps its own words whatever the environment says.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -50,20 +49,6 @@ TEST(WordsGame, AGermanEnvironmentGivesAGermanTitleMenu) {
     d.game().open_level_list();
     d.frames(2);
     EXPECT_TRUE(test::hud_shows(d, "Kristalle und Kippen"));
-}
-
-TEST(WordsGame, PlayFromTheTitleMenuCountsLivesAndFlips) {
-    const environment env("en_GB.UTF-8");
-    test::game_driver d(level, false);
-    d.game().start_in_menu = true;
-    d.game().startup();
-    d.frames(2);
-    d.game().play_level(d.game().level_path, false);
-    test::until_screen(d, "play");
-    d.frames(3);
-    EXPECT_TRUE(drawn(d, "Lives: 5"));
-    EXPECT_TRUE(drawn(d, "Flips: 0"));
-    EXPECT_FALSE(drawn(d, "Leben: 5"));
 }
 
 TEST(WordsGame, TheGameWithoutTheTitleMenuKeepsItsOwnWordsInAnyLanguage) {

@@ -8,7 +8,6 @@
 #include <sstream>
 #include <thread>
 
-#include "authoring/proven_route.h"
 #include "records/best_run.h"
 #include "records/records_store.h"
 #include "tests/support/process.h"
@@ -50,15 +49,8 @@ TEST(LevelCodeProcess, ALevelCopiedInOneGameIsPastedInAnotherWithTheSendersRun) 
     const test::scratch_dir receiver_dir;
     const std::string level_text = test::file_text(test::source_dir() / "levels/01_rolling.txt");
     const std::string key = level_key(level_text);
-    level read;
-    std::istringstream in(level_text);
-    read.read_stream(in);
-    const proven_route route = prove_route(read);
-    ASSERT_TRUE(route.finished);
-    recording best;
-    best.level_key = key;
-    best.frames = route.ticks;
-    best.result = run_result{route.seconds, 0};
+    const recording best = test::proven_run(level_text);
+    ASSERT_FALSE(best.frames.empty());
     const std::string sender_records = (sender_dir.path() / "data/quillomar").string();
     std::filesystem::create_directories(sender_records);
     ASSERT_TRUE(save_recording(best, best_run_path(sender_records, key)));

@@ -95,17 +95,6 @@ TEST(EditorArea, ARefusedCellLeavesTheWholeAreaAsItWasAndNothingToUndo) {
     EXPECT_FALSE(session.undo());
 }
 
-TEST(EditorArea, ANewFileIsNewUntilItsFirstSave) {
-    const test::scratch_dir dir;
-    const std::string path = (dir.path() / "mine.txt").string();
-    level_edit_session session = *level_edit_session::open(path, nullptr);
-    EXPECT_TRUE(session.is_new());
-    EXPECT_TRUE(session.document().cubes().empty());
-    ASSERT_TRUE(session.save(nullptr));
-    EXPECT_FALSE(session.is_new());
-    EXPECT_FALSE(open_text(dir, corridor).is_new());
-}
-
 TEST(MapMarks, NeighbouringHeightsDifferClearlyAndTheCursorHasAColourOfItsOwn) {
     const auto lightness = [](glm::vec4 c) { return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b; };
     for (int h = 1; h < 9; ++h) {

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "authoring/proven_route.h"
 #include "authoring/shared_level.h"
 #include "level/level.h"
 #include "records/best_run.h"
@@ -19,28 +18,10 @@ namespace quillomar {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string file_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::file_text;
+using test::proven_run;
 
 const std::string small_level = file_text("levels/01_rolling.txt");
-
-// A run of the level that finishes it, as the checking player plays it.
-recording finishing_run(const std::string& level_file) {
-    level read;
-    std::istringstream in(level_file);
-    read.read_stream(in);
-    const proven_route route = prove_route(read);
-    recording run;
-    run.level_key = level_key(level_file);
-    run.frames = route.ticks;
-    run.result = run_result{route.seconds, 0};
-    return run;
-}
 
 // A code built by hand: the stated lengths, the zlib stream and the checksum as given.
 std::string code_of(std::uint32_t level_size, std::uint32_t run_size, const std::string& packed,
@@ -83,7 +64,7 @@ TEST(LevelCode, EveryShippedLevelComesBackWithAndWithoutItsRun) {
         }
         SCOPED_TRACE(entry.path().string());
         const std::string level_file = file_text(entry.path());
-        const recording run = finishing_run(level_file);
+        const recording run = proven_run(level_file);
         ASSERT_FALSE(run.frames.empty());
         for (const bool with_run : {false, true}) {
             const std::string code =
@@ -120,7 +101,7 @@ TEST(LevelCode, EachHostileCodeGivesItsOwnLine) {
     const std::string good = encode_level_code(small_level);
     std::string other_level = small_level;
     other_level += "\n# another level\n";
-    const std::string run_of_other = format_recording(finishing_run(other_level));
+    const std::string run_of_other = format_recording(proven_run(other_level));
     const std::string flipped = good.substr(0, 20) + (good[20] == 'A' ? 'B' : 'A') + good.substr(21);
     const struct {
         std::string code;
@@ -166,7 +147,7 @@ TEST(LevelCode, EachHostileCodeGivesItsOwnLine) {
 TEST(SharedLevel, APastedLevelIsKeptUnderItsKeyWithTheFasterRunToBeat) {
     test::scratch_dir records;
     const std::string folder = records.path().string();
-    recording slow = finishing_run(small_level);
+    recording slow = proven_run(small_level);
     const std::string key = slow.level_key;
     recording fast = slow;
     fast.result->seconds -= 1.0;
@@ -205,6 +186,32 @@ TEST(SharedLevel, APastedLevelIsKeptUnderItsKeyWithTheFasterRunToBeat) {
     ASSERT_TRUE(take_level_code(encode_level_code(small_level, format_recording(fast)), folder).ok);
     ASSERT_TRUE(take_level_code(encode_level_code(small_level, format_recording(slow)), folder).ok);
     EXPECT_EQ(run_to_beat(folder, key)->result->seconds, fast.result->seconds);
+}
+
+// A tie keeps the player's own run; a run of another level, or none readable, in the player's
+// place leaves the sender's.
+TEST(SharedLevel, TheRunToBeatIsTheFasterRunOfItsOwnLevelAndATieIsThePlayers) {
+    test::scratch_dir records;
+    const std::string folder = records.path().string();
+    const recording own = proven_run(small_level);
+    const std::string key = own.level_key;
+    recording sent = own;
+    sent.frames.emplace_back();  // as fast, and yet another run
+    ASSERT_TRUE(take_level_code(encode_level_code(small_level, format_recording(sent)), folder).ok);
+    ASSERT_TRUE(save_recording(own, best_run_path(folder, key)));
+    EXPECT_EQ(run_to_beat(folder, key)->frames.size(), own.frames.size());
+    recording foreign = own;
+    foreign.level_key = "0123456789abcdef";
+    ASSERT_TRUE(save_recording(foreign, best_run_path(folder, key)));
+    EXPECT_EQ(run_to_beat(folder, key)->frames.size(), sent.frames.size());
+    std::ofstream(best_run_path(folder, key), std::ios::binary) << "damaged";
+    EXPECT_EQ(run_to_beat(folder, key)->frames.size(), sent.frames.size());
+    // A check stopped before its end keeps nothing.
+    const std::atomic<bool> stop{true};
+    const taken_code stopped =
+        take_level_code(encode_level_code(small_level + "# stopped\n"), folder, &stop);
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_EQ(stopped.line, "The pasted level was not checked.");
 }
 
 TEST(SharedLevel, ALevelThatCannotBeFinishedOrAHostileCodeIsNotKept) {

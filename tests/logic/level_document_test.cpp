@@ -234,10 +234,13 @@ TEST(level_edit_session, a_missing_file_is_a_new_level_the_game_reads) {
     auto session = level_edit_session::open(path, nullptr);
     ASSERT_TRUE(session);
     EXPECT_FALSE(session->is_dirty());
+    EXPECT_TRUE(session->is_new() && session->document().cubes().empty());
     EXPECT_TRUE(session->document().start() && session->document().finish());
     EXPECT_TRUE(session->set_height({2, 1}, 1).changed);
     EXPECT_TRUE(session->set_finish({2, 1}).changed);
     ASSERT_TRUE(session->save(nullptr));
+    EXPECT_FALSE(session->is_new());
+    EXPECT_FALSE(level_edit_session::open(path, nullptr)->is_new());
     level lvl;
     ASSERT_TRUE(lvl.read_file(path));
     EXPECT_EQ(lvl.cubes, std::vector<glm::vec3>{glm::vec3(4, 2, 2)});

@@ -7,20 +7,12 @@
 
 #include "framework/key_map.h"
 #include "game/menu.h"
+#include "tests/support/serif_metrics.h"
 
 namespace quillomar {
 namespace {
 
-text_metrics serif_like() {
-    text_metrics m;
-    for (int c = 33; c < 127; ++c) {
-        m.advance[c] = std::islower(c) ? 17.0f : std::isupper(c) ? 23.0f : 12.0f;
-    }
-    m.advance['m'] = m.advance['W'] = 30.0f;
-    m.advance[' '] = 9.0f;
-    m.line_height = 37.0f;
-    return m;
-}
+using test::serif_like;
 
 // The title menu showing `page` (0 the title, 1 the settings, 2 to 5 their pages), on `row`.
 menu opened(std::size_t page, std::size_t row) {

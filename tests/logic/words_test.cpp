@@ -13,9 +13,12 @@
 #include "game/menu.h"
 #include "game/words.h"
 #include "records/settings.h"
+#include "tests/support/serif_metrics.h"
 
 namespace quillomar {
 namespace {
+
+using test::serif_like;
 
 std::string file_bytes(const std::string& game_path) {
     std::ifstream in(platform_path(game_path), std::ios::binary);
@@ -156,20 +159,6 @@ TEST(Words, TextIsMeasuredAndCutByCharactersNotBytes) {
     EXPECT_EQ(text_width(m, "a\xc3", 1.0f), 10.0f);
     EXPECT_EQ(char_at("\xe2\x82\xac", 0).code, 0x20acu);
     EXPECT_EQ(char_at("\xc0\x80", 0).bytes, 1u);  // an overlong NUL is no character
-}
-
-text_metrics serif_like() {
-    text_metrics m;
-    for (int c = 33; c < 256; ++c) {
-        m.advance[c] = c < 127 && std::islower(c)   ? 17.0f
-                       : c < 127 && std::isupper(c) ? 23.0f
-                       : c >= 192                   ? 19.0f
-                                                    : 12.0f;
-    }
-    m.advance['m'] = m.advance['W'] = 30.0f;
-    m.advance[' '] = 9.0f;
-    m.line_height = 37.0f;
-    return m;
 }
 
 TEST(Words, TheTitleMenuShowsEveryEntryWholeInEveryLanguageAndSize) {

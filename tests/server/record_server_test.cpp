@@ -37,6 +37,19 @@ std::string submission(const std::string& player, const std::string& secret,
 
 std::string upload(const std::string& level) { return json{{"level", level}}.dump(); }
 
+// The port the started server says it listens on; 0 when it says nothing within ten seconds.
+int listening_port(test::child_process& server) {
+    for (int i = 0; i < 200 && server.running(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const std::string out = server.standard_output();
+        const std::size_t at = out.find("listening on http://127.0.0.1:");
+        if (at != std::string::npos && out.find('\n', at) != std::string::npos) {
+            return std::stoi(out.substr(at + 30));
+        }
+    }
+    return 0;
+}
+
 class RecordServer : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
@@ -191,15 +204,7 @@ TEST_P(RecordServer, TheProgramLosesNoSubmissionWhenKilledMidQueue) {
             QUILLOMAR_SERVER_BINARY, QUILLOMAR_SOURCE_DIR, std::vector<std::string>{},
             std::vector<std::string>{"--listen", "127.0.0.1:0", "--database", url, "--verifiers",
                                      verifiers});
-        int port = 0;
-        for (int i = 0; i < 200 && port == 0 && server->running(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            const std::string out = server->standard_output();
-            const std::size_t at = out.find("listening on http://127.0.0.1:");
-            if (at != std::string::npos && out.find('\n', at) != std::string::npos) {
-                port = std::stoi(out.substr(at + 30));
-            }
-        }
+        const int port = listening_port(*server);
         return std::make_pair(std::move(server), port);
     };
     std::vector<long long> runs;
@@ -255,15 +260,7 @@ TEST(RecordServerWeb, ServesTheBrowserBuildWithCrossOriginIsolation) {
     test::child_process server(QUILLOMAR_SERVER_BINARY, QUILLOMAR_SOURCE_DIR, {},
                                {"--listen", "127.0.0.1:" + std::to_string(test::free_port()),
                                 "--database", url, "--web", web});
-    int port = 0;
-    for (int i = 0; i < 200 && port == 0 && server.running(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const std::string out = server.standard_output();
-        const std::size_t at = out.find("listening on http://127.0.0.1:");
-        port = at != std::string::npos && out.find('\n', at) != std::string::npos
-                   ? std::stoi(out.substr(at + 30))
-                   : 0;
-    }
+    const int port = listening_port(server);
     ASSERT_GT(port, 0) << server.standard_error();
     httplib::Client client("127.0.0.1", port);
     client.set_follow_location(true);
@@ -279,6 +276,113 @@ TEST(RecordServerWeb, ServesTheBrowserBuildWithCrossOriginIsolation) {
     const auto outside = client.Get("/../../etc/passwd");
     ASSERT_TRUE(outside);
     EXPECT_GE(outside->status, 400);
+}
+
+// Every path and method the API knows, and a few it does not, answered in turn on one database:
+// the status, and the reason or a piece of the answer.
+TEST(RecordApi, EachRequestGetsItsOwnStatusAndReason) {
+    std::string why;
+    std::unique_ptr<storage> store = open_storage(test::fresh_database("sqlite", why));
+    api_limits limits;
+    limits.player_burst = 2.0;  // two runs at once, and not one more in this test's minute
+    limits.player_per_second = 0.001;
+    int woken = 0;
+    record_api api(*store, limits, [&woken] { ++woken; });
+    const std::string key = parse_recording(rolling_run().recording)->level_key;
+    const std::string none = "0123456789abcdef";
+    const std::string ann = json{{"player", "ann"}, {"secret", "ann-secret-0123456789"}}.dump();
+    const std::string run = submission("ann", "ann-secret-0123456789", rolling_run().recording);
+    json elsewhere_json = json::parse(run);
+    elsewhere_json["level"] = none;
+    const std::string elsewhere = elsewhere_json.dump();
+    const struct {
+        const char* method;
+        std::string path;
+        std::string body;
+        std::map<std::string, std::string> query;
+        int status;
+        std::string says;  // the start of the error, or a piece of the body
+    } rows[] = {
+        {"POST", "/api/v1/levels", upload(rolling_run().level_text), {}, 201, "\"added\":true"},
+        {"POST", "/api/v1/levels", upload(rolling_run().level_text + "# again\n"), {}, 201,
+         "\"key\""},
+        {"POST", "/api/v1/levels", upload("title Flat\n"), {}, 422, "not a level: it has no cube"},
+        {"POST", "/api/v1/levels", "{}", {}, 400, "the field \"level\" is missing"},
+        {"GET", "/api/v1", "", {}, 200, "\"levels\":2"},
+        {"GET", "/api/v1x", "", {}, 404, "no such resource"},
+        {"GET", "/api", "", {}, 404, "no such resource"},
+        {"POST", "/api/v1", "", {}, 404, "no such resource"},
+        {"DELETE", "/api/v1/levels", "", {}, 405, "levels are listed with GET"},
+        {"GET", "/api/v1/runs", "", {}, 405, "runs are submitted with POST"},
+        {"GET", "/api/v1/players", "", {}, 405, "players are claimed with POST"},
+        {"POST", "/api/v1/levels/" + key, "", {}, 405, "this resource is read with GET"},
+        {"POST", "/api/v1/levels/a/b/c", "", {}, 404, "no such resource"},
+        {"GET", "/api/v1/levels/a/b/c", "", {}, 404, "no such resource"},
+        {"GET", "/api/v1/levels/0123456789ABCDEF", "", {}, 404, "a level key is 16 hex digits"},
+        {"GET", "/api/v1/levels/" + none, "", {}, 404, "no level " + none},
+        {"GET", "/api/v1/levels/" + key + "/record", "", {}, 404, "no verified run of level"},
+        {"GET", "/api/v1/levels/" + key + "/scores", "", {}, 404, "no such resource"},
+        {"GET", "/api/v1/levels/" + none + "/leaderboard", "", {}, 404, "no level " + none},
+        {"GET", "/api/v1/levels/" + key + "/leaderboard", "", {{"limit", "101"}}, 400,
+         "limit is a number from 1 to 100"},
+        {"GET", "/api/v1/levels/" + key + "/leaderboard", "", {{"player", "bob"}}, 200,
+         "\"you\":null"},
+        {"GET", "/api/v1/levels", "", {{"offset", "-1"}}, 400, "offset is a count from 0"},
+        {"GET", "/api/v1/levels", "", {{"limit", "0000000000000000001"}}, 400, "offset is"},
+        {"GET", "/api/v1/levels", "", {{"limit", "100"}, {"offset", "0"}}, 200, "\"total\":2"},
+        {"POST", "/api/v1/players", ann, {}, 201, "\"created\":true"},
+        {"POST", "/api/v1/players", ann, {}, 200, "\"created\":false"},
+        {"POST", "/api/v1/players", json{{"player", "ann"}, {"secret", "not-ann-0123456789"}}.dump(), {},
+         409, "the name ann is taken"},
+        {"POST", "/api/v1/players", "[]", {}, 400, "the body is not a JSON object"},
+        {"POST", "/api/v1/runs", "{", {}, 400, "the body is not JSON"},
+        {"POST", "/api/v1/runs", elsewhere, {}, 404, "no level " + none + "; upload it first"},
+        {"POST", "/api/v1/runs", run, {}, 202, "{\"run\":1,\"state\":\"queued\"}"},
+        {"POST", "/api/v1/runs", run, {}, 202, "{\"run\":2,"},
+        {"POST", "/api/v1/runs", run, {}, 429, "too many runs from ann"},
+        {"GET", "/api/v1/runs/1", "", {}, 200, "\"state\":\"queued\""},
+        {"GET", "/api/v1/runs/2/recording", "", {}, 200, rolling_run().recording},
+        {"GET", "/api/v1/runs/3", "", {}, 404, "no run 3"},
+        {"GET", "/api/v1/runs/3/recording", "", {}, 404, "no such run"},
+        {"GET", "/api/v1/runs/1x", "", {}, 404, "a run is named by its number"},
+        {"GET", "/api/v1/runs/1/replay", "", {}, 404, "no such resource"},
+    };
+    double now = 0.0;
+    const auto ask = [&now](record_api& to, const char* method, const std::string& path,
+                            const std::string& body = "",
+                            std::map<std::string, std::string> query = {}) {
+        return to.handle({method, path, std::move(query), body, "127.0.0.1", now += 1.0});
+    };
+    for (const auto& r : rows) {
+        const api_response a = ask(api, r.method, r.path, r.body, r.query);
+        EXPECT_EQ(a.status, r.status) << r.method << " " << r.path << ": " << a.body;
+        const std::string said =
+            a.status >= 400 ? json::parse(a.body)["error"].get<std::string>() : a.body;
+        const std::size_t at = said.find(r.says);
+        EXPECT_TRUE(a.status >= 400 ? at == 0 : at != std::string::npos)
+            << r.method << " " << r.path << ": " << said;
+    }
+    EXPECT_EQ(woken, 2);
+    EXPECT_EQ(store->queued_runs(), 2);
+    // A verified run names its rank and the player's best run.
+    std::unique_ptr<run_claim> claim = store->claim_run();
+    ASSERT_TRUE(claim);
+    claim->finish(verify_run(claim->run().level_text, claim->run().recording));
+    const std::string id = std::to_string(claim->run().id);
+    const json verified = json::parse(ask(api, "GET", "/api/v1/runs/" + id).body);
+    EXPECT_EQ(verified["rank"], 1) << verified.dump();
+    EXPECT_EQ(verified["best_run"], claim->run().id);
+    EXPECT_EQ(verified["ticks"], rolling_run().ticks);
+    EXPECT_EQ(verified["lives_lost"], 0);
+
+    // Each address has its burst; a level check beyond the limit waits for another time.
+    limits.address_burst = 1.0;
+    limits.address_per_second = 0.001;
+    limits.max_level_checks = 0;
+    record_api busy(*store, limits);
+    const std::string third = upload(rolling_run().level_text + "# busy\n");
+    EXPECT_EQ(ask(busy, "POST", "/api/v1/levels", third).status, 503);
+    EXPECT_EQ(ask(busy, "GET", "/api/v1").status, 429);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, RecordServer, ::testing::Values("sqlite", "postgresql"),

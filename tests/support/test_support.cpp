@@ -13,8 +13,10 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include "authoring/proven_route.h"
 #include "framework/game_window.h"
 #include "framework/window_errors.h"
+#include "records/records_store.h"
 
 namespace quillomar::test {
 namespace {
@@ -153,6 +155,20 @@ void gl_test::SetUp() {
     ASSERT_NE(window, nullptr) << "an OpenGL 3.3 core context is needed (run under xvfb-run -a)";
     while (glGetError() != GL_NO_ERROR) {
     }
+}
+
+recording proven_run(const std::string& level_text) {
+    level read;
+    std::istringstream in(level_text);
+    read.read_stream(in);
+    const proven_route route = prove_route(read);
+    recording run;
+    run.level_key = level_key(level_text);
+    if (route.finished) {
+        run.frames = route.ticks;
+        run.result = run_result{route.seconds, 0};
+    }
+    return run;
 }
 
 }  // namespace quillomar::test

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "game/recording.h"
+
 struct GLFWwindow;
 
 namespace quillomar::test {
@@ -96,6 +98,10 @@ inline std::string file_text(const std::filesystem::path& path) {
     text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
+
+// The checking player's run of the level `level_text` to its finish, as a best run is kept: its
+// key, its ticks and its time with no life lost. No frames when the level cannot be finished.
+recording proven_run(const std::string& level_text);
 
 // The repository root, where the game's assets live.
 inline std::filesystem::path source_dir() {
