@@ -278,7 +278,7 @@ void online_client::answered(const http_answer& answer) {
     const asked a = found->second;
     asked_.erase(found);
     const std::string away =
-        answer.status == 0 ? fill_in(tr("Offline: %1"), one_line(answer.error, 100))
+        answer.status == 0 ? tr("Offline: the server does not answer")
                            : fill_in(tr("Offline: the server answered %1"),
                                      std::to_string(answer.status));
     if (answer.status != 0) {
