@@ -349,24 +349,58 @@ void key_input::key_pressed(int key, int mods) {
         if (key_rows[i].is_command) {
             pending_.press(key_rows[i].action);
         } else {
-            ++window_presses_[static_cast<int>(key_rows[i].shell_action)];
+            count_press(key_rows[i].shell_action);
         }
     }
     for (const auto& b : fixed_keys) {
         if (b.key == key) {
-            ++window_presses_[static_cast<int>(b.action)];
+            count_press(b.action);
         }
     }
     if (ctrl && (key == GLFW_KEY_C || key == GLFW_KEY_V)) {
-        ++window_presses_[static_cast<int>(key == GLFW_KEY_C ? window_action::copy_code
-                                                             : window_action::paste_code)];
+        count_press(key == GLFW_KEY_C ? window_action::copy_code : window_action::paste_code);
     }
+}
+
+void key_input::count_press(window_action action) {
+    ++window_presses_[static_cast<int>(action)];
+    // Presses nobody takes (a key with no meaning on the screen shown) must not pile up.
+    constexpr std::size_t kept = 64;
+    if (press_order_.size() == kept) {
+        press_order_.erase(press_order_.begin());
+    }
+    press_order_.push_back(action);
 }
 
 int key_input::take(window_action action) {
     const int presses = window_presses_[static_cast<int>(action)];
     window_presses_[static_cast<int>(action)] = 0;
+    press_order_.erase(std::remove(press_order_.begin(), press_order_.end(), action),
+                       press_order_.end());
     return presses;
+}
+
+std::optional<window_action> key_input::take_first_of(const std::vector<window_action>& among) {
+    const auto wanted = [&among](window_action a) {
+        return std::find(among.begin(), among.end(), a) != among.end();
+    };
+    std::optional<window_action> first;
+    const auto in_order = std::find_if(press_order_.begin(), press_order_.end(), wanted);
+    if (in_order != press_order_.end()) {
+        first = *in_order;
+        press_order_.erase(in_order);
+    } else {
+        // Counted presses whose place in the order has been forgotten come after the rest.
+        const auto counted = std::find_if(among.begin(), among.end(), [this](window_action a) {
+            return window_presses_[static_cast<int>(a)] > 0;
+        });
+        if (counted == among.end()) {
+            return std::nullopt;
+        }
+        first = *counted;
+    }
+    --window_presses_[static_cast<int>(*first)];
+    return first;
 }
 
 void key_input::bind(const std::vector<key_binding>& bound) {
@@ -584,7 +618,7 @@ void key_input::poll_gamepads() {
         if (binding.is_command) {
             pending_.press(binding.action);
         } else {
-            ++window_presses_[static_cast<int>(binding.shell_action)];
+            count_press(binding.shell_action);
         }
     }
     gamepad_buttons_down_ = buttons_down;

@@ -178,6 +178,10 @@ public:
 
     // The presses of the action since the last call.
     int take(window_action action);
+    // The earliest press since the last call of any of `among`, taken alone; the later ones stay
+    // for the next call. A menu that a press leaves (Enter opening a list) thus hands the presses
+    // made after it to the screen it opened, as typed, however many came in one slow frame.
+    std::optional<window_action> take_first_of(const std::vector<window_action>& among);
     int take(editor_action action);
     // The click since the last call, if any.
     std::optional<pointer_click> take_click();
@@ -217,7 +221,7 @@ public:
     touch_input& touch() { return touch_; }
     // A press made elsewhere than on a key (the page's buttons over the picture).
     void press(command c) { pending_.press(c); }
-    void press(window_action action) { ++window_presses_[static_cast<int>(action)]; }
+    void press(window_action action) { count_press(action); }
     // The window's size in pixels; unchanged without a window.
     void window_size(int& width, int& height) const;
 
@@ -230,7 +234,9 @@ private:
     frame_input pending_;
     frame_input gamepad_held_;  // the commands the gamepads hold this frame
     unsigned gamepad_buttons_down_ = 0;  // bit per button, as of the last poll
+    void count_press(window_action action);
     int window_presses_[window_action_count] = {};
+    std::vector<window_action> press_order_;  // the presses counted, as they came
     int editor_presses_[editor_action_count] = {};
     std::optional<pointer_click> click_;
     std::optional<std::pair<double, double>> scripted_pointer_;

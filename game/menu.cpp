@@ -544,16 +544,24 @@ menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metr
         const hud_tone tone = chosen ? hud_tone::chosen : hud_tone::plain;
         const float line_top = y + std::round((step - em) / 2.0f);
         std::vector<std::size_t> made;
-        const std::string label =
-            shorten_to_width(metrics, e.label, s, e.values.empty() ? block_w : label_w);
+        // A label longer than its column may run on over a short value of its own ("-" beside
+        // a generated level's name), which then stands at the right end of the row.
+        const std::string own_value =
+            e.values.empty() ? "" : (chosen && screen.waiting_for_key ? "..." : e.values[e.value]);
+        const float own_value_w = std::min(value_w, make.width(own_value, 1.0f));
+        const bool runs_on = !e.values.empty() && make.width(e.label, 1.0f) > label_w &&
+                             own_value_w < value_w;
+        const float label_room =
+            e.values.empty() ? block_w : (runs_on ? block_w - gap - own_value_w : label_w);
+        const std::string label = shorten_to_width(metrics, e.label, s, label_room);
         const float label_x = has_values ? left : -make.width(label, 1.0f) / 2.0f;
         fit.whole_labels = fit.whole_labels && label == e.label;
         made.push_back(make.add(label, label_x, line_top, tone, 1.0f));
         float right_end = label_x + make.width(label, 1.0f);
         if (!e.values.empty()) {
-            const std::string value = shorten_to_width(
-                metrics, chosen && screen.waiting_for_key ? "..." : e.values[e.value], s, value_w);
-            const float value_x = left + label_w + gap;
+            const std::string value = shorten_to_width(metrics, own_value, s, value_w);
+            const float value_x =
+                runs_on ? left + block_w - make.width(value, 1.0f) : left + label_w + gap;
             made.push_back(make.add(value, value_x, line_top, tone, 1.0f));
             right_end = value_x + make.width(value, 1.0f);
         }

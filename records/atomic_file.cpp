@@ -30,7 +30,38 @@ bool write_all(int fd, const std::string& text) {
     return true;
 }
 
+// The folder's entries last through a power cut once it is synced; in the browser, where the
+// files live in memory, once the page has stored them in IndexedDB.
+void store_folder(const std::string& folder) {
+    const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (folder_fd >= 0) {
+        ::fsync(folder_fd);
+        ::close(folder_fd);
+    }
+#ifdef __EMSCRIPTEN__
+    MAIN_THREAD_ASYNC_EM_ASM({
+        if (Module.quillomarStore) Module.quillomarStore();
+    });
+#endif
+}
+
+std::string folder_of(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
 }  // namespace
+
+bool remove_file_durably(const std::string& path, std::string* error) {
+    if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
+        if (error != nullptr) {
+            *error = std::strerror(errno);
+        }
+        return false;
+    }
+    store_folder(folder_of(path));
+    return true;
+}
 
 bool write_file_atomically(const std::string& path, const std::string& text, std::string* error) {
     auto fail = [error](const std::string& reason) {
@@ -39,10 +70,7 @@ bool write_file_atomically(const std::string& path, const std::string& text, std
         }
         return false;
     };
-    std::string folder = std::filesystem::path(path).parent_path().string();
-    if (folder.empty()) {
-        folder = ".";
-    }
+    const std::string folder = folder_of(path);
     std::error_code made;
     std::filesystem::create_directories(folder, made);
     if (made) {
@@ -61,17 +89,7 @@ bool write_file_atomically(const std::string& path, const std::string& text, std
         return fail(std::strerror(reason));
     }
     // The rename itself lasts through a power cut only once the folder is synced.
-    const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (folder_fd >= 0) {
-        ::fsync(folder_fd);
-        ::close(folder_fd);
-    }
-#ifdef __EMSCRIPTEN__
-    // In the browser the files live in memory until the page stores them in IndexedDB.
-    MAIN_THREAD_ASYNC_EM_ASM({
-        if (Module.quillomarStore) Module.quillomarStore();
-    });
-#endif
+    store_folder(folder);
     return true;
 }
 

@@ -17,6 +17,7 @@ namespace {
 const glm::mat4 light_projection = perspective(45.0f, 1.3333334f, 0.1f, 100.0f);
 const glm::mat4 projector_projection = perspective(20.0f, 1.7f, 0.1f, 50.0f);
 const glm::vec3 light_up(0.0f, 1.0f, 0.0f);
+constexpr GLbitfield depth_and_stencil_clear = GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT;
 const glm::mat4 bias(glm::vec4(0.5f, 0.0f, 0.0f, 0.0f), glm::vec4(0.0f, 0.5f, 0.0f, 0.0f),
                      glm::vec4(0.0f, 0.0f, 0.5f, 0.0f), glm::vec4(0.5f, 0.5f, 0.5f, 1.0f));
 
@@ -303,7 +304,10 @@ void frame_renderer::draw(const game_state& s, int width, int height,
     part_done("shadow");
 
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // No pass tests the stencil, but the window's depth and stencil share one 32-bit word a
+    // sample: clearing depth alone rewrites each word around its stencil bits (read, mask,
+    // write), clearing both fills the words outright, about three times as fast in llvmpipe.
+    glClear(depth_and_stencil_clear | GL_COLOR_BUFFER_BIT);
     glViewport(0, 0, width, height);
     set_wireframe(s.display.wireframe);
     draw_scene(s, ghost);
@@ -327,7 +331,7 @@ void frame_renderer::draw(const game_state& s, int width, int height,
 void frame_renderer::draw_text_only(const game_state& s, int width, int height,
                                     const std::vector<hud_line>& lines) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(depth_and_stencil_clear | GL_COLOR_BUFFER_BIT);
     glViewport(0, 0, width, height);
     glDisable(GL_DEPTH_TEST);
     glDepthFunc(GL_ALWAYS);

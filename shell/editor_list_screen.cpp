@@ -168,7 +168,7 @@ menu_layout editor_list_screen::layout(const quillomar_game& game) const {
         if (i == choice_ && naming_) {
             label = fill_in(tr("Name: %1"), typed_ + "_");
         }
-        page.entries.push_back({label, menu_action::none, -1, {}, 0, ""});
+        page.entries.push_back({label, menu_action::none, -1, {}, 0, "", ""});
     }
     menu shown({page});
     shown.point_at(choice_);

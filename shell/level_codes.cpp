@@ -9,6 +9,7 @@
 #include "level/level_limits.h"
 #include "records/level_code.h"
 #include "records/records_store.h"
+#include "shell/paste_screen.h"
 #include "shell/quillomar_game.h"
 
 namespace quillomar {
@@ -44,12 +45,9 @@ std::string quillomar_game::copy_level_file_code(const std::string& game_path) {
 }
 
 std::string quillomar_game::paste_level_code(std::string_view code) {
-    const taken_code taken = take_level_code(code, default_records_folder());
-    if (!taken.ok) {
-        return said(taken.line);
-    }
-    play_level(taken.level_path, true);
-    return said(taken.line);
+    // The check of a large level takes seconds: it runs beside the frames, over this screen.
+    push(std::make_unique<paste_screen>(std::string(code), default_records_folder()));
+    return tr("Checking the pasted level...");
 }
 
 std::string quillomar_game::paste_from_clipboard() {

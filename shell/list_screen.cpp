@@ -1,7 +1,5 @@
 #include "shell/list_screen.h"
 
-#include "game/words.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -12,9 +10,10 @@
 #include "framework/key_map.h"
 #include "game/medal_times.h"
 #include "game/menu.h"
-#include "game/words.h"
-#include "records/medal_store.h"
 #include "game/replay_theatre.h"
+#include "game/words.h"
+#include "records/assisted_store.h"
+#include "records/medal_store.h"
 #include "records/records_store.h"
 #include "shell/list_pointer.h"
 #include "shell/quillomar_game.h"
@@ -65,11 +64,14 @@ void list_screen::add_own_rows(quillomar_game& game, const std::string& records_
     records.load();
     medal_store medals(records_folder);
     medals.load();
+    assisted_store assisted(records_folder);
+    assisted.load();
     // Every one is open: the player made it.
     for (const level_set_entry& entry : own_) {
         const std::string key = level_key_of_file(entry.path);
         own_keys_.push_back(key);
         level_list_row row{entry.title, true, std::nullopt};
+        row.assisted = assisted.keys().count(key) > 0;
         std::string won_medal;
         if (const level_record* best = key.empty() ? nullptr : records.find(key)) {
             row.best_seconds = best->best_time_seconds;
@@ -111,6 +113,8 @@ void list_screen::add_generated_rows(const std::string& records_folder) {
     records.load();
     medal_store medals(records_folder);
     medals.load();
+    assisted_store assisted(records_folder);
+    assisted.load();
     // Each generated level by the title its seed gives; the seed itself is in the note.
     for (const auto& [title, seed] :
          {std::pair{tr("Random level") + ": " + title_for_seed(random_seed_), random_seed_},
@@ -120,6 +124,7 @@ void list_screen::add_generated_rows(const std::string& records_folder) {
             records_folder.empty()
                 ? std::string()
                 : level_key_of_file(generated_level_path(records_folder, seed));
+        row.assisted = !key.empty() && assisted.keys().count(key) > 0;
         std::string medal;
         if (const level_record* best = key.empty() ? nullptr : records.find(key)) {
             row.best_seconds = best->best_time_seconds;
@@ -164,8 +169,9 @@ void list_screen::choose(quillomar_game& game) {
     const level_set& set = game.levels();
     if (!rows_[choice_].unlocked) {
         // The level before a locked one is the one to win.
-        note_ = choice_ > 0 ? fill_in(tr("Locked: win %1 to open it"), rows_[choice_ - 1].title)
-                            : tr("Locked");
+        note_ = choice_ > 0
+                    ? fill_in(tr("Locked: win %1 to open it"), tr(rows_[choice_ - 1].title))
+                    : tr("Locked");
         return;
     }
     if (const level_set_entry* entry = entry_of(game, choice_)) {
@@ -271,7 +277,7 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
         if (i == own_first_ && !own_.empty()) {
             page.entries.push_back({tr(own_heading), menu_action::none, -1, {}, 0, "", ""});
         }
-        page.entries.push_back({row.title, menu_action::none, -1, {status}, 0, ""});
+        page.entries.push_back({tr(row.title), menu_action::none, -1, {status}, 0, "", ""});
     }
     const bool headed = !own_.empty();
     menu shown({page});

@@ -172,25 +172,33 @@ menu_action menu_mode::update(const targets& t) {
     for (int n = keys.take(window_action::full_screen); n > 0; --n) {
         toggle_full_screen(t.window);
     }
-    const std::pair<window_action, menu_input> presses[] = {
-        {window_action::list_up, menu_input::up},         {window_action::list_down, menu_input::down},
-        {window_action::menu_left, menu_input::left},     {window_action::menu_right, menu_input::right},
-        {window_action::confirm, menu_input::confirm},    {window_action::menu_accept, menu_input::confirm},
-        {window_action::pad_start, menu_input::confirm},  {window_action::quit, menu_input::back},
-        {window_action::menu_back, menu_input::back},
-    };
+    static const std::vector<window_action> menu_keys = {
+        window_action::list_up,   window_action::list_down,   window_action::menu_left,
+        window_action::menu_right, window_action::confirm,    window_action::menu_accept,
+        window_action::pad_start, window_action::quit,        window_action::menu_back};
     menu_action action = menu_action::none;
     // The Pause key closes the pause menu as it opened it.
     if (keys.take(window_action::pause) > 0 && !title_) {
         action = menu_action::resume;
     }
-    for (const auto& [key_action, input] : presses) {
-        for (int n = keys.take(key_action); n > 0; --n) {
-            escape_latch_ = escape_latch_ || key_action == window_action::quit;
-            if (action == menu_action::none && menu_) {
-                action = handle(input, t);
-            }
+    // The presses in the order they came, until one does something beyond the page: those after
+    // it are for what it opens ("Down Enter Up" typed in one slow frame opens the levels, then
+    // moves in their list).
+    while (action == menu_action::none && menu_ && waiting_for_key_.empty()) {
+        const std::optional<window_action> pressed = keys.take_first_of(menu_keys);
+        if (!pressed) {
+            break;
         }
+        const window_action a = *pressed;
+        escape_latch_ = escape_latch_ || a == window_action::quit;
+        action = handle(a == window_action::list_up     ? menu_input::up
+                        : a == window_action::list_down  ? menu_input::down
+                        : a == window_action::menu_left  ? menu_input::left
+                        : a == window_action::menu_right ? menu_input::right
+                        : a == window_action::quit || a == window_action::menu_back
+                            ? menu_input::back
+                            : menu_input::confirm,
+                        t);
     }
     handle_mouse(t, action);
     if (action == menu_action::none && menu_ && !waiting_for_key_.empty()) {

@@ -3,12 +3,16 @@
 #include <emscripten.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "authoring/shared_level.h"
 #include "framework/asset_paths.h"
+#include "framework/http_transport.h"
 #include "framework/key_map.h"
 #include "records/records_store.h"
 #include "shell/edit_mode.h"
@@ -75,6 +79,29 @@ bool in_play(quillomar_game& game) {
     return s.has_level && !s.won && !s.lost;
 }
 
+// The page's tests reach the game's own request transport (the browser's fetch) through
+// quillomar_http_start and quillomar_http_answers, so that what they see is what the game's
+// requests see. One transport per base address, kept for the page's life.
+std::map<std::string, std::unique_ptr<http_transport>> transports;
+
+// `text` as a JSON string, quotes included.
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
 }  // namespace
 
 void attach_to_page(quillomar_game* game) {
@@ -124,14 +151,15 @@ EMSCRIPTEN_KEEPALIVE const char* quillomar_level_code() {
 }
 
 // Pastes a level code (a link's), as Ctrl+V does in the title menu: its line goes to the console
-// and under the menu. Returns whether the pasted level plays.
+// and under the menu. Returns whether the pasted level is being checked, to be played.
 EMSCRIPTEN_KEEPALIVE int quillomar_paste_code(const char* code) {
     if (attached == nullptr || attached->renderer() == nullptr || !attached->from_menu() ||
         code == nullptr) {
         return 0;
     }
     const std::string line = attached->paste_level_code(code);
-    if (attached->screen_name() != "preview") {
+    // The level is checked beside the frames, and played when it proves finishable.
+    if (attached->screen_name() != "pasting") {
         attached->menus().tell(line);
         return 0;
     }
@@ -238,6 +266,36 @@ EMSCRIPTEN_KEEPALIVE const char* quillomar_hud_places() {
         }
     }
     return answered(lines);
+}
+
+// Starts `method` `path` (with `body`) to the server at `base` ("" is the page's own) and
+// returns the request's id.
+EMSCRIPTEN_KEEPALIVE int quillomar_http_start(const char* base, const char* method,
+                                              const char* path, const char* body) {
+    std::unique_ptr<http_transport>& transport = transports[base != nullptr ? base : ""];
+    if (!transport) {
+        transport = make_http_transport(base != nullptr ? base : "");
+    }
+    http_request request;
+    request.method = method != nullptr ? method : "GET";
+    request.path = path != nullptr ? path : "";
+    request.body = body != nullptr ? body : "";
+    return transport->start(request);
+}
+
+// The answers that came in since the last call, of every base, as a JSON array of
+// {"base", "id", "status", "body", "error"}.
+EMSCRIPTEN_KEEPALIVE const char* quillomar_http_answers() {
+    std::string list;
+    for (auto& [base, transport] : transports) {
+        for (const http_answer& a : transport->collect()) {
+            list += std::string(list.empty() ? "" : ",") + "{\"base\":" + quoted(base) +
+                    ",\"id\":" + std::to_string(a.id) + ",\"status\":" +
+                    std::to_string(a.status) + ",\"body\":" + quoted(a.body) +
+                    ",\"error\":" + quoted(a.error) + "}";
+        }
+    }
+    return answered("[" + list + "]");
 }
 
 }  // extern "C"

@@ -308,7 +308,9 @@ void quillomar_game::update() {
     if (online_) {
         online_->step(frame_time_);
     }
-    if (keys_) {
+    // Presses typed after the one that opened a new screen, within this frame, are that
+    // screen's: a slow frame must not eat the keys typed ahead.
+    if (keys_ && &top() == stepped) {
         drain_window_actions();
     }
 }
@@ -458,13 +460,14 @@ std::string quillomar_game::level_title(const std::string& path) const {
     if (!generated.empty()) {
         return generated;
     }
+    // Titles and hints are shown through tr(): the shipped levels' are in the catalogues.
     if (s != nullptr && s->level_path() == path && !s->state().level.title.empty()) {
-        return s->state().level.title;
+        return tr(s->state().level.title);
     }
     const level_set& set = levels();
     const std::optional<std::size_t> here = index_of_level(level_keys_, level_key_of_file(path));
     if (here) {
-        return set[*here].title;
+        return tr(set[*here].title);
     }
     // A level from elsewhere (a file opened in the browser) is known by its file's name.
     return std::filesystem::path(path).filename().string();
@@ -477,7 +480,7 @@ std::string quillomar_game::level_seed_note(const std::string& path) const {
 
 std::string quillomar_game::level_hint(const std::string& /*path*/) const {
     const play_session* s = session();
-    return s ? s->state().level.hint : std::string();
+    return s && !s->state().level.hint.empty() ? tr(s->state().level.hint) : std::string();
 }
 
 void quillomar_game::open_editor(const std::string& path) {

@@ -103,9 +103,9 @@ public:
     // beat on it, put on the clipboard; returns the line to show, which also goes to the console.
     std::string copy_level_code(const std::string& level_text);
     std::string copy_level_file_code(const std::string& game_path);
-    // A code (or the clipboard's text) checked, kept among the shared levels and played from its
-    // preview, its run the ghost to beat; returns the line to show (what was pasted, or why not),
-    // which also goes to the console.
+    // A code (or the clipboard's text) checked beside the frames (the "pasting" screen), then
+    // kept among the shared levels and played from its preview, its run the ghost to beat; the
+    // outcome's line goes to the console and under the title menu. Returns the line to show now.
     std::string paste_level_code(std::string_view code);
     std::string paste_from_clipboard();
 

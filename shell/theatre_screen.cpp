@@ -42,7 +42,7 @@ std::string title_of_key(const quillomar_game& game, const records_store& record
     const std::vector<std::string>& keys = game.level_keys();
     for (std::size_t i = 0; i < keys.size(); ++i) {
         if (keys[i] == key) {
-            return game.levels()[i].title;
+            return tr(game.levels()[i].title);
         }
     }
     const level_record* record = records.find(key);

@@ -8,12 +8,19 @@ cd "$(dirname "$0")/.."
 check=false
 [ "${1:-}" = "--check" ] && check=true
 template=po/quillomar.pot
+level_words=$(mktemp --suffix=.cpp)
+trap 'rm -f "$level_words"' EXIT
 if $check; then
     template=$(mktemp --suffix=.pot)
-    trap 'rm -f "$template"' EXIT
+    trap 'rm -f "$template" "$level_words"' EXIT
 fi
-find game shell records render authoring framework \( -name '*.cpp' -o -name '*.h' \) -print |
-    LC_ALL=C sort |
+# The shipped levels' titles and hints are the player's words too: they are shown through tr().
+{
+    sed -n 's/^levels\/[^ ]*\.txt  *\(.*[^ ]\) *$/\1/p; s/^level\.txt  *\(.*[^ ]\) *$/\1/p' levels/order.txt
+    sed -n 's/^\(title\|hint\) \(.*[^ ]\) *$/\2/p' level.txt levels/[0-9]*.txt
+} | LC_ALL=C sort -u | sed 's/\\/\\\\/g; s/"/\\"/g; s/.*/tr_later("&");/' > "$level_words"
+{ find game shell records render authoring framework \( -name '*.cpp' -o -name '*.h' \) -print |
+    LC_ALL=C sort; echo "$level_words"; } |
     xargs xgettext --language=C++ --from-code=UTF-8 --keyword=tr --keyword=tr_later \
         --no-location --sort-output --package-name=quillomar --output="$template"
 missing=0

@@ -1,11 +1,13 @@
 // A level code pasted into the whole game: Ctrl+V on the title menu keeps the level among the
-// shared levels and opens its preview with the sender's run as the ghost; a hostile code leaves
-// the title menu with its one line under the page.
+// shared levels and, once checked beside the frames, opens its preview with the sender's run as
+// the ghost; a hostile code leaves the title menu with its one line under the page.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <sstream>
+#include <thread>
 
 #include "authoring/proven_route.h"
 #include "framework/clipboard.h"
@@ -17,6 +19,14 @@
 
 namespace quillomar {
 namespace {
+
+// Frames until the pasted level's check, which runs beside them, has ended.
+void until_checked(test::game_driver& d) {
+    for (int i = 0; i < 1000 && d.game().screen_name() == "pasting"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        d.frames(1, false);
+    }
+}
 
 TEST(LevelCodeGame, CtrlVPlaysThePastedLevelWithTheSendersGhost) {
     const test::scratch_dir dir;
@@ -42,12 +52,16 @@ TEST(LevelCodeGame, CtrlVPlaysThePastedLevelWithTheSendersGhost) {
     // A hostile code: one line under the title menu, which stays.
     ASSERT_TRUE(set_clipboard_text(d.game().window, "QLM1.AAAA"));
     press(d, GLFW_KEY_V, GLFW_MOD_CONTROL);
+    until_checked(d);
     EXPECT_EQ(d.game().screen_name(), "title");
     EXPECT_TRUE(test::hud_shows(d, "The level code is cut short.", true));
 
     ASSERT_TRUE(set_clipboard_text(d.game().window,
                                    encode_level_code(level_text, format_recording(sent))));
     press(d, GLFW_KEY_V, GLFW_MOD_CONTROL);
+    // Checked beside the frames, then previewed.
+    EXPECT_EQ(d.game().screen_name(), "pasting");
+    until_checked(d);
     ASSERT_EQ(d.game().screen_name(), "preview");
     const play_session* session = d.game().session();
     ASSERT_NE(session, nullptr);

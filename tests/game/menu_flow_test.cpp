@@ -16,6 +16,7 @@
 #include "render/frame_renderer.h"
 #include "game/tick_clock.h"
 #include "shell/menu_mode.h"
+#include "shell/list_screen.h"
 #include "tests/support/game_driver.h"
 
 namespace quillomar {
@@ -149,6 +150,15 @@ TEST(MenuFlow, SavedSettingsRuleTheStartAndTheMenusLeadIntoTheSet) {
     records_store(default_records_folder()).update_with_run(level_key_of_file(first), "a", 2.0, 0);
     press(d, {GLFW_KEY_UP, GLFW_KEY_UP, GLFW_KEY_ENTER});
     EXPECT_TRUE(d.game().menus().title_shown());
+    // Keys typed within one slow frame keep their order: Down and Enter open the levels (on the
+    // second, not yet won), and the Up after them moves in their list.
+    for (const int key : {GLFW_KEY_DOWN, GLFW_KEY_ENTER, GLFW_KEY_UP}) {
+        d.game().keys()->key_pressed(key, 0);
+    }
+    d.frames(2, false);
+    ASSERT_EQ(d.game().screen_name(), "list");
+    EXPECT_EQ(dynamic_cast<list_screen&>(d.game().top()).choice(), 0u);
+    press(d, {GLFW_KEY_ESCAPE, GLFW_KEY_UP});
     press(d, {GLFW_KEY_ENTER});
     EXPECT_EQ(d.game().level_path, second);
     // The level's preview first; a key skips it, and the clock of play starts after it.

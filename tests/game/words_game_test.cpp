@@ -46,6 +46,10 @@ TEST(WordsGame, AGermanEnvironmentGivesAGermanTitleMenu) {
     EXPECT_TRUE(test::hud_shows(d, "Einstellungen"));
     EXPECT_TRUE(test::hud_chosen(d, "Spielen"));
     EXPECT_FALSE(test::hud_shows(d, "Settings"));
+    // The shipped levels' titles too.
+    d.game().open_level_list();
+    d.frames(2);
+    EXPECT_TRUE(test::hud_shows(d, "Kristalle und Kippen"));
 }
 
 TEST(WordsGame, PlayFromTheTitleMenuCountsLivesAndFlips) {

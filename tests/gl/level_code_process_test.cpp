@@ -75,7 +75,8 @@ TEST(LevelCodeProcess, ALevelCopiedInOneGameIsPastedInAnotherWithTheSendersRun) 
     auto sender = start(sender_dir);
     const unsigned long sender_window = sender->wait_for_window(60, display);
     ASSERT_NE(sender_window, 0u) << sender->standard_error();
-    std::this_thread::sleep_for(std::chrono::seconds(2));
+    ASSERT_TRUE(says(*sender, "finished loading"));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
     // Levels, the first row, Ctrl+C.
     ASSERT_EQ(keys(sender_window, "Down Return Up Up Up Up Up Up ctrl+c"), 0);
     ASSERT_TRUE(says(*sender, "Level code copied, with the best run"))
@@ -84,7 +85,8 @@ TEST(LevelCodeProcess, ALevelCopiedInOneGameIsPastedInAnotherWithTheSendersRun) 
     auto receiver = start(receiver_dir);
     const unsigned long receiver_window = receiver->wait_for_window(60, display);
     ASSERT_NE(receiver_window, 0u) << receiver->standard_error();
-    std::this_thread::sleep_for(std::chrono::seconds(2));
+    ASSERT_TRUE(says(*receiver, "finished loading"));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
     ASSERT_EQ(keys(receiver_window, "ctrl+v"), 0);
     ASSERT_TRUE(says(*receiver, "Pasted level " + key))
         << receiver->standard_output() << receiver->standard_error();

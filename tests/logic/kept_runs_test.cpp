@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "framework/bounded_read.h"
+#include "records/atomic_file.h"
 #include "records/best_run.h"
 #include "records/settings.h"
 #include "records/stale_temporaries.h"
@@ -57,6 +58,20 @@ std::size_t best_run_length(const std::string& folder) {
     read_bounded(best_run_path(folder, key), max_recording_bytes, text);
     const std::optional<recording> run = parse_recording(text);
     return run ? run->frames.size() : 0;
+}
+
+TEST(RemoveFileDurably, AFileGoesAMissingOneIsGoneAlreadyAFolderWithFilesStays) {
+    const test::scratch_dir dir;
+    const std::string queued = dir.write("outbox/1.run", "run");
+    const std::string kept = dir.write("outbox/2.run", "run");
+    std::string why;
+    EXPECT_TRUE(remove_file_durably(queued, &why)) << why;
+    EXPECT_FALSE(fs::exists(queued));
+    EXPECT_TRUE(fs::exists(kept));
+    EXPECT_TRUE(remove_file_durably(queued, &why)) << why;
+    EXPECT_FALSE(remove_file_durably((dir.path() / "outbox").string(), &why));
+    EXPECT_FALSE(why.empty());
+    EXPECT_TRUE(fs::exists(kept));
 }
 
 TEST(KeptRuns, KillsAtRandomMomentsLeaveNoTemporaryAndEveryRecordBesideItsOwnRun) {

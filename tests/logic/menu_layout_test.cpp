@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "framework/key_map.h"
 #include "game/menu.h"
@@ -123,6 +124,29 @@ TEST(MenuLayout, TheTitleIsLargeAndCentredAndThePointerHighlightsItsRow) {
         }
         EXPECT_EQ(values.substr(0, 12), waiting ? "W S ... D Sp" : "W S A D Spac");
     }
+}
+
+// A level list at 640 x 480 and twice the text: a generated level's long name runs on over its
+// short "-" (then at the row's right end) instead of being cut; the other rows keep the column.
+TEST(MenuLayout, ALongNameRunsOnOverItsOwnShortValue) {
+    const text_metrics m = serif_like();
+    menu_page list{"Levels", {}};
+    for (const char* name : {"Far shore", "Three gates", "Random level: Misty Hollow"}) {
+        menu_entry e;
+        e.label = name;
+        e.values = {name[0] == 'R' ? "-" : "locked"};
+        list.entries.push_back(e);
+    }
+    menu_screen screen;
+    std::tie(screen.width, screen.height, screen.text_scale) = std::tuple(640, 480, 2.0f);
+    const menu_layout l = lay_out_menu(menu({list}), screen, m);
+    std::map<std::string, float> right;  // where each text ends
+    for (const hud_line& line : l.lines) {
+        right[line.text] = line.x_pixels + text_width(m, line.text, line.scale * 2.0f);
+    }
+    ASSERT_EQ(right.count("Random level: Misty Hollow"), 1u);
+    EXPECT_NEAR(right["-"], right["locked"], 1.0f);
+    EXPECT_LT(right["Random level: Misty Hollow"], right["-"] - text_width(m, "-", 2.0f));
 }
 
 }  // namespace

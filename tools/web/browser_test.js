@@ -37,6 +37,19 @@
 //     from the title menu by keys into play: the game holds the pointer lock (after a click on
 //     the picture, if the browser refused it before), moving the mouse 100 pixels right turns
 //     the heading 18 degrees right, and Escape frees the pointer and pauses the game.
+//   node tools/web/browser_test.js server BUILD_DIR SERVER OUT_DIR
+//     starts SERVER (quillomar-server) on 127.0.0.1 with SQLite in a scratch folder, serving
+//     BUILD_DIR. In the page it serves, the game's own fetch transport asks it (an empty base is
+//     the page's server; a dead address answers status 0 with a line; answers past the bound,
+//     declared or not, are refused). With "send-runs on" in the settings, the first level is won
+//     from the title menu with W held: the game sends the run itself, the win panel must say the
+//     server ranked it first, and the server's leaderboard must hold it with the page's finish
+//     tick. Then a file queued in <records>/outbox/ and the best run outlive a reload, and the
+//     queued file, once removed, stays removed after another.
+//   node tools/web/browser_test.js code BUILD_DIR REPLAY_FINISH OUT_DIR
+//     a link #level=<level code> carrying "Turning" and the desktop checking player's run of it
+//     opens the level from the title menu, keeps it and the run to beat among the shared levels
+//     and leaves the address; a link carrying the level file itself still opens it by its name.
 // Prints one line per check and exits 0 only when every check passed and no page's console showed
 // a GL error, a WebGL warning, a shader the driver refused, a page error or a failed request.
 'use strict';
@@ -44,6 +57,9 @@ const fs = require('fs');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
 const { serve } = require('./serve.js');
+const os = require('os');
+const http = require('http');
+const { spawn } = require('child_process');
 
 const chromium = process.env.QUILLOMAR_CHROMIUM || '/usr/bin/chromium';
 // --no-sandbox: Chromium's sandbox refuses to run as root (CI does); a container's small
@@ -592,10 +608,237 @@ async function mouse([buildDir]) {
   return checks.length === 2 && checks.every((c) => c);
 }
 
-const modes = { replay, record, resize, start, shots, rounds, phone, touch, mouse };
+
+// The game's own request transport, driven from the page: starts a request and resolves with its
+// answer ({status, body, error}) once the game collects it.
+async function pageRequest(page, base, method, requestPath, body = '', seconds = 60) {
+  const id = await page.evaluate((b, m, p, d) => Module.ccall('quillomar_http_start', 'number',
+    ['string', 'string', 'string', 'string'], [b, m, p, d]), base, method, requestPath, body);
+  const key = `${base} ${id}`;
+  for (const started = Date.now(); Date.now() - started < seconds * 1000; await pause(100)) {
+    const answers = JSON.parse(await page.evaluate(() => Module.ccall('quillomar_http_answers', 'string', [], [])));
+    for (const a of answers) pageRequest.answers.set(`${a.base} ${a.id}`, a);
+    if (pageRequest.answers.has(key)) return pageRequest.answers.get(key);
+  }
+  throw new Error(`no answer to ${method} ${base}${requestPath} within ${seconds} s`);
+}
+pageRequest.answers = new Map();
+
+// Starts the record server on a free port of 127.0.0.1; resolves with its process and address.
+function startServer(serverPath, database, webDir) {
+  const server = spawn(serverPath, ['--listen', '127.0.0.1:0', '--database', `sqlite:${database}`,
+                                    '--web', webDir, '--verifiers', '1'], { stdio: ['ignore', 'pipe', 'pipe'] });
+  return new Promise((resolve, reject) => {
+    let said = '';
+    const timer = setTimeout(() => reject(new Error(`the server did not listen within 30 s: ${said}`)), 30000);
+    const read = (data) => {
+      said += data;
+      const found = said.match(/listening on (http:\/\/[0-9.]+:\d+)/);
+      if (found) { clearTimeout(timer); resolve({ server, address: found[1] }); }
+    };
+    server.stdout.on('data', read);
+    server.stderr.on('data', read);
+    server.on('exit', (code) => { clearTimeout(timer); reject(new Error(`the server ended (${code}): ${said}`)); });
+  });
+}
+
+// A server of big answers beside the record server, open to any page: /declared says its length,
+// /streamed does not; both are 5 MiB, past the transport's bound of 4 MiB.
+function bigAnswers() {
+  const big = Buffer.alloc(5 << 20, 'x');
+  const server = http.createServer((request, response) => {
+    const headers = { 'Access-Control-Allow-Origin': '*', 'Cross-Origin-Resource-Policy': 'cross-origin',
+                      'Content-Type': 'text/plain' };
+    if (request.url === '/declared') headers['Content-Length'] = big.length;
+    response.writeHead(200, headers);
+    for (let at = 0; at < big.length; at += 65536) response.write(big.subarray(at, at + 65536));
+    response.end();
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+async function serverRun([buildDir, serverPath, outDir]) {
+  fs.mkdirSync(outDir, { recursive: true });
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'quillomar-server-'));
+  const checks = [];
+  const check = (passed, text) => { checks.push(passed); console.log(`${passed ? 'PASS' : 'FAIL'}: ${text}`); };
+  const { server, address } = await startServer(serverPath, path.join(scratch, 'records.db'), buildDir);
+  const big = await bigAnswers();
+  const bigBase = `http://127.0.0.1:${big.address().port}`;
+  const records = '/home/web_user/.local/share/quillomar';
+  const browser = await puppeteer.launch({ executablePath: chromium, args: flags,
+                                           defaultViewport: { width: 800, height: 600 } });
+  const lines = [];
+  try {
+    const page = await browser.newPage();
+    page.on('console', (message) => lines.push(message.text()));
+    page.on('pageerror', (error) => lines.push('page error: ' + error.message));
+    // The API's refusals (a run's level not there yet: 404) are the game's to handle.
+    page.on('response', (response) => {
+      if (response.status() >= 400 && !/\/api\/v1\//.test(response.url())) {
+        lines.push(`http ${response.status()} ${response.url()}`);
+      }
+    });
+    const storeAndReload = async () => {
+      await page.evaluate(() => Module.quillomarStore());
+      for (const started = Date.now(); await page.evaluate(() => Module.quillomarStoring()); await pause(100)) {
+        if (Date.now() - started > 30000) throw new Error('the page did not store its files within 30 s');
+      }
+      const from = lines.length;
+      await page.reload();
+      // A new page: its transports number their requests from 1 again.
+      pageRequest.answers.clear();
+      await waitForLine(lines, /^first frame at/, 120, from);
+    };
+    await page.goto(`${address}/quillomar.html`);
+    await waitForLine(lines, /^first frame at/, 120);
+
+    const about = await pageRequest(page, '', 'GET', '/api/v1');
+    check(about.status === 200 && /"api":\s*1/.test(about.body),
+          `the page's transport with an empty base asked the page's server: ${about.status} ${about.body}`);
+    const dead = await pageRequest(page, 'http://127.0.0.1:1', 'GET', '/api/v1');
+    check(dead.status === 0 && /no answer from http:\/\/127\.0\.0\.1:1\/api\/v1/.test(dead.error),
+          `a server that is not there: status ${dead.status}, "${dead.error}"`);
+    const declared = await pageRequest(page, bigBase, 'GET', '/declared');
+    const streamed = await pageRequest(page, bigBase, 'GET', '/streamed');
+    check([declared, streamed].every((a) => a.status === 0 && a.body === '' && /larger than 4194304 bytes/.test(a.error)),
+          `5 MiB answers refused, declared (${declared.status}, "${declared.error}") and streamed ` +
+          `(${streamed.status}, "${streamed.error}")`);
+    const wrong = await pageRequest(page, '', 'PUT', '/api/v1');
+    check(wrong.status === 0 && /method PUT/.test(wrong.error), `a PUT is not sent: "${wrong.error}"`);
+
+    // The player sends won runs (to the page's server: no address set).
+    await page.evaluate((folder) => {
+      FS.mkdirTree(folder);
+      FS.writeFile(folder + '/settings.txt', 'quillomar-settings 1\nsend-runs on\n');
+    }, '/home/web_user/.config/quillomar');
+    await storeAndReload();
+    await page.focus('#canvas');
+    await waitForHud(page, /^Play$/m);
+    await keys(page, ['Enter']);
+    await waitForHud(page, /Any key: play/, 60);
+    await keys(page, ['Space']);
+    const from = lines.length;
+    await page.keyboard.down('w');
+    const finish = await waitForLine(lines, /^finish tick \d+$/, Number(process.env.QUILLOMAR_BROWSER_TIMEOUT || 600), from);
+    await page.keyboard.up('w');
+    const tick = Number(finish.split(' ')[2]);
+    let fate = '';
+    try {
+      await waitForHud(page, /^Sent: rank 1 /m, 120);
+    } finally {
+      fate = ((await hudText(page)).match(/^(Sending|Sent|Offline|Refused|Name taken).*$/m) || [''])[0];
+      await page.screenshot({ path: path.join(outDir, 'server-win.png') });
+    }
+    check(/^Sent: rank 1 /.test(fate), `the game sent its won run itself; the win panel says "${fate}"`);
+    const listed = JSON.parse((await pageRequest(page, '', 'GET', '/api/v1/levels?order=newest')).body || '{}');
+    const key = ((listed.levels || [])[0] || {}).key || '';
+    const board = JSON.parse((await pageRequest(page, '', 'GET', `/api/v1/levels/${key}/leaderboard`)).body || '{}');
+    const first = (board.top || [])[0] || {};
+    check(listed.total === 1 && first.rank === 1 && first.ticks === tick,
+          `the game uploaded the level (${listed.total} on the server) and the server ranks the run first ` +
+          `with its own replay: ${JSON.stringify(first)}; the page finished on tick ${tick}`);
+    const recording = (await pageRequest(page, '', 'GET', `/api/v1/runs/${first.run}/recording`)).body;
+    fs.writeFileSync(path.join(outDir, 'page-run.replay'), recording);
+    const run = first.run;
+
+    // The offline queue's folder is kept in IndexedDB with the records: a queued file and the best
+    // run outlive a reload; the file removed stays removed after the next.
+    const queued = `${records}/outbox/${run}.run`;
+    await page.evaluate((f, text) => {
+      FS.mkdirTree(f.replace(/\/[^/]*$/, ''));
+      FS.writeFile(f, text);
+    }, queued, recording);
+    const exists = (f) => page.evaluate((file) => FS.analyzePath(file).exists, f);
+    await storeAndReload();
+    const kept = [await exists(queued), await exists(`${records}/${key}.replay`)];
+    await page.evaluate((f) => FS.unlink(f), queued);
+    await storeAndReload();
+    const removed = !(await exists(queued));
+    check(kept[0] && kept[1] && removed,
+          `after a reload the queued run ${kept[0] ? 'was' : 'was not'} there, the best run ${kept[1] ? 'was' : 'was not'}; ` +
+          `removed, the queued run ${removed ? 'stayed away' : 'came back'} after another`);
+    await page.screenshot({ path: path.join(outDir, 'server.png') });
+  } catch (error) {
+    console.log(lines.slice(-20).join('\n'));
+    check(false, error.message);
+  } finally {
+    pageFaults.push(...faults(lines));
+    await browser.close();
+    big.close();
+    server.kill('SIGTERM');
+    await new Promise((r) => server.exitCode !== null ? r() : server.on('exit', r));
+    fs.rmSync(scratch, { recursive: true, force: true });
+  }
+  return checks.length === 7 && checks.every((c) => c);
+}
+
+
+// CRC-32 (the zlib one) of `bytes`.
+function crc32(bytes) {
+  let crc = 0xffffffff;
+  for (const byte of bytes) {
+    crc ^= byte;
+    for (let k = 0; k < 8; ++k) crc = (crc >>> 1) ^ (0xedb88320 & -(crc & 1));
+  }
+  return (crc ^ 0xffffffff) >>> 0;
+}
+
+// A level code as the game writes one: both lengths, one zlib stream of the level's bytes and
+// the run's, the CRC-32 of all that, in base64url after "QLM1.".
+function levelCode(levelBytes, runBytes) {
+  const lengths = Buffer.alloc(8);
+  lengths.writeUInt32LE(levelBytes.length, 0);
+  lengths.writeUInt32LE(runBytes.length, 4);
+  const body = Buffer.concat([lengths, require('zlib').deflateSync(Buffer.concat([levelBytes, runBytes]))]);
+  const sum = Buffer.alloc(4);
+  sum.writeUInt32LE(crc32(body), 0);
+  return 'QLM1.' + base64url(Buffer.concat([body, sum]));
+}
+
+async function codeLink([buildDir, replayFinish, outDir]) {
+  fs.mkdirSync(outDir, { recursive: true });
+  const checks = [];
+  const check = (passed, text) => { checks.push(passed); console.log(`${passed ? 'PASS' : 'FAIL'}: ${text}`); };
+  const level = fs.readFileSync('levels/02_turning.txt');
+  const runFile = path.join(outDir, 'turning-desktop.replay');
+  require('child_process').execFileSync(replayFinish, ['levels/02_turning.txt', runFile]);
+  const code = levelCode(level, fs.readFileSync(runFile));
+  const shared = '/home/web_user/.local/share/quillomar/shared';
+  await withPage(buildDir, 1024, 700, async (page, base, lines) => {
+    try {
+      await page.goto(base + '#level=' + code);
+      await waitForLine(lines, /^first frame at/, 120);
+      const pasted = await waitForLine(lines, /^Pasted level [0-9a-f]{16}: /, 60);
+      await waitForHud(page, /^Turning$/m);
+      const key = pasted.match(/[0-9a-f]{16}/)[0];
+      const kept = await page.evaluate((folder, k) => [FS.analyzePath(`${folder}/${k}.txt`).exists,
+                                                        FS.analyzePath(`${folder}/${k}.replay`).exists], shared, key);
+      const hash = await page.evaluate(() => location.hash);
+      check(/with a run to beat\.$/.test(pasted) && kept[0] && kept[1] && hash === '',
+            `a ${code.length}-character code link opened Turning: "${pasted}"; level kept ${kept[0]}, ` +
+            `run to beat kept ${kept[1]}, the address kept "${hash}"`);
+      await page.screenshot({ path: path.join(outDir, 'code-link.png') });
+      // A link carrying the file, as the page made them before, opens the level by its name.
+      await page.goto('about:blank');
+      const from = lines.length;
+      const untitled = Buffer.from(level.toString('utf8').replace(/^(title|hint) .*\n/mg, ''));
+      await page.goto(base + '#level=' + base64url(untitled) + '&name=old-link.txt');
+      await waitForLine(lines, /^first frame at/, 120, from);
+      await waitForHud(page, /^old-link\.txt$/m);
+      check(faults(lines).length === 0, `a link with the level file opened it as old-link.txt; ${faults(lines).join(' ') || 'no page error'}`);
+    } catch (error) {
+      console.log(lines.slice(-20).join('\n'));
+      check(false, error.message);
+    }
+  });
+  return checks.length === 2 && checks.every((c) => c);
+}
+
+const modes = { replay, record, resize, start, shots, rounds, phone, touch, mouse, server: serverRun, code: codeLink };
 const [mode, ...rest] = process.argv.slice(2);
 if (!modes[mode]) {
-  console.error('usage: browser_test.js replay|record|resize|start|shots|rounds|phone|touch|mouse ...');
+  console.error('usage: browser_test.js replay|record|resize|start|shots|rounds|phone|touch|mouse|server|code ...');
   process.exit(2);
 }
 modes[mode](rest).then((passed) => {

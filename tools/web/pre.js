@@ -96,9 +96,22 @@ if (!Module['ENVIRONMENT_IS_PTHREAD'] && typeof window !== 'undefined') {
       });
     };
 
+    // Whether a store is under way or asked for (the page's tests wait for it).
+    Module.quillomarStoring = function () {
+      return storing || storeAgain;
+    };
+
+    // A page being closed or hidden stores what a write just before asked for (its own store may
+    // still be waiting behind another).
+    document.addEventListener('visibilitychange', function () {
+      if (document.visibilityState === 'hidden') Module.quillomarStore();
+    });
+
     Module['preRun'] = [].concat(Module['preRun'] || [], function () {
       // The records, statistics, settings and recordings live below the home folder
-      // ($XDG_DATA_HOME and $XDG_CONFIG_HOME default there): all of it is kept.
+      // ($XDG_DATA_HOME and $XDG_CONFIG_HOME default there): all of it is kept, the runs queued
+      // for the record server (<records>/outbox/) with it. Each write (write_file_atomically) and
+      // each removal (remove_file_durably) stores the folder in IndexedDB again.
       FS.mount(IDBFS, {}, home);
       addRunDependency('quillomar-player-files');
       FS.syncfs(true, function (error) {
