@@ -210,8 +210,13 @@ void online_client::rename(const std::string& name) {
 
 void online_client::step(double now) {
     now_ = now;
-    for (const http_answer& answer : transport_->collect()) {
+    const std::vector<http_answer> answers = transport_->collect();
+    for (const http_answer& answer : answers) {
         answered(answer);
+    }
+    if (!answers.empty() || now_ >= next_count_ || next_try_ < 0.0) {
+        waiting_ = outbox_.waiting().size();
+        next_count_ = now_ + 1.0;
     }
     if (!sending_ && !name_taken_ && (next_try_ < 0.0 || now_ >= next_try_)) {
         next_try_ = now_ + longest_wait;
