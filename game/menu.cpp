@@ -441,17 +441,6 @@ menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metr
     const float content = std::max(1.0f, window_w - 2.0f * margin);
     line_maker make{metrics, s, lh, out.lines};
 
-    // The title, as large as asked unless the window is too small for it.
-    const float top = std::round(0.25f * em);
-    float title_size = std::min(screen.big_title ? 2.5f : 1.4f,
-                                (screen.big_title ? 0.2f : 0.12f) * window_h / em);
-    const float title_w = make.width(page.title, title_size);
-    if (title_w > content) {
-        title_size *= content / title_w;
-    }
-    make.add_centred(page.title, top, hud_tone::title, title_size);
-    const float rows_top = std::ceil(top + make.height(title_size) + 0.25f * em);
-
     // The note, on at most two lines; the rows take the room when there is none.
     constexpr float note_size = 0.7f;
     std::vector<std::string> note = wrap_to_width(metrics, screen.note, note_size * s, content);
@@ -466,6 +455,25 @@ menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metr
     const float note_step = std::ceil(make.height(note_size));
     const float note_top = window_h - std::ceil(0.25f * em) -
                            note_step * static_cast<float>(note.size());
+
+    // The title, as large as asked unless the window is too small for it; a big title gives up
+    // some of its size (down to a plain page's) before a row of its page goes.
+    const float top = std::round(0.25f * em);
+    float title_size = std::min(screen.big_title ? 2.5f : 1.4f,
+                                (screen.big_title ? 0.2f : 0.12f) * window_h / em);
+    const float row_step = std::ceil(em * 1.05f);
+    const float rows_room = note_top - std::round(0.2f * em) - top - 0.25f * em - 1.0f;
+    const float wanted = static_cast<float>(page.entries.size()) * row_step;
+    if (screen.big_title && rows_room - make.height(title_size) < wanted) {
+        const float per_size = make.height(1.0f);
+        title_size = std::clamp((rows_room - wanted) / per_size, 1.4f, title_size);
+    }
+    const float title_w = make.width(page.title, title_size);
+    if (title_w > content) {
+        title_size *= content / title_w;
+    }
+    make.add_centred(page.title, top, hud_tone::title, title_size);
+    const float rows_top = std::ceil(top + make.height(title_size) + 0.25f * em);
     for (std::size_t i = 0; i < note.size(); ++i) {
         make.add_centred(note[i], note_top + note_step * static_cast<float>(i), hud_tone::plain,
                          note_size);

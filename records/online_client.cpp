@@ -210,8 +210,13 @@ void online_client::rename(const std::string& name) {
 
 void online_client::step(double now) {
     now_ = now;
-    for (const http_answer& answer : transport_->collect()) {
+    const std::vector<http_answer> answers = transport_->collect();
+    for (const http_answer& answer : answers) {
         answered(answer);
+    }
+    if (!answers.empty() || now_ >= next_count_ || next_try_ < 0.0) {
+        waiting_ = outbox_.waiting().size();
+        next_count_ = now_ + 1.0;
     }
     if (!sending_ && !name_taken_ && (next_try_ < 0.0 || now_ >= next_try_)) {
         next_try_ = now_ + longest_wait;
@@ -278,7 +283,7 @@ void online_client::answered(const http_answer& answer) {
     const asked a = found->second;
     asked_.erase(found);
     const std::string away =
-        answer.status == 0 ? fill_in(tr("Offline: %1"), one_line(answer.error, 100))
+        answer.status == 0 ? tr("Offline: the server does not answer")
                            : fill_in(tr("Offline: the server answered %1"),
                                      std::to_string(answer.status));
     if (answer.status != 0) {

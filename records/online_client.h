@@ -86,7 +86,9 @@ public:
     // (empty when it could not be kept).
     std::string send_run(const outbox_entry& run);
     const run_fate* fate(const std::string& ticket) const;
-    std::size_t waiting_runs() const { return outbox_.waiting().size(); }
+    // The runs in the outbox, as last counted (at each step a second apart, and after each
+    // change).
+    std::size_t waiting_runs() const { return waiting_; }
 
     // Whether the server answered the latest request, and the line saying it did not.
     bool offline() const { return offline_; }
@@ -145,6 +147,8 @@ private:
     // Runs taken by the server, asked about until their verdict.
     std::map<long long, std::string> checking_;
     double next_poll_ = 0.0;
+    std::size_t waiting_ = 0;
+    double next_count_ = 0.0;
     std::optional<shared_level_page> levels_;
     int levels_asked_ = 0;
     std::map<std::string, leaderboard> boards_;

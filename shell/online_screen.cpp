@@ -56,6 +56,7 @@ std::vector<online_screen::shown_row> online_screen::rows(const quillomar_game& 
     online_client* client = g.online();
     std::vector<shown_row> out;
     if (!level_key_.empty()) {
+        out.push_back({row::play, 0, entry(tr("Play against the record run"))});
         const leaderboard* board = client != nullptr ? client->board(level_key_) : nullptr;
         if (board != nullptr) {
             for (const board_row& r : board->top) {
@@ -75,7 +76,6 @@ std::vector<online_screen::shown_row> online_screen::rows(const quillomar_game& 
         out.push_back({row::board, 0,
                        entry(tr("Your own best"),
                              {own_best_ ? format_run_time(*own_best_) : std::string("-")})});
-        out.push_back({row::play, 0, entry(tr("Play against the record run"))});
         out.push_back({row::back, 0, entry(tr("Back"))});
         return out;
     }
@@ -88,7 +88,7 @@ std::vector<online_screen::shown_row> online_screen::rows(const quillomar_game& 
                 out.push_back(
                     {row::level, i,
                      entry(l.title.empty() ? l.key : l.title,
-                           {fill_in(tr("%1 runs, %2 records"), std::to_string(l.plays),
+                           {fill_in(tr("played %1, records %2"), std::to_string(l.plays),
                                     std::to_string(l.records))})});
             }
             if (page->offset > 0) {

@@ -21,6 +21,8 @@ menu_mode::targets targets_of(quillomar_game& game) {
 }  // namespace
 
 void title_screen::enter(quillomar_game& game, bool /*returning*/) {
+    // Runs left waiting by an earlier game go out from the start, whatever screen comes next.
+    game.online();
     if (!game.menus().title_shown()) {
         game.menus().open_title(targets_of(game));
     }

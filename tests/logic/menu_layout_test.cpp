@@ -17,7 +17,7 @@ using test::serif_like;
 // The title menu showing `page` (0 the title, 1 the settings, 2 to 5 their pages), on `row`.
 menu opened(std::size_t page, std::size_t row) {
     menu m(title_menu_pages({}, default_key_bindings()));
-    for (const std::size_t open : {page > 0 ? 7 : page + 99, page > 1 ? page - 2 : page + 99}) {
+    for (const std::size_t open : {page > 0 ? 8 : page + 99, page > 1 ? page - 2 : page + 99}) {
         if (m.point_at(open)) {
             m.handle(menu_input::confirm);
         }
@@ -95,7 +95,7 @@ TEST(MenuLayout, TheTitleIsLargeAndCentredAndThePointerHighlightsItsRow) {
     ASSERT_EQ(plain.lines[0].text, "Quillomar");
     EXPECT_EQ(std::tuple(plain.lines[0].scale, plain.lines[0].tone), std::tuple(2.5f, hud_tone::title));
     EXPECT_NEAR(plain.lines[0].x_pixels, -text_width(m, "Quillomar", 2.5f) / 2, 1.0);
-    ASSERT_EQ(plain.rows.size(), 9u);
+    ASSERT_EQ(plain.rows.size(), 10u);
     for (const auto& [y, levels] : {std::pair{plain.rows[1].bottom - 1, hud_tone::hover},
                                     {plain.rows[1].bottom, hud_tone::plain},
                                     {plain.rows[0].bottom - 1, hud_tone::plain}}) {

@@ -87,7 +87,7 @@ TEST(Menu, KeySequencesReachTheirPageChoiceAndAction) {
     }
     // The mouse points at a row of the page shown.
     menu m(title_menu_pages({}, keys));
-    EXPECT_FALSE(m.point_at(9));
+    EXPECT_FALSE(m.point_at(10));
     EXPECT_TRUE(m.point_at(3));
     EXPECT_EQ(m.handle(in::confirm), menu_action::level_of_the_day);
 }
