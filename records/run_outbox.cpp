@@ -174,8 +174,8 @@ std::optional<outbox_entry> run_outbox::read(const std::string& name) const {
 }
 
 void run_outbox::remove(const std::string& name) const {
-    std::error_code ec;
-    fs::remove(folder_ + "/" + name, ec);
+    // Durably: in the browser a sent run that came back after a reload would be sent twice.
+    remove_file_durably(folder_ + "/" + name, nullptr);
 }
 
 void run_outbox::refuse(const std::string& name, const std::string& reason) const {
