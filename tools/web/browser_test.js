@@ -742,9 +742,11 @@ async function serverRun([buildDir, serverPath, outDir]) {
     fs.writeFileSync(path.join(outDir, 'page-run.replay'), recording);
     const run = first.run;
 
-    // The offline queue's folder is kept in IndexedDB with the records: a queued file and the best
-    // run outlive a reload; the file removed stays removed after the next.
-    const queued = `${records}/outbox/${run}.run`;
+    // The offline queue's folder is kept in IndexedDB with the records: a file in it and the best
+    // run outlive a reload; the file removed stays removed after the next. (The file is one set
+    // aside as refused: a queued run the game would send at once, and one it cannot read it
+    // would set aside.)
+    const queued = `${records}/outbox/refused/${run}.run`;
     await page.evaluate((f, text) => {
       FS.mkdirTree(f.replace(/\/[^/]*$/, ''));
       FS.writeFile(f, text);
