@@ -1,9 +1,14 @@
 // The desktop's transport: libcurl on one worker thread of its own. Requests wait in a queue and
 // are sent one after another; the frame only ever takes a lock long enough to queue a request or
 // to move the answers that came in.
+//
+// libcurl is opened when the first transport is made, not linked: it brings two dozen libraries
+// (TLS, HTTP/2, LDAP, Kerberos...) whose pages a game that never goes online would carry from
+// start-up on, and whose loading it would wait for.
 #include "framework/http_transport.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -17,13 +22,47 @@ namespace {
 constexpr long connect_timeout_ms = 3000;
 constexpr long request_timeout_ms = 15000;
 
-// curl_global_init is not thread-safe: it runs once, before the first transport's thread.
-void init_curl_once() {
-    static const bool done = [] {
-        curl_global_init(CURL_GLOBAL_DEFAULT);
-        return true;
+// The functions of libcurl the transport calls.
+struct curl_library {
+    CURLcode (*global_init)(long) = nullptr;
+    CURL* (*easy_init)() = nullptr;
+    void (*easy_cleanup)(CURL*) = nullptr;
+    void (*easy_reset)(CURL*) = nullptr;
+    CURLcode (*easy_setopt)(CURL*, CURLoption, ...) = nullptr;
+    CURLcode (*easy_perform)(CURL*) = nullptr;
+    CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...) = nullptr;
+    const char* (*easy_strerror)(CURLcode) = nullptr;
+    curl_slist* (*slist_append)(curl_slist*, const char*) = nullptr;
+    void (*slist_free_all)(curl_slist*) = nullptr;
+    bool ok = false;
+};
+
+template <typename F>
+bool find(void* library, const char* name, F& f) {
+    f = reinterpret_cast<F>(dlsym(library, name));
+    return f != nullptr;
+}
+
+// Opened once and kept; curl_global_init is not thread-safe, so it runs here, before the first
+// transport's thread. Without libcurl every request is answered "offline".
+const curl_library& curl_api() {
+    static const curl_library api = [] {
+        curl_library c;
+        void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        c.ok = library != nullptr && find(library, "curl_global_init", c.global_init) &&
+               find(library, "curl_easy_init", c.easy_init) &&
+               find(library, "curl_easy_cleanup", c.easy_cleanup) &&
+               find(library, "curl_easy_reset", c.easy_reset) &&
+               find(library, "curl_easy_setopt", c.easy_setopt) &&
+               find(library, "curl_easy_perform", c.easy_perform) &&
+               find(library, "curl_easy_getinfo", c.easy_getinfo) &&
+               find(library, "curl_easy_strerror", c.easy_strerror) &&
+               find(library, "curl_slist_append", c.slist_append) &&
+               find(library, "curl_slist_free_all", c.slist_free_all) &&
+               c.global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+        return c;
     }();
-    (void)done;
+    return api;
 }
 
 struct receiving {
@@ -53,7 +92,7 @@ public:
         while (!base_.empty() && base_.back() == '/') {
             base_.pop_back();
         }
-        init_curl_once();
+        curl_api();
         worker_ = std::thread([this] { work(); });
     }
 
@@ -96,7 +135,8 @@ private:
     };
 
     void work() {
-        CURL* curl = curl_easy_init();
+        const curl_library& c = curl_api();
+        CURL* curl = c.ok ? c.easy_init() : nullptr;
         for (;;) {
             queued next;
             {
@@ -113,54 +153,55 @@ private:
             answered_.push_back(std::move(answer));
         }
         if (curl != nullptr) {
-            curl_easy_cleanup(curl);
+            c.easy_cleanup(curl);
         }
     }
 
     http_answer send(CURL* curl, const queued& q) {
+        const curl_library& c = curl_api();
         http_answer answer;
         answer.id = q.id;
         if (curl == nullptr) {
-            answer.error = "the network library could not start";
+            answer.error = "the network library (libcurl.so.4) could not start";
             return answer;
         }
         if (base_.empty()) {
             answer.error = "no server is set";
             return answer;
         }
-        curl_easy_reset(curl);
+        c.easy_reset(curl);
         const std::string url = base_ + q.request.path;
         char error[CURL_ERROR_SIZE] = {};
         receiving into{&answer.body};
         curl_slist* headers = nullptr;
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connect_timeout_ms);
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, request_timeout_ms);
-        curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, take_bytes);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &into);
-        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, keep_going);
-        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &stopping_);
-        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
+        c.easy_setopt(curl, CURLOPT_URL, url.c_str());
+        c.easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        c.easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        c.easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connect_timeout_ms);
+        c.easy_setopt(curl, CURLOPT_TIMEOUT_MS, request_timeout_ms);
+        c.easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+        c.easy_setopt(curl, CURLOPT_WRITEFUNCTION, take_bytes);
+        c.easy_setopt(curl, CURLOPT_WRITEDATA, &into);
+        c.easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        c.easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, keep_going);
+        c.easy_setopt(curl, CURLOPT_XFERINFODATA, &stopping_);
+        c.easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
                          static_cast<curl_off_t>(max_answer_bytes));
         if (q.request.method == "POST") {
-            headers = curl_slist_append(headers, "Content-Type: application/json");
+            headers = c.slist_append(headers, "Content-Type: application/json");
             // The server takes no "Expect: 100-continue" round trip.
-            headers = curl_slist_append(headers, "Expect:");
-            curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-            curl_easy_setopt(curl, CURLOPT_POST, 1L);
-            curl_easy_setopt(curl, CURLOPT_POSTFIELDS, q.request.body.data());
-            curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE,
+            headers = c.slist_append(headers, "Expect:");
+            c.easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+            c.easy_setopt(curl, CURLOPT_POST, 1L);
+            c.easy_setopt(curl, CURLOPT_POSTFIELDS, q.request.body.data());
+            c.easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE,
                              static_cast<curl_off_t>(q.request.body.size()));
         }
-        const CURLcode result = curl_easy_perform(curl);
-        curl_slist_free_all(headers);
+        const CURLcode result = c.easy_perform(curl);
+        c.slist_free_all(headers);
         if (result == CURLE_OK) {
             long status = 0;
-            curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+            c.easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
             answer.status = static_cast<int>(status);
             return answer;
         }
@@ -169,7 +210,7 @@ private:
                            ? "the answer was longer than " + std::to_string(max_answer_bytes) +
                                  " bytes"
                        : error[0] != '\0' ? std::string(error)
-                                          : std::string(curl_easy_strerror(result));
+                                          : std::string(c.easy_strerror(result));
         return answer;
     }
 
