@@ -593,6 +593,16 @@ menu_layout lay_out_at(const menu& m, const menu_screen& screen, const text_metr
 
 }  // namespace
 
+menu_screen page_screen(const hud_frame& frame, double pointer_x, double pointer_y) {
+    menu_screen screen;
+    screen.width = frame.width;
+    screen.height = frame.height;
+    screen.text_scale = frame.text_scale;
+    screen.pointer_x = pointer_x;
+    screen.pointer_y = pointer_y;
+    return screen;
+}
+
 menu_layout lay_out_menu(const menu& m, const menu_screen& screen, const text_metrics& metrics) {
     // The text as large as asked where the whole page fits; else smaller, down to the HUD's own
     // size, until every row shows and no label is cut. A page too long to show whole even so

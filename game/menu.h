@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "game/hud_layout.h"
 #include "game/hud_lines.h"
 #include "game/level_set.h"
 #include "game/text_fit.h"
@@ -134,6 +135,9 @@ struct menu_layout {
     std::vector<hud_line> lines;
     std::vector<menu_row_place> rows;  // the rows shown, top to bottom
 };
+
+// A page filling the HUD's `frame` at its text size, with the pointer where it is.
+menu_screen page_screen(const hud_frame& frame, double pointer_x = -1.0, double pointer_y = -1.0);
 
 // The page shown, laid out to fit the window at the text size: the title at the top, the rows
 // centred below it (as many as fit, around the choice, with marks saying how many more are

@@ -173,12 +173,7 @@ menu_layout editor_list_screen::layout(const quillomar_game& game) const {
     menu shown({page});
     shown.point_at(choice_);
     const hud_frame frame = const_cast<quillomar_game&>(game).text_frame();
-    menu_screen screen;
-    screen.width = frame.width;
-    screen.height = frame.height;
-    screen.text_scale = frame.text_scale;
-    screen.pointer_x = pointer_x_;
-    screen.pointer_y = pointer_y_;
+    menu_screen screen = page_screen(frame, pointer_x_, pointer_y_);
     if (naming_) {
         screen.note = tr("Type the new level's name: Enter makes it, Esc drops it");
     } else if (!note_.empty()) {

@@ -282,13 +282,8 @@ menu_layout list_screen::layout(const quillomar_game& game) const {
     const bool headed = !own_.empty();
     menu shown({page});
     shown.point_at(choice_ + (headed && choice_ >= own_first_ ? 1 : 0));
-    menu_screen screen;
     const hud_frame frame = g.text_frame();
-    screen.width = frame.width;
-    screen.height = frame.height;
-    screen.text_scale = frame.text_scale;
-    screen.pointer_x = pointer_x_;
-    screen.pointer_y = pointer_y_;
+    menu_screen screen = page_screen(frame, pointer_x_, pointer_y_);
     screen.note = note_;
     if (screen.note.empty()) {
         screen.note = fill_in(tr("Enter plays, %1 or Escape goes back"), list_key);

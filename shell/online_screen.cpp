@@ -317,13 +317,8 @@ menu_layout online_screen::layout(const quillomar_game& game) const {
     }
     menu shown({page});
     shown.point_at(std::min(choice_, page.entries.size() - 1));
-    menu_screen screen;
     const hud_frame frame = g.text_frame();
-    screen.width = frame.width;
-    screen.height = frame.height;
-    screen.text_scale = frame.text_scale;
-    screen.pointer_x = pointer_x_;
-    screen.pointer_y = pointer_y_;
+    menu_screen screen = page_screen(frame, pointer_x_, pointer_y_);
     screen.note = note_;
     if (screen.note.empty()) {
         if (typing_ != typing::none) {

@@ -73,10 +73,7 @@ std::vector<hud_line> paste_screen::hud_lines(const quillomar_game& game) const 
     cancel.label = tr("Cancel");
     const menu shown({menu_page{tr("Checking the pasted level..."), {cancel}}});
     const hud_frame frame = const_cast<quillomar_game&>(game).text_frame();
-    menu_screen screen;
-    screen.width = frame.width;
-    screen.height = frame.height;
-    screen.text_scale = frame.text_scale;
+    menu_screen screen = page_screen(frame);
     screen.note = tr("Escape cancels.");
     return lay_out_menu(shown, screen, frame.metrics).lines;
 }

@@ -161,14 +161,13 @@ std::vector<hud_line> theatre_mode::hud_lines(const hud_frame& frame) const {
             page.entries.push_back({e.title, menu_action::none, -1, {replay_details(e)}, 0, "", ""});
         }
         if (page.entries.empty()) {
-            page.entries.push_back({tr("none yet")});
+            menu_entry none;
+            none.label = tr("none yet");
+            page.entries.push_back(none);
         }
         menu shown({page});
         shown.point_at(choice_);
-        menu_screen screen;
-        screen.width = frame.width;
-        screen.height = frame.height;
-        screen.text_scale = frame.text_scale;
+        menu_screen screen = page_screen(frame);
         screen.note = notice_.empty() ? (entries_.empty() ? tr("T or Escape closes")
                                                           : tr("Newest first.") + " " +
                                                                 tr("Enter watches, T or Escape closes"))
