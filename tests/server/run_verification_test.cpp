@@ -62,6 +62,23 @@ TEST(RunVerification, AnHonestRunCountsWithTheTicksTheReplayTook) {
     EXPECT_NE(verdict.hash, 0u);
 }
 
+// Backing off the south edge, waiting out the fall, then rolling north to the finish: the run
+// counts, with the life it cost.
+TEST(RunVerification, AFinishAfterAFallCountsWithTheLifeLost) {
+    const std::string level = "start 1 4\nfinish 1 0\npath\n111\n111\n111\n111\n111\n111\n";
+    recording run;
+    run.level_key = level_key(level);
+    run.frames.resize(80 + 120 + 600);
+    for (std::size_t i = 0; i < run.frames.size(); ++i) {
+        if (i < 80 || i >= 200) {
+            run.frames[i].hold(i < 80 ? command::back : command::forward);
+        }
+    }
+    const run_verdict verdict = verify_run(level, format_recording(run));
+    EXPECT_TRUE(verdict.finished) << verdict.reason;
+    EXPECT_EQ(verdict.lives_lost, 1);
+}
+
 TEST(RunVerification, EditedAndForeignRecordingsAreRefusedWithTheirReason) {
     const test::honest_run& honest = rolling_run();
     std::optional<recording> frame_by_frame = parse_recording(honest.recording);
