@@ -68,13 +68,6 @@ auto in_transaction(connection_pool& pool, Work&& work) {
     }
 }
 
-run_state state_of(const std::string& name) {
-    if (name == "verifying") return run_state::verifying;
-    if (name == "verified") return run_state::verified;
-    if (name == "refused") return run_state::refused;
-    return run_state::queued;
-}
-
 class postgresql_storage;
 
 class postgresql_claim : public run_claim {
@@ -229,7 +222,7 @@ public:
             status.id = id;
             status.level_key = r[0][0].as<std::string>();
             status.player = r[0][1].as<std::string>();
-            status.state = state_of(r[0][2].as<std::string>());
+            status.state = run_state_of(r[0][2].as<std::string>());
             status.verdict.finished = status.state == run_state::verified;
             status.verdict.ticks = r[0][3].as<long>();
             status.verdict.seconds = r[0][4].as<double>();

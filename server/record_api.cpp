@@ -67,16 +67,6 @@ std::optional<long long> run_id_of(const std::string& text) {
     return std::stoll(text);
 }
 
-const char* state_text(run_state state) {
-    switch (state) {
-        case run_state::queued: return "queued";
-        case run_state::verifying: return "verifying";
-        case run_state::verified: return "verified";
-        case run_state::refused: return "refused";
-    }
-    return "queued";
-}
-
 json entry_json(const board_entry& entry) {
     return json{{"rank", entry.rank},         {"player", entry.player},
                 {"run", entry.run_id},        {"ticks", entry.ticks},
@@ -306,7 +296,7 @@ api_response record_api::run_status(long long id) {
     json body{{"run", id},
               {"level", status->level_key},
               {"player", status->player},
-              {"state", state_text(status->state)}};
+              {"state", run_state_name(status->state)}};
     if (status->state == run_state::verified) {
         body["ticks"] = status->verdict.ticks;
         body["seconds"] = status->verdict.seconds;

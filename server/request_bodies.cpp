@@ -71,6 +71,15 @@ bool fail(std::string& why, const std::string& reason) {
     return false;
 }
 
+// A player's name and secret as the server takes them, or false with the reason.
+bool valid_identity(const std::string& player, const std::string& secret, std::string& why) {
+    if (!valid_player_name(player)) {
+        return fail(why, "a player's name is 1 to 32 letters, digits, '-', '_' or '.'");
+    }
+    return valid_secret(secret) ||
+           fail(why, "a secret is 16 to 128 printable characters without spaces");
+}
+
 }  // namespace
 
 std::size_t max_request_body_bytes() {
@@ -112,12 +121,7 @@ std::optional<run_submission> parse_run_submission(std::string_view body, std::s
     if (!valid_level_key(*key) && !fail(why, "the level key is not 16 hex digits")) {
         return std::nullopt;
     }
-    if (!valid_player_name(*player) &&
-        !fail(why, "a player's name is 1 to 32 letters, digits, '-', '_' or '.'")) {
-        return std::nullopt;
-    }
-    if (!valid_secret(*secret) &&
-        !fail(why, "a secret is 16 to 128 printable characters without spaces")) {
+    if (!valid_identity(*player, *secret, why)) {
         return std::nullopt;
     }
     return run_submission{std::move(*key), std::move(*recording), std::move(*player),
@@ -134,12 +138,7 @@ std::optional<player_claim> parse_player_claim(std::string_view body, std::strin
     if (!player || !(secret = text_field(*object, "secret", 128, why))) {
         return std::nullopt;
     }
-    if (!valid_player_name(*player) &&
-        !fail(why, "a player's name is 1 to 32 letters, digits, '-', '_' or '.'")) {
-        return std::nullopt;
-    }
-    if (!valid_secret(*secret) &&
-        !fail(why, "a secret is 16 to 128 printable characters without spaces")) {
+    if (!valid_identity(*player, *secret, why)) {
         return std::nullopt;
     }
     return player_claim{std::move(*player), std::move(*secret)};

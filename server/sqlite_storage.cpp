@@ -12,23 +12,6 @@
 namespace quillomar::server {
 namespace {
 
-const char* state_name(run_state state) {
-    switch (state) {
-        case run_state::queued: return "queued";
-        case run_state::verifying: return "verifying";
-        case run_state::verified: return "verified";
-        case run_state::refused: return "refused";
-    }
-    return "queued";
-}
-
-run_state state_of(const std::string& name) {
-    if (name == "verifying") return run_state::verifying;
-    if (name == "verified") return run_state::verified;
-    if (name == "refused") return run_state::refused;
-    return run_state::queued;
-}
-
 class statement {
 public:
     statement(sqlite3* db, const char* sql) : db_(db) {
@@ -214,7 +197,7 @@ public:
         status.id = id;
         status.level_key = select.text(0);
         status.player = select.text(1);
-        status.state = state_of(select.text(2));
+        status.state = run_state_of(select.text(2));
         status.verdict.finished = status.state == run_state::verified;
         status.verdict.ticks = static_cast<long>(select.integer(3));
         status.verdict.seconds = select.real(4);
@@ -295,7 +278,7 @@ public:
         statement update(db_,
                          "UPDATE runs SET state = ?, ticks = ?, seconds = ?, lives_lost = ?, "
                          "reason = ? WHERE id = ?");
-        update.bind(1, std::string(state_name(verdict.finished ? run_state::verified
+        update.bind(1, std::string(run_state_name(verdict.finished ? run_state::verified
                                                                  : run_state::refused)))
             .bind(2, static_cast<long long>(verdict.ticks))
             .bind(3, verdict.seconds)

@@ -24,4 +24,21 @@ std::unique_ptr<storage> open_postgresql_storage(const std::string&) {
 }
 #endif
 
+const char* run_state_name(run_state state) {
+    switch (state) {
+        case run_state::queued: return "queued";
+        case run_state::verifying: return "verifying";
+        case run_state::verified: return "verified";
+        case run_state::refused: return "refused";
+    }
+    return "queued";
+}
+
+run_state run_state_of(const std::string& name) {
+    if (name == "verifying") return run_state::verifying;
+    if (name == "verified") return run_state::verified;
+    if (name == "refused") return run_state::refused;
+    return run_state::queued;
+}
+
 }  // namespace quillomar::server

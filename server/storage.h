@@ -33,6 +33,11 @@ enum class player_check { created, matches, wrong_secret };
 
 enum class run_state { queued, verifying, verified, refused };
 
+// A state as the databases keep it and the API names it ("verified"), and back; a name it does
+// not know reads as queued.
+const char* run_state_name(run_state state);
+run_state run_state_of(const std::string& name);
+
 struct run_status {
     long long id = 0;
     std::string level_key;
