@@ -247,7 +247,8 @@ std::string median_and_range(std::vector<double> values) {
 // The game at rest on level.txt and the peer (Debian's neverball) on the first level of its easy
 // set, both at 1024 x 768 with 4x multisampling, each a process of its own, measured alike from
 // outside (tools/process_figures.h): three pairs, one after the other, the order alternating.
-// A bare window's peak, measured before each pair, is the floor both memories stand on.
+// A bare window's peak (bare_window: the same window, linking nothing of the game's), measured
+// before each pair, is the floor both memories stand on.
 int against_peer(const std::string& self) {
     namespace fs = std::filesystem;
     const std::string peer = "/usr/games/neverball";
@@ -275,7 +276,7 @@ int against_peer(const std::string& self) {
     constexpr double window_s = 20.0;
     std::vector<double> fps_ratios, cpu_ratios, memory_ratios, ours_cores, peer_cores;
     for (int pair = 0; pair < 3; ++pair) {
-        const double bare = bench::peak_of_run({(tools / "startup_bench").string(), "--bare"});
+        const double bare = bench::peak_of_run({(tools / "bare_window").string()});
         std::optional<bench::process_figures> ours, theirs;
         for (int turn = 0; turn < 2; ++turn) {
             if ((turn == 0) == (pair % 2 == 0)) {
@@ -289,7 +290,7 @@ int against_peer(const std::string& self) {
         if (!ours || !theirs || bare <= 0.0) {
             std::cerr << "pair " << pair + 1 << ": a process did not run (run from the "
                       << "repository root, under xvfb-run -a, with the build's quillomar and "
-                      << "startup_bench beside this program)\n";
+                      << "bare_window beside this program)\n";
             fs::remove_all(scratch);
             return 1;
         }
