@@ -1,6 +1,7 @@
 #include "render/text_renderer.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <glm/glm.hpp>
 #include <iostream>
@@ -21,6 +22,13 @@ namespace quillomar {
 std::array<glyph_info, 256> glyph_table{};
 
 namespace {
+
+// A corner of a glyph quad: clip position and atlas coordinate, then the glyph's own bitmap in
+// the atlas (s0, t0, s1, t1), which bounds where the outline's moved copies may look.
+struct text_vertex {
+    glm::vec4 coord;
+    glm::vec4 glyph;
+};
 
 constexpr FT_UInt pixel_height = 32;
 // Far above any text face; the limit keeps a wrong file from filling the memory.
@@ -241,19 +249,26 @@ void text_renderer::render_text(const char* text, float x, float y, float sx, fl
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
-
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
-    // Zeroed so the unused tail of the fixed-size upload never carries stale stack bytes.
-    std::array<glm::vec4, max_vertices> vertices{};
-    int n = 0;
+    // Enlarged text gets a somewhat wider outline, never thinner than at scale 1; much wider
+    // would show the offset copies as separate rims.
+    const float ring = std::clamp(scale, 1.0f, 1.5f);
     const float pixel_x = sx;
     const float pixel_y = sy;
     sx *= scale;
     sy *= scale;
+    // The outline reaches two offset units beyond each glyph's quad, in clip and atlas units.
+    const float reach_x = 2.0f * ring * pixel_x;
+    const float reach_y = 2.0f * ring * pixel_y;
+    const float atlas_w = static_cast<float>(std::max(atlas_width, 1));
+    const float atlas_h = static_cast<float>(std::max(atlas_height, 1));
+    const glm::vec2 step(ring / (scale * atlas_w), -ring / (scale * atlas_h));
+
+    // The outline's grown quads first, then the glyphs' own.
+    std::vector<text_vertex> outline;
+    std::vector<text_vertex> glyphs;
     const std::string_view bytes = text != nullptr ? text : "";
     for (std::size_t at = 0; at < bytes.size();) {
         const text_char c = char_at(bytes, at);
@@ -271,43 +286,61 @@ void text_renderer::render_text(const char* text, float x, float y, float sx, fl
         if (w == 0.0f || h == 0.0f) {
             continue;
         }
-        if (n + 6 > max_vertices) {
+        if (static_cast<int>(glyphs.size()) + 6 > max_vertices) {
             break;
         }
         const float s0 = g.atlas_x;
-        const float s1 = s0 + g.bitmap_width / atlas_width;
-        const float t1 = g.bitmap_rows / atlas_height;
-        vertices[n++] = glm::vec4(x2, -y2, s0, 0.0f);
-        vertices[n++] = glm::vec4(x2 + w, -y2, s1, 0.0f);
-        vertices[n++] = glm::vec4(x2, -y2 - h, s0, t1);
-        vertices[n++] = glm::vec4(x2 + w, -y2, s1, 0.0f);
-        vertices[n++] = glm::vec4(x2, -y2 - h, s0, t1);
-        vertices[n++] = glm::vec4(x2 + w, -y2 - h, s1, t1);
+        const float s1 = s0 + g.bitmap_width / atlas_w;
+        const float t1 = g.bitmap_rows / atlas_h;
+        const glm::vec4 rect(s0, 0.0f, s1, t1);
+        const auto quad = [&](std::vector<text_vertex>& into, float grow_x, float grow_y,
+                              float grow_s, float grow_t) {
+            const float left = x2 - grow_x;
+            const float right = x2 + w + grow_x;
+            const float top = -y2 + grow_y;
+            const float bottom = -y2 - h - grow_y;
+            const float u0 = s0 - grow_s;
+            const float u1 = s1 + grow_s;
+            const float v0 = -grow_t;
+            const float v1 = t1 + grow_t;
+            into.push_back({{left, top, u0, v0}, rect});
+            into.push_back({{right, top, u1, v0}, rect});
+            into.push_back({{left, bottom, u0, v1}, rect});
+            into.push_back({{right, top, u1, v0}, rect});
+            into.push_back({{left, bottom, u0, v1}, rect});
+            into.push_back({{right, bottom, u1, v1}, rect});
+        };
+        quad(outline, reach_x, reach_y, 2.0f * step.x, -2.0f * step.y);
+        quad(glyphs, 0.0f, 0.0f, 0.0f, 0.0f);
     }
-
-    glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices.data(), GL_DYNAMIC_DRAW);
-    const GLint color_location = glGetUniformLocation(text_shader.program, "text_color");
-    const GLint shift_location = glGetUniformLocation(text_shader.program, "shift");
-    // The outline: the line in a near-black at every whole-pixel offset up to two pixels
-    // away (the diagonals one pixel), then the line itself on top.
-    const GLint gain_location = glGetUniformLocation(text_shader.program, "coverage_gain");
-    glUniform3f(color_location, 0.04f, 0.03f, 0.02f);
-    glUniform1f(gain_location, 3.0f);
-    constexpr float offsets[12][2] = {{1, 0},  {-1, 0}, {0, 1},   {0, -1},  {1, 1},  {-1, 1},
-                                      {1, -1}, {-1, -1}, {2, 0}, {-2, 0}, {0, 2}, {0, -2}};
-    // Enlarged text gets a somewhat wider outline, never thinner than at scale 1; much wider
-    // would show the offset copies as separate rims.
-    const float ring = std::clamp(scale, 1.0f, 1.5f);
-    for (const auto& d : offsets) {
-        glUniform2f(shift_location, d[0] * pixel_x * ring, d[1] * pixel_y * ring);
-        glDrawArrays(GL_TRIANGLES, 0, n);
-    }
-    const glm::vec3 color = tone_colour(tone);
-    glUniform3f(color_location, color.r, color.g, color.b);
-    glUniform2f(shift_location, 0.0f, 0.0f);
-    glUniform1f(gain_location, 1.0f);
-    glDrawArrays(GL_TRIANGLES, 0, n);
+    const int n = static_cast<int>(glyphs.size());
     last_vertex_count = n;
+    if (n > 0) {
+        outline.insert(outline.end(), glyphs.begin(), glyphs.end());
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(outline.size() * sizeof(text_vertex)),
+                     outline.data(), GL_DYNAMIC_DRAW);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(text_vertex), nullptr);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, sizeof(text_vertex),
+                              reinterpret_cast<const void*>(offsetof(text_vertex, glyph)));
+        const GLuint program = text_shader.program;
+        const GLint color_location = glGetUniformLocation(program, "text_color");
+        const GLint gain_location = glGetUniformLocation(program, "coverage_gain");
+        const GLint taps_location = glGetUniformLocation(program, "outline_taps");
+        glUniform2f(glGetUniformLocation(program, "outline_step"), step.x, step.y);
+        // The outline in a near-black.
+        glUniform3f(color_location, 0.04f, 0.03f, 0.02f);
+        glUniform1f(gain_location, 3.0f);
+        glUniform1i(taps_location, 12);
+        glDrawArrays(GL_TRIANGLES, 0, n);
+        const glm::vec3 color = tone_colour(tone);
+        glUniform3f(color_location, color.r, color.g, color.b);
+        glUniform1f(gain_location, 1.0f);
+        glUniform1i(taps_location, 0);
+        glDrawArrays(GL_TRIANGLES, n, n);
+        glDisableVertexAttribArray(1);
+    }
 
     glDisableVertexAttribArray(0);
     glDisable(GL_BLEND);
