@@ -64,6 +64,10 @@ struct mesh {
     // Binds the textures to units 0 and up, sets the sampler, "specular_power" and "opacity"
     // uniforms of `program` (which the caller has made current) and draws the triangles.
     void draw(GLuint program) const;
+
+    // True when the mesh hides what is behind it: its material is fully opaque and no diffuse map
+    // has a translucent texel.
+    bool covers_what_is_behind() const;
 };
 
 struct model {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <unordered_set>
 #include <iostream>
 #include <vector>
 
@@ -14,6 +15,22 @@
 
 namespace quillomar {
 namespace {
+
+// Textures with a texel that lets what is behind show through; every other texture covers.
+std::unordered_set<GLuint>& translucent_textures() {
+    static std::unordered_set<GLuint> names;
+    return names;
+}
+
+bool has_translucent_texel(const std::vector<std::uint8_t>& texels) {
+    // Alpha is the fourth byte of a texel in either order the decoders give.
+    for (std::size_t at = 3; at < texels.size(); at += 4) {
+        if (texels[at] != 255) {
+            return true;
+        }
+    }
+    return false;
+}
 
 // Uploads the image and its mip levels to the bound texture: the levels made on decoding, or by
 // the driver for a size that is not a power of two.
@@ -44,6 +61,9 @@ GLuint load_with_wrap(const std::string& game_path, GLint wrap, preloaded_assets
     glBindTexture(GL_TEXTURE_2D, name);
     if (image) {
         upload_with_mip_levels(*image);
+        if (!image->levels.empty() && has_translucent_texel(image->levels.front())) {
+            translucent_textures().insert(name);
+        }
     } else {
         std::cout << "Unable to load texture: " << game_path << std::endl;
     }
@@ -64,6 +84,10 @@ GLuint load_texture(const std::string& path, preloaded_assets* preloaded) {
 GLuint texture_from_file(const char* file_name, const std::string& directory,
                          preloaded_assets* preloaded) {
     return load_with_wrap(directory + "\\" + file_name, GL_REPEAT, preloaded);
+}
+
+bool texture_is_opaque(GLuint name) {
+    return translucent_textures().count(name) == 0;
 }
 
 void apply_sampling(const mesh& m) {

@@ -18,6 +18,10 @@ GLuint load_texture(const std::string& path, preloaded_assets* preloaded = nullp
 GLuint texture_from_file(const char* file_name, const std::string& directory,
                          preloaded_assets* preloaded = nullptr);
 
+// False for a texture loaded above with a texel whose alpha is below one; true for every other
+// name, a texture without image included.
+bool texture_is_opaque(GLuint name);
+
 // Sets the min and mag filters of the texture bound to GL_TEXTURE_2D from the mesh's
 // mipmap_mode (0 off, 1 nearest, 2 linear) and nearest_sampling; other modes change nothing.
 void apply_sampling(const mesh& m);

@@ -57,6 +57,7 @@ TEST_F(TextureTest, BothLoadersUploadTheImageOpaqueWithTheirWrapMode) {
         const unsigned char* right = &rgba[(16 * 64 + 58) * 4];
         EXPECT_TRUE(left[0] > 180 && left[2] < 60 && right[2] > 180 && right[0] < 60);
         EXPECT_TRUE(left[3] == 255 && right[3] == 255);
+        EXPECT_TRUE(texture_is_opaque(texture)) << "drawn without blending";
         // The mip levels made on the CPU are the driver's own: the same texels on llvmpipe,
         // within one step of rounding on any other.
         GLuint driver_made = 0;
@@ -78,6 +79,15 @@ TEST_F(TextureTest, BothLoadersUploadTheImageOpaqueWithTheirWrapMode) {
         }
         glDeleteTextures(1, &driver_made);
     }
+    // One texel short of opaque is enough to keep the blending.
+    FIBITMAP* translucent = FreeImage_Allocate(4, 4, 32);
+    for (unsigned x = 0; x < 16; ++x) {
+        RGBQUAD colour = {90, 90, 90, BYTE(x == 9 ? 254 : 255)};
+        FreeImage_SetPixelColor(translucent, x % 4, x / 4, &colour);
+    }
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, translucent, (dir.path() / "glass.png").c_str(), 0));
+    FreeImage_Unload(translucent);
+    EXPECT_FALSE(texture_is_opaque(texture_from_file("glass.png", dir.path().string())));
 }
 
 // A missing or undecodable file prints one line naming it and gives a texture without image;
