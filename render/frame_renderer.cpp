@@ -124,7 +124,10 @@ void frame_renderer::create_text() {
     hud_text.setup();
 }
 
-void frame_renderer::release_shader_compiler() {
+void frame_renderer::create_remaining_programs() {
+    shadow_map.create_programs();
+    projector.create_program();
+    hud_text.create_program();
     glReleaseShaderCompiler();
 }
 

@@ -46,9 +46,11 @@ public:
     void create_shadow_map();
     void create_projectors();
     void create_text();
-    // Every program is built by now: frees the compiler's built-in function library (Mesa keeps
-    // about 6 MiB of it until told). A later program would build it again.
-    void release_shader_compiler();
+    // Builds the shadow, projector and text programs ahead of their steps, then lets the
+    // compiler go: Mesa keeps its built-in function library (about 6 MiB) until told, and made
+    // before the shadow map's and projectors' 25 MiB of targets it is gone by the time they are,
+    // which keeps the start's peak down. A program built later makes it again.
+    void create_remaining_programs();
     // The HUD font's advances and line height at scale 1, once create_text has run.
     const text_metrics& hud_metrics() const { return hud_text.metrics; }
 

@@ -66,9 +66,15 @@ glm::mat4 judged_square_projection() {
     return glm::ortho(-finish_reach, finish_reach, -finish_reach, finish_reach, 0.1f, 50.0f);
 }
 
+void projectors::create_program() {
+    if (projector_shader.program == 0) {
+        projector_shader =
+            shader_program(assets::projector_vertex_shader, assets::projector_fragment_shader);
+    }
+}
+
 void projectors::setup(preloaded_assets* preloaded) {
-    projector_shader =
-        shader_program(assets::projector_vertex_shader, assets::projector_fragment_shader);
+    create_program();
     projector_mvp_location = glGetUniformLocation(projector_shader.program, "mvp");
     create_target(projector_filter, projector_depth_fbo, projector_color_texture,
                   projector_depth_texture,

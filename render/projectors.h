@@ -70,6 +70,8 @@ struct projectors {
     // Builds the program, both framebuffers and loads the two images. Prints only when a
     // framebuffer is incomplete.
     void setup(preloaded_assets* preloaded = nullptr);
+    // Builds the projector program, unless it is built already; setup calls it.
+    void create_program();
 
     // The two projector passes of a frame, start then finish. `draw_scene` draws the ball and the
     // level's depth with the matrix and location it is given. Expects the depth test on with

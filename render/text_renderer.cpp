@@ -154,7 +154,7 @@ void text_renderer::setup() {
         FT_Set_Pixel_Sizes(face, 0, pixel_height);
     }
 
-    text_shader = shader_program(assets::text_vertex_shader, assets::text_fragment_shader);
+    create_program();
 
     // Without a face every glyph would fail; the one line above already says why.
     atlas_width = 0;
@@ -229,6 +229,12 @@ void text_renderer::setup() {
     glBindTexture(GL_TEXTURE_2D, 0);
     std::cout << "finished loading" << std::endl;
     QLM_CHECK_GL();
+}
+
+void text_renderer::create_program() {
+    if (text_shader.program == 0) {
+        text_shader = shader_program(assets::text_vertex_shader, assets::text_fragment_shader);
+    }
 }
 
 void text_renderer::render_text(const char* text, float x, float y, float sx, float sy,

@@ -59,6 +59,8 @@ struct text_renderer {
     // Loads the font at 32 pixels, builds the atlas and the quad buffer and fills glyph_table.
     // A missing font prints one line and leaves the atlas empty, so every string draws nothing.
     void setup();
+    // Builds the text program, unless it is built already; setup calls it.
+    void create_program();
 
     // Draws `text` (NUL-terminated) with its baseline starting at (x, y) in clip coordinates;
     // `sx`, `sy` are the size of one pixel in clip units. The text is UTF-8: characters past

@@ -464,6 +464,9 @@ std::vector<texel_rect> merge_regions(std::vector<texel_rect> regions) {
 }
 
 void variance_shadow_map::create_programs() {
+    if (shadow_shader.program != 0) {
+        return;
+    }
     shadow_shader = shader_program(assets::shadow_vertex_shader, assets::shadow_fragment_shader);
     blur_h_shader =
         shader_program(assets::passthrough_vertex_shader, assets::blur_h_fragment_shader);

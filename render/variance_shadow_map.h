@@ -135,7 +135,7 @@ struct variance_shadow_map {
     // Called between the caster draw and the blur, when set; lets a benchmark time them apart.
     std::function<void()> after_caster_draw;
 
-    void create_programs();
+    void create_programs();  // once; later calls keep the programs made
     // The unit quad, which every pass leaves bound, and the buffer that the blur draws its
     // regions from; leaves the quad bound.
     void create_quad();

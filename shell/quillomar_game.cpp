@@ -161,6 +161,8 @@ void quillomar_game::startup() {
     logged("do bullet stuff in quillomar_game.startup() ...",
            "bullet stuff in quillomar_game.startup() done.", [&] { core->create_physics(); });
     renderer_->create_particles();
+    renderer_->create_remaining_programs();
+    return_freed_pages();
     logged("do shadow mapping stuff in quillomar_game.startup() ...",
            "shadow mapping stuff in quillomar_game.startup() done.",
            [&] { renderer_->create_shadow_map(); });
@@ -169,7 +171,6 @@ void quillomar_game::startup() {
            [&] { renderer_->create_projectors(); });
     logged("text stuff in quillomar_game.startup() ...",
            "text stuff in quillomar_game.startup() done.", [&] { renderer_->create_text(); });
-    renderer_->release_shader_compiler();
     logged("sound stuff in quillomar_game.startup() ...",
            "sound stuff in quillomar_game.startup() done.", [&] {
                sound_ = sound_ready_.valid() ? sound_ready_.get()
