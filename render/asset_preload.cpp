@@ -1,7 +1,6 @@
 #include "render/asset_preload.h"
 
 #include <algorithm>
-#include <assimp/Importer.hpp>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -54,14 +53,14 @@ preloaded_assets::~preloaded_assets() = default;
 preloaded_assets::preloaded_assets(preloaded_assets&&) noexcept = default;
 preloaded_assets& preloaded_assets::operator=(preloaded_assets&&) noexcept = default;
 
-std::unique_ptr<Assimp::Importer> preloaded_assets::take_scene(const std::string& model_path) {
+imported_scene preloaded_assets::take_scene(const std::string& model_path) {
     const auto found = scenes.find(model_path);
     if (found == scenes.end()) {
-        return nullptr;
+        return imported_scene();
     }
-    std::unique_ptr<Assimp::Importer> importer = std::move(found->second);
+    imported_scene scene = std::move(found->second);
     scenes.erase(found);
-    return importer;
+    return scene;
 }
 
 bool preloaded_assets::take_image(const std::string& game_path,
@@ -91,26 +90,29 @@ preloaded_assets preload_assets(const std::vector<std::string>& model_paths,
     preloaded_assets assets;
     std::vector<std::string> images = image_paths;
     for (const std::string& path : model_paths) {
-        auto importer = std::make_unique<Assimp::Importer>();
-        const aiScene* scene = importer->ReadFile(platform_path(path), model_import_flags());
+        imported_scene imported = imported_scene::import(platform_path(path), model_import_flags());
+        const aiScene* scene = imported.scene();
         if (scene == nullptr || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE ||
             scene->mRootNode == nullptr) {
             continue;  // the model loader imports it again and says what is wrong
         }
+        const assimp_functions& ai = imported.functions();
         for (unsigned m = 0; m < scene->mNumMaterials; ++m) {
             for (const aiTextureType type :
                  {aiTextureType_DIFFUSE, aiTextureType_SPECULAR, aiTextureType_HEIGHT}) {
-                for (unsigned i = 0; i < aiGetMaterialTextureCount(scene->mMaterials[m], type);
+                for (unsigned i = 0; i < ai.material_texture_count(scene->mMaterials[m], type);
                      ++i) {
                     aiString name;
-                    if (aiGetMaterialTexture(scene->mMaterials[m], type, i, &name) == AI_SUCCESS) {
+                    if (ai.material_texture(scene->mMaterials[m], type, i, &name, nullptr,
+                                            nullptr, nullptr, nullptr, nullptr,
+                                            nullptr) == AI_SUCCESS) {
                         images.push_back(
                             model_texture_path(path, std::string(name.C_Str(), name.length)));
                     }
                 }
             }
         }
-        assets.scenes[path] = std::move(importer);
+        assets.scenes[path] = std::move(imported);
     }
     for (const std::string& path : images) {
         if (assets.images.count(path) == 0) {

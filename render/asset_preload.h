@@ -5,14 +5,11 @@
 
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace Assimp {
-class Importer;
-}
+#include "render/assimp_library.h"
 
 namespace quillomar {
 
@@ -35,19 +32,19 @@ struct preloaded_assets {
     preloaded_assets(preloaded_assets&&) noexcept;
     preloaded_assets& operator=(preloaded_assets&&) noexcept;
 
-    // By the model's game path: an importer holding its scene, only for models that imported.
-    std::map<std::string, std::unique_ptr<Assimp::Importer>> scenes;
+    // By the model's game path: the scene, only for models that imported. Each keeps Assimp open.
+    std::map<std::string, imported_scene> scenes;
     // By the image's game path, as texture_from_file and load_texture name it.
     std::map<std::string, std::optional<decoded_image>> images;
 
-    // Takes the importer of `model_path` out, or null when it was not preloaded.
-    std::unique_ptr<Assimp::Importer> take_scene(const std::string& model_path);
+    // Takes the scene of `model_path` out, or an empty one when it was not preloaded.
+    imported_scene take_scene(const std::string& model_path);
     // Takes the image out; false when it was not preloaded (the caller decodes it itself).
     bool take_image(const std::string& game_path, std::optional<decoded_image>& image);
 };
 
 // Imports the models, decodes every texture their materials name and the other images. Safe on a
-// thread of its own: it touches no GL and prints nothing.
+// thread of its own: it touches no GL and prints nothing (but the one line of a missing Assimp).
 preloaded_assets preload_assets(const std::vector<std::string>& model_paths,
                                 const std::vector<std::string>& image_paths);
 

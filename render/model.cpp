@@ -7,10 +7,8 @@
 #include "render/gl_handle.h"
 
 #include <assimp/material.h>
-#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
-#include <assimp/Importer.hpp>
 #include <cmath>
 #include <cstddef>
 #include <iostream>
@@ -18,6 +16,7 @@
 
 #include "framework/asset_paths.h"
 #include "render/asset_preload.h"
+#include "render/assimp_library.h"
 #include "render/texture.h"
 
 namespace quillomar {
@@ -62,44 +61,47 @@ void compute_tangents(std::vector<vertex>& vertices) {
     }
 }
 
-material load_material(const aiMaterial* source) {
+material load_material(const assimp_functions& ai, const aiMaterial* source) {
     material result;
     aiColor4D color;
-    if (aiGetMaterialColor(source, AI_MATKEY_COLOR_AMBIENT, &color) == AI_SUCCESS) {
+    if (ai.material_color(source, AI_MATKEY_COLOR_AMBIENT, &color) == AI_SUCCESS) {
         result.ambient = glm::vec3(color.r, color.g, color.b);
     }
-    if (aiGetMaterialColor(source, AI_MATKEY_COLOR_DIFFUSE, &color) == AI_SUCCESS) {
+    if (ai.material_color(source, AI_MATKEY_COLOR_DIFFUSE, &color) == AI_SUCCESS) {
         result.diffuse = glm::vec3(color.r, color.g, color.b);
     }
-    if (aiGetMaterialColor(source, AI_MATKEY_COLOR_SPECULAR, &color) == AI_SUCCESS) {
+    if (ai.material_color(source, AI_MATKEY_COLOR_SPECULAR, &color) == AI_SUCCESS) {
         result.specular = glm::vec3(color.r, color.g, color.b);
     }
     ai_real value = 0;
-    if (aiGetMaterialFloatArray(source, AI_MATKEY_SHININESS, &value, nullptr) == AI_SUCCESS) {
+    if (ai.material_float_array(source, AI_MATKEY_SHININESS, &value, nullptr) == AI_SUCCESS) {
         result.shininess = static_cast<float>(value) * 0.25f;
     }
-    if (aiGetMaterialFloatArray(source, AI_MATKEY_OPACITY, &value, nullptr) == AI_SUCCESS) {
+    if (ai.material_float_array(source, AI_MATKEY_OPACITY, &value, nullptr) == AI_SUCCESS) {
         result.opacity = static_cast<float>(value);
     }
     return result;
 }
 
 void model::load_model(const std::string& path, preloaded_assets* preloaded) {
-    std::unique_ptr<Assimp::Importer> importer =
-        preloaded != nullptr ? preloaded->take_scene(path) : nullptr;
-    const aiScene* scene = importer ? importer->GetScene() : nullptr;
-    if (scene == nullptr) {
-        importer = std::make_unique<Assimp::Importer>();
-        scene = importer->ReadFile(platform_path(path), model_import_flags());
+    imported_scene imported = preloaded != nullptr ? preloaded->take_scene(path) : imported_scene();
+    if (imported.scene() == nullptr) {
+        imported = imported_scene::import(platform_path(path), model_import_flags());
     }
+    const aiScene* scene = imported.scene();
     if (scene == nullptr || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE ||
         scene->mRootNode == nullptr) {
-        std::cout << "ERROR::ASSIMP:: " << importer->GetErrorString() << std::endl;
+        // A missing library has said so once already.
+        if (imported.has_library()) {
+            std::cout << "ERROR::ASSIMP:: " << imported.error() << std::endl;
+        }
         return;
     }
     directory = directory_of(path);
     preloaded_ = preloaded;
+    assimp_ = &imported.functions();
     process_node(scene->mRootNode, scene);
+    assimp_ = nullptr;
     preloaded_ = nullptr;
 }
 
@@ -150,7 +152,7 @@ mesh model::process_mesh(const aiMesh* source, const aiScene* scene) {
                 load_material_textures(source_material, type, type_name);
             result.textures.insert(result.textures.end(), maps.begin(), maps.end());
         }
-        result.materials.push_back(load_material(source_material));
+        result.materials.push_back(load_material(*assimp_, source_material));
     } else {
         result.materials.push_back(material{});
     }
@@ -164,9 +166,10 @@ std::vector<mesh_texture> model::load_material_textures(const aiMaterial* source
                                                         const char* type_name) {
     const auto texture_type = static_cast<aiTextureType>(type);
     std::vector<mesh_texture> result;
-    for (unsigned i = 0; i < aiGetMaterialTextureCount(source, texture_type); ++i) {
+    for (unsigned i = 0; i < assimp_->material_texture_count(source, texture_type); ++i) {
         aiString name;
-        if (aiGetMaterialTexture(source, texture_type, i, &name) != AI_SUCCESS) {
+        if (assimp_->material_texture(source, texture_type, i, &name, nullptr, nullptr, nullptr,
+                                      nullptr, nullptr, nullptr) != AI_SUCCESS) {
             continue;
         }
         const std::string file_name(name.C_Str(), name.length);

@@ -15,6 +15,7 @@ struct aiMaterial;
 namespace quillomar {
 
 struct preloaded_assets;
+struct assimp_functions;
 
 // One mesh corner, uploaded as 14 tightly packed floats.
 struct vertex {
@@ -91,7 +92,8 @@ struct model {
     void draw_depth() const;
 
 private:
-    preloaded_assets* preloaded_ = nullptr;  // only while load_model runs
+    preloaded_assets* preloaded_ = nullptr;    // only while load_model runs
+    const assimp_functions* assimp_ = nullptr;  // only while load_model runs
     void process_node(const aiNode* node, const aiScene* scene);
     mesh process_mesh(const aiMesh* source, const aiScene* scene);
     std::vector<mesh_texture> load_material_textures(const aiMaterial* source, int type,
@@ -104,7 +106,7 @@ void draw_with_first_mesh_sampling(model& m, GLuint program, unsigned mipmap_mod
                                    bool nearest_sampling);
 
 // The material's colours, shininess (times 0.25) and opacity; absent keys stay 0.
-material load_material(const aiMaterial* source);
+material load_material(const assimp_functions& ai, const aiMaterial* source);
 
 // Per-triangle tangent space of consecutive vertex triples. A triangle whose texture coordinates
 // are degenerate gets zero tangent and bitangent; a trailing partial triangle gets zeros too.
