@@ -27,9 +27,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libcurl is opened when the game first goes online and Assimp while it loads models, so the
-# shared-library scan sees neither.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, libassimp5")
+# libcurl is opened when the game first goes online, Assimp while it loads models and FreeImage
+# while it decodes images, so the shared-library scan sees none of them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, libassimp5, libfreeimage3")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D ball-rolling game on a level of cubes that can be flipped")
 # CPack puts the summary first and indents these lines as the control file's long description.

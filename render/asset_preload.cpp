@@ -114,6 +114,7 @@ preloaded_assets preload_assets(const std::vector<std::string>& model_paths,
         }
         assets.scenes[path] = std::move(imported);
     }
+    const image_decoder_hold decoder;
     for (const std::string& path : images) {
         if (assets.images.count(path) == 0) {
             assets.images[path] = decode_image(path);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,5 +13,19 @@ namespace quillomar {
 // False when the bytes are no image the decoder knows; `texels` is then left empty.
 bool decode_image_pixels(const std::string& bytes, int& width, int& height,
                          std::vector<std::uint8_t>& texels);
+
+// Keeps the decoder loaded while it lives, so that a run of decodes loads it once: the desktop
+// opens FreeImage only while something decodes. The browser's decoder is linked in.
+class image_decoder_hold {
+public:
+    image_decoder_hold();
+    ~image_decoder_hold();
+    image_decoder_hold(const image_decoder_hold&) = delete;
+    image_decoder_hold& operator=(const image_decoder_hold&) = delete;
+
+private:
+    struct held;
+    std::unique_ptr<held> held_;
+};
 
 }  // namespace quillomar

@@ -1,8 +1,10 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
+#include "render/asset_preload.h"
 #include "render/model.h"
 #include "tests/support/test_support.h"
 
@@ -19,6 +21,16 @@ const char* const three_objects_obj =
     "v 9 1 0\nvt 0 0\nvt 1 0\nvt 0 1\nvn 0 0 1\no first\nusemtl stone\nf 1/1/1 2/2/1 3/3/1\n"
     "o second\nusemtl same_stone\nf 4/1/1 5/2/1 6/3/1\no third\nusemtl stone\nf 7/1/1 8/2/1 "
     "9/3/1\n";
+
+bool mapped(const std::string& library) {
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);) {
+        if (line.find(library) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
 
 class ModelTest : public test::gl_test {
 protected:
@@ -83,6 +95,23 @@ TEST_F(ModelTest, UnusualPathsAndImportFailuresAreReported) {
     EXPECT_TRUE(missing.meshes.empty());
     ASSERT_EQ(out.lines().size(), 1u);
     EXPECT_EQ(out.lines()[0].rfind("ERROR::ASSIMP:: ", 0), 0u);
+}
+
+// Assimp is in the process only while a scene is held: each load opens and closes it, and a
+// preloaded scene keeps it until the loader has taken it.
+TEST_F(ModelTest, AssimpLeavesTheProcessWithTheLastScene) {
+    for (int load = 0; load < 2; ++load) {
+        model m;
+        m.load_model(game_path);
+        EXPECT_EQ(m.meshes.size(), 3u);
+        EXPECT_FALSE(mapped("libassimp.so"));
+    }
+    preloaded_assets preloaded = preload_assets({game_path}, {});
+    EXPECT_TRUE(mapped("libassimp.so"));
+    model m;
+    m.load_model(game_path, &preloaded);
+    EXPECT_EQ(m.meshes.size(), 3u);
+    EXPECT_FALSE(mapped("libassimp.so"));
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 #include "tests/support/process.h"
@@ -46,6 +48,22 @@ TEST_F(ShellProcessTest, OpensTheConfiguredWindowAndExitsCleanlyOnEscape) {
     // display is this test's alone, so the key may stay down.
     ASSERT_EQ(run("xdotool windowfocus --sync " + id + " keydown Escape >/dev/null"), 0);
     EXPECT_EQ(game->wait(60), 0) << game->standard_output() << game->standard_error();
+}
+
+// Assimp and FreeImage (with the libraries it brings) are in the game only while models and
+// images load: once start-up is over none of their pages are left.
+TEST_F(ShellProcessTest, ModelAndImageLibrariesLeaveWithStartUp) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (game->standard_output().find("end startup()") == std::string::npos &&
+           std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::stringstream maps;
+    maps << std::ifstream("/proc/" + std::to_string(game->pid()) + "/maps").rdbuf();
+    ASSERT_NE(maps.str().find("libGL"), std::string::npos) << "the game's own map";
+    for (const char* library : {"libassimp", "libfreeimage", "libOpenEXR", "libraw"}) {
+        EXPECT_EQ(maps.str().find(library), std::string::npos) << library;
+    }
 }
 
 TEST_F(ShellProcessTest, ExitsCleanlyWhenTheWindowIsClosed) {

@@ -96,6 +96,7 @@ public:
         }
         return window;
     }
+    pid_t pid() const { return pid_; }
     std::string standard_output() const { return read(".out"); }
     std::string standard_error() const { return read(".err"); }
 
