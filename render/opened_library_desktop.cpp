@@ -12,8 +12,8 @@ bool opened_library::hold() {
             first_library_ = dlopen(first_, RTLD_NOW | RTLD_LOCAL);
         }
         library_ = dlopen(name_, RTLD_NOW | RTLD_LOCAL);
-        const char* reason = library_ == nullptr ? dlerror() : nullptr;
-        const std::string error = reason != nullptr ? reason : "a function is missing";
+        const char* reason = library_ == nullptr ? dlerror() : "a function is missing";
+        const std::string error = reason != nullptr ? reason : "not found";
         if (library_ == nullptr || !bind_(library_)) {
             close();
             if (!failure_reported_) {
