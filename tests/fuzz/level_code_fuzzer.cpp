@@ -3,8 +3,6 @@
 // checksum to the lengths, the inflating and the readers. Whatever is refused says why in one
 // line; whatever is accepted is a playable level with a run of its own, and comes back the same
 // through encoding and reading again.
-#include <zlib.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,34 +10,14 @@
 #include "level/level_limits.h"
 #include "records/level_code.h"
 #include "records/records_store.h"
+#include "tests/support/level_code_text.h"
 
 using namespace quillomar;
-
-namespace {
-
-std::string code_of_bytes(std::string bytes) {
-    const auto sum = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-    for (int s = 0; s < 32; s += 8) bytes.push_back(static_cast<char>(sum >> s));
-    static const char alphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-    std::string text = "QLM1.";
-    std::uint32_t bits = 0;
-    int held = 0;
-    for (const char c : bytes) {
-        bits = (bits << 8) | static_cast<unsigned char>(c);
-        for (held += 8; held >= 6; held -= 6) text.push_back(alphabet[(bits >> (held - 6)) & 63]);
-    }
-    if (held > 0) text.push_back(alphabet[(bits << (6 - held)) & 63]);
-    return text;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string input(reinterpret_cast<const char*>(data), size);
     if (!input.empty() && input[0] == '#') {
-        input = code_of_bytes(input.substr(1));
+        input = test::level_code_around(input.substr(1));
     }
     std::string why;
     const auto decoded = decode_level_code(input, &why);

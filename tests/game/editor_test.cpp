@@ -347,10 +347,8 @@ TEST(Editor, TheTitleMenusEditorOpensOwnLevelsNewOnesAndCopiesAndWritesNowhereEl
     setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
     const std::string set_level = dir.write("a.txt", corridor);
     test::game_driver d(corridor, false);
-    d.game().level_set_path = dir.write("order.txt", set_level + " Corridor\n");
-    d.game().start_in_menu = true;
-    d.game().startup();
-    d.frames(2, false);
+    d.start_from_menu(dir.write("order.txt", set_level + " Corridor\n"));
+    d.frames(1, false);
     for (const int key : {GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN}) {
         press(d, key);
     }
@@ -418,9 +416,7 @@ TEST(Editor, ALevelSavedInTheEditorIsListedUnderYourLevelsByItsTitleAndKeepsItsR
     setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
     const std::string set_level = dir.write("a.txt", corridor);
     test::game_driver d(corridor, false);
-    d.game().level_set_path = dir.write("order.txt", set_level + " Corridor\n");
-    d.game().start_in_menu = true;
-    d.game().startup();
+    d.start_from_menu(dir.write("order.txt", set_level + " Corridor\n"));
     const std::string folder = (dir.path() / "data" / "quillomar" / "levels").string();
     std::string note;
     write_own_level(folder, "plain.txt", long_corridor, &note);

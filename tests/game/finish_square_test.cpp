@@ -17,8 +17,7 @@ TEST(FinishSquare, ABallOnAnyPartOfTheDrawnFinishWinsAndOneBesideItDoesNot) {
     const float top = 4.0f;  // height level 1: tops at y = 4
     // The finish projector of a frame drawn in a game started from the title menu.
     const test::scratch_dir dir;
-    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    test::use_homes(dir);
     test::game_driver game(level, false);
     game.game().start_in_menu = true;
     game.game().startup();

@@ -30,10 +30,7 @@ TEST(FinishedRun, AnAssistedWinOpensTheNextLevelKeepsNoRecordAndThePanelOffersNe
     const std::string a = dir.write("a.txt", first);
     const std::string b = dir.write("b.txt", second);
     test::game_driver d(first, false);
-    d.game().level_set_path = dir.write("order.txt", a + " First\n" + b + " Second\n");
-    d.game().start_in_menu = true;
-    d.game().startup();
-    d.frames(1, false);
+    d.start_from_menu(dir.write("order.txt", a + " First\n" + b + " Second\n"));
     press(d, {GLFW_KEY_ENTER});
     test::until_screen(d, "play");
     d.hold(command::forward);

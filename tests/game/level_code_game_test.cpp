@@ -29,16 +29,14 @@ void until_checked(test::game_driver& d) {
 
 TEST(LevelCodeGame, CtrlVPlaysThePastedLevelWithTheSendersGhost) {
     const test::scratch_dir dir;
-    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    test::use_homes(dir);
     const std::string level_text = test::file_text(test::source_dir() / "levels/02_turning.txt");
     const recording sent = test::proven_run(level_text);
     ASSERT_FALSE(sent.frames.empty());
 
     test::game_driver d(test::file_text(test::source_dir() / "levels/01_rolling.txt"), false);
-    d.game().start_in_menu = true;
-    d.game().startup();
-    d.frames(2);
+    d.start_from_menu();
+    d.frames(1);
     ASSERT_EQ(d.game().screen_name(), "title");
 
     // A hostile code: one line under the title menu, which stays.

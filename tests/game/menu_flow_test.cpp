@@ -26,14 +26,12 @@ const char* const level = "start 1 2\nfinish 1 1\npath\n111\n111\n111\n";
 
 TEST(MenuFlow, ASettingAndAKeyChangedInTheTitleMenuHoldAfterARestart) {
     const test::scratch_dir dir;
-    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    test::use_homes(dir);
     const std::string recorded = (dir.path() / "run.replay").string();
     {
         test::game_driver d(level, false);
-        d.game().start_in_menu = true;
-        d.game().startup();
-        d.frames(2);
+        d.start_from_menu();
+        d.frames(1);
         EXPECT_EQ(d.game().screen_name(), "title");
         EXPECT_TRUE(test::hud_shows(d, "Quillomar") && test::hud_chosen(d, "Play") && test::hud_chosen(d, ">"));
         const long updates = d.state().updates_run;
@@ -106,8 +104,7 @@ double brightness() {
 
 TEST(MenuFlow, SavedSettingsRuleTheStartAndTheMenusLeadIntoTheSet) {
     const test::scratch_dir dir;
-    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    test::use_homes(dir);
     dir.write("quillomar/settings.txt",
               "quillomar-settings 1\nwindow 800 600\nmultisampling 0\nshadows off\n"
               "key level-list L\nkey pause F7\n");

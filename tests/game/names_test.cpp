@@ -24,14 +24,10 @@ const char* const short_floor = "start 1 2\nfinish 9 9\npath\n\n111\n111\n";
 
 // A game from the title menu whose set is the one level, played from the title's Play.
 std::unique_ptr<test::game_driver> play_from_menu(const test::scratch_dir& dir, const char* text) {
-    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    test::use_homes(dir);
     const std::string path = dir.write("a.txt", text);
     auto d = std::make_unique<test::game_driver>(text, false);
-    d->game().level_set_path = dir.write("order.txt", path + " First\n");
-    d->game().start_in_menu = true;
-    d->game().startup();
-    d->frames(1, false);
+    d->start_from_menu(dir.write("order.txt", path + " First\n"));
     press(*d, {GLFW_KEY_ENTER});  // Play
     press(*d, {GLFW_KEY_SPACE});  // past the preview
     test::until_screen(*d, "play");
@@ -95,10 +91,7 @@ TEST(PlayerWords, AWatchedBestRunEndsOnItsOwnTimeAndTheListNamesItsLevel) {
     d.reset();
 
     d = std::make_unique<test::game_driver>(short_run, false);
-    d->game().level_set_path = (dir.path() / "order.txt").string();
-    d->game().start_in_menu = true;
-    d->game().startup();
-    d->frames(1, false);
+    d->start_from_menu((dir.path() / "order.txt").string());
     press(*d, {GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_DOWN,
                GLFW_KEY_ENTER});  // Replays
     ASSERT_EQ(d->game().screen_name(), "theatre");

@@ -3,10 +3,7 @@
 // server answers again.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -25,28 +22,13 @@ std::string first_lesson() {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-int free_port() {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    const bool ok = bind(s, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-                    getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) == 0;
-    close(s);
-    return ok ? ntohs(address.sin_port) : 0;
-}
-
 #ifdef QUILLOMAR_SERVER_BINARY
 std::unique_ptr<test::child_process> start_server(int port, const std::string& database) {
     auto server = std::make_unique<test::child_process>(
         QUILLOMAR_SERVER_BINARY, QUILLOMAR_SOURCE_DIR, std::vector<std::string>{},
         std::vector<std::string>{"--listen", "127.0.0.1:" + std::to_string(port), "--database",
                                  "sqlite:" + database, "--verifiers", "1"});
-    for (int i = 0; i < 200 && server->standard_output().find("listening") == std::string::npos;
-         ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    server->wait_for_output("listening", 10);
     return server;
 }
 #endif
@@ -82,7 +64,7 @@ TEST(OnlineGame, AWinIsRankedByTheServerKeptWhileItIsDownAndSentWhenItIsBack) {
     setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
     const std::string data = (dir.path() / "data").string();
     setenv("XDG_DATA_HOME", data.c_str(), 1);
-    const int port = free_port();
+    const int port = test::free_port();
     const std::string database = (dir.path() / "records.db").string();
     auto server = start_server(port, database);
     ASSERT_TRUE(server->running()) << server->standard_error();
@@ -91,10 +73,7 @@ TEST(OnlineGame, AWinIsRankedByTheServerKeptWhileItIsDownAndSentWhenItIsBack) {
     const std::string level_text = first_lesson();
     const std::string path = dir.write("a.txt", level_text);
     test::game_driver d(level_text, false);
-    d.game().level_set_path = dir.write("order.txt", path + " Only\n");
-    d.game().start_in_menu = true;
-    d.game().startup();
-    d.frames(1, false);
+    d.start_from_menu(dir.write("order.txt", path + " Only\n"));
     press(d, {GLFW_KEY_ENTER});
     win(d);
     ASSERT_EQ(d.game().screen_name(), "win");

@@ -31,15 +31,11 @@ struct menu_game {
     std::unique_ptr<test::game_driver> d;
 
     menu_game() {
-        setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-        setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+        test::use_homes(dir);
         a = dir.write("a.txt", first);
         b = dir.write("b.txt", second);
         d = std::make_unique<test::game_driver>(first, false);
-        d->game().level_set_path = dir.write("order.txt", a + " First\n" + b + " Second\n");
-        d->game().start_in_menu = true;
-        d->game().startup();
-        d->frames(1, false);
+        d->start_from_menu(dir.write("order.txt", a + " First\n" + b + " Second\n"));
     }
 };
 

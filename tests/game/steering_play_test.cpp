@@ -26,14 +26,10 @@ struct menu_run {
     std::unique_ptr<test::game_driver> d;
 
     explicit menu_run(const std::string& level_text, double frame_seconds = 1.0 / 60.0) {
-        setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-        setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+        test::use_homes(dir);
         const std::string level = dir.write("level.txt", level_text);
         d = std::make_unique<test::game_driver>(level_text, false);
-        d->game().level_set_path = dir.write("order.txt", level + " Only\n");
-        d->game().start_in_menu = true;
-        d->game().startup();
-        d->frames(1, false);
+        d->start_from_menu(dir.write("order.txt", level + " Only\n"));
         press(*d, {GLFW_KEY_ENTER});
         EXPECT_EQ(d->game().screen_name(), "preview");
         press(*d, {GLFW_KEY_X});

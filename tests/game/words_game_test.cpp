@@ -19,8 +19,7 @@ const char* const level = "start 1 2\nfinish 1 1\npath\n111\n111\n111\n";
 struct environment {
     test::scratch_dir dir;
     explicit environment(const char* lang) {
-        setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-        setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+        test::use_homes(dir);
         unsetenv("LANGUAGE");
         unsetenv("LC_ALL");
         unsetenv("LC_MESSAGES");
@@ -38,9 +37,8 @@ bool drawn(test::game_driver& d, const std::string& text) {
 TEST(WordsGame, AGermanEnvironmentGivesAGermanTitleMenu) {
     const environment env("de_DE.UTF-8");
     test::game_driver d(level, false);
-    d.game().start_in_menu = true;
-    d.game().startup();
-    d.frames(2);
+    d.start_from_menu();
+    d.frames(1);
     ASSERT_EQ(d.game().screen_name(), "title");
     EXPECT_TRUE(test::hud_shows(d, "Einstellungen"));
     EXPECT_TRUE(test::hud_chosen(d, "Spielen"));

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <thread>
 
 #include "records/best_run.h"
@@ -16,28 +15,10 @@
 namespace quillomar {
 namespace {
 
-// Waits up to a minute for `text` on the game's standard output.
-bool says(test::child_process& game, const std::string& text) {
-    for (int i = 0; i < 600 && game.running(); ++i) {
-        if (game.standard_output().find(text) != std::string::npos) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return game.standard_output().find(text) != std::string::npos;
-}
-
 TEST(LevelCodeProcess, ALevelCopiedInOneGameIsPastedInAnotherWithTheSendersRun) {
-    test::child_process server{"/usr/bin/Xvfb", "/", {},
-                               {"-displayfd", "1", "-noreset", "-screen", "0", "1280x1024x24",
-                                "-nolisten", "tcp"}};
-    std::string display;
-    for (int i = 0; i < 300 && server.running() && display.find('\n') == display.npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        display = ":" + server.standard_output();
-    }
-    ASSERT_NE(display.find('\n'), display.npos) << "Xvfb did not start";
-    display.pop_back();
+    // Both games on the test's own X server, whose clipboard no other test touches.
+    ASSERT_NE(test::own_display(), nullptr) << "no X display";
+    const std::string display = test::own_display();
     const auto keys = [&display](unsigned long window, const std::string& keys) {
         return std::system(("DISPLAY=" + display + " xdotool windowfocus --sync " +
                             std::to_string(window) + " key --delay 150 " + keys + " >/dev/null")
@@ -67,20 +48,20 @@ TEST(LevelCodeProcess, ALevelCopiedInOneGameIsPastedInAnotherWithTheSendersRun) 
     auto sender = start(sender_dir);
     const unsigned long sender_window = sender->wait_for_window(60, display);
     ASSERT_NE(sender_window, 0u) << sender->standard_error();
-    ASSERT_TRUE(says(*sender, "finished loading"));
+    ASSERT_TRUE(sender->wait_for_output("finished loading", 60));
     std::this_thread::sleep_for(std::chrono::seconds(1));
     // Levels, the first row, Ctrl+C.
     ASSERT_EQ(keys(sender_window, "Down Return Up Up Up Up Up Up ctrl+c"), 0);
-    ASSERT_TRUE(says(*sender, "Level code copied, with the best run"))
+    ASSERT_TRUE(sender->wait_for_output("Level code copied, with the best run", 60))
         << sender->standard_output() << sender->standard_error();
 
     auto receiver = start(receiver_dir);
     const unsigned long receiver_window = receiver->wait_for_window(60, display);
     ASSERT_NE(receiver_window, 0u) << receiver->standard_error();
-    ASSERT_TRUE(says(*receiver, "finished loading"));
+    ASSERT_TRUE(receiver->wait_for_output("finished loading", 60));
     std::this_thread::sleep_for(std::chrono::seconds(1));
     ASSERT_EQ(keys(receiver_window, "ctrl+v"), 0);
-    ASSERT_TRUE(says(*receiver, "Pasted level " + key))
+    ASSERT_TRUE(receiver->wait_for_output("Pasted level " + key, 60))
         << receiver->standard_output() << receiver->standard_error();
     EXPECT_NE(receiver->standard_output().find("with a run to beat"), std::string::npos);
 

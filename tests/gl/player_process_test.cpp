@@ -71,11 +71,8 @@ TEST(PlayerProcess, InstalledGameValidatesAndPlaysFromAnyWorkingDirectory) {
         const std::string window = std::to_string(game.wait_for_window(60));
         ASSERT_NE(window, "0") << binary << game.standard_output() << game.standard_error();
         EXPECT_EQ(run("xdotool getwindowgeometry " + window + " | grep -q 'Geometry: 320x'"), 0);
-        std::string out;  // complete once startup has said its last line
-        for (int i = 0; i < 600 && game.running() && out.find("end startup()") == out.npos; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            out = game.standard_output();
-        }
+        game.wait_for_output("end startup()", 60);  // the whole start-up said
+        const std::string out = game.standard_output();
         EXPECT_NE(out.find("config.txt: window size -5 x 99999 is out of range"),
                   std::string::npos);
         for (const char* missing : {"ERROR::", "Unable", "failed", "could not", "GL_INVALID"}) {

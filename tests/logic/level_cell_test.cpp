@@ -4,22 +4,15 @@
 
 #include <cmath>
 #include <limits>
-#include <sstream>
 
 #include "game/replay_theatre.h"
 #include "game/run_statistics.h"
 #include "level/ground_index.h"
 #include "level/level_cell.h"
+#include "tests/support/test_support.h"
 
 namespace quillomar {
 namespace {
-
-level read(const std::string& text) {
-    level lvl;
-    std::istringstream in(text);
-    lvl.read_stream(in);
-    return lvl;
-}
 
 TEST(LevelCell, APointBelongsToTheCellWhoseSquareHoldsIt) {
     const float inf = std::numeric_limits<float>::infinity();
@@ -43,7 +36,7 @@ TEST(LevelCell, APointBelongsToTheCellWhoseSquareHoldsIt) {
 TEST(LevelCell, TheGroundAndTheStatisticsAgreeOnEitherHalfOfACell) {
     // One cube at column 2, row 1 (height 3), nothing else: points in its square count as on
     // it, points just before its corner do not.
-    const level lvl = read("path\n\n003\n");
+    const level lvl = test::level_from_text("path\n\n003\n");
     const ground_index ground(lvl.cubes, 1u << 30);  // indexed: many lookups expected
     const struct {
         float x, z;
@@ -73,7 +66,7 @@ TEST(LevelCell, TheGroundAndTheStatisticsAgreeOnEitherHalfOfACell) {
 }
 
 TEST(LevelCell, CellsWithoutACubeAreDroppedAndNeverOfferedForPractice) {
-    const level lvl = read("path\n11\n01\n");
+    const level lvl = test::level_from_text("path\n11\n01\n");
     level_statistics counted;
     counted.attempts = 4;
     counted.lives_lost = 9;

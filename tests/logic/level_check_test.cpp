@@ -102,17 +102,12 @@ TEST(LevelCheck, VerdictsFollowHeightsGapsAndItems) {
     }
 }
 
-level read_level(const std::string& text) {
-    level lvl;
-    std::istringstream in(text);
-    lvl.read_stream(in);
-    return lvl;
-}
+using test::level_from_text;
 
 TEST(LevelCheck, ASpiderOnAOneCellCorridorIsNamedByItsCell) {
     // No item, no way round: the only route passes the spider.
     const level_verdict v = check_level(
-        read_level("start 1 1\nfinish 9 1\nenemy 5 1\npath\n00000000000\n01111111110\n"
+        level_from_text("start 1 1\nfinish 9 1\nenemy 5 1\npath\n00000000000\n01111111110\n"
                    "00000000000\n"),
         "l.txt");
     ASSERT_FALSE(v.finishable);
@@ -126,7 +121,7 @@ TEST(LevelCheck, AFallNamesTheLastCellUnderTheBall) {
     // A route over the end of a ledge, as no plan would lead: the ball rolls off (3, 1). The
     // spider on the finish's cube is no part of it.
     const level lvl =
-        read_level("start 1 1\nfinish 1 3\nenemy 1 3\npath\n00000\n01110\n00000\n01000\n");
+        level_from_text("start 1 1\nfinish 1 3\nenemy 1 3\npath\n00000\n01110\n00000\n01000\n");
     route_plan over_the_edge;
     over_the_edge.found = true;
     for (const int x : {1, 2, 3, 4, 5}) {
@@ -191,12 +186,13 @@ TEST(LevelCheck, HostileFilesGetOneLineAndFailTheCheck) {
     }
 }
 
-TEST(LevelCheck, CommandLineAsksForCheckingOrGeneratingOrRefuses) {
+TEST(LevelCheck, CommandLineAsksForCheckingGeneratingOrEditingOneFileOrRefuses) {
     struct row {
         std::vector<const char*> args;
         bool check;
         bool generate;
         bool error;
+        const char* edit = "";
     };
     const row rows[] = {
         {{"--check", "a.txt", "b.txt"}, true, false, false},
@@ -208,6 +204,11 @@ TEST(LevelCheck, CommandLineAsksForCheckingOrGeneratingOrRefuses) {
         {{"--size", "small"}, false, false, true},
         {{"--check", "a.txt", "--generate", "1"}, false, false, true},
         {{"--check", "a.txt", "--record", "r"}, false, false, true},
+        {{"--edit", "new.txt"}, false, false, false, "new.txt"},
+        {{"--edit"}, false, false, true},
+        {{"--edit", "a", "b"}, false, false, true},
+        {{"--edit", "a", "--check", "b"}, false, false, true},
+        {{"--edit", "a", "--replay", "r"}, false, false, true},
     };
     for (const row& r : rows) {
         std::vector<const char*> argv{"quillomar"};
@@ -217,6 +218,7 @@ TEST(LevelCheck, CommandLineAsksForCheckingOrGeneratingOrRefuses) {
         if (!r.error) {
             EXPECT_EQ(line.check, r.check);
             EXPECT_EQ(line.generate_seed.has_value(), r.generate);
+            EXPECT_EQ(line.edit_file, r.edit);
         }
     }
 }
@@ -254,7 +256,7 @@ TEST(RoutePlanner, KeepsOffDropsWhereItCanAndJumpsOnlyOverTheGap) {
          {m::start, m::roll, m::roll, m::roll, m::roll, m::roll, m::jump, m::roll, m::roll}},
     };
     for (const plan_case& c : cases) {
-        const route_plan plan = plan_route(make_level_grid(read_level(c.level)));
+        const route_plan plan = plan_route(make_level_grid(level_from_text(c.level)));
         ASSERT_TRUE(plan.found) << c.what << ": " << plan.reason;
         std::vector<grid_cell> cells;
         std::vector<route_move> moves;
@@ -267,7 +269,7 @@ TEST(RoutePlanner, KeepsOffDropsWhereItCanAndJumpsOnlyOverTheGap) {
         EXPECT_EQ(plan.flips, 0) << c.what;
     }
     // The reverse of the downhill run climbs: no route.
-    const level uphill = read_level("start 3 1\nfinish 0 1\npath\n0000\n3321\n0000\n");
+    const level uphill = level_from_text("start 3 1\nfinish 0 1\npath\n0000\n3321\n0000\n");
     EXPECT_FALSE(plan_route(make_level_grid(uphill)).found);
 }
 
@@ -282,10 +284,7 @@ TEST(LevelCheck, SpidersReachTheEdgeOfTheirOwnPlatformOnly) {
     const std::string text =
         "enemy 3 1\npath\n0000000000\n0222223330\n0222223330\n0222223330\n0222223330\n"
         "0222223330\n";
-    level lvl;
-    std::istringstream in(text);
-    lvl.read_stream(in);
-    const level_grid grid = make_level_grid(lvl);
+    const level_grid grid = make_level_grid(level_from_text(text));
     const struct {
         int x, z;
         bool reached;

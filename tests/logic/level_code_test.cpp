@@ -12,6 +12,7 @@
 #include "records/best_run.h"
 #include "records/level_code.h"
 #include "records/records_store.h"
+#include "tests/support/level_code_text.h"
 #include "tests/support/test_support.h"
 
 namespace quillomar {
@@ -23,29 +24,13 @@ using test::proven_run;
 
 const std::string small_level = file_text("levels/01_rolling.txt");
 
-// A code built by hand: the stated lengths, the zlib stream and the checksum as given.
-std::string code_of(std::uint32_t level_size, std::uint32_t run_size, const std::string& packed,
-                    bool good_sum = true, const std::string& head = "QLM1.") {
+// A code built by hand: the stated lengths and the zlib stream as given.
+std::string code_of(std::uint32_t level_size, std::uint32_t run_size, const std::string& packed) {
     std::string bytes;
     for (const std::uint32_t v : {level_size, run_size}) {
         for (int s = 0; s < 32; s += 8) bytes.push_back(static_cast<char>(v >> s));
     }
-    bytes += packed;
-    std::uint32_t sum = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-    if (!good_sum) sum ^= 1;
-    for (int s = 0; s < 32; s += 8) bytes.push_back(static_cast<char>(sum >> s));
-    std::string text;
-    static const char alphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-    std::uint32_t bits = 0;
-    int held = 0;
-    for (const char c : bytes) {
-        bits = (bits << 8) | static_cast<unsigned char>(c);
-        for (held += 8; held >= 6; held -= 6) text.push_back(alphabet[(bits >> (held - 6)) & 63]);
-    }
-    if (held > 0) text.push_back(alphabet[(bits << (6 - held)) & 63]);
-    return head + text;
+    return test::level_code_around(bytes + packed);
 }
 
 std::string deflated(const std::string& plain) {

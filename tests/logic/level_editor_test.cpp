@@ -1,5 +1,6 @@
 // The editor's core pieces: the top-down view and the cell a click picks, the check's verdict in
-// a few words, the generated levels kept beside the records, and --edit on the command line.
+// a few words, and the generated levels kept beside the records (--edit on the command line is
+// in the command line's table with --check).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,7 +12,6 @@
 #include "authoring/level_check.h"
 #include "authoring/level_generator.h"
 #include "authoring/top_down_view.h"
-#include "framework/command_line.h"
 #include "tests/support/test_support.h"
 
 namespace quillomar {
@@ -88,21 +88,6 @@ TEST(LevelEditor, AGeneratedLevelThatCannotBeKeptSaysWhereOrWhy) {
     EXPECT_NE(message.find(blocked + "/generated/seed-7.txt"), std::string::npos) << message;
     EXPECT_EQ(keep_generated_level("", 7, &message), "");
     EXPECT_NE(message.find("seed 7"), std::string::npos) << message;
-}
-
-TEST(LevelEditor, EditTakesOneFileAndNothingElse) {
-    const std::pair<std::vector<const char*>, bool> rows[] = {
-        {{"--edit", "new.txt"}, true},      {{"--edit"}, false},
-        {{"--edit", "a", "b"}, false},      {{"--edit", "a", "--check", "b"}, false},
-        {{"--edit", "a", "--replay", "r"}, false},
-    };
-    for (const auto& [args, usable] : rows) {
-        std::vector<const char*> argv{"quillomar"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        const command_line line = parse_command_line(static_cast<int>(argv.size()), argv.data());
-        EXPECT_EQ(line.error.empty(), usable) << args.size() << " " << line.error;
-        EXPECT_EQ(line.edit_file, usable ? "new.txt" : line.edit_file);
-    }
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <set>
-#include <sstream>
 
 #include "authoring/level_generator.h"
 #include "authoring/level_grid.h"
@@ -53,9 +52,7 @@ TEST(LevelGenerator, EverySeedGivesAPlannedRouteWithItsOwnLayout) {
         const level_size size = static_cast<level_size>(seed % 3);
         const std::string text = generate_level(seed, size);
         layouts.insert(text.substr(text.find("\n")));
-        level lvl;
-        std::istringstream in(text);
-        lvl.read_stream(in);
+        const level lvl = test::level_from_text(text);
         const level_grid grid = make_level_grid(lvl);
         EXPECT_TRUE(grid.problems.empty()) << seed;  // the title line among them
         EXPECT_EQ(lvl.title, title_for_seed(seed));
@@ -92,9 +89,7 @@ TEST(LevelGenerator, TheBallFacesTheWayOffTheStartAndNothingElseStartsOnItsCell)
     }
     for (const auto& [seed, size] : seeds) {
         const std::string text = generate_level(seed, size);
-        level lvl;
-        std::istringstream in(text);
-        lvl.read_stream(in);
+        const level lvl = test::level_from_text(text);
         ASSERT_NE(text.find("\nfacing "), std::string::npos) << seed;
         const route_plan plan = plan_route(make_level_grid(lvl));
         ASSERT_TRUE(plan.found) << seed;

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <set>
-#include <sstream>
 
 #include "authoring/cell_names.h"
 #include "authoring/generated_level_file.h"
@@ -67,9 +66,7 @@ TEST(LevelNames, ACellIsNamedByItsPlaceAlongTheRouteOrFromTheStart) {
     // A corridor from (1, 6) north to the finish at (1, 1), and a pad off to the east.
     const std::string text =
         "start 1 6\nfinish 1 1\npath\n\n0110000\n0100000\n0100000\n0100000\n0100000\n0100011\n";
-    level lvl;
-    std::istringstream in(text);
-    lvl.read_stream(in);
+    const level lvl = test::level_from_text(text);
     const std::vector<level_cell> route = route_cells(lvl);
     ASSERT_FALSE(route.empty());
     const std::pair<level_cell, const char*> names[] = {

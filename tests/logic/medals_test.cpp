@@ -114,11 +114,7 @@ TEST(MedalFile, ReadsWhatItWritesAndEachDamagedLineCostsOnlyItselfInTheStoreToo)
 
 TEST(ProvenMedals, ComeFromTheCheckersTimeOrNotAtAll) {
     const auto read_level = [](std::string text) {
-        level lvl;
-        std::istringstream in("start 1 1\nfinish 5 1\npath\n0000000\n" + text);
-        const test::stream_capture quiet;
-        lvl.read_stream(in);
-        return lvl;
+        return test::level_from_text("start 1 1\nfinish 5 1\npath\n0000000\n" + text);
     };
     const level flat = read_level("0111111\n0111111\n0111111\n");
     const level_verdict verdict = check_level(flat, "l.txt");

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
 
 #include "framework/asset_paths.h"
 #include "framework/key_map.h"
@@ -14,16 +12,12 @@
 #include "game/words.h"
 #include "records/settings.h"
 #include "tests/support/serif_metrics.h"
+#include "tests/support/test_support.h"
 
 namespace quillomar {
 namespace {
 
 using test::serif_like;
-
-std::string file_bytes(const std::string& game_path) {
-    std::ifstream in(platform_path(game_path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A catalogue of one entry, "Play" -> `translated`, laid out as msgfmt lays it out.
 std::string one_entry(const std::string& translated) {
@@ -33,17 +27,12 @@ std::string one_entry(const std::string& translated) {
             b += static_cast<char>(v >> (8 * i) & 0xff);
         }
     };
-    word(0x950412de);
-    word(0);
-    word(1);
-    word(28);  // originals
-    word(36);  // translations
-    word(0);
-    word(0);
-    word(4);   // "Play"
-    word(44);
-    word(static_cast<std::uint32_t>(translated.size()));
-    word(49);
+    // The magic, revision 0, one string, the originals' and the translations' tables, no hash
+    // table; then "Play" at 44 and the translation at 49.
+    for (const std::uint32_t v : {0x950412deu, 0u, 1u, 28u, 36u, 0u, 0u, 4u, 44u,
+                                  static_cast<std::uint32_t>(translated.size()), 49u}) {
+        word(v);
+    }
     b += std::string("Play") + '\0' + translated + '\0';
     return b;
 }
@@ -52,7 +41,7 @@ TEST(Words, TheBuiltCataloguesReadAndSpeakTheirLanguage) {
     for (const auto& [code, settings_word] :
          {std::pair{"de", "Einstellungen"}, std::pair{"fr", "Param\u00e8tres"}}) {
         std::string why;
-        const auto words = parse_catalogue(file_bytes(catalogue_path(code)), &why);
+        const auto words = parse_catalogue(test::file_text(platform_path(catalogue_path(code))), &why);
         ASSERT_TRUE(words) << code << ": " << why;
         EXPECT_EQ(words->at("Settings"), settings_word);
         EXPECT_GT(words->size(), 100u);

@@ -1,8 +1,6 @@
 #include "tests/server/server_fixtures.h"
 
-#include <netinet/in.h>
 #include <pwd.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -16,6 +14,7 @@
 #include "authoring/route_player.h"
 #include "game/recording.h"
 #include "records/records_store.h"
+#include "tests/support/process.h"
 
 namespace quillomar::test {
 namespace {
@@ -171,21 +170,6 @@ std::string fresh_database(const std::string& kind, std::string& why) {
         return "";
     }
     return server + "/" + name;
-}
-
-int free_port() {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = 0;
-    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    close(s);
-    return port;
 }
 
 }  // namespace quillomar::test

@@ -27,7 +27,4 @@ const honest_run& rolling_run();  // levels/01_rolling.txt
 // reason in `why`, when that kind cannot run here (no PostgreSQL binaries, no libpqxx).
 std::string fresh_database(const std::string& kind, std::string& why);
 
-// A free TCP port on 127.0.0.1 at the time of asking.
-int free_port();
-
 }  // namespace quillomar::test

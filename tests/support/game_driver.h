@@ -129,6 +129,16 @@ public:
             draw ? game_->render() : game_->update();
         }
     }
+    // Starts the game at its title menu, on the level set in the file `set` when one is given,
+    // and runs one frame.
+    void start_from_menu(const std::string& set = "") {
+        if (!set.empty()) {
+            game_->level_set_path = set;
+        }
+        game_->start_in_menu = true;
+        game_->startup();
+        frames(1, false);
+    }
     quillomar_game& game() { return *game_; }
     game_state& state() { return game_->core().state; }
     std::vector<std::string> log_lines() const { return log_.lines(); }
@@ -141,6 +151,12 @@ private:
 };
 
 // Presses each key in turn, `mods` held, with one updated (not drawn) frame after each.
+// The settings under `dir` and the player's data under dir/data, for the games a test starts.
+inline void use_homes(const scratch_dir& dir) {
+    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+    setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+}
+
 inline void press(game_driver& d, std::initializer_list<int> keys, int mods = 0) {
     for (const int key : keys) {
         d.game().keys()->key_pressed(key, mods);

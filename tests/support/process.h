@@ -3,7 +3,9 @@
 #pragma once
 
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +19,19 @@
 #include <vector>
 
 namespace quillomar::test {
+
+// A free TCP port on 127.0.0.1 at the time of asking.
+inline int free_port() {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    const bool ok = bind(s, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                    getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) == 0;
+    close(s);
+    return ok ? ntohs(address.sin_port) : 0;
+}
 
 class child_process {
 public:
@@ -97,6 +112,15 @@ public:
         return window;
     }
     pid_t pid() const { return pid_; }
+    // Waits up to `seconds` while the child runs for `text` on its standard output.
+    bool wait_for_output(const std::string& text, double seconds) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (standard_output().find(text) == std::string::npos && running() &&
+               std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return standard_output().find(text) != std::string::npos;
+    }
     std::string standard_output() const { return read(".out"); }
     std::string standard_error() const { return read(".err"); }
 

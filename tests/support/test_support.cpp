@@ -158,10 +158,7 @@ void gl_test::SetUp() {
 }
 
 recording proven_run(const std::string& level_text) {
-    level read;
-    std::istringstream in(level_text);
-    read.read_stream(in);
-    const proven_route route = prove_route(read);
+    const proven_route route = prove_route(level_from_text(level_text));
     recording run;
     run.level_key = level_key(level_text);
     if (route.finished) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "game/recording.h"
+#include "level/level.h"
 
 struct GLFWwindow;
 
@@ -102,6 +103,15 @@ inline std::string file_text(const std::filesystem::path& path) {
 // The checking player's run of the level `level_text` to its finish, as a best run is kept: its
 // key, its ticks and its time with no life lost. No frames when the level cannot be finished.
 recording proven_run(const std::string& level_text);
+
+// The level the game's reader makes of `text`, its console lines kept out of the test's output.
+inline level level_from_text(const std::string& text) {
+    level lvl;
+    std::istringstream in(text);
+    const stream_capture quiet;
+    lvl.read_stream(in);
+    return lvl;
+}
 
 // The repository root, where the game's assets live.
 inline std::filesystem::path source_dir() {
