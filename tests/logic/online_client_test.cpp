@@ -72,7 +72,7 @@ TEST(RunOutbox, AnEntryReadsBackAndEachDamageCostsOnlyItsEntry) {
     EXPECT_EQ(back->recording, e.recording);
     EXPECT_EQ(back->level_text, e.level_text);
     const std::string other_key = std::string(16, 'a');
-    for (const std::string bad :
+    for (const std::string& bad :
          {text.substr(0, text.size() - 1), text + "x", std::string("quillomar-outbox 2\n"),
           text.substr(0, 19) + "level " + other_key + text.substr(19 + 22),
           text.substr(0, text.find("level-bytes")) + "level-bytes 99999999999\n"}) {
