@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/assimp_library.h"
+#include "render/image_decoder.h"
 
 namespace quillomar {
 
@@ -45,6 +46,15 @@ struct preloaded_assets {
 
 // Imports the models, decodes every texture their materials name and the other images. Safe on a
 // thread of its own: it touches no GL and prints nothing (but the one line of a missing Assimp).
+// Both loaders' libraries held open. Made on the thread that opens the window, before it does:
+// opening them takes the dynamic loader's lock, which the GL driver's own loading waits on, so
+// opened on the preloading worker they held the window up by about 20 ms. The worker keeps them
+// until it is done; what it preloaded holds them on until taken.
+struct loader_libraries {
+    assimp_library models = assimp_library::open();
+    image_decoder_hold images;
+};
+
 preloaded_assets preload_assets(const std::vector<std::string>& model_paths,
                                 const std::vector<std::string>& image_paths);
 

@@ -97,8 +97,9 @@ void quillomar_game::prepare() {
     // heap as free space beside what the frame keeps (about 2 MiB at rest).
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 #endif
-    // Neither needs the GL context, so both run while the window opens.
-    preload_ = std::async(std::launch::async, [] {
+    // Neither needs the GL context, so both run while the window opens. The loaders' libraries
+    // are opened here, on this thread, and the worker holds them until it is done.
+    preload_ = std::async(std::launch::async, [libraries = std::make_shared<loader_libraries>()] {
         return preload_assets(frame_renderer::preloaded_models(),
                               frame_renderer::preloaded_images());
     });
