@@ -16,6 +16,8 @@
 #include <mutex>
 #include <thread>
 
+#include "framework/opened_library.h"
+
 namespace quillomar {
 namespace {
 
@@ -37,28 +39,22 @@ struct curl_library {
     bool ok = false;
 };
 
-template <typename F>
-bool find(void* library, const char* name, F& f) {
-    f = reinterpret_cast<F>(dlsym(library, name));
-    return f != nullptr;
-}
-
 // Opened once and kept; curl_global_init is not thread-safe, so it runs here, before the first
 // transport's thread. Without libcurl every request is answered "offline".
 const curl_library& curl_api() {
     static const curl_library api = [] {
         curl_library c;
         void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
-        c.ok = library != nullptr && find(library, "curl_global_init", c.global_init) &&
-               find(library, "curl_easy_init", c.easy_init) &&
-               find(library, "curl_easy_cleanup", c.easy_cleanup) &&
-               find(library, "curl_easy_reset", c.easy_reset) &&
-               find(library, "curl_easy_setopt", c.easy_setopt) &&
-               find(library, "curl_easy_perform", c.easy_perform) &&
-               find(library, "curl_easy_getinfo", c.easy_getinfo) &&
-               find(library, "curl_easy_strerror", c.easy_strerror) &&
-               find(library, "curl_slist_append", c.slist_append) &&
-               find(library, "curl_slist_free_all", c.slist_free_all) &&
+        c.ok = library != nullptr && find_function(library, "curl_global_init", c.global_init) &&
+               find_function(library, "curl_easy_init", c.easy_init) &&
+               find_function(library, "curl_easy_cleanup", c.easy_cleanup) &&
+               find_function(library, "curl_easy_reset", c.easy_reset) &&
+               find_function(library, "curl_easy_setopt", c.easy_setopt) &&
+               find_function(library, "curl_easy_perform", c.easy_perform) &&
+               find_function(library, "curl_easy_getinfo", c.easy_getinfo) &&
+               find_function(library, "curl_easy_strerror", c.easy_strerror) &&
+               find_function(library, "curl_slist_append", c.slist_append) &&
+               find_function(library, "curl_slist_free_all", c.slist_free_all) &&
                c.global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
         return c;
     }();

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "render/opened_library.h"
+#include "framework/opened_library.h"
 
 namespace quillomar {
 namespace {

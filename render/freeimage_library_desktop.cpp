@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "render/opened_library.h"
+#include "framework/opened_library.h"
 
 // FreeImage and OpenEXR each define std::piecewise_construct as a unique symbol, and the first
 // opened library that binds such a symbol stays in the process to its end, with every library it

@@ -1,4 +1,4 @@
-#include "render/opened_library.h"
+#include "framework/opened_library.h"
 
 #include <iostream>
 #include <string>
