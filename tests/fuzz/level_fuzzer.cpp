@@ -1,10 +1,9 @@
-// Feeds arbitrary bytes to the level-file reader, checks the streaming reader against a plain
-// line-by-line reading of the same rules, and runs the level's rules on whatever came out.
+// Feeds arbitrary bytes to the level-file reader, checks it against the editor's document of the
+// same bytes, and runs the level's rules on whatever came out.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
-#include <limits>
 #include <sstream>
 
 #include "actors/level_actors.h"
@@ -12,6 +11,7 @@
 #include "authoring/route_planner.h"
 #include "level/ground_index.h"
 #include "level/level.h"
+#include "tests/support/document_reading.h"
 
 namespace {
 
@@ -24,61 +24,24 @@ void check(bool condition, const char* what) {
     }
 }
 
-// World units of atoi with the 32-bit clamp, built on strtoll: an independent reading.
-float world(const std::string& text) {
-    const long long value = std::strtoll(text.c_str(), nullptr, 10);
-    const long long limit = std::numeric_limits<int>::max();
-    return static_cast<float>(2.0 * static_cast<int>(std::clamp(value, -limit - 1, limit)));
-}
-
-// The level file's rules, one whole line at a time.
-level reference(const std::string& text) {
-    level lvl;
+// The centre's reading: the layout's row count and its last row's length, none before "path".
+glm::vec3 reference_centre(const std::string& text) {
     std::istringstream in(text);
     bool layout = false;
-    int row = 0;
-    int column = 0;
+    int rows = 0;
+    int columns = 0;
     for (std::string line; std::getline(in, line);) {
         if (!in.eof() && !line.empty() && line.back() == '\r') {
             line.pop_back();  // only before a line feed
         }
         if (layout) {
-            for (column = 0; column < static_cast<int>(line.size()); ++column) {
-                const char c = line[column];
-                if (c >= '1' && c <= '9' && lvl.cubes.size() < level::max_cubes) {
-                    lvl.cubes.emplace_back(2.0f * column, 2.0f * (c - '0'), 2.0f * row);
-                }
-            }
-            ++row;
-            continue;
+            columns = static_cast<int>(line.size());
+            ++rows;
+        } else {
+            layout = line.substr(0, line.find(' ')) == "path";
         }
-        const std::size_t f = line.find(' ');
-        const std::size_t l = line.rfind(' ');
-        const std::string keyword = line.substr(0, f);
-        // X runs to the next space and, after one space only, is no longer than the keyword.
-        std::string first = f == line.npos ? line : line.substr(f + 1, l);
-        first = first.substr(0, first.find(' '));
-        const glm::vec3 at(world(first), 0.0f, world(l == line.npos ? line : line.substr(l + 1)));
-        if (keyword == "start" || keyword == "finish") {
-            (keyword == "start" ? lvl.start : lvl.finish) = glm::vec2(at.x, at.z);
-        } else if (keyword == "enemy" && lvl.enemies.size() < level::max_enemies) {
-            lvl.enemies.push_back(at);
-        } else if (keyword == "item" && lvl.items.size() < level::max_items) {
-            lvl.items.push_back(at);
-            lvl.initial_items.push_back(at);
-        } else if (keyword == "title" || keyword == "hint" || keyword == "facing") {
-            const std::string rest =
-                f == line.npos ? std::string() : line.substr(f + 1, quillomar::max_level_text_bytes);
-            if (keyword != "facing") {
-                (keyword == "title" ? lvl.title : lvl.hint) = rest;
-            } else if (const auto named = quillomar::facing_named(rest)) {
-                lvl.start_facing = *named;
-            }
-        }
-        layout = keyword == "path";
     }
-    lvl.centre = glm::vec3(static_cast<float>(column), 30.0f, static_cast<float>(row));
-    return lvl;
+    return glm::vec3(static_cast<float>(columns), 30.0f, static_cast<float>(rows));
 }
 
 }  // namespace
@@ -89,18 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istringstream in(text);
     lvl.read_stream(in);
 
-    // Both readings keep the same counts of each kind (fuzz inputs stay below the file-size
-    // limit), so they must agree exactly.
-    const level expected = reference(text);
-    check(lvl.cubes == expected.cubes && lvl.items == expected.items &&
-              lvl.initial_items == expected.initial_items && lvl.enemies == expected.enemies,
-          "the two readings place different cubes, items or spiders");
-    check(lvl.start == expected.start && lvl.finish == expected.finish &&
-              lvl.centre == expected.centre,
-          "the two readings differ in the start, finish or centre");
-    check(lvl.start_facing == expected.start_facing && lvl.title == expected.title &&
-              lvl.hint == expected.hint,
-          "the two readings differ in the facing, title or hint");
+    // The editor's document reads the same rules its own way: the game must agree with it.
+    const std::string differs = quillomar::test::game_reads_otherwise(quillomar::level_document(text));
+    check(differs.empty(), differs.c_str());
+    check(lvl.initial_items == lvl.items, "the items as read are the ones a restart brings back");
+    check(lvl.centre == reference_centre(text), "the centre is not the layout's size");
 
     // Each item and spider remembers its line, and lines only go forward.
     const quillomar::level_source_lines& lines = lvl.source;

@@ -273,6 +273,9 @@ TEST(Settings, WrittenSettingsReadBackAndOnlyChangedOnesAreWritten) {
     s.turn_speed = 60;
     s.mouse_sensitivity = 400;
     s.keys = {{"forward", "Up"}, {"flip", "\\"}};
+    s.language = "en";
+    s.server = "http://127.0.0.1:8080";
+    s.send_runs = true;
     const test::scratch_dir dir;
     const std::string path = (dir.path() / "cfg/quillomar/settings.txt").string();
     ASSERT_TRUE(settings_file(path).save(s));
@@ -302,6 +305,8 @@ TEST(Settings, ADamagedFileCostsOneLineAndItsGoodLinesOrTheDefaults) {
          "game-speed 80\ntext-size 120\nheading-arrow 1\nlevel-preview\n"},
         {h + "steering Direct\nturn-speed 59\nturn-speed 241\nmouse-sensitivity 24\nmusic 40\n", 40,
          0, "steering Direct\nturn-speed 59\nturn-speed 241\nmouse-sensitivity 24\n"},
+        {h + "language xx\nserver ftp://x\nserver http://\nsend-runs yes\nmusic 40\n", 40, 0,
+         "language xx\nserver ftp://x\nserver http://\nsend-runs yes\n"},
         {"settings 1\nmusic 40\n", 100, 0, "settings 1\nmusic 40\n"},
         {"", 100, 0, ""},
     };

@@ -10,7 +10,6 @@
 #include "records/player_identity.h"
 #include "records/records_store.h"
 #include "records/run_outbox.h"
-#include "records/settings.h"
 #include "tests/support/test_support.h"
 
 namespace quillomar {
@@ -108,17 +107,6 @@ TEST(PlayerIdentity, MadeOnceKeptAndADamagedFileIsMovedAside) {
     for (const char* bad : {"", "quillomar-player 1\nsecret 0123456789abcdef0\nname a\n",
                             "quillomar-player 1\nname a\nsecret 0123456789abcdef0\nmore\n"}) {
         EXPECT_FALSE(parse_identity(bad)) << bad;
-    }
-}
-
-TEST(OnlineSettings, TheServerAndTheOptInReadBack) {
-    settings s;
-    s.server = "http://127.0.0.1:8080";
-    s.send_runs = true;
-    EXPECT_EQ(parse_settings(format_settings(s))->values, s);
-    EXPECT_EQ(format_settings(settings()), "quillomar-settings 1\n");
-    for (const char* bad : {"server ftp://x", "server http://", "send-runs yes"}) {
-        EXPECT_EQ(parse_settings(std::string("quillomar-settings 1\n") + bad + "\n")->damaged_lines.size(), 1u) << bad;
     }
 }
 

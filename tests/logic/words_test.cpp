@@ -96,15 +96,8 @@ TEST(Words, TheEnvironmentNamesTheLanguage) {
     }
 }
 
-TEST(Words, TheLanguageIsKeptInTheSettings) {
+TEST(Words, TheLanguageEntrySetsTheSettingsLanguage) {
     settings s;
-    for (const char* code : {"de", "fr", "en", "auto"}) {
-        s.language = code;
-        const auto read = parse_settings(format_settings(s));
-        ASSERT_TRUE(read);
-        EXPECT_EQ(read->values.language, code);
-    }
-    EXPECT_FALSE(parse_settings("quillomar-settings 1\nlanguage xx\n")->damaged_lines.empty());
     menu m(title_menu_pages({}, default_key_bindings()));
     menu_entry* language = m.find("language");
     ASSERT_NE(language, nullptr);
@@ -201,30 +194,6 @@ TEST(Words, TheHudOfATitleMenuGameLeavesTheMiddleClear) {
             EXPECT_LE(l.y_pixels, 0.2f * 480 + 1) << l.text << " at " << scale;
         }
     }
-}
-
-TEST(Words, APanelTallerThanTheWindowGetsSmallerTextRatherThanLosingLines) {
-    const hud_frame frame{640, 480, 2.0f, serif_like()};
-    const std::vector<panel_line> panel = {{"Finished!", hud_tone::title, 1.4f},
-                                           {"Time 0:01.91"},
-                                           {"No life lost"},
-                                           {"Medal: author - the proven time beaten"},
-                                           {"Enter: next level", hud_tone::plain, 0.8f},
-                                           {"Escape: menu", hud_tone::plain, 0.8f}};
-    const std::vector<hud_line> shown = stacked_panel(panel, frame, 0.45f);
-    ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown.back().text, "Escape: menu");
-    for (const hud_line& l : shown) {
-        EXPECT_GE(l.scale * frame.text_scale, 0.799f) << l.text;
-        EXPECT_LE(l.y_pixels, frame.height) << l.text;
-    }
-    // A hint at the bottom wraps at blanks and keeps every word.
-    const std::string hint = "Hold W to push the ball north to the finish; S pushes it back.";
-    std::string joined;
-    for (const hud_line& l : stacked_at_bottom({{hint}}, frame, 0.4f)) {
-        joined += (joined.empty() ? "" : " ") + l.text;
-    }
-    EXPECT_EQ(joined, hint);
 }
 
 }  // namespace
